@@ -1,0 +1,22 @@
+# Build options shared by every target of the project.
+option(CORVANE_BUILD_TESTS "Build the tests" ON)
+option(CORVANE_BUILD_DESKTOP "Build the Qt desktop program" ON)
+option(CORVANE_BUILD_BENCH "Build the benchmarks" ON)
+option(CORVANE_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
+set(CORVANE_SANITIZE "" CACHE STRING "Sanitizers to build with: address,undefined or thread")
+
+add_compile_options(-Wall -Wextra -Wpedantic -Werror -Wshadow -Wnon-virtual-dtor)
+add_compile_definitions(_GLIBCXX_ASSERTIONS)
+
+if(CORVANE_SANITIZE)
+    add_compile_options(-fsanitize=${CORVANE_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=${CORVANE_SANITIZE})
+endif()
+
+if(CORVANE_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "CORVANE_FUZZ needs clang (configure with CXX=clang++)")
+    endif()
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()

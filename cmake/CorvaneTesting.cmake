@@ -1,0 +1,27 @@
+# Every test that ctest runs is started through tests/netns-run, which puts it
+# in a network namespace of its own: nothing a test sends can reach the
+# machine's real network.
+set(CORVANE_NETNS_RUN ${CMAKE_SOURCE_DIR}/tests/netns-run)
+
+# corvane_add_gtest(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>])
+# Builds one GoogleTest executable and registers it as one ctest test.
+function(corvane_add_gtest name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    add_dependencies(${name} corvane_data)
+    corvane_add_test(${name} COMMAND $<TARGET_FILE:${name}> LABELS ${ARG_LABELS})
+endfunction()
+
+# corvane_add_test(<name> COMMAND <cmd...> [LABELS <labels...>])
+# Registers any command as a ctest test, run inside a fresh network namespace.
+function(corvane_add_test name)
+    cmake_parse_arguments(ARG "" "" "COMMAND;LABELS" ${ARGN})
+    add_test(NAME ${name} COMMAND ${CORVANE_NETNS_RUN} ${ARG_COMMAND})
+    set_tests_properties(${name} PROPERTIES
+        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+        ENVIRONMENT "CORVANE_SOURCE_DIR=${CMAKE_SOURCE_DIR};CORVANE_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
+    if(ARG_LABELS)
+        set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+    endif()
+endfunction()

@@ -1,0 +1,38 @@
+#pragma once
+// Private-profile ("INI") access with the usual Windows semantics: sections and
+// keys match without regard to ASCII case, the first occurrence of a section
+// or key counts, a missing file, section or key gives the default, and a write
+// replaces or adds one key in place and keeps every other byte of the file.
+// Writes are atomic (temporary file, flush, rename): a crash or a failed
+// rename leaves the old file whole. Files are UTF-8 (a UTF-8 byte-order mark
+// is skipped); UTF-16LE with a byte-order mark is read too (and converted to
+// UTF-8 when written). Never throws; bad input gives defaults.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ini {
+
+// Reads a whole file as UTF-8 text; nullopt when it is missing or unreadable.
+std::optional<std::string> ReadFileText(const std::string& path);
+
+// Value of section/key, cut to maxChars UTF-16 units; the default when missing.
+std::string GetString(const std::string& path, std::string_view section, std::string_view key,
+                      std::string_view defaultValue = {}, std::size_t maxChars = 2999);
+// Decimal integer (leading digits, saturating); the default when missing.
+int GetInt(const std::string& path, std::string_view section, std::string_view key, int defaultValue);
+
+// The lines of a section in file order, as the platform's section reader
+// gives them ("key=value" or any other line text; blank lines and comment
+// lines starting with ';' are skipped), cut to maxBytes of text in all.
+std::vector<std::string> GetSectionLines(const std::string& path, std::string_view section,
+                                         std::size_t maxBytes);
+
+// Writes one key; false when the file could not be written (the old file is
+// then left as it was). Creates the file when its folder exists.
+bool WriteString(const std::string& path, std::string_view section, std::string_view key,
+                 std::string_view value);
+
+} // namespace ini
