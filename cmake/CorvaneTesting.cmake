@@ -25,3 +25,22 @@ function(corvane_add_test name)
         set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
     endif()
 endfunction()
+
+# corvane_add_fuzzer(<name> SOURCES <files...> LIBS <targets...> [CORPUS <dir>])
+# A libFuzzer target (entry point LLVMFuzzerTestOneInput). With CORVANE_FUZZ
+# it is built for libFuzzer (run it by hand: bin/<name> -max_total_time=300);
+# otherwise it is built with a small driver that feeds it every file of its
+# seed corpus, and that replay runs as an ordinary test.
+function(corvane_add_fuzzer name)
+    cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+    if(CORVANE_FUZZ)
+        add_executable(${name} ${ARG_SOURCES})
+        target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    else()
+        add_executable(${name} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/tests/fuzz/replay_main.cpp)
+        if(ARG_CORPUS)
+            corvane_add_test(${name}_replay COMMAND $<TARGET_FILE:${name}> ${ARG_CORPUS} LABELS fuzz)
+        endif()
+    endif()
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+endfunction()
