@@ -44,8 +44,8 @@ uint32_t IpToHostOrder(std::string_view dotted);
 // Pure functions of the field's text: the desktop layer applies the result to
 // the widget (text, then caret with no selection, scrolled into view).
 struct EditFieldResult {
-    bool changed = false; // false: leave the field as it is
-    std::string text;     // the text the field must show
+    bool changed = false;  // false: leave the field as it is
+    std::string text;      // the text the field must show
     std::size_t caret = 0; // caret position in UTF-16 units (the end of text)
 };
 EditFieldResult ClampEditNumber(std::string_view text, int64_t minimum, int64_t maximum);

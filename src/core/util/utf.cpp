@@ -1,0 +1,168 @@
+#include "util/utf.h"
+
+#include <cstdint>
+
+namespace utf {
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+bool IsContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
+
+// Converts 16-bit units read by unitAt(i) for i < count.
+template <typename UnitAt> std::string FromUtf16(std::size_t count, UnitAt unitAt) {
+    std::string out;
+    out.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const char32_t unit = unitAt(i);
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            if (i + 1 < count) {
+                const char32_t low = unitAt(i + 1);
+                if (low >= 0xDC00 && low <= 0xDFFF) {
+                    Append(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                    ++i;
+                    continue;
+                }
+            }
+            Append(out, kReplacement);
+        } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
+            Append(out, kReplacement);
+        } else {
+            Append(out, unit);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+char32_t DecodeNext(std::string_view text, std::size_t& pos) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    if (lead < 0x80) {
+        ++pos;
+        return lead;
+    }
+    std::size_t length = 0;
+    char32_t value = 0;
+    char32_t minimum = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        value = lead & 0x1F;
+        minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        value = lead & 0x0F;
+        minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        value = lead & 0x07;
+        minimum = 0x10000;
+    } else {
+        ++pos;
+        return kInvalid;
+    }
+    if (text.size() - pos < length) {
+        ++pos;
+        return kInvalid;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[pos + i]);
+        if (!IsContinuation(next)) {
+            ++pos;
+            return kInvalid;
+        }
+        value = (value << 6) | (next & 0x3F);
+    }
+    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+        ++pos;
+        return kInvalid;
+    }
+    pos += length;
+    return value;
+}
+
+bool IsValid(std::string_view utf8) {
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        if (DecodeNext(utf8, pos) == kInvalid) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void Append(std::string& out, char32_t codePoint) {
+    if (codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
+        codePoint = kReplacement;
+    }
+    if (codePoint < 0x80) {
+        out += static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+        out += static_cast<char>(0xC0 | (codePoint >> 6));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        out += static_cast<char>(0xE0 | (codePoint >> 12));
+        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (codePoint >> 18));
+        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    }
+}
+
+std::string FromUtf16Le(std::string_view bytes) {
+    const std::size_t count = bytes.size() / 2;
+    std::string out = FromUtf16(count, [&](std::size_t i) {
+        return static_cast<char32_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                     (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+    });
+    if (bytes.size() % 2 != 0) {
+        Append(out, kReplacement);
+    }
+    return out;
+}
+
+std::string FromUtf16Be(std::string_view bytes) {
+    const std::size_t count = bytes.size() / 2;
+    std::string out = FromUtf16(count, [&](std::size_t i) {
+        return static_cast<char32_t>((static_cast<unsigned char>(bytes[2 * i]) << 8) |
+                                     static_cast<unsigned char>(bytes[2 * i + 1]));
+    });
+    if (bytes.size() % 2 != 0) {
+        Append(out, kReplacement);
+    }
+    return out;
+}
+
+std::size_t Utf16Length(std::string_view utf8) {
+    std::size_t units = 0;
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        const char32_t codePoint = DecodeNext(utf8, pos);
+        units += (codePoint != kInvalid && codePoint >= 0x10000) ? 2 : 1;
+    }
+    return units;
+}
+
+std::size_t PrefixForUtf16Units(std::string_view utf8, std::size_t maxUnits) {
+    std::size_t units = 0;
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        std::size_t next = pos;
+        const char32_t codePoint = DecodeNext(utf8, next);
+        const std::size_t width = (codePoint != kInvalid && codePoint >= 0x10000) ? 2 : 1;
+        if (units + width > maxUnits) {
+            break;
+        }
+        units += width;
+        pos = next;
+    }
+    return pos;
+}
+
+} // namespace utf
