@@ -1,0 +1,23 @@
+#include "discovery/clock.h"
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+class SteadyClockImpl final : public Clock {
+public:
+    int64_t NowMs() override {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+    void SleepMs(int64_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+};
+
+} // namespace
+
+Clock& SteadyClock() {
+    static SteadyClockImpl clock;
+    return clock;
+}

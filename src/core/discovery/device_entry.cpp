@@ -1,0 +1,25 @@
+#include "discovery/device_entry.h"
+
+void MergeSupplement(DeviceTable& devices, const SupplementTable& supplement) {
+    for (auto& [mac, entry] : devices) {
+        const auto found = supplement.find(mac);
+        if (found == supplement.end()) {
+            continue;
+        }
+        const DeviceEntry& texts = found->second;
+        entry.type = texts.type;
+        entry.cloudId = texts.cloudId;
+        entry.version = texts.version;
+        entry.releaseTime = texts.releaseTime;
+        entry.deviceTime = texts.deviceTime;
+        entry.startTime = texts.startTime;
+        entry.model = texts.model;
+        entry.customerCode = texts.customerCode;
+    }
+}
+
+void ParkLogin(DeviceEntry& entry, PendingLogoutList& pendingLogouts) {
+    pendingLogouts.push_back(entry.loginHandle);
+    entry.loginHandle = 0;
+    entry.loggedIn = 0;
+}

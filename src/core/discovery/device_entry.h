@@ -1,0 +1,59 @@
+#pragma once
+// The record of one device found on the network, and the tables that hold
+// such records. Texts are the bytes exactly as the device sent them.
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+// Shown in the V3 columns of a device that answered only the V1 search.
+inline constexpr const char* kNoTextPlaceholder = "-- --";
+
+struct DeviceEntry {
+    std::string mac; // "%02X-%02X-%02X-%02X-%02X-%02X": the device's identity
+    std::string ip;
+    std::string gateway;
+    std::string mask;
+    std::string dns1;
+    std::string dns2;
+    uint16_t tcpPort = 0; // SDK (media) port
+    uint16_t webPort = 0;
+    uint16_t onvifPort = 0; // webPort when ONVIF is available, else 0
+    uint8_t dhcpMode = 0;   // 1 DHCP, 2 static
+    uint8_t onvifAvailable = 0;
+    int32_t upgradeHandle = 0;
+    int32_t upgradeProgress = 0; // upgrade supervision values of the batch page
+    int32_t upgradeState = 0;
+    int32_t upgradeTicks = 0;
+    std::string type = kNoTextPlaceholder;
+    std::string model = kNoTextPlaceholder;
+    std::string cloudId = kNoTextPlaceholder;
+    std::string deviceTime = kNoTextPlaceholder;
+    std::string version = kNoTextPlaceholder;
+    std::string releaseTime = kNoTextPlaceholder;
+    std::string startTime = kNoTextPlaceholder;
+    std::string customerCode;
+    std::string loginUser;
+    std::string loginPassword; // in a network-dialog copy: the administrator password for CFG.V3
+    int32_t loginHandle = 0;
+    uint8_t loggedIn = 0;
+    uint8_t processed = 0;
+    uint8_t capabilities = 0; // bit 0: model may change; bit 3: accepts CFG.V3
+
+    bool AcceptsConfigV3() const { return (capabilities & 0x08) != 0; }
+};
+
+// Keyed by the mac text, in byte-wise key order; at most one entry per MAC.
+using DeviceTable = std::map<std::string, DeviceEntry>;
+// Filled from V3 replies during a search, only to supplement the device table.
+using SupplementTable = std::map<std::string, DeviceEntry>;
+// SDK login handles whose logout is deferred, in insertion order.
+using PendingLogoutList = std::vector<int32_t>;
+
+// Copies the eight V3 texts of each supplement entry into the device-table
+// entry of the same MAC. Devices that answered only V3 are not added.
+void MergeSupplement(DeviceTable& devices, const SupplementTable& supplement);
+
+// A successful network change gives up the device's login: the handle is
+// parked for a later logout.
+void ParkLogin(DeviceEntry& entry, PendingLogoutList& pendingLogouts);

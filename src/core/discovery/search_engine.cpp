@@ -1,0 +1,146 @@
+#include "discovery/search_engine.h"
+
+#include "discovery/customer_filter.h"
+#include "discovery/datagrams.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+using ReceiveBuffer = std::array<uint8_t, kReceiveBufferSize>;
+
+bool Stopped(const std::atomic<bool>* stop) {
+    return stop != nullptr && stop->load();
+}
+
+// The common frame of both phases: send at once, resend once more than
+// resendMs have passed since the last send, and hand every receive attempt
+// to the phase's receive test until phaseMs have passed.
+template <typename ReceiveTest>
+int RunPhase(SocketPair& sockets, SearchVersion version, const SearchTiming& timing, Clock& clock,
+             const std::atomic<bool>* stop, ReceiveTest&& test) {
+    const Datagram request = BuildSearchRequest(version);
+    int64_t now = clock.NowMs();
+    const int64_t start = now;
+    int64_t lastSend = start;
+    if (!sockets.Send(request)) {
+        return kSendFailed;
+    }
+    ReceiveBuffer buffer;
+    while (now - start < timing.phaseMs && !Stopped(stop)) {
+        if (now > lastSend + timing.resendMs) {
+            if (!sockets.Send(request)) {
+                return kSendFailed;
+            }
+            lastSend = now;
+        }
+        const int length = sockets.Receive(buffer);
+        test(buffer, length, now, start, lastSend);
+        now = clock.NowMs();
+    }
+    return 1;
+}
+
+} // namespace
+
+int RunV1Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, DeviceTable& devices,
+               const std::atomic<bool>* stop) {
+    return RunPhase(sockets, SearchVersion::V1, timing, clock, stop,
+                    [&](const ReceiveBuffer& buffer, int length, int64_t, int64_t, int64_t) {
+                        if (length != static_cast<int>(kV1ReplySize)) {
+                            clock.SleepMs(timing.pauseMs);
+                            return;
+                        }
+                        if (!HasMagic(buffer, kSearchV1Magic)) {
+                            return;
+                        }
+                        std::optional<DeviceEntry> entry =
+                            ParseV1Reply(std::span(buffer).first(kV1ReplySize));
+                        if (entry) {
+                            // The first reply of a device wins.
+                            devices.try_emplace(entry->mac, std::move(*entry));
+                        }
+                    });
+}
+
+int RunV3Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, SupplementTable& supplement,
+               const std::atomic<bool>* stop) {
+    std::size_t expectedLength = 0;
+    return RunPhase(
+        sockets, SearchVersion::V3, timing, clock, stop,
+        [&](const ReceiveBuffer& buffer, int length, int64_t now, int64_t start, int64_t lastSend) {
+            if (!HasMagic(buffer, kSearchV3Magic)) {
+                if (length < 0) {
+                    // Nothing waiting: no pause, as the protocol's V3 loop
+                    // polls on at once; but wait in the kernel for the next
+                    // datagram, the next resend or the phase's end instead
+                    // of spinning a processor for three seconds.
+                    const int64_t nextEvent =
+                        std::min(lastSend + timing.resendMs + 1, start + timing.phaseMs);
+                    sockets.WaitForDatagram(std::max<int64_t>(1, nextEvent - now));
+                }
+                return;
+            }
+            if (buffer[16] == 1 && buffer[17] == 0) {
+                expectedLength = kV3ReplySize;
+            }
+            if (length < 0 || static_cast<std::size_t>(length) != expectedLength) {
+                clock.SleepMs(timing.pauseMs);
+                return;
+            }
+            std::optional<DeviceEntry> entry = ParseV3Reply(std::span(buffer).first(kV3ReplySize));
+            if (entry) {
+                supplement.try_emplace(entry->mac, std::move(*entry));
+            }
+        });
+}
+
+SearchResult RunSearch(const SearchOptions& options, const std::atomic<bool>* stop) {
+    Clock& clock = options.clock != nullptr ? *options.clock : SteadyClock();
+    SearchResult result;
+    SocketPair sockets(options.socketFactory);
+    result.setUpResult = sockets.SetUpSockets(options.endpoints);
+    if (result.setUpResult != kSocketsReady) {
+        return result;
+    }
+    SupplementTable supplement;
+    // A phase that ends early simply contributes what it has collected.
+    RunV1Phase(sockets, options.timing, clock, result.devices, stop);
+    RunV3Phase(sockets, options.timing, clock, supplement, stop);
+    if (!supplement.empty()) {
+        MergeSupplement(result.devices, supplement);
+    }
+    ApplyCustomerFilter(result.devices, options.customerCodes);
+    sockets.Close();
+    return result;
+}
+
+SearchWorker::~SearchWorker() {
+    m_stop = true;
+    Wait();
+}
+
+bool SearchWorker::Start(SearchOptions options, PublishCallback publish) {
+    std::lock_guard lock(m_startMutex);
+    if (m_searching.load()) {
+        return false;
+    }
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+    m_searching = true;
+    m_thread = std::thread([this, options = std::move(options), publish = std::move(publish)]() {
+        SearchResult result = RunSearch(options, &m_stop);
+        publish(std::move(result));
+        m_searching = false;
+    });
+    return true;
+}
+
+void SearchWorker::Wait() {
+    std::lock_guard lock(m_startMutex);
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}

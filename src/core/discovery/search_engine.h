@@ -1,0 +1,72 @@
+#pragma once
+// The device search: V1 phase into the device table, V3 phase into the
+// supplement table, merge, customer filter, then the result is handed over.
+// RunSearch does one search on the calling thread; SearchWorker runs it on a
+// thread of its own and publishes through a callback.
+#include "discovery/clock.h"
+#include "discovery/device_entry.h"
+#include "discovery/socket_pair.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+struct SearchTiming {
+    int64_t phaseMs = 3000; // each phase runs this long
+    int64_t resendMs = 500; // the request is sent again once more than this has passed
+    int64_t pauseMs = 50;   // pause after a datagram the length test does not accept
+};
+
+struct SearchOptions {
+    DiscoveryEndpoints endpoints;
+    SearchTiming timing;
+    // Allowed customer codes (from the configuration); see ApplyCustomerFilter.
+    std::string customerCodes;
+    net::DatagramSocketFactory socketFactory = net::CreateUdpSocket;
+    Clock* clock = nullptr; // nullptr: the steady clock
+};
+
+struct SearchResult {
+    int setUpResult = kSocketsReady; // SetUpSockets' code; the table is empty unless 1
+    DeviceTable devices;
+};
+
+// A phase's result: 1, or -8 when a request could not be sent (the phase
+// then ends with what it has collected).
+int RunV1Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, DeviceTable& devices,
+               const std::atomic<bool>* stop = nullptr);
+int RunV3Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, SupplementTable& supplement,
+               const std::atomic<bool>* stop = nullptr);
+
+// One full search on the calling thread. A set stop flag ends the phases
+// early (used when the program goes away mid-search).
+SearchResult RunSearch(const SearchOptions& options, const std::atomic<bool>* stop = nullptr);
+
+// Runs searches on a worker thread, one at a time. The worker fills tables
+// of its own and hands them over, moved, to the callback, which runs on the
+// worker thread: the receiver posts it on to its own thread.
+class SearchWorker {
+public:
+    using PublishCallback = std::function<void(SearchResult)>;
+
+    SearchWorker() = default;
+    ~SearchWorker();
+    SearchWorker(const SearchWorker&) = delete;
+    SearchWorker& operator=(const SearchWorker&) = delete;
+
+    // False (and nothing started) while a search is running.
+    bool Start(SearchOptions options, PublishCallback publish);
+    // True from Start until the callback has returned.
+    bool IsSearching() const { return m_searching.load(); }
+    // Waits for the running search, if any, to finish.
+    void Wait();
+
+private:
+    std::mutex m_startMutex;
+    std::thread m_thread;
+    std::atomic<bool> m_searching{false};
+    std::atomic<bool> m_stop{false};
+};

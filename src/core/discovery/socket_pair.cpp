@@ -1,0 +1,65 @@
+#include "discovery/socket_pair.h"
+
+#include <algorithm>
+
+namespace {
+// Room for a burst of replies from a large network; best effort.
+constexpr int kReceiveQueueBytes = 4 * 1024 * 1024;
+} // namespace
+
+SocketPair::SocketPair(net::DatagramSocketFactory factory) : m_factory(std::move(factory)) {}
+
+int SocketPair::SetUpSockets(const DiscoveryEndpoints& endpoints) {
+    Close();
+    const auto fail = [this](int code) {
+        Close();
+        return code;
+    };
+    m_sender = m_factory();
+    if (!m_sender) {
+        return kSendSocketCreateFailed;
+    }
+    if (!m_sender->SetReuseAddress()) {
+        return fail(kSendSocketReuseFailed);
+    }
+    if (!m_sender->SetBroadcast()) {
+        return fail(kSendSocketBroadcastFailed);
+    }
+    if (!m_sender->Bind({net::kAnyAddress, endpoints.sendPort})) {
+        return fail(kSendSocketBindFailed);
+    }
+    m_receiver = m_factory();
+    if (!m_receiver) {
+        return fail(kReceiveSocketCreateFailed);
+    }
+    if (!m_receiver->Bind({net::kAnyAddress, endpoints.receivePort})) {
+        return fail(kReceiveSocketBindFailed);
+    }
+    if (!m_receiver->SetNonBlocking()) {
+        return fail(kReceiveSocketNonBlockingFailed);
+    }
+    m_receiver->SetReceiveBufferSize(kReceiveQueueBytes);
+    m_destination = endpoints.destination;
+    return kSocketsReady;
+}
+
+void SocketPair::Close() {
+    m_sender.reset();
+    m_receiver.reset();
+}
+
+bool SocketPair::Send(std::span<const uint8_t> datagram) {
+    return m_sender && m_sender->SendTo(datagram, m_destination);
+}
+
+int SocketPair::Receive(std::span<uint8_t> buffer) {
+    std::fill(buffer.begin(), buffer.end(), uint8_t{0});
+    if (!m_receiver) {
+        return -1;
+    }
+    return m_receiver->ReceiveFrom(buffer, nullptr);
+}
+
+bool SocketPair::WaitForDatagram(int64_t timeoutMs) {
+    return m_receiver && m_receiver->WaitReadable(static_cast<int>(std::max<int64_t>(0, timeoutMs)));
+}

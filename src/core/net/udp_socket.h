@@ -1,0 +1,53 @@
+#pragma once
+// UDP over IPv4: the only part of the platform the discovery protocol needs.
+// DatagramSocket is an interface so tests can hand the engine sockets that
+// fail at a chosen step; CreateUdpSocket gives the real one.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+
+namespace net {
+
+inline constexpr uint32_t kAnyAddress = 0x00000000;
+inline constexpr uint32_t kBroadcastAddress = 0xFFFFFFFF;
+inline constexpr uint32_t kLoopbackAddress = 0x7F000001;
+
+// An IPv4 address in host order (first octet in the most significant byte)
+// and a port.
+struct Ipv4Endpoint {
+    uint32_t address = kAnyAddress;
+    uint16_t port = 0;
+    bool operator==(const Ipv4Endpoint&) const = default;
+};
+
+class DatagramSocket {
+public:
+    virtual ~DatagramSocket() = default;
+    virtual bool SetReuseAddress() = 0;
+    virtual bool SetBroadcast() = 0;
+    virtual bool Bind(Ipv4Endpoint local) = 0;
+    virtual bool SetNonBlocking() = 0;
+    // Best effort: a larger kernel queue for bursts of replies.
+    virtual void SetReceiveBufferSize(int bytes) = 0;
+    // True when the whole datagram was handed to the network.
+    virtual bool SendTo(std::span<const uint8_t> datagram, Ipv4Endpoint to) = 0;
+    // Length of the received datagram (a longer one is cut to the buffer), or
+    // -1 when nothing is waiting (non-blocking) or the receive failed.
+    virtual int ReceiveFrom(std::span<uint8_t> buffer, Ipv4Endpoint* from) = 0;
+    // Waits up to timeoutMs for a datagram; false on time-out.
+    virtual bool WaitReadable(int timeoutMs) = 0;
+    // The port the socket is bound to (useful after binding port 0).
+    virtual uint16_t LocalPort() const = 0;
+};
+
+// Makes a socket; nullptr when the platform refused to create one.
+using DatagramSocketFactory = std::function<std::unique_ptr<DatagramSocket>()>;
+
+std::unique_ptr<DatagramSocket> CreateUdpSocket();
+
+// "a.b.c.d" for a host-order address.
+std::string AddressToText(uint32_t address);
+
+} // namespace net
