@@ -1,0 +1,92 @@
+#pragma once
+// One logged-in connection to a device: the handshake, then requests and
+// their replies, and the device's events (upgrade progress, preview
+// pictures), read by a reader thread of the session.
+#include "sdk/tcp_link.h"
+#include "sdk/wire_frame.h"
+#include "sdk/wire_messages.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+class SdkFrameSink;
+
+namespace sdkclient {
+
+struct Timeouts {
+    int connectMs = 3000;
+    int handshakeMs = 5000;
+    int requestMs = 5000;
+    int keepAliveMs = 20000;
+};
+
+// SDK_Login error codes the client finds itself.
+constexpr int kErrorTimeout = 3;
+constexpr int kErrorCannotConnect = 9;
+constexpr int kErrorOther = 11;
+
+struct LoginOutcome;
+
+class ClientSession {
+public:
+    ~ClientSession();
+    ClientSession(const ClientSession&) = delete;
+    ClientSession& operator=(const ClientSession&) = delete;
+
+    // Connects and logs in; nothing on failure, with *error the SDK_Login
+    // error code and *connectionFull set when the device had no free session.
+    static std::shared_ptr<ClientSession> Login(const std::string& ip, uint16_t port, const std::string& user,
+                                                const std::string& password, const std::string& customer,
+                                                const Timeouts& timeouts, int* error, bool* connectionFull);
+
+    // Sends a request and waits for its reply; nothing when the session is
+    // closed or the time-out passed (timeoutMs <= 0: the default).
+    std::optional<sdkwire::Reply> Call(uint16_t type, std::span<const uint8_t> body, int timeoutMs = 0);
+
+    using UpgradeListener = std::function<void(int total, int value)>;
+    // One listener at a time (one upgrade per session); also told (0, -2)
+    // when the connection is lost while it is set.
+    void SetUpgradeListener(UpgradeListener listener);
+    void AddPreviewSink(uint32_t streamId, SdkFrameSink* sink);
+    void RemovePreviewSink(uint32_t streamId);
+
+    bool Open() const;
+    // Logs out politely when still open, then closes; idempotent.
+    void Close(bool sendLogout);
+
+private:
+    ClientSession(std::unique_ptr<sdknet::TcpLink> link, sdkwire::FrameCodec codec, const Timeouts& timeouts);
+    void ReadLoop();
+    void Dispatch(const sdkwire::Frame& frame);
+    void MarkClosed();
+    bool SendFrame(uint16_t type, std::span<const uint8_t> payload);
+
+    std::unique_ptr<sdknet::TcpLink> m_link;
+    Timeouts m_timeouts;
+
+    std::mutex m_sendMutex; // orders sequence numbers with the bytes on the wire
+    sdkwire::FrameCodec m_codec;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_replyArrived;
+    bool m_closed = false;
+    uint32_t m_nextRequestId = 1;
+    std::map<uint32_t, std::optional<sdkwire::Reply>> m_pending;
+    UpgradeListener m_upgradeListener;
+    std::map<uint32_t, SdkFrameSink*> m_previewSinks;
+    // Held while a listener or sink runs, so that removing one waits for a
+    // running call; recursive so a callback may remove itself.
+    std::recursive_mutex m_callbackMutex;
+    int64_t m_lastSendMs = 0;
+
+    std::thread m_reader;
+};
+
+} // namespace sdkclient

@@ -1,0 +1,68 @@
+#pragma once
+// The device SDK: the calls the program makes to log in to devices and run
+// operations on them. Every call is safe from any thread and returns within
+// its time-out; results follow the documented codes (1 = success unless a
+// call says otherwise). The protocol behind it is docs/device-protocol.md.
+#include <cstddef>
+#include <cstdint>
+
+// Receives the preview pictures of SDK_StartPreview (JPEG, one per call) on
+// an SDK thread; the desktop program re-posts them to its window.
+class SdkFrameSink {
+public:
+    virtual ~SdkFrameSink() = default;
+    virtual void OnFrame(const uint8_t* jpeg, std::size_t size, int width, int height) = 0;
+};
+
+using SdkInitCallback = void (*)(void* context);
+// Upgrade progress: the first two arguments carry nothing; then total,
+// value and the context given to SDK_OpenUpgrade.
+using SdkUpgradeCallback = void (*)(int unused1, int unused2, int total, int value, void* context);
+using SdkConnectionFullCallback = void (*)(void* context);
+
+int SDK_Init(SdkInitCallback callback, void* context);
+int SDK_SetCustomer(const char* customer);
+
+// > 0: login handle; <= 0: failed and *error holds the login error code.
+int SDK_Login(const char* ip, int port, const char* user, const char* password, unsigned char* info48,
+              int* error, int reserved1, int reserved2);
+int SDK_Logout(int loginHandle);
+
+// channel -1 for the whole device; timeoutMs 0 takes the default time-out.
+int SDK_GetConfig(int loginHandle, int command, int channel, void* buffer, int size, int* length, int option,
+                  int reserved, int timeoutMs);
+int SDK_SetConfig(int loginHandle, int command, int channel, const void* buffer, int size, int option);
+int SDK_QueryDeviceInfo(int loginHandle, int item, char* buffer, int size, int* length, int timeoutMs);
+
+int SDK_ExportConfig(int loginHandle, int kind, const char* path, int reserved1, int reserved2);
+int SDK_ImportConfig(int loginHandle, const char* path, int reserved1, int reserved2, int reserved3,
+                     int reserved4, int apply);
+
+// buffer: the 783856-byte user table.
+int SDK_GetUserInfo(int loginHandle, void* buffer, int timeoutMs);
+int SDK_ModifyUser(int loginHandle, int operation, const void* newRecord, const void* oldRecord,
+                   int timeoutMs);
+
+int SDK_Reboot(int loginHandle);
+// 1 when the device accepted, else the device's refusal (<= 0).
+int SDK_RestoreDefault(int loginHandle, unsigned int mask);
+
+// 0 = failure (no login, unreadable file); the callback then reports the
+// upgrade until a final total 0 with value -1 (success) or -2 (failure).
+int SDK_OpenUpgrade(int loginHandle, const char* path, SdkUpgradeCallback callback, void* context,
+                    int reserved);
+int SDK_StartUpgrade(int upgradeHandle);
+int SDK_CloseUpgrade(int upgradeHandle);
+
+int SDK_SetPreviewOption(int option1, int option2);
+int SDK_ConnectionFullCallBack(SdkConnectionFullCallback callback, void* context);
+// stream 2 main, 3 sub; the sink receives the pictures until SDK_StopPreview.
+int SDK_StartPreview(int loginHandle, int channel, SdkFrameSink* sink, int stream, int reserved);
+int SDK_StopPreview(int previewHandle);
+
+// Not part of the device calls: time-outs (ms) for connecting, each
+// handshake answer and a request without its own time-out; values <= 0 keep
+// the current one. Tests shorten them.
+void SdkSetTimeouts(int connectMs, int handshakeMs, int requestMs);
+// Ends every open session and upgrade (for tests and orderly shutdown).
+void SdkCloseAll();

@@ -1,0 +1,405 @@
+// The SDK calls over the sessions, upgrades and previews kept by handle.
+#include "sdk/client_session.h"
+#include "sdk/config_file.h"
+#include "sdk/sdk.h"
+#include "sdk/sdk_layout.h"
+#include "sdk/upgrade_job.h"
+#include "sdk/wire_messages.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+using namespace sdkwire;
+using sdkclient::ClientSession;
+using sdkclient::UpgradeJob;
+
+namespace {
+
+struct PreviewEntry {
+    std::shared_ptr<ClientSession> session;
+    uint32_t streamId = 0;
+};
+
+// Handles are positive and never reused within a process, so a stale handle
+// can never reach another device's session.
+struct SdkState {
+    std::mutex mutex;
+    sdkclient::Timeouts timeouts;
+    std::string customer;
+    int nextHandle = 1;
+    std::map<int, std::shared_ptr<ClientSession>> sessions;
+    std::map<int, std::shared_ptr<UpgradeJob>> upgrades;
+    std::map<int, PreviewEntry> previews;
+    SdkConnectionFullCallback connectionFull = nullptr;
+    void* connectionFullContext = nullptr;
+};
+
+SdkState& State() {
+    static SdkState state;
+    return state;
+}
+
+std::shared_ptr<ClientSession> SessionOf(int handle) {
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    const auto found = state.sessions.find(handle);
+    return found == state.sessions.end() ? nullptr : found->second;
+}
+
+int NewHandle(SdkState& state) {
+    return state.nextHandle++;
+}
+
+// Sends one request on the handle's session: nothing when there is no
+// session, it is closed, or the reply did not come in time.
+std::optional<Reply> CallOn(int handle, uint16_t type, const Bytes& body, int timeoutMs = 0) {
+    auto session = SessionOf(handle);
+    if (!session) {
+        return std::nullopt;
+    }
+    return session->Call(type, body, timeoutMs);
+}
+
+int ResultOf(const std::optional<Reply>& reply) {
+    return reply ? reply->result : kResultRefused;
+}
+
+} // namespace
+
+int SDK_Init(SdkInitCallback, void*) {
+    return 1;
+}
+
+int SDK_SetCustomer(const char* customer) {
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    state.customer = customer ? customer : "";
+    return 1;
+}
+
+void SdkSetTimeouts(int connectMs, int handshakeMs, int requestMs) {
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    if (connectMs > 0) {
+        state.timeouts.connectMs = connectMs;
+    }
+    if (handshakeMs > 0) {
+        state.timeouts.handshakeMs = handshakeMs;
+    }
+    if (requestMs > 0) {
+        state.timeouts.requestMs = requestMs;
+    }
+}
+
+int SDK_Login(const char* ip, int port, const char* user, const char* password, unsigned char* info48,
+              int* error, int, int) {
+    int ignored = 0;
+    int& code = error ? *error : ignored;
+    if (info48) {
+        std::memset(info48, 0, sdklayout::kLoginInfoSize);
+    }
+    if (!ip || port <= 0 || port > 0xFFFF) {
+        code = sdkclient::kErrorCannotConnect;
+        return 0;
+    }
+    auto& state = State();
+    sdkclient::Timeouts timeouts;
+    std::string customer;
+    {
+        std::lock_guard lock(state.mutex);
+        timeouts = state.timeouts;
+        customer = state.customer;
+    }
+    bool connectionFull = false;
+    auto session = ClientSession::Login(ip, static_cast<uint16_t>(port), user ? user : "",
+                                        password ? password : "", customer, timeouts, &code, &connectionFull);
+    if (!session) {
+        SdkConnectionFullCallback callback = nullptr;
+        void* context = nullptr;
+        {
+            std::lock_guard lock(state.mutex);
+            callback = state.connectionFull;
+            context = state.connectionFullContext;
+        }
+        if (connectionFull && callback) {
+            callback(context);
+        }
+        return 0;
+    }
+    std::lock_guard lock(state.mutex);
+    const int handle = NewHandle(state);
+    state.sessions[handle] = std::move(session);
+    return handle;
+}
+
+int SDK_Logout(int loginHandle) {
+    auto& state = State();
+    std::shared_ptr<ClientSession> session;
+    {
+        std::lock_guard lock(state.mutex);
+        const auto found = state.sessions.find(loginHandle);
+        if (found == state.sessions.end()) {
+            return 0;
+        }
+        session = std::move(found->second);
+        state.sessions.erase(found);
+    }
+    session->Close(true);
+    return 1;
+}
+
+int SDK_GetConfig(int loginHandle, int command, int, void* buffer, int size, int* length, int, int,
+                  int timeoutMs) {
+    if (!buffer || size < 0) {
+        return 0;
+    }
+    ByteWriter body;
+    body.U32(static_cast<uint32_t>(command));
+    const auto reply = CallOn(loginHandle, kGetConfig, body.Data(), timeoutMs);
+    if (!reply || reply->result != kResultDone) {
+        return 0;
+    }
+    ByteReader in(reply->body);
+    const Bytes block = in.Blob(static_cast<std::size_t>(size));
+    if (!in.AtEnd()) {
+        return 0; // larger than the caller's buffer, or malformed
+    }
+    std::memcpy(buffer, block.data(), block.size());
+    if (length) {
+        *length = static_cast<int>(block.size());
+    }
+    return 1;
+}
+
+int SDK_SetConfig(int loginHandle, int command, int, const void* buffer, int size, int) {
+    if (!buffer || size < 0) {
+        return 0;
+    }
+    ByteWriter body;
+    body.U32(static_cast<uint32_t>(command));
+    body.Blob(std::span(static_cast<const uint8_t*>(buffer), static_cast<std::size_t>(size)));
+    return ResultOf(CallOn(loginHandle, kSetConfig, body.Data()));
+}
+
+int SDK_QueryDeviceInfo(int loginHandle, int item, char* buffer, int size, int* length, int timeoutMs) {
+    if (!buffer || size <= 0) {
+        return 0;
+    }
+    ByteWriter body;
+    body.U32(static_cast<uint32_t>(item));
+    const auto reply = CallOn(loginHandle, kQueryInfo, body.Data(), timeoutMs);
+    if (!reply || reply->result != kResultDone) {
+        return 0;
+    }
+    ByteReader in(reply->body);
+    const std::string text = in.Text(kMaxInfoText);
+    if (!in.AtEnd()) {
+        return 0;
+    }
+    const std::size_t copied = std::min(text.size(), static_cast<std::size_t>(size - 1));
+    std::memcpy(buffer, text.data(), copied);
+    buffer[copied] = '\0';
+    if (length) {
+        *length = static_cast<int>(copied);
+    }
+    return 1;
+}
+
+int SDK_ExportConfig(int loginHandle, int, const char* path, int, int) {
+    if (!path || !*path) {
+        return 0;
+    }
+    const auto reply = CallOn(loginHandle, kExportConfig, {});
+    if (!reply || reply->result != kResultDone) {
+        return 0;
+    }
+    ByteReader in(reply->body);
+    const Bytes image = in.Blob(kMaxConfigImage);
+    if (!in.AtEnd()) {
+        return 0;
+    }
+    return WriteWholeFile(path, EncodeConfigFile(image)) ? 1 : 0;
+}
+
+int SDK_ImportConfig(int loginHandle, const char* path, int, int, int, int, int) {
+    if (!path) {
+        return 0;
+    }
+    // A damaged or foreign file is refused here, before the device sees it.
+    const auto file = ReadWholeFile(path, kMaxConfigImage + 64);
+    const auto image = file ? DecodeConfigFile(*file) : std::nullopt;
+    if (!image) {
+        return 0;
+    }
+    ByteWriter body;
+    body.Blob(*image);
+    return ResultOf(CallOn(loginHandle, kImportConfig, body.Data())) == kResultDone ? 1 : 0;
+}
+
+int SDK_GetUserInfo(int loginHandle, void* buffer, int timeoutMs) {
+    if (!buffer) {
+        return 0;
+    }
+    const auto reply = CallOn(loginHandle, kGetUsers, {}, timeoutMs);
+    if (!reply || reply->result != kResultDone) {
+        return 0;
+    }
+    ByteReader in(reply->body);
+    const Bytes table = in.Blob(sdklayout::kUserTableSize);
+    if (!in.AtEnd() || table.size() != sdklayout::kUserTableSize) {
+        return 0;
+    }
+    std::memcpy(buffer, table.data(), table.size());
+    return 1;
+}
+
+int SDK_ModifyUser(int loginHandle, int operation, const void* newRecord, const void* oldRecord,
+                   int timeoutMs) {
+    if (!newRecord || !oldRecord) {
+        return 0;
+    }
+    ByteWriter body;
+    body.U32(static_cast<uint32_t>(operation));
+    body.Blob(std::span(static_cast<const uint8_t*>(newRecord), sdklayout::kUserRecordSize));
+    body.Blob(std::span(static_cast<const uint8_t*>(oldRecord), sdklayout::kUserRecordSize));
+    return ResultOf(CallOn(loginHandle, kModifyUser, body.Data(), timeoutMs));
+}
+
+int SDK_Reboot(int loginHandle) {
+    return ResultOf(CallOn(loginHandle, kReboot, {}));
+}
+
+int SDK_RestoreDefault(int loginHandle, unsigned int mask) {
+    ByteWriter body;
+    body.U32(mask);
+    return ResultOf(CallOn(loginHandle, kRestoreDefault, body.Data()));
+}
+
+int SDK_OpenUpgrade(int loginHandle, const char* path, SdkUpgradeCallback callback, void* context, int) {
+    auto session = SessionOf(loginHandle);
+    if (!session || !session->Open() || !path || !callback) {
+        return 0;
+    }
+    auto firmware = ReadWholeFile(path, kMaxFirmwareSize);
+    if (!firmware) {
+        return 0;
+    }
+    auto job = std::make_shared<UpgradeJob>(std::move(session), std::move(*firmware), callback, context);
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    const int handle = NewHandle(state);
+    state.upgrades[handle] = std::move(job);
+    return handle;
+}
+
+int SDK_StartUpgrade(int upgradeHandle) {
+    std::shared_ptr<UpgradeJob> job;
+    {
+        auto& state = State();
+        std::lock_guard lock(state.mutex);
+        const auto found = state.upgrades.find(upgradeHandle);
+        if (found == state.upgrades.end()) {
+            return 0;
+        }
+        job = found->second;
+    }
+    return job->Start() ? 1 : 0;
+}
+
+int SDK_CloseUpgrade(int upgradeHandle) {
+    std::shared_ptr<UpgradeJob> job;
+    {
+        auto& state = State();
+        std::lock_guard lock(state.mutex);
+        const auto found = state.upgrades.find(upgradeHandle);
+        if (found == state.upgrades.end()) {
+            return 0;
+        }
+        job = std::move(found->second);
+        state.upgrades.erase(found);
+    }
+    job->Close();
+    return 1;
+}
+
+int SDK_SetPreviewOption(int, int) {
+    return 1;
+}
+
+int SDK_ConnectionFullCallBack(SdkConnectionFullCallback callback, void* context) {
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    state.connectionFull = callback;
+    state.connectionFullContext = context;
+    return 1;
+}
+
+int SDK_StartPreview(int loginHandle, int, SdkFrameSink* sink, int stream, int) {
+    auto session = SessionOf(loginHandle);
+    if (!session || !sink) {
+        return 0;
+    }
+    ByteWriter body;
+    body.U32(static_cast<uint32_t>(stream));
+    const auto reply = session->Call(kPreviewStart, body.Data());
+    if (!reply || reply->result != kResultDone) {
+        return 0;
+    }
+    ByteReader in(reply->body);
+    const uint32_t streamId = in.U32();
+    if (!in.AtEnd()) {
+        return 0;
+    }
+    session->AddPreviewSink(streamId, sink);
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    const int handle = NewHandle(state);
+    state.previews[handle] = PreviewEntry{std::move(session), streamId};
+    return handle;
+}
+
+int SDK_StopPreview(int previewHandle) {
+    PreviewEntry entry;
+    {
+        auto& state = State();
+        std::lock_guard lock(state.mutex);
+        const auto found = state.previews.find(previewHandle);
+        if (found == state.previews.end()) {
+            return 0;
+        }
+        entry = std::move(found->second);
+        state.previews.erase(found);
+    }
+    // After this returns the sink is never called again.
+    entry.session->RemovePreviewSink(entry.streamId);
+    ByteWriter body;
+    body.U32(entry.streamId);
+    entry.session->Call(kPreviewStop, body.Data(), 1000);
+    return 1;
+}
+
+void SdkCloseAll() {
+    auto& state = State();
+    std::map<int, std::shared_ptr<ClientSession>> sessions;
+    std::map<int, std::shared_ptr<UpgradeJob>> upgrades;
+    std::map<int, PreviewEntry> previews;
+    {
+        std::lock_guard lock(state.mutex);
+        sessions.swap(state.sessions);
+        upgrades.swap(state.upgrades);
+        previews.swap(state.previews);
+    }
+    for (auto& [handle, preview] : previews) {
+        preview.session->RemovePreviewSink(preview.streamId);
+    }
+    for (auto& [handle, job] : upgrades) {
+        job->Close();
+    }
+    for (auto& [handle, session] : sessions) {
+        session->Close(false);
+    }
+}

@@ -1,0 +1,113 @@
+#include "sdk/upgrade_job.h"
+
+#include "sdk/client_session.h"
+#include "sdk/wire_messages.h"
+
+#include <algorithm>
+
+namespace sdkclient {
+
+using namespace sdkwire;
+
+UpgradeJob::UpgradeJob(std::shared_ptr<ClientSession> session, Bytes firmware, SdkUpgradeCallback callback,
+                       void* context)
+    : m_session(std::move(session)), m_firmware(std::move(firmware)), m_callback(callback),
+      m_context(context) {}
+
+UpgradeJob::~UpgradeJob() {
+    if (m_thread.joinable()) {
+        if (m_thread.get_id() == std::this_thread::get_id()) {
+            m_thread.detach();
+        } else {
+            m_thread.join();
+        }
+    }
+}
+
+bool UpgradeJob::Start() {
+    std::lock_guard lock(m_mutex);
+    if (m_started || m_closed) {
+        return false;
+    }
+    m_started = true;
+    std::weak_ptr<UpgradeJob> weak = weak_from_this();
+    m_session->SetUpgradeListener([weak](int total, int value) {
+        if (auto job = weak.lock()) {
+            job->Report(total, value);
+        }
+    });
+    m_thread = std::thread([self = shared_from_this()] { self->Transfer(); });
+    return true;
+}
+
+void UpgradeJob::Close() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_closed = true;
+    }
+    // Waits for a progress call that is running on the session's reader.
+    m_session->SetUpgradeListener(nullptr);
+    std::thread transfer;
+    {
+        std::lock_guard lock(m_mutex);
+        transfer.swap(m_thread);
+    }
+    if (transfer.joinable()) {
+        if (transfer.get_id() == std::this_thread::get_id()) {
+            transfer.detach(); // closed from its own callback: it ends right after
+        } else {
+            transfer.join();
+        }
+    }
+}
+
+void UpgradeJob::Report(int total, int value) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_closed || m_finished) {
+            return;
+        }
+        if (total == 0 && value < 0) {
+            m_finished = true;
+        }
+    }
+    m_callback(0, 0, total, value, m_context);
+}
+
+void UpgradeJob::Transfer() {
+    const auto size = static_cast<uint32_t>(m_firmware.size());
+    const auto succeeded = [](const std::optional<Reply>& reply) {
+        return reply && reply->result == kResultDone;
+    };
+    ByteWriter begin;
+    begin.U32(size);
+    if (!succeeded(m_session->Call(kUpgradeBegin, begin.Data()))) {
+        Report(0, -2);
+        return;
+    }
+    Report(static_cast<int>(size), 0);
+    for (uint32_t offset = 0; offset < size;) {
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_closed) {
+                return;
+            }
+        }
+        const uint32_t chunk = std::min<uint32_t>(size - offset, static_cast<uint32_t>(kMaxUpgradeChunk));
+        ByteWriter data;
+        data.U32(offset);
+        data.Blob(std::span(m_firmware.data() + offset, chunk));
+        if (!succeeded(m_session->Call(kUpgradeData, data.Data()))) {
+            Report(0, -2);
+            return;
+        }
+        offset += chunk;
+        Report(static_cast<int>(size), static_cast<int>(offset));
+    }
+    if (!succeeded(m_session->Call(kUpgradeEnd, {}))) {
+        Report(0, -2);
+    }
+    // From here the device reports through UPGRADE_PROGRESS events.
+}
+
+} // namespace sdkclient

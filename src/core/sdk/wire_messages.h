@@ -1,0 +1,140 @@
+#pragma once
+// Message types and payloads of the device protocol
+// (docs/device-protocol.md, section 5). Decoders accept a payload only when
+// it is complete, within every limit and has no trailing bytes.
+#include "sdk/byte_codec.h"
+#include "sdk/session_crypto.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace sdkwire {
+
+enum MessageType : uint16_t {
+    kHello = 0x0001,
+    kChallenge = 0x0002,
+    kLogin = 0x0003,
+    kLoginResult = 0x0004,
+    kLogout = 0x0010,
+    kKeepAlive = 0x0011,
+    kGetConfig = 0x0020,
+    kSetConfig = 0x0021,
+    kGetUsers = 0x0022,
+    kModifyUser = 0x0023,
+    kQueryInfo = 0x0024,
+    kReboot = 0x0030,
+    kRestoreDefault = 0x0031,
+    kExportConfig = 0x0040,
+    kImportConfig = 0x0041,
+    kUpgradeBegin = 0x0050,
+    kUpgradeData = 0x0051,
+    kUpgradeEnd = 0x0052,
+    kPreviewStart = 0x0060,
+    kPreviewStop = 0x0061,
+    kUpgradeProgressEvent = 0x4001,
+    kPreviewFrameEvent = 0x4002,
+    kClosingEvent = 0x4003,
+};
+constexpr uint16_t kReplyBit = 0x8000;
+constexpr bool IsEvent(uint16_t type) {
+    return (type & 0xC000) == 0x4000;
+}
+
+// Login result codes (section 6).
+enum LoginCode : int32_t {
+    kLoginOk = 0,
+    kLoginWrongPassword = 1,
+    kLoginUnknownUser = 2,
+    kLoginRepeat = 4,
+    kLoginLocked = 5,
+    kLoginBlacklisted = 6,
+    kLoginBusy = 7,
+    kLoginOther = 11,
+    kLoginConnectionFull = 12,
+};
+
+// Request results (section 7).
+enum RequestResult : int32_t {
+    kResultDone = 1,
+    kResultRefused = 0,
+    kResultWrongPassword = -1,
+    kResultBadFirmware = -2,
+    kResultUnknown = -3,
+    kResultBadArgument = -4,
+    kResultBusy = -6,
+    kResultNoSuchUser = -7,
+};
+
+// Limits (section 8).
+constexpr std::size_t kMaxCustomerText = 64;
+constexpr std::size_t kMaxUserText = 95;
+constexpr std::size_t kMaxInfoText = 255;
+constexpr std::size_t kMaxUpgradeChunk = 64 * 1024;
+constexpr uint32_t kMaxFirmwareSize = 64 * 1024 * 1024;
+constexpr std::size_t kMaxConfigImage = 64 * 1024;
+constexpr std::size_t kMaxJpeg = 512 * 1024;
+
+struct Hello {
+    uint8_t minVersion = 1;
+    uint8_t maxVersion = 1;
+    Nonce clientNonce{};
+    std::string customer;
+};
+struct Challenge {
+    uint8_t version = 1;
+    Nonce deviceNonce{};
+};
+struct LoginRequest {
+    std::string user;
+    Digest proof{};
+};
+struct LoginResult {
+    int32_t code = kLoginOk;
+    Digest deviceProof{};
+};
+
+Bytes EncodeHello(const Hello& message);
+std::optional<Hello> DecodeHello(std::span<const uint8_t> payload);
+Bytes EncodeChallenge(const Challenge& message);
+std::optional<Challenge> DecodeChallenge(std::span<const uint8_t> payload);
+Bytes EncodeLogin(const LoginRequest& message);
+std::optional<LoginRequest> DecodeLogin(std::span<const uint8_t> payload);
+Bytes EncodeLoginResult(const LoginResult& message);
+std::optional<LoginResult> DecodeLoginResult(std::span<const uint8_t> payload);
+
+// Requests and replies after login: the envelope (request id, result) and
+// the body fields, written and read with ByteWriter/ByteReader.
+struct Request {
+    uint32_t requestId = 0;
+    Bytes body;
+};
+struct Reply {
+    uint32_t requestId = 0;
+    int32_t result = kResultRefused;
+    Bytes body;
+};
+Bytes EncodeRequest(uint32_t requestId, std::span<const uint8_t> body);
+std::optional<Request> DecodeRequest(std::span<const uint8_t> payload);
+Bytes EncodeReply(uint32_t requestId, int32_t result, std::span<const uint8_t> body);
+std::optional<Reply> DecodeReply(std::span<const uint8_t> payload);
+
+struct UpgradeProgress {
+    int32_t total = 0;
+    int32_t value = 0;
+};
+struct PreviewFrame {
+    uint32_t streamId = 0;
+    uint16_t width = 0;
+    uint16_t height = 0;
+    uint32_t frameNumber = 0;
+    Bytes jpeg;
+};
+Bytes EncodeUpgradeProgress(const UpgradeProgress& event);
+std::optional<UpgradeProgress> DecodeUpgradeProgress(std::span<const uint8_t> payload);
+Bytes EncodePreviewFrame(const PreviewFrame& event);
+std::optional<PreviewFrame> DecodePreviewFrame(std::span<const uint8_t> payload);
+Bytes EncodeClosing(int32_t reason);
+std::optional<int32_t> DecodeClosing(std::span<const uint8_t> payload);
+
+} // namespace sdkwire
