@@ -1,0 +1,128 @@
+// corvane-devsim: plays many devices from one lab file (docs/lab-file.md).
+#include "discovery/ip_rules.h"
+#include "lab_file.h"
+#include "population.h"
+#include "udp_responder.h"
+#include "udp_server.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+namespace {
+
+std::atomic<bool> g_stop{false};
+
+void OnSignal(int) {
+    g_stop = true;
+}
+
+int Usage(std::FILE* out) {
+    std::fprintf(out,
+                 "usage: corvane-devsim (--lab FILE | --generate N [--seed S]) [options]\n"
+                 "  --lab FILE          devices and faults from a lab file\n"
+                 "  --generate N        a reproducible population of N devices (up to %d)\n"
+                 "  --seed S            seed of the population (default 1)\n"
+                 "  --write-lab FILE    write the lab in use to FILE ('-' for standard output) and go on\n"
+                 "  --check             only read the lab and report, do not serve\n"
+                 "  --port P            UDP port of the devices (default 5000)\n"
+                 "  --reply-port P      port the answers go to (default 5001)\n"
+                 "  --reply-address A   address the answers go to (default 255.255.255.255)\n"
+                 "  --ready-file FILE   write \"ready\" to FILE once the port is open\n",
+                 kMaxPopulation);
+    return out == stdout ? 0 : 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string labPath, writePath, readyPath;
+    int generate = -1;
+    uint64_t seed = 1;
+    bool checkOnly = false;
+    UdpServerOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const auto value = [&]() -> std::string {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "corvane-devsim: %s needs a value\n", arg.c_str());
+                std::exit(2);
+            }
+            return argv[++i];
+        };
+        if (arg == "--lab") {
+            labPath = value();
+        } else if (arg == "--generate") {
+            generate = std::atoi(value().c_str());
+        } else if (arg == "--seed") {
+            seed = std::strtoull(value().c_str(), nullptr, 10);
+        } else if (arg == "--write-lab") {
+            writePath = value();
+        } else if (arg == "--check") {
+            checkOnly = true;
+        } else if (arg == "--port") {
+            options.listenPort = static_cast<uint16_t>(std::atoi(value().c_str()));
+        } else if (arg == "--reply-port") {
+            options.replyTo.port = static_cast<uint16_t>(std::atoi(value().c_str()));
+        } else if (arg == "--reply-address") {
+            options.replyTo.address = AddressFromText(value());
+        } else if (arg == "--ready-file") {
+            readyPath = value();
+        } else if (arg == "--help" || arg == "-h") {
+            return Usage(stdout);
+        } else {
+            std::fprintf(stderr, "corvane-devsim: unknown option %s\n", arg.c_str());
+            return Usage(stderr);
+        }
+    }
+    if (labPath.empty() == (generate < 0)) {
+        return Usage(stderr);
+    }
+
+    Lab lab;
+    if (!labPath.empty()) {
+        LabFileResult read = ReadLabFile(labPath);
+        for (const std::string& warning : read.warnings) {
+            std::fprintf(stderr, "corvane-devsim: %s: %s\n", labPath.c_str(), warning.c_str());
+        }
+        if (!read.ok) {
+            std::fprintf(stderr, "corvane-devsim: %s: %s\n", labPath.c_str(), read.error.c_str());
+            return 2;
+        }
+        lab = std::move(read.lab);
+    } else {
+        if (generate > kMaxPopulation) {
+            std::fprintf(stderr, "corvane-devsim: at most %d devices\n", kMaxPopulation);
+            return 2;
+        }
+        lab = GeneratePopulation(generate, seed);
+    }
+    if (!writePath.empty()) {
+        const std::string text = WriteLabText(lab);
+        if (writePath == "-") {
+            std::fwrite(text.data(), 1, text.size(), stdout);
+        } else {
+            std::ofstream(writePath, std::ios::binary) << text;
+        }
+    }
+    std::fprintf(stderr, "corvane-devsim: %zu devices\n", lab.devices.size());
+    if (checkOnly) {
+        return 0;
+    }
+
+    UdpResponder responder(std::move(lab));
+    UdpServer server(responder, options);
+    if (!server.Open()) {
+        return 1;
+    }
+    std::signal(SIGTERM, OnSignal);
+    std::signal(SIGINT, OnSignal);
+    if (!readyPath.empty()) {
+        std::ofstream(readyPath) << "ready\n";
+    }
+    server.Run(g_stop);
+    return 0;
+}

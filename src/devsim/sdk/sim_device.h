@@ -1,0 +1,97 @@
+#pragma once
+// One simulated device's SDK side: a TCP server on its address and TCP port
+// with its own state (SimStore) for the life of the process. A restart takes
+// it away for rebootMs (no TCP; Online() false so the discovery side stays
+// silent too) and brings it back with what was changed (new ports, version).
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "devsim/sdk/sim_settings.h"
+#include "devsim/sdk/sim_store.h"
+#include "sdk/tcp_link.h"
+
+namespace devsim {
+
+class SimSession;
+
+// What the discovery side and the lab's state file need to see.
+struct SimSdkSnapshot {
+    bool online = false;
+    uint16_t tcpPort = 0;  // the port the device listens on now
+    uint16_t httpPort = 0; // the stored ports (shown by discovery replies)
+    uint16_t storedTcpPort = 0;
+    uint16_t rtspPort = 0;
+    std::string model;
+    std::string firmwareVersion;
+    std::vector<SimUser> users;
+};
+
+enum class RestartReason { Reboot = 1, FactoryDefault = 2, Upgrade = 3 };
+
+class SimSdkDevice {
+public:
+    explicit SimSdkDevice(SimSdkSettings settings);
+    ~SimSdkDevice();
+    SimSdkDevice(const SimSdkDevice&) = delete;
+    SimSdkDevice& operator=(const SimSdkDevice&) = delete;
+
+    // Listens on the settings' address and TCP port; false when it cannot.
+    bool Start();
+    void Stop();
+
+    SimSdkSnapshot Snapshot() const;
+    bool Online() const { return m_online; }
+    // Called (on a device thread) after every change of the snapshot.
+    void SetChangeListener(std::function<void()> listener);
+    void SetFaults(const SimSdkFaults& faults);
+    SimSdkFaults Faults() const;
+    const SimSdkSettings& Settings() const { return m_settings; }
+    // Number of sessions logged in now.
+    int SessionCount() const;
+
+    // ---- used by the sessions ---------------------------------------
+    template <typename Function> auto WithStore(Function function) {
+        std::lock_guard lock(m_mutex);
+        return function(m_store);
+    }
+    // Login decision for a session; reserves a session slot on success.
+    int Admit(const std::string& user, bool proofMatches);
+    void Release();
+    std::optional<std::string> PasswordOf(const std::string& user);
+    // Starts a restart after the current reply went out; the new firmware
+    // version (when not empty) is reported after it.
+    void Restart(RestartReason reason, const std::string& newVersion = {});
+    bool TryBeginUpgrade();
+    void EndUpgrade();
+
+private:
+    void AcceptLoop();
+    void RestartLoop(RestartReason reason, std::string newVersion);
+    void Notify();
+    void CloseSessions();
+
+    const SimSdkSettings m_settings;
+    mutable std::mutex m_mutex;
+    SimStore m_store;
+    SimSdkFaults m_faults;
+    std::function<void()> m_listener;
+    int m_loggedIn = 0;
+    bool m_upgrading = false;
+    bool m_restarting = false;
+    uint16_t m_listeningPort = 0;
+
+    std::atomic<bool> m_online{false};
+    std::atomic<bool> m_stopping{false};
+    std::unique_ptr<sdknet::TcpListener> m_listener_socket;
+    std::thread m_acceptThread;
+    std::thread m_restartThread;
+    std::condition_variable m_stopSignal;
+    std::vector<std::shared_ptr<SimSession>> m_sessions;
+};
+
+} // namespace devsim

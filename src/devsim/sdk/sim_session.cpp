@@ -1,0 +1,395 @@
+#include "devsim/sdk/sim_session.h"
+
+#include <chrono>
+
+#include "devsim/sdk/sim_device.h"
+#include "devsim/sdk/test_picture.h"
+#include "sdk/config_file.h"
+#include "sdk/sdk_layout.h"
+
+namespace devsim {
+
+using namespace sdkwire;
+
+namespace {
+
+constexpr int kHandshakeMs = 5000;
+constexpr int kIdleMs = 60000;
+
+int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
+SimSession::SimSession(SimSdkDevice& device, std::unique_ptr<sdknet::TcpLink> link)
+    : m_device(device), m_link(std::move(link)) {}
+
+SimSession::~SimSession() {
+    Close();
+    Join();
+}
+
+void SimSession::Start() {
+    m_thread = std::thread([self = shared_from_this()] { self->Run(); });
+}
+
+void SimSession::Close() {
+    m_closed = true;
+    m_wake.notify_all();
+    m_link->Shutdown();
+}
+
+void SimSession::Join() {
+    for (std::thread* thread : {&m_thread, &m_previewThread, &m_upgradeThread}) {
+        if (thread->joinable()) {
+            if (thread->get_id() == std::this_thread::get_id()) {
+                thread->detach();
+            } else {
+                thread->join();
+            }
+        }
+    }
+}
+
+bool SimSession::SleepUnlessClosed(int ms) {
+    std::unique_lock lock(m_mutex);
+    return !m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_closed.load(); });
+}
+
+bool SimSession::Receive(Frame& frame, int timeoutMs) {
+    const int64_t deadline = NowMs() + timeoutMs;
+    uint8_t buffer[64 * 1024];
+    for (;;) {
+        const auto status = m_codec.Next(frame);
+        if (status == FrameCodec::Status::HaveFrame) {
+            return true;
+        }
+        if (status == FrameCodec::Status::Failed || m_closed) {
+            return false;
+        }
+        const int64_t left = deadline - NowMs();
+        if (left <= 0) {
+            return false;
+        }
+        const int count = m_link->Receive(buffer, static_cast<int>(std::min<int64_t>(left, 500)));
+        if (count < 0) {
+            return false;
+        }
+        m_codec.Feed(std::span(buffer, static_cast<std::size_t>(count)));
+    }
+}
+
+bool SimSession::Send(uint16_t type, const Bytes& payload) {
+    std::lock_guard lock(m_sendMutex);
+    if (m_closed) {
+        return false;
+    }
+    return m_link->SendAll(m_codec.Encode(type, payload));
+}
+
+bool SimSession::Reply(uint16_t type, uint32_t requestId, int32_t result, const Bytes& body) {
+    const int slowMs = m_device.Faults().slowMs;
+    if (slowMs > 0 && !SleepUnlessClosed(slowMs)) {
+        return false;
+    }
+    return Send(type | kReplyBit, EncodeReply(requestId, result, body));
+}
+
+bool SimSession::Handshake() {
+    Frame frame;
+    if (!Receive(frame, kHandshakeMs) || frame.type != kHello) {
+        return false;
+    }
+    const auto hello = DecodeHello(frame.payload);
+    if (!hello) {
+        return false;
+    }
+    Challenge challenge;
+    challenge.version = hello->minVersion <= kProtocolVersion && kProtocolVersion <= hello->maxVersion
+                            ? kProtocolVersion
+                            : 0;
+    if (!RandomFill(challenge.deviceNonce) || !Send(kChallenge, EncodeChallenge(challenge)) ||
+        challenge.version == 0) {
+        return false;
+    }
+    if (!Receive(frame, kHandshakeMs) || frame.type != kLogin) {
+        return false;
+    }
+    const auto login = DecodeLogin(frame.payload);
+    if (!login) {
+        return false;
+    }
+    const auto password = m_device.PasswordOf(login->user);
+    const Digest userKey = UserKey(login->user, password.value_or(""));
+    const bool proofMatches =
+        password &&
+        SameDigest(login->proof, ClientProof(userKey, challenge.deviceNonce, hello->clientNonce, login->user));
+    LoginResult result;
+    result.code = m_device.Admit(login->user, proofMatches);
+    if (result.code != kLoginOk) {
+        Send(kLoginResult, EncodeLoginResult(result));
+        return false;
+    }
+    m_admitted = true;
+    result.deviceProof = DeviceProof(userKey, hello->clientNonce, challenge.deviceNonce);
+    if (!Send(kLoginResult, EncodeLoginResult(result))) {
+        return false;
+    }
+    std::lock_guard lock(m_sendMutex);
+    m_codec.StartEncryption(SessionKey(userKey, hello->clientNonce, challenge.deviceNonce));
+    return true;
+}
+
+void SimSession::Run() {
+    if (Handshake()) {
+        m_previewThread = std::thread([this] { PreviewLoop(); });
+        Frame frame;
+        while (!m_closed && Receive(frame, kIdleMs)) {
+            if (!Handle(frame)) {
+                break;
+            }
+        }
+    }
+    Close();
+    if (m_upgradeOwned) {
+        m_upgradeOwned = false;
+        if (m_upgradeThread.joinable()) {
+            m_upgradeThread.join();
+        }
+        m_device.EndUpgrade();
+    }
+    if (m_previewThread.joinable()) {
+        m_previewThread.join();
+    }
+    if (m_admitted) {
+        m_device.Release();
+    }
+    m_finished = true;
+}
+
+bool SimSession::Handle(const Frame& frame) {
+    const auto request = DecodeRequest(frame.payload);
+    if (!request) {
+        return false;
+    }
+    const uint32_t id = request->requestId;
+    ByteReader in(request->body);
+    const bool writesRefused = m_device.Faults().refuseConfigWrites;
+    switch (frame.type) {
+    case kLogout:
+        Reply(frame.type, id, kResultDone);
+        return false;
+    case kKeepAlive:
+        return Reply(frame.type, id, kResultDone);
+    case kGetConfig: {
+        const int command = static_cast<int>(in.U32());
+        const auto block = m_device.WithStore([&](SimStore& store) { return store.GetBlock(command); });
+        ByteWriter body;
+        if (block) {
+            body.Blob(*block);
+        }
+        return Reply(frame.type, id, !in.AtEnd() ? kResultBadArgument : block ? kResultDone : kResultUnknown,
+                     body.Data());
+    }
+    case kSetConfig: {
+        const int command = static_cast<int>(in.U32());
+        const Bytes block = in.Blob(kMaxConfigImage);
+        int result = kResultBadArgument;
+        if (in.AtEnd()) {
+            result = writesRefused ? kResultRefused
+                                   : m_device.WithStore([&](SimStore& store) { return store.SetBlock(command, block); });
+        }
+        return Reply(frame.type, id, result);
+    }
+    case kGetUsers: {
+        ByteWriter body;
+        body.Blob(m_device.WithStore([](SimStore& store) { return store.UserTable(); }));
+        return Reply(frame.type, id, kResultDone, body.Data());
+    }
+    case kModifyUser: {
+        const uint32_t operation = in.U32();
+        const Bytes newRecord = in.Blob(sdklayout::kUserRecordSize);
+        const Bytes oldRecord = in.Blob(sdklayout::kUserRecordSize);
+        int result = kResultBadArgument;
+        if (in.AtEnd() && operation == sdklayout::kModifyUserPassword) {
+            result = writesRefused ? kResultRefused : m_device.WithStore([&](SimStore& store) {
+                return store.ModifyUser(newRecord, oldRecord);
+            });
+        }
+        return Reply(frame.type, id, result);
+    }
+    case kQueryInfo: {
+        const uint32_t item = in.U32();
+        ByteWriter body;
+        if (in.AtEnd() && item == sdklayout::kInfoVersionItem) {
+            body.Text(m_device.WithStore([](SimStore& store) { return store.Version(); }));
+            return Reply(frame.type, id, kResultDone, body.Data());
+        }
+        return Reply(frame.type, id, kResultBadArgument);
+    }
+    case kReboot:
+        Reply(frame.type, id, kResultDone);
+        Send(kClosingEvent, EncodeClosing(static_cast<int32_t>(RestartReason::Reboot)));
+        m_device.Restart(RestartReason::Reboot);
+        return false;
+    case kRestoreDefault:
+        if (writesRefused) {
+            return Reply(frame.type, id, kResultRefused);
+        }
+        m_device.WithStore([](SimStore& store) {
+            store.RestoreFactory();
+            return 0;
+        });
+        Reply(frame.type, id, kResultDone);
+        Send(kClosingEvent, EncodeClosing(static_cast<int32_t>(RestartReason::FactoryDefault)));
+        m_device.Restart(RestartReason::FactoryDefault);
+        return false;
+    case kExportConfig: {
+        ByteWriter body;
+        body.Blob(m_device.WithStore([](SimStore& store) { return store.ExportImage(); }));
+        return Reply(frame.type, id, kResultDone, body.Data());
+    }
+    case kImportConfig: {
+        const Bytes image = in.Blob(kMaxConfigImage);
+        int result = kResultBadArgument;
+        if (in.AtEnd()) {
+            result = writesRefused ? kResultRefused
+                                   : m_device.WithStore([&](SimStore& store) { return store.ImportImage(image); });
+        }
+        if (result != kResultDone) {
+            return Reply(frame.type, id, result);
+        }
+        Reply(frame.type, id, result);
+        Send(kClosingEvent, EncodeClosing(static_cast<int32_t>(RestartReason::Reboot)));
+        m_device.Restart(RestartReason::Reboot);
+        return false;
+    }
+    case kUpgradeBegin: {
+        const uint32_t size = in.U32();
+        int result = kResultBadArgument;
+        if (in.AtEnd() && size <= kMaxFirmwareSize && !m_upgradeOpen && !m_upgradeOwned) {
+            result = m_device.TryBeginUpgrade() ? kResultDone : kResultBusy;
+        }
+        if (result == kResultDone) {
+            m_upgradeOpen = true;
+            m_upgradeOwned = true;
+            m_upgradeSize = size;
+            m_upgradeImage.clear();
+            m_upgradeImage.reserve(std::min<uint32_t>(size, 1024 * 1024));
+        }
+        return Reply(frame.type, id, result);
+    }
+    case kUpgradeData:
+        return Reply(frame.type, id, HandleUpgradeData(in));
+    case kUpgradeEnd: {
+        if (!m_upgradeOpen || !in.AtEnd()) {
+            return Reply(frame.type, id, kResultBadArgument);
+        }
+        m_upgradeOpen = false;
+        const bool sent = Reply(frame.type, id, kResultDone);
+        FinishUpgrade();
+        return sent;
+    }
+    case kPreviewStart: {
+        const uint32_t stream = in.U32();
+        if (!in.AtEnd() || (stream != sdklayout::kMainStream && stream != sdklayout::kSubStream)) {
+            return Reply(frame.type, id, kResultBadArgument);
+        }
+        ByteWriter body;
+        {
+            std::lock_guard lock(m_mutex);
+            const uint32_t streamId = m_nextStreamId++;
+            m_streams[streamId] = static_cast<int>(stream);
+            body.U32(streamId);
+        }
+        m_wake.notify_all();
+        return Reply(frame.type, id, kResultDone, body.Data());
+    }
+    case kPreviewStop: {
+        const uint32_t streamId = in.U32();
+        std::lock_guard lock(m_mutex);
+        const bool known = in.AtEnd() && m_streams.erase(streamId) == 1;
+        return Reply(frame.type, id, known ? kResultDone : kResultBadArgument);
+    }
+    default:
+        return Reply(frame.type, id, kResultUnknown);
+    }
+}
+
+int SimSession::HandleUpgradeData(ByteReader& in) {
+    const uint32_t offset = in.U32();
+    const Bytes chunk = in.Blob(kMaxUpgradeChunk);
+    if (!in.AtEnd() || !m_upgradeOpen || offset != m_upgradeImage.size() ||
+        chunk.size() > m_upgradeSize - m_upgradeImage.size()) {
+        return kResultBadArgument;
+    }
+    m_upgradeImage.insert(m_upgradeImage.end(), chunk.begin(), chunk.end());
+    return kResultDone;
+}
+
+void SimSession::FinishUpgrade() {
+    Bytes image = std::move(m_upgradeImage);
+    m_upgradeImage.clear();
+    m_upgradeThread = std::thread([this, image = std::move(image)]() mutable { WriteFirmware(std::move(image)); });
+}
+
+void SimSession::WriteFirmware(Bytes image) {
+    const auto firmware = DecodeFirmware(image);
+    const std::string model = m_device.WithStore([](SimStore& store) { return store.Model(); });
+    if (image.size() != m_upgradeSize || !firmware || firmware->model != model) {
+        Send(kUpgradeProgressEvent, EncodeUpgradeProgress({0, -2}));
+        return;
+    }
+    const SimSdkFaults faults = m_device.Faults();
+    const int steps = 10;
+    for (int step = 0; step <= steps; ++step) {
+        const int value = step * 100 / steps;
+        const int overall = value / 2 + 50;
+        if (faults.dropUpgradeAtPercent >= 0 && overall >= faults.dropUpgradeAtPercent) {
+            Close(); // the image is not taken: the device keeps its version
+            return;
+        }
+        if (faults.stallUpgradeAtPercent >= 0 && overall >= faults.stallUpgradeAtPercent) {
+            return; // silent from here on, the connection stays up
+        }
+        if (!Send(kUpgradeProgressEvent, EncodeUpgradeProgress({-1, value})) ||
+            !SleepUnlessClosed(m_device.Settings().flashMs / steps)) {
+            return;
+        }
+    }
+    Send(kUpgradeProgressEvent, EncodeUpgradeProgress({0, -1}));
+    Send(kClosingEvent, EncodeClosing(static_cast<int32_t>(RestartReason::Upgrade)));
+    m_device.Restart(RestartReason::Upgrade, firmware->version);
+    Close();
+}
+
+void SimSession::PreviewLoop() {
+    const int fps = std::max(1, m_device.Settings().previewFps);
+    uint32_t frameNumber = 0;
+    while (!m_closed) {
+        std::map<uint32_t, int> streams;
+        {
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_closed || !m_streams.empty(); });
+            streams = m_streams;
+        }
+        for (const auto& [streamId, stream] : streams) {
+            PreviewFrame frame;
+            frame.streamId = streamId;
+            frame.frameNumber = frameNumber;
+            const TestPicture picture =
+                DrawTestPicture(m_device.Settings().name, stream, frameNumber, stream == sdklayout::kMainStream);
+            frame.width = static_cast<uint16_t>(picture.width);
+            frame.height = static_cast<uint16_t>(picture.height);
+            frame.jpeg = EncodeJpeg(picture);
+            Send(kPreviewFrameEvent, EncodePreviewFrame(frame));
+        }
+        ++frameNumber;
+        SleepUnlessClosed(1000 / fps);
+    }
+}
+
+} // namespace devsim

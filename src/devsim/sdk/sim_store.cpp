@@ -1,0 +1,215 @@
+#include "devsim/sdk/sim_store.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "sdk/sdk_layout.h"
+#include "sdk/wire_messages.h"
+
+namespace devsim {
+
+using namespace sdkwire;
+using namespace sdklayout;
+
+namespace {
+
+constexpr int kLockAfterFailures = 5;
+
+std::string FieldText(const Bytes& record, std::size_t offset, std::size_t size) {
+    const auto begin = record.begin() + static_cast<std::ptrdiff_t>(offset);
+    const auto end = std::find(begin, begin + static_cast<std::ptrdiff_t>(size), 0);
+    return std::string(begin, end);
+}
+
+void PutText(uint8_t* at, const std::string& text, std::size_t size) {
+    std::memset(at, 0, size);
+    std::memcpy(at, text.data(), std::min(text.size(), size - 1));
+}
+
+bool ValidPort(uint32_t port) {
+    return port >= 1 && port <= 0xFFFF;
+}
+
+} // namespace
+
+SimStore::SimStore(const SimSdkSettings& factory) : m_factory(factory) {
+    RestoreFactory();
+}
+
+void SimStore::RestoreFactory() {
+    m_users = m_factory.users;
+    m_portBlock.assign(kPortBlockSize, 0);
+    // Bytes of the device's own around the documented fields, so tests can
+    // see that a client keeps them.
+    for (std::size_t i = 0; i < kPortBlockSize; ++i) {
+        m_portBlock[i] = static_cast<uint8_t>(i * 7 + 3);
+    }
+    StoreU32(m_portBlock.data() + kHttpPortOffset, m_factory.httpPort);
+    StoreU32(m_portBlock.data() + kTcpPortOffset, m_factory.tcpPort);
+    m_rtspBlock.assign(kRtspBlockSize, 0x5A);
+    StoreU16(m_rtspBlock.data() + kRtspPortOffset, m_factory.rtspPort);
+    m_modelBlock.assign(kModelBlockSize, 0);
+    StoreU32(m_modelBlock.data() + kModelFlagsOffset, kModelValidFlag);
+    PutText(m_modelBlock.data() + kModelTextOffset, m_factory.model, kModelBlockSize - kModelTextOffset);
+    m_version = m_factory.firmwareVersion;
+    m_failures.clear();
+}
+
+int SimStore::CheckLogin(const std::string& user, bool proofMatches, std::chrono::steady_clock::time_point now) {
+    if (!PasswordOf(user)) {
+        return kLoginUnknownUser;
+    }
+    Failures& failures = m_failures[user];
+    if (failures.inARow >= kLockAfterFailures) {
+        if (now < failures.lockedUntil) {
+            return kLoginLocked;
+        }
+        failures = {};
+    }
+    if (!proofMatches) {
+        if (++failures.inARow >= kLockAfterFailures) {
+            failures.lockedUntil = now + std::chrono::milliseconds(m_factory.lockMs);
+        }
+        return kLoginWrongPassword;
+    }
+    failures = {};
+    return kLoginOk;
+}
+
+std::optional<std::string> SimStore::PasswordOf(const std::string& user) const {
+    for (const auto& entry : m_users) {
+        if (entry.name == user) {
+            return entry.password;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<Bytes> SimStore::GetBlock(int command) const {
+    switch (command) {
+    case kPortCommand:
+        return m_portBlock;
+    case kRtspCommand:
+        return m_rtspBlock;
+    case kModelCommand:
+        return m_modelBlock;
+    default:
+        return std::nullopt;
+    }
+}
+
+int SimStore::SetBlock(int command, const Bytes& block) {
+    switch (command) {
+    case kPortCommand: {
+        if (block.size() != kPortBlockSize) {
+            return kResultBadArgument;
+        }
+        const uint32_t http = LoadU32(block.data() + kHttpPortOffset);
+        const uint32_t tcp = LoadU32(block.data() + kTcpPortOffset);
+        if (!ValidPort(http) || !ValidPort(tcp) || http == tcp) {
+            return kResultBadArgument;
+        }
+        m_portBlock = block;
+        return kResultDone;
+    }
+    case kRtspCommand:
+        if (block.size() != kRtspBlockSize || !ValidPort(LoadU16(block.data() + kRtspPortOffset))) {
+            return kResultBadArgument;
+        }
+        m_rtspBlock = block;
+        return kResultDone;
+    case kModelCommand:
+        if (block.size() != kModelBlockSize) {
+            return kResultBadArgument;
+        }
+        m_modelBlock = block;
+        m_modelBlock.back() = 0; // the text always ends inside the block
+        return kResultDone;
+    default:
+        return kResultUnknown;
+    }
+}
+
+Bytes SimStore::UserTable() const {
+    Bytes table(kUserTableSize, 0);
+    for (std::size_t i = 0; i < m_users.size() && i < kUserCount; ++i) {
+        uint8_t* record = table.data() + kFirstUserOffset + i * kUserRecordSize;
+        StoreU32(record, static_cast<uint32_t>(i + 1)); // the device's own user number
+        PutText(record + kUserNameOffset, m_users[i].name, kUserNameSize);
+        PutText(record + kUserPasswordOffset, m_users[i].password, kUserPasswordSize);
+    }
+    return table;
+}
+
+int SimStore::ModifyUser(const Bytes& newRecord, const Bytes& oldRecord) {
+    if (newRecord.size() != kUserRecordSize || oldRecord.size() != kUserRecordSize) {
+        return kResultBadArgument;
+    }
+    const std::string name = FieldText(oldRecord, kUserNameOffset, kUserNameSize);
+    if (FieldText(newRecord, kUserNameOffset, kUserNameSize) != name) {
+        return kResultBadArgument;
+    }
+    for (auto& user : m_users) {
+        if (user.name == name) {
+            if (user.password != FieldText(oldRecord, kUserPasswordOffset, kUserPasswordSize)) {
+                return kResultWrongPassword;
+            }
+            user.password = FieldText(newRecord, kUserPasswordOffset, kUserPasswordSize);
+            return kResultDone;
+        }
+    }
+    return kResultNoSuchUser;
+}
+
+Bytes SimStore::ExportImage() const {
+    ByteWriter out;
+    for (const int command : {kPortCommand, kRtspCommand, kModelCommand}) {
+        const Bytes block = *GetBlock(command);
+        out.U32(static_cast<uint32_t>(command));
+        out.Blob(block);
+    }
+    return out.Take();
+}
+
+int SimStore::ImportImage(const Bytes& image) {
+    // Checked whole before anything is applied, so a bad image changes nothing.
+    SimStore trial = *this;
+    ByteReader in(image);
+    while (in.Ok() && in.Remaining() > 0) {
+        const int command = static_cast<int>(in.U32());
+        const Bytes block = in.Blob(kMaxConfigImage);
+        if (!in.Ok()) {
+            break;
+        }
+        const int result = trial.SetBlock(command, block);
+        if (result != kResultDone) {
+            return result == kResultUnknown ? kResultBadArgument : result;
+        }
+    }
+    if (!in.AtEnd()) {
+        return kResultBadArgument;
+    }
+    *this = std::move(trial);
+    return kResultDone;
+}
+
+uint16_t SimStore::HttpPort() const {
+    return static_cast<uint16_t>(LoadU32(m_portBlock.data() + kHttpPortOffset));
+}
+
+uint16_t SimStore::TcpPort() const {
+    return static_cast<uint16_t>(LoadU32(m_portBlock.data() + kTcpPortOffset));
+}
+
+uint16_t SimStore::RtspPort() const {
+    return LoadU16(m_rtspBlock.data() + kRtspPortOffset);
+}
+
+std::string SimStore::Model() const {
+    if ((LoadU32(m_modelBlock.data()) & kModelValidFlag) == 0) {
+        return {};
+    }
+    return FieldText(m_modelBlock, kModelTextOffset, kModelBlockSize - kModelTextOffset);
+}
+
+} // namespace devsim

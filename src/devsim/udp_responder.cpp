@@ -1,0 +1,96 @@
+#include "udp_responder.h"
+
+#include <cctype>
+
+UdpResponder::UdpResponder(Lab lab) : m_devices(std::move(lab.devices)), m_random(lab.seed) {}
+
+std::vector<SimDevice> UdpResponder::Devices() const {
+    std::lock_guard lock(m_mutex);
+    return m_devices;
+}
+
+void UdpResponder::Handle(std::span<const uint8_t> datagram, int64_t nowMs,
+                          std::vector<OutgoingDatagram>& out) {
+    std::lock_guard lock(m_mutex);
+    if (const auto version = ParseSearchRequest(datagram)) {
+        AnswerSearch(*version, nowMs, out);
+    } else if (const auto v2 = ParseConfigV2Request(datagram)) {
+        ApplyConfigV2(*v2);
+    } else if (const auto v3 = ParseConfigV3Request(datagram)) {
+        ApplyConfigV3(*v3, nowMs, out);
+    }
+    // Anything else (our own replies looping back included) is not for a device.
+}
+
+void UdpResponder::AnswerSearch(SearchVersion version, int64_t nowMs, std::vector<OutgoingDatagram>& out) {
+    for (const SimDevice& device : m_devices) {
+        if (version == SearchVersion::V1 && device.answersV1) {
+            Emit(device, BuildV1Reply(device.fields), nowMs, out);
+        } else if (version == SearchVersion::V3 && device.answersV3) {
+            const bool unterminated = (device.faults.malformed & kMalformedUnterminated) != 0;
+            Emit(device, BuildV3Reply(device.fields, device.texts, unterminated), nowMs, out);
+        }
+    }
+}
+
+void UdpResponder::ApplyConfigV2(const NetworkConfig& config) {
+    for (SimDevice& device : m_devices) {
+        if (device.fields.mac == config.mac) {
+            device.fields.ip = config.ip;
+            device.fields.gateway = config.gateway;
+            device.fields.mask = config.mask;
+        }
+    }
+}
+
+void UdpResponder::ApplyConfigV3(const NetworkConfig& config, int64_t nowMs,
+                                 std::vector<OutgoingDatagram>& out) {
+    for (SimDevice& device : m_devices) {
+        // Only devices that announce CFG.V3 (capability bit 3) understand it.
+        if (device.fields.mac != config.mac || (device.fields.capabilities & 0x08) == 0) {
+            continue;
+        }
+        if (config.user != "admin" || config.password != device.adminPassword) {
+            Emit(device, BuildConfigV3Reply(config, 0), nowMs, out);
+            continue;
+        }
+        device.fields.ip = config.ip;
+        device.fields.gateway = config.gateway;
+        device.fields.mask = config.mask;
+        device.fields.dns1 = config.dns1;
+        device.fields.dns2 = config.dns2;
+        device.fields.dhcpMode = config.dhcpMode;
+        if (device.faults.noAck) {
+            continue;
+        }
+        NetworkConfig echoed = config;
+        if (device.faults.wrongEcho) {
+            echoed.gateway ^= 0x01;
+        }
+        Emit(device, BuildConfigV3Reply(echoed, 1), nowMs, out);
+    }
+}
+
+void UdpResponder::Emit(const SimDevice& device, Datagram reply, int64_t nowMs,
+                        std::vector<OutgoingDatagram>& out) {
+    const FaultSettings& faults = device.faults;
+    if ((faults.malformed & kMalformedLength) != 0) {
+        reply.push_back(0);
+    }
+    if ((faults.malformed & kMalformedLowercase) != 0) {
+        for (std::size_t i = 0; i < reply.size() && i < 16 && reply[i] != 0; ++i) {
+            reply[i] = static_cast<uint8_t>(std::tolower(reply[i]));
+        }
+    }
+    for (int copy = 0; copy <= faults.duplicates; ++copy) {
+        if (faults.replyLoss > 0 &&
+            std::uniform_real_distribution<double>(0, 1)(m_random) < faults.replyLoss) {
+            continue;
+        }
+        int64_t due = nowMs + faults.delayMs + copy;
+        if (faults.jitterMs > 0) {
+            due += static_cast<int64_t>(m_random() % static_cast<uint64_t>(faults.jitterMs + 1));
+        }
+        out.push_back({due, reply});
+    }
+}

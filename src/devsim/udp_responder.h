@@ -1,0 +1,37 @@
+#pragma once
+// The UDP side of the simulated devices: answers the discovery requests and
+// applies the configuration requests, injecting the lab's faults. Pure: it
+// turns one received datagram into the datagrams to send and when.
+#include "lab.h"
+
+#include <cstdint>
+#include <mutex>
+#include <random>
+#include <span>
+#include <vector>
+
+struct OutgoingDatagram {
+    int64_t dueMs = 0;
+    Datagram bytes;
+};
+
+class UdpResponder {
+public:
+    explicit UdpResponder(Lab lab);
+
+    // Appends the answers of every device to one received datagram.
+    void Handle(std::span<const uint8_t> datagram, int64_t nowMs, std::vector<OutgoingDatagram>& out);
+
+    // A copy of the devices as they are now (addresses change with CFG requests).
+    std::vector<SimDevice> Devices() const;
+
+private:
+    void AnswerSearch(SearchVersion version, int64_t nowMs, std::vector<OutgoingDatagram>& out);
+    void ApplyConfigV2(const NetworkConfig& config);
+    void ApplyConfigV3(const NetworkConfig& config, int64_t nowMs, std::vector<OutgoingDatagram>& out);
+    void Emit(const SimDevice& device, Datagram reply, int64_t nowMs, std::vector<OutgoingDatagram>& out);
+
+    mutable std::mutex m_mutex;
+    std::vector<SimDevice> m_devices;
+    std::mt19937_64 m_random;
+};
