@@ -73,7 +73,8 @@ TEST(ConcurrentLookup, LookupsDuringLanguageSwitchesSeeWholePacks) {
 TEST(ConcurrentLookup, ThreadsCreatingTheirObjectsAtOnceGetOneEach) {
     constexpr std::size_t kThreads = 8;
     std::vector<CLanguage*> objects(kThreads, nullptr);
-    std::vector<bool> stable(kThreads, false);
+    // One byte per thread: vector<bool> packs bits, which threads cannot share.
+    std::vector<char> stable(kThreads, 0);
     // Every thread stays alive until all have their object, so no thread id
     // is reused and each must have an object of its own.
     std::latch allCreated(kThreads);
@@ -82,7 +83,7 @@ TEST(ConcurrentLookup, ThreadsCreatingTheirObjectsAtOnceGetOneEach) {
         threads.emplace_back([&, t] {
             objects[t] = &CLanguage::GetInstance();
             allCreated.arrive_and_wait();
-            stable[t] = objects[t] == &CLanguage::GetInstance();
+            stable[t] = objects[t] == &CLanguage::GetInstance() ? 1 : 0;
         });
     }
     for (std::thread& thread : threads) {
@@ -93,7 +94,7 @@ TEST(ConcurrentLookup, ThreadsCreatingTheirObjectsAtOnceGetOneEach) {
     EXPECT_EQ(distinct.count(nullptr), 0u);
     EXPECT_EQ(distinct.count(&CLanguage::GetInstance()), 0u);
     for (std::size_t t = 0; t < kThreads; ++t) {
-        EXPECT_TRUE(stable[t]) << t;
+        EXPECT_EQ(stable[t], 1) << t;
     }
 }
 
