@@ -17,6 +17,7 @@ if(CORVANE_FUZZ)
     if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
         message(FATAL_ERROR "CORVANE_FUZZ needs clang (configure with CXX=clang++)")
     endif()
-    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                        -fno-sanitize-recover=all)
     add_link_options(-fsanitize=address,undefined)
 endif()

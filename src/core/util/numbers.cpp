@@ -1,9 +1,10 @@
 // Number parsing of the Tool helpers.
 #include "util/tool.h"
 
-#include <cctype>
+#include <arpa/inet.h>
 #include <cstdint>
 #include <limits>
+#include <string>
 
 namespace Tool {
 
@@ -66,6 +67,13 @@ int32_t ToInt(std::string_view text, int base) {
 
 int64_t ToInt64(std::string_view text, int base) {
     return ToInt(text, base);
+}
+
+uint32_t IpToHostOrder(std::string_view dotted) {
+    // The platform's parser, as the configuration exchanges expect: it also
+    // takes the short and the octal and hexadecimal forms.
+    const std::string narrow = ToNarrow(dotted);
+    return ntohl(::inet_addr(narrow.c_str()));
 }
 
 } // namespace Tool

@@ -37,7 +37,58 @@ template <typename UnitAt> std::string FromUtf16(std::size_t count, UnitAt unitA
     return out;
 }
 
+// Simple lower-case mapping of the upper-case letters of Latin-1, Latin
+// Extended-A, Greek and Cyrillic.
+char32_t FoldCase(char32_t c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) {
+        return c + 0x20;
+    }
+    if (c == 0x178) {
+        return 0xFF;
+    }
+    if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149 && c != 0x17F) {
+        // Pairs: upper case even below U+0138, odd from U+0139 to U+0148 and
+        // from U+0179 on; even again from U+014A to U+0177.
+        const bool oddUpper = (c >= 0x139 && c <= 0x148) || c >= 0x179;
+        if (oddUpper) {
+            return (c % 2 == 1) ? c + 1 : c;
+        }
+        return (c % 2 == 0) ? c + 1 : c;
+    }
+    if ((c >= 0x391 && c <= 0x3A9 && c != 0x3A2)) {
+        return c + 0x20;
+    }
+    if (c >= 0x410 && c <= 0x42F) {
+        return c + 0x20;
+    }
+    if (c >= 0x400 && c <= 0x40F) {
+        return c + 0x50;
+    }
+    return c;
+}
+
 } // namespace
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+    std::size_t posA = 0;
+    std::size_t posB = 0;
+    while (posA < a.size() && posB < b.size()) {
+        const std::size_t startA = posA;
+        const std::size_t startB = posB;
+        const char32_t ca = DecodeNext(a, posA);
+        const char32_t cb = DecodeNext(b, posB);
+        if (ca == kInvalid || cb == kInvalid) {
+            if (ca != cb || a[startA] != b[startB]) {
+                return false;
+            }
+            continue;
+        }
+        if (FoldCase(ca) != FoldCase(cb)) {
+            return false;
+        }
+    }
+    return posA == a.size() && posB == b.size();
+}
 
 char32_t DecodeNext(std::string_view text, std::size_t& pos) {
     const auto lead = static_cast<unsigned char>(text[pos]);

@@ -34,4 +34,9 @@ std::size_t Utf16Length(std::string_view utf8);
 // code units without splitting a character.
 std::size_t PrefixForUtf16Units(std::string_view utf8, std::size_t maxUnits);
 
+// Compares two UTF-8 texts without regard to case, folding the letters of the
+// Latin, Greek and Cyrillic alphabets (the scripts whose names the program
+// compares); other characters must be equal. Invalid bytes compare as bytes.
+bool EqualIgnoringCase(std::string_view a, std::string_view b);
+
 } // namespace utf

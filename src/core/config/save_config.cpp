@@ -1,0 +1,51 @@
+// The settings written back when the user changes them, one key per write.
+#include "config/config_store.h"
+#include "ini/ini_file.h"
+#include "lang/language_table.h"
+
+#include <string>
+
+namespace {
+
+bool IsLanguageIndex(int index) {
+    return index >= 0 && static_cast<std::size_t>(index) < LanguageTable.size();
+}
+
+} // namespace
+
+bool RewriteDefaultLanguage(const AppConfig& config) {
+    if (!IsLanguageIndex(config.LanguageIndex)) {
+        return false;
+    }
+    const std::string& name = LanguageTable[static_cast<std::size_t>(config.LanguageIndex)].Name;
+    // Rewriting the same text would change nothing but the file's time.
+    if (ini::GetString(config.ConfigPath, "LANGUAGE_CFG", "Default") == name) {
+        return true;
+    }
+    return ini::WriteString(config.ConfigPath, "LANGUAGE_CFG", "Default", name);
+}
+
+bool SaveLanguage(AppConfig& config, int languageIndex) {
+    if (!IsLanguageIndex(languageIndex)) {
+        return false;
+    }
+    config.LanguageIndex = languageIndex;
+    return ini::WriteString(config.ConfigPath, "LANGUAGE_CFG", "Default",
+                            LanguageTable[static_cast<std::size_t>(languageIndex)].Name);
+}
+
+bool SaveSearchParams(AppConfig& config, bool enabled, int minutes) {
+    config.PeriodicSearch = enabled;
+    config.SearchPeriodMinutes = minutes;
+    const bool flagWritten =
+        ini::WriteString(config.ConfigPath, "SEARCH_CFG", "Periodic_Search", enabled ? "1" : "0");
+    const bool minutesWritten =
+        ini::WriteString(config.ConfigPath, "SEARCH_CFG", "Sel_Time", std::to_string(minutes));
+    return flagWritten && minutesWritten;
+}
+
+bool SaveDevInfoMask(AppConfig& config, uint32_t mask) {
+    config.DevInfoMask = mask;
+    return ini::WriteString(config.ConfigPath, "DEVINFO_CFG", "Dev_Info",
+                            std::to_string(static_cast<int32_t>(mask)));
+}
