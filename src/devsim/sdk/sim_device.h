@@ -3,6 +3,10 @@
 // with its own state (SimStore) for the life of the process. A restart takes
 // it away for rebootMs (no TCP; Online() false so the discovery side stays
 // silent too) and brings it back with what was changed (new ports, version).
+#include "devsim/sdk/sim_settings.h"
+#include "devsim/sdk/sim_store.h"
+#include "sdk/tcp_link.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -10,10 +14,6 @@
 #include <mutex>
 #include <thread>
 #include <vector>
-
-#include "devsim/sdk/sim_settings.h"
-#include "devsim/sdk/sim_store.h"
-#include "sdk/tcp_link.h"
 
 namespace devsim {
 

@@ -1,11 +1,11 @@
 #include "devsim/sdk/sim_session.h"
 
-#include <chrono>
-
 #include "devsim/sdk/sim_device.h"
 #include "devsim/sdk/test_picture.h"
 #include "sdk/config_file.h"
 #include "sdk/sdk_layout.h"
+
+#include <chrono>
 
 namespace devsim {
 
@@ -43,13 +43,12 @@ void SimSession::Close() {
 }
 
 void SimSession::Join() {
-    for (std::thread* thread : {&m_thread, &m_previewThread, &m_upgradeThread}) {
-        if (thread->joinable()) {
-            if (thread->get_id() == std::this_thread::get_id()) {
-                thread->detach();
-            } else {
-                thread->join();
-            }
+    // The session thread joins its preview and upgrade threads itself.
+    if (m_thread.joinable()) {
+        if (m_thread.get_id() == std::this_thread::get_id()) {
+            m_thread.detach();
+        } else {
+            m_thread.join();
         }
     }
 }
@@ -108,9 +107,8 @@ bool SimSession::Handshake() {
         return false;
     }
     Challenge challenge;
-    challenge.version = hello->minVersion <= kProtocolVersion && kProtocolVersion <= hello->maxVersion
-                            ? kProtocolVersion
-                            : 0;
+    challenge.version =
+        hello->minVersion <= kProtocolVersion && kProtocolVersion <= hello->maxVersion ? kProtocolVersion : 0;
     if (!RandomFill(challenge.deviceNonce) || !Send(kChallenge, EncodeChallenge(challenge)) ||
         challenge.version == 0) {
         return false;
@@ -125,8 +123,8 @@ bool SimSession::Handshake() {
     const auto password = m_device.PasswordOf(login->user);
     const Digest userKey = UserKey(login->user, password.value_or(""));
     const bool proofMatches =
-        password &&
-        SameDigest(login->proof, ClientProof(userKey, challenge.deviceNonce, hello->clientNonce, login->user));
+        password && SameDigest(login->proof,
+                               ClientProof(userKey, challenge.deviceNonce, hello->clientNonce, login->user));
     LoginResult result;
     result.code = m_device.Admit(login->user, proofMatches);
     if (result.code != kLoginOk) {
@@ -191,7 +189,10 @@ bool SimSession::Handle(const Frame& frame) {
         if (block) {
             body.Blob(*block);
         }
-        return Reply(frame.type, id, !in.AtEnd() ? kResultBadArgument : block ? kResultDone : kResultUnknown,
+        return Reply(frame.type, id,
+                     !in.AtEnd() ? kResultBadArgument
+                     : block     ? kResultDone
+                                 : kResultUnknown,
                      body.Data());
     }
     case kSetConfig: {
@@ -199,8 +200,9 @@ bool SimSession::Handle(const Frame& frame) {
         const Bytes block = in.Blob(kMaxConfigImage);
         int result = kResultBadArgument;
         if (in.AtEnd()) {
-            result = writesRefused ? kResultRefused
-                                   : m_device.WithStore([&](SimStore& store) { return store.SetBlock(command, block); });
+            result = writesRefused ? kResultRefused : m_device.WithStore([&](SimStore& store) {
+                return store.SetBlock(command, block);
+            });
         }
         return Reply(frame.type, id, result);
     }
@@ -256,8 +258,9 @@ bool SimSession::Handle(const Frame& frame) {
         const Bytes image = in.Blob(kMaxConfigImage);
         int result = kResultBadArgument;
         if (in.AtEnd()) {
-            result = writesRefused ? kResultRefused
-                                   : m_device.WithStore([&](SimStore& store) { return store.ImportImage(image); });
+            result = writesRefused
+                         ? kResultRefused
+                         : m_device.WithStore([&](SimStore& store) { return store.ImportImage(image); });
         }
         if (result != kResultDone) {
             return Reply(frame.type, id, result);
@@ -333,7 +336,8 @@ int SimSession::HandleUpgradeData(ByteReader& in) {
 void SimSession::FinishUpgrade() {
     Bytes image = std::move(m_upgradeImage);
     m_upgradeImage.clear();
-    m_upgradeThread = std::thread([this, image = std::move(image)]() mutable { WriteFirmware(std::move(image)); });
+    m_upgradeThread =
+        std::thread([this, image = std::move(image)]() mutable { WriteFirmware(std::move(image)); });
 }
 
 void SimSession::WriteFirmware(Bytes image) {
@@ -380,8 +384,8 @@ void SimSession::PreviewLoop() {
             PreviewFrame frame;
             frame.streamId = streamId;
             frame.frameNumber = frameNumber;
-            const TestPicture picture =
-                DrawTestPicture(m_device.Settings().name, stream, frameNumber, stream == sdklayout::kMainStream);
+            const TestPicture picture = DrawTestPicture(m_device.Settings().name, stream, frameNumber,
+                                                        stream == sdklayout::kMainStream);
             frame.width = static_cast<uint16_t>(picture.width);
             frame.height = static_cast<uint16_t>(picture.height);
             frame.jpeg = EncodeJpeg(picture);

@@ -2,16 +2,16 @@
 // One client connection to a simulated device: the handshake, then the
 // requests of docs/device-protocol.md, the preview stream and the firmware
 // upgrade of that session.
+#include "sdk/tcp_link.h"
+#include "sdk/wire_frame.h"
+#include "sdk/wire_messages.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
-
-#include "sdk/tcp_link.h"
-#include "sdk/wire_frame.h"
-#include "sdk/wire_messages.h"
 
 namespace devsim {
 

@@ -13,11 +13,11 @@ struct SimUser {
 };
 
 struct SimSdkFaults {
-    int refuseLoginCode = 0;        // non-zero: every login answered with this code (7 = busy)
-    int stallUpgradeAtPercent = -1; // 50..100: the writing stops reporting at this overall percent
-    int dropUpgradeAtPercent = -1;  // 50..100: the connection is dropped at this overall percent
+    int refuseLoginCode = 0;         // non-zero: every login answered with this code (7 = busy)
+    int stallUpgradeAtPercent = -1;  // 50..100: the writing stops reporting at this overall percent
+    int dropUpgradeAtPercent = -1;   // 50..100: the connection is dropped at this overall percent
     bool refuseConfigWrites = false; // every configuration write, import and reset refused
-    int slowMs = 0;                 // delay before every reply
+    int slowMs = 0;                  // delay before every reply
 };
 
 struct SimSdkSettings {
@@ -29,10 +29,10 @@ struct SimSdkSettings {
     std::string model = "IPC-SIM";
     std::string firmwareVersion = "V1.00.R01 Build: 2026-01-01";
     std::vector<SimUser> users = {{"admin", ""}};
-    int rebootMs = 3000;    // time the device is away after a restart
-    int flashMs = 1000;     // time the device takes to write a firmware image
-    int maxSessions = 4;    // logged-in sessions at once
-    int lockMs = 300000;    // how long a user stays locked after five failures
+    int rebootMs = 3000; // time the device is away after a restart
+    int flashMs = 1000;  // time the device takes to write a firmware image
+    int maxSessions = 4; // logged-in sessions at once
+    int lockMs = 300000; // how long a user stays locked after five failures
     int previewFps = 5;
     SimSdkFaults faults;
 };

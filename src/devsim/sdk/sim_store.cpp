@@ -1,10 +1,10 @@
 #include "devsim/sdk/sim_store.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include "sdk/sdk_layout.h"
 #include "sdk/wire_messages.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace devsim {
 
@@ -55,7 +55,8 @@ void SimStore::RestoreFactory() {
     m_failures.clear();
 }
 
-int SimStore::CheckLogin(const std::string& user, bool proofMatches, std::chrono::steady_clock::time_point now) {
+int SimStore::CheckLogin(const std::string& user, bool proofMatches,
+                         std::chrono::steady_clock::time_point now) {
     if (!PasswordOf(user)) {
         return kLoginUnknownUser;
     }

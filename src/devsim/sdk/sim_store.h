@@ -3,14 +3,14 @@
 // their login failures, the configuration blocks 81/155/191, the firmware
 // version, the configuration image, factory reset. Not thread-safe: the
 // device guards it with its lock.
+#include "devsim/sdk/sim_settings.h"
+#include "sdk/byte_codec.h"
+
 #include <chrono>
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
-
-#include "devsim/sdk/sim_settings.h"
-#include "sdk/byte_codec.h"
 
 namespace devsim {
 

@@ -1,0 +1,211 @@
+#include "devsim/sdk/sim_device.h"
+
+#include "devsim/sdk/sim_session.h"
+#include "sdk/wire_messages.h"
+
+#include <chrono>
+
+namespace devsim {
+
+using namespace sdkwire;
+
+SimSdkDevice::SimSdkDevice(SimSdkSettings settings)
+    : m_settings(std::move(settings)), m_store(m_settings), m_faults(m_settings.faults) {}
+
+SimSdkDevice::~SimSdkDevice() {
+    Stop();
+}
+
+bool SimSdkDevice::Start() {
+    auto listener = sdknet::TcpListener::Listen(m_settings.ip, m_store.TcpPort());
+    if (!listener) {
+        return false;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_listener_socket = std::move(listener);
+        m_listeningPort = m_store.TcpPort();
+    }
+    m_online = true;
+    m_acceptThread = std::thread([this] { AcceptLoop(); });
+    Notify();
+    return true;
+}
+
+void SimSdkDevice::Stop() {
+    m_stopping = true;
+    m_online = false;
+    m_stopSignal.notify_all();
+    if (m_restartThread.joinable()) {
+        m_restartThread.join();
+    }
+    if (m_acceptThread.joinable()) {
+        m_acceptThread.join();
+    }
+    CloseSessions();
+}
+
+void SimSdkDevice::AcceptLoop() {
+    // Runs while the device is up; a restart ends it and starts a new one.
+    while (m_online && !m_stopping) {
+        auto link = m_listener_socket->Accept(100);
+        std::lock_guard lock(m_mutex);
+        std::erase_if(m_sessions, [](const auto& session) { return session->Finished(); });
+        if (link && m_online) {
+            auto session = std::make_shared<SimSession>(*this, std::move(link));
+            session->Start();
+            m_sessions.push_back(std::move(session));
+        }
+    }
+}
+
+void SimSdkDevice::CloseSessions() {
+    std::vector<std::shared_ptr<SimSession>> sessions;
+    {
+        std::lock_guard lock(m_mutex);
+        sessions.swap(m_sessions);
+    }
+    for (auto& session : sessions) {
+        session->Close();
+    }
+    for (auto& session : sessions) {
+        session->Join();
+    }
+}
+
+void SimSdkDevice::Restart(RestartReason reason, const std::string& newVersion) {
+    std::lock_guard lock(m_mutex);
+    if (m_restarting || m_stopping) {
+        return;
+    }
+    m_restarting = true;
+    if (m_restartThread.joinable()) {
+        m_restartThread.join(); // the previous restart has long finished
+    }
+    m_restartThread = std::thread([this, reason, newVersion] { RestartLoop(reason, newVersion); });
+}
+
+void SimSdkDevice::RestartLoop(RestartReason, std::string newVersion) {
+    m_online = false;
+    Notify();
+    if (m_acceptThread.joinable()) {
+        m_acceptThread.join();
+    }
+    CloseSessions();
+    {
+        std::unique_lock lock(m_mutex);
+        m_listener_socket.reset();
+        m_stopSignal.wait_for(lock, std::chrono::milliseconds(m_settings.rebootMs),
+                              [this] { return m_stopping.load(); });
+        if (m_stopping) {
+            m_restarting = false;
+            return;
+        }
+        if (!newVersion.empty()) {
+            m_store.SetVersion(newVersion);
+        }
+        m_store.ClearLocks();
+        m_listener_socket = sdknet::TcpListener::Listen(m_settings.ip, m_store.TcpPort());
+        m_listeningPort = m_listener_socket ? m_store.TcpPort() : 0;
+        m_loggedIn = 0;
+        m_upgrading = false;
+        m_restarting = false;
+    }
+    if (m_listeningPort != 0) {
+        m_online = true;
+        m_acceptThread = std::thread([this] { AcceptLoop(); });
+    }
+    Notify();
+}
+
+SimSdkSnapshot SimSdkDevice::Snapshot() const {
+    std::lock_guard lock(m_mutex);
+    SimSdkSnapshot snapshot;
+    snapshot.online = m_online;
+    snapshot.tcpPort = m_listeningPort;
+    snapshot.httpPort = m_store.HttpPort();
+    snapshot.storedTcpPort = m_store.TcpPort();
+    snapshot.rtspPort = m_store.RtspPort();
+    snapshot.model = m_store.Model();
+    snapshot.firmwareVersion = m_store.Version();
+    snapshot.users = m_store.Users();
+    return snapshot;
+}
+
+void SimSdkDevice::SetChangeListener(std::function<void()> listener) {
+    std::lock_guard lock(m_mutex);
+    m_listener = std::move(listener);
+}
+
+void SimSdkDevice::Notify() {
+    std::function<void()> listener;
+    {
+        std::lock_guard lock(m_mutex);
+        listener = m_listener;
+    }
+    if (listener) {
+        listener();
+    }
+}
+
+void SimSdkDevice::SetFaults(const SimSdkFaults& faults) {
+    std::lock_guard lock(m_mutex);
+    m_faults = faults;
+}
+
+SimSdkFaults SimSdkDevice::Faults() const {
+    std::lock_guard lock(m_mutex);
+    return m_faults;
+}
+
+int SimSdkDevice::SessionCount() const {
+    std::lock_guard lock(m_mutex);
+    return m_loggedIn;
+}
+
+std::optional<std::string> SimSdkDevice::PasswordOf(const std::string& user) {
+    std::lock_guard lock(m_mutex);
+    return m_store.PasswordOf(user);
+}
+
+int SimSdkDevice::Admit(const std::string& user, bool proofMatches) {
+    std::lock_guard lock(m_mutex);
+    if (m_faults.refuseLoginCode != 0) {
+        return m_faults.refuseLoginCode;
+    }
+    if (m_restarting || m_upgrading) {
+        return kLoginBusy;
+    }
+    const int code = m_store.CheckLogin(user, proofMatches, std::chrono::steady_clock::now());
+    if (code != kLoginOk) {
+        return code;
+    }
+    if (m_loggedIn >= m_settings.maxSessions) {
+        return kLoginConnectionFull;
+    }
+    ++m_loggedIn;
+    return kLoginOk;
+}
+
+void SimSdkDevice::Release() {
+    std::lock_guard lock(m_mutex);
+    if (m_loggedIn > 0) {
+        --m_loggedIn;
+    }
+}
+
+bool SimSdkDevice::TryBeginUpgrade() {
+    std::lock_guard lock(m_mutex);
+    if (m_upgrading || m_restarting) {
+        return false;
+    }
+    m_upgrading = true;
+    return true;
+}
+
+void SimSdkDevice::EndUpgrade() {
+    std::lock_guard lock(m_mutex);
+    m_upgrading = false;
+}
+
+} // namespace devsim
