@@ -58,6 +58,24 @@ char32_t FoldCase(char32_t c) {
     if ((c >= 0x391 && c <= 0x3A9 && c != 0x3A2)) {
         return c + 0x20;
     }
+    // Greek capitals with tonos, and the final sigma compared as sigma.
+    switch (c) {
+    case 0x386:
+        return 0x3AC;
+    case 0x388:
+    case 0x389:
+    case 0x38A:
+        return c + 0x25;
+    case 0x38C:
+        return 0x3CC;
+    case 0x38E:
+    case 0x38F:
+        return c + 0x3F;
+    case 0x3C2:
+        return 0x3C3;
+    default:
+        break;
+    }
     if (c >= 0x410 && c <= 0x42F) {
         return c + 0x20;
     }

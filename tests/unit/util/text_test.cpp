@@ -51,3 +51,22 @@ TEST(ToolText, ReplaceAllScansOnAfterEachReplacement) {
     Tool::ReplaceAll(unchanged, "", "x");
     EXPECT_EQ(unchanged, "abc");
 }
+
+TEST(ToolText, CaseInsensitiveComparisonCoversTheLanguageNames) {
+    EXPECT_TRUE(utf::EqualIgnoringCase("English", "eNGLISH"));
+    EXPECT_TRUE(utf::EqualIgnoringCase("Fran\xC3\xA7"
+                                       "ais",
+                                       "FRAN\xC3\x87"
+                                       "AIS")); // ç Ç
+    EXPECT_TRUE(utf::EqualIgnoringCase("\xC4\x8C"
+                                       "e\xC5\xA1tina",
+                                       "\xC4\x8D"
+                                       "E\xC5\xA0TINA"));                        // Č š
+    EXPECT_TRUE(utf::EqualIgnoringCase("\xD0\xA0\xD1\x83", "\xD1\x80\xD0\xA3")); // Ру / рУ
+    EXPECT_TRUE(utf::EqualIgnoringCase("\xCE\x86", "\xCE\xAC"));                 // Ά ά
+    EXPECT_FALSE(utf::EqualIgnoringCase("English", "Englis"));
+    EXPECT_FALSE(utf::EqualIgnoringCase("English ", "English"));
+    EXPECT_FALSE(utf::EqualIgnoringCase("\xE7\xAE\x80", "\xE7\xB9\x81"));
+    EXPECT_TRUE(utf::EqualIgnoringCase("a\xFF", "A\xFF"));
+    EXPECT_FALSE(utf::EqualIgnoringCase("a\xFF", "a\xFE"));
+}

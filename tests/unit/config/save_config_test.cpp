@@ -1,0 +1,63 @@
+// The three settings written back, and what they leave alone.
+#include <filesystem>
+
+#include "config_fixture.h"
+#include "ini/ini_file.h"
+
+TEST_F(ConfigTest, SaveLanguageWritesTheDisplayNameAndKeepsTheRest) {
+    const std::string original = "; settings\n[LANGUAGE_CFG]\nDefault=English\nLang=eng|Ru\n";
+    WriteConfig(original);
+    AppConfig config = Load();
+    ASSERT_TRUE(SaveLanguage(config, 6));
+    EXPECT_EQ(config.LanguageIndex, 6);
+    EXPECT_EQ(TestTempFolder::Read(ConfigPath()),
+              "; settings\n[LANGUAGE_CFG]\nDefault=Русский\nLang=eng|Ru\n");
+    EXPECT_EQ(Load().LanguageIndex, 6);
+
+    for (const int bad : {-1, 26, 1000}) {
+        EXPECT_FALSE(SaveLanguage(config, bad));
+        EXPECT_EQ(config.LanguageIndex, 6);
+    }
+    EXPECT_EQ(Load().LanguageIndex, 6);
+}
+
+TEST_F(ConfigTest, SaveSearchParamsWritesBothKeys) {
+    WriteConfig("[SEARCH_CFG]\r\nPeriod_Time=1|5|10\r\nPeriodic_Search=0\r\n");
+    AppConfig config = Load();
+    ASSERT_TRUE(SaveSearchParams(config, true, 10));
+    EXPECT_TRUE(config.PeriodicSearch);
+    EXPECT_EQ(config.SearchPeriodMinutes, 10);
+    EXPECT_EQ(TestTempFolder::Read(ConfigPath()),
+              "[SEARCH_CFG]\r\nPeriod_Time=1|5|10\r\nPeriodic_Search=1\r\nSel_Time=10\r\n");
+    const AppConfig reloaded = Load();
+    EXPECT_TRUE(reloaded.PeriodicSearch);
+    EXPECT_EQ(reloaded.SearchPeriodMinutes, 10);
+
+    ASSERT_TRUE(SaveSearchParams(config, false, 5));
+    EXPECT_EQ(TestTempFolder::Read(ConfigPath()),
+              "[SEARCH_CFG]\r\nPeriod_Time=1|5|10\r\nPeriodic_Search=0\r\nSel_Time=5\r\n");
+}
+
+TEST_F(ConfigTest, SaveDevInfoMaskWritesTheMaskWithoutTheForcedBits) {
+    WriteConfig("[DEVINFO_CFG]\nDev_Info=9215\n[MODEL_CFG]\nShow_Model=1\n");
+    AppConfig config = Load();
+    ASSERT_TRUE(SaveDevInfoMask(config, 0x0010));
+    EXPECT_EQ(config.DevInfoMask, 0x0010u);
+    EXPECT_EQ(ini::GetString(ConfigPath(), "DEVINFO_CFG", "Dev_Info"), "16");
+    EXPECT_EQ(Load().DevInfoMask, 0x2017u);
+
+    // The top bit goes through "%d" and comes back.
+    ASSERT_TRUE(SaveDevInfoMask(config, 0x80000000u));
+    EXPECT_EQ(ini::GetString(ConfigPath(), "DEVINFO_CFG", "Dev_Info"), "-2147483648");
+    EXPECT_EQ(Load().DevInfoMask, 0x80002007u);
+}
+
+TEST_F(ConfigTest, SavesFailWhenTheFolderIsMissingButStillApplyForTheRun) {
+    AppConfig config = Load();
+    EXPECT_FALSE(SaveSearchParams(config, true, 3));
+    EXPECT_TRUE(config.PeriodicSearch);
+    EXPECT_EQ(config.SearchPeriodMinutes, 3);
+    EXPECT_FALSE(SaveDevInfoMask(config, 7));
+    EXPECT_EQ(config.DevInfoMask, 7u);
+    EXPECT_FALSE(std::filesystem::exists(m_program.File("Config File")));
+}
