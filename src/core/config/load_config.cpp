@@ -1,6 +1,6 @@
 // LoadConfig: Config.ini into AppConfig, in the order the program has always
 // read it.
-#include "config/config_store.h"
+#include "config/app_config.h"
 #include "config/config_values.h"
 #include "ini/ini_file.h"
 #include "ini/ini_text.h"

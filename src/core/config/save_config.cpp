@@ -1,5 +1,5 @@
 // The settings written back when the user changes them, one key per write.
-#include "config/config_store.h"
+#include "config/app_config.h"
 #include "ini/ini_file.h"
 #include "lang/language_table.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // A program folder of its own for each test, with the data tree's
 // Config.ini written as the test needs it.
-#include "config/config_store.h"
+#include "config/app_config.h"
 #include "test_temp_folder.h"
 #include "util/tool.h"
 
