@@ -1,0 +1,20 @@
+#pragma once
+// What the search and set-network commands share: the settings they take
+// from Config.ini next to the executable, the language texts, one search.
+#include "discovery/search_engine.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct CliDiscoverySettings {
+    std::string customerCodes;
+};
+
+// Reads Config.ini next to the executable and loads the configured
+// language pack for this thread.
+CliDiscoverySettings LoadCliDiscoverySettings();
+// The active language's text of a key (the key itself when it has none).
+std::string CliText(std::string_view key);
+// Parses "--phase-ms N" (lab runs shorten the phases); false on a bad value.
+bool ParsePhaseOption(const std::vector<std::string>& args, std::size_t& i, SearchTiming& timing);
