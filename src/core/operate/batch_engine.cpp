@@ -1,0 +1,244 @@
+#include "operate/batch_engine.h"
+
+#include "lang/language.h"
+#include "sdk/sdk.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+std::size_t Index(BatchOperation operation) {
+    return static_cast<std::size_t>(operation);
+}
+
+constexpr unsigned int kRestoreAllMask = 0x80000000u;
+
+} // namespace
+
+BatchEngine::BatchEngine(ILoginPrompt& prompt, IBatchObserver& observer, RecordLeases& leases,
+                         TextLookup text, int watchdogMs)
+    : m_prompt(prompt), m_observer(observer), m_leases(leases), m_text(std::move(text)),
+      m_watchdogMs(watchdogMs) {
+    if (!m_text) {
+        m_text = [](const std::string& key) { return CLanguage::GetInstance().GetText(key); };
+    }
+    m_eventThread = std::thread([this] { EventLoop(); });
+}
+
+BatchEngine::~BatchEngine() {
+    if (m_worker.joinable()) {
+        m_worker.join();
+    }
+    {
+        std::lock_guard lock(m_queueMutex);
+        m_stopping = true;
+    }
+    m_queueSignal.notify_all();
+    m_eventThread.join();
+    // Upgrades still running are closed so no callback reaches this object.
+    std::vector<int> handles;
+    {
+        std::lock_guard lock(m_pageLock);
+        for (DeviceEntry* entry : m_batchDevices) {
+            if (entry->upgradeHandle != 0) {
+                handles.push_back(entry->upgradeHandle);
+                entry->upgradeHandle = 0;
+                entry->upgradeState = 0;
+            }
+        }
+    }
+    for (const int handle : handles) {
+        SDK_CloseUpgrade(handle);
+    }
+}
+
+bool BatchEngine::Start(BatchRequest request) {
+    {
+        std::lock_guard lock(m_pageLock);
+        const bool anyBusy = std::find(m_busy.begin(), m_busy.end(), true) != m_busy.end();
+        if (anyBusy || request.devices.empty()) {
+            return false;
+        }
+        m_busy[Index(request.operation)] = true;
+        m_total = static_cast<int>(request.devices.size());
+        if (request.operation == BatchOperation::Upgrade) {
+            m_upgradeSuccesses = 0;
+            m_upgradeFailures = 0;
+        }
+        // Records of an earlier batch whose upgrade still runs stay watched.
+        std::vector<DeviceEntry*> watched = request.devices;
+        for (DeviceEntry* entry : m_batchDevices) {
+            if (entry->upgradeHandle != 0 &&
+                std::find(watched.begin(), watched.end(), entry) == watched.end()) {
+                watched.push_back(entry);
+            }
+        }
+        m_batchDevices = std::move(watched);
+        m_workerRunning = true;
+        if (!m_lease) {
+            m_lease = m_leases.Acquire();
+        }
+    }
+    if (m_worker.joinable()) {
+        if (m_worker.get_id() == std::this_thread::get_id()) {
+            m_worker.detach(); // started from the previous batch's last callback
+        } else {
+            m_worker.join();
+        }
+    }
+    m_worker = std::thread([this, request = std::move(request)]() mutable { RunBatch(std::move(request)); });
+    return true;
+}
+
+bool BatchEngine::Busy() const {
+    std::lock_guard lock(m_pageLock);
+    return std::find(m_busy.begin(), m_busy.end(), true) != m_busy.end();
+}
+
+bool BatchEngine::Busy(BatchOperation operation) const {
+    std::lock_guard lock(m_pageLock);
+    return m_busy[Index(operation)];
+}
+
+bool BatchEngine::WaitIdle(int timeoutMs) const {
+    std::unique_lock lock(m_pageLock);
+    return m_idle.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] {
+        return std::find(m_busy.begin(), m_busy.end(), true) == m_busy.end() && m_runningUpgrades == 0 &&
+               !m_workerRunning;
+    });
+}
+
+void BatchEngine::SetBusy(BatchOperation operation, bool busy) {
+    {
+        std::lock_guard lock(m_pageLock);
+        m_busy[Index(operation)] = busy;
+    }
+    ReleaseLeaseWhenIdle();
+}
+
+void BatchEngine::ReleaseLeaseWhenIdle() {
+    std::unique_ptr<RecordLeases::Lease> lease;
+    {
+        std::lock_guard lock(m_pageLock);
+        const bool anyBusy = std::find(m_busy.begin(), m_busy.end(), true) != m_busy.end();
+        if (anyBusy || m_runningUpgrades > 0 || m_workerRunning) {
+            return;
+        }
+        lease = std::move(m_lease);
+    }
+    lease.reset();
+    m_idle.notify_all();
+}
+
+std::string BatchEngine::Line(const DeviceEntry& entry, const std::string& key) const {
+    return entry.ip + "  " + m_text(key);
+}
+
+void BatchEngine::WriteLine(const DeviceEntry& entry, const std::string& key) {
+    m_observer.OnDeviceText(entry, Line(entry, key), -1);
+}
+
+void BatchEngine::LoggedOut(DeviceEntry& entry, bool callLogout) {
+    if (callLogout) {
+        SDK_Logout(entry.loginHandle);
+    }
+    entry.loginHandle = 0;
+    entry.loggedIn = 0;
+    m_observer.OnLoginState(entry.mac, false);
+}
+
+void BatchEngine::EndBatch(BatchOperation operation, bool completed) {
+    m_observer.OnBatchEnded(operation, completed);
+    SetBusy(operation, false);
+}
+
+void BatchEngine::RunBatch(BatchRequest request) {
+    BatchCredentials credentials;
+    const BatchOperation operation = request.operation;
+    bool cancelled = false;
+    for (DeviceEntry* entry : request.devices) {
+        int error = 0;
+        const int login = BatchLogin(
+            *entry, credentials, m_prompt,
+            [this](const std::string& mac) { m_observer.OnLoginState(mac, true); }, error);
+        if (login == -2) {
+            cancelled = true;
+            break;
+        }
+        entry->processed = 1;
+        if (login == -1) {
+            if (operation == BatchOperation::Upgrade) {
+                CountUpgrade(false);
+            }
+            WriteLine(*entry, "info.Login_fail");
+            continue;
+        }
+        RunDeviceStep(request, *entry);
+    }
+    if (cancelled) {
+        SetBusy(operation, false);
+        m_observer.OnBatchEnded(operation, false);
+    } else if (operation == BatchOperation::Upgrade) {
+        CheckUpgradeCompletion();
+    } else {
+        if (operation == BatchOperation::Port) {
+            m_observer.OnPortsChanged();
+        }
+        EndBatch(operation, true);
+    }
+    {
+        std::lock_guard lock(m_pageLock);
+        m_workerRunning = false;
+    }
+    ReleaseLeaseWhenIdle();
+}
+
+void BatchEngine::RunDeviceStep(const BatchRequest& request, DeviceEntry& entry) {
+    const int handle = entry.loginHandle;
+    switch (request.operation) {
+    case BatchOperation::Reboot: {
+        const bool accepted = SDK_Reboot(handle) == 1;
+        if (accepted) {
+            LoggedOut(entry, true);
+        }
+        WriteLine(entry, accepted ? "tx.success" : "tx.fail");
+        break;
+    }
+    case BatchOperation::FactoryDefault: {
+        // The device's answer decides the line: a refused reset is a failure.
+        const bool accepted = SDK_RestoreDefault(handle, kRestoreAllMask) == 1;
+        if (accepted) {
+            // The device ends the session itself; the logout only frees the
+            // handle on this side.
+            LoggedOut(entry, true);
+        }
+        WriteLine(entry, accepted ? "tx.success" : "tx.fail");
+        break;
+    }
+    case BatchOperation::Password:
+        WriteLine(entry, ChangePassword(entry, request.oldPassword, request.newPassword) == 1 ? "tx.success"
+                                                                                              : "tx.fail");
+        break;
+    case BatchOperation::Port: {
+        const PortChangeResult result = ChangePorts(entry, request.ports);
+        if (result.restarted) {
+            LoggedOut(entry, true);
+        }
+        // Only a change the device took whole, and restarted with, succeeded.
+        WriteLine(entry, result.written == 1 && result.restarted ? "tx.success" : "tx.fail");
+        break;
+    }
+    case BatchOperation::ConfigImport: {
+        const bool accepted = SDK_ImportConfig(handle, request.path.c_str(), 0, 0, 0, 0, 1) != 0;
+        if (accepted) {
+            LoggedOut(entry, true);
+        }
+        WriteLine(entry, accepted ? "tx.success" : "tx.fail");
+        break;
+    }
+    case BatchOperation::Upgrade:
+        StartDeviceUpgrade(request, entry);
+        break;
+    }
+}

@@ -1,0 +1,135 @@
+#pragma once
+// The batch engine of the batch operation page, without any window: it runs
+// one operation over the ticked device records in order, logs in through
+// BatchLogin (credentials asked once per batch), writes "%s  %s" result
+// lines through the observer, counts upgrade results under its lock, turns
+// upgrade progress into percent, and fails silent upgrades by its watchdog.
+//
+// Every batch runs on a worker thread, so a window never freezes; the
+// observer is called from the worker and from the engine's own event thread
+// (the desktop program re-posts to its window). The records handed to a
+// batch must stay valid until it ends: the engine holds a lease of the
+// RecordLeases given to it for that time.
+//
+// The record's upgrade supervision values are used as: upgradeState = the
+// device's progress is shown (the page's upgrade item), upgradeProgress =
+// last percent, upgradeTicks = watchdog ticks since the last progress.
+#include "discovery/device_entry.h"
+#include "operate/device_steps.h"
+#include "operate/login.h"
+#include "operate/record_lease.h"
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+enum class BatchOperation { Reboot, FactoryDefault, Password, Port, Upgrade, ConfigImport };
+constexpr std::size_t kBatchOperationCount = 6;
+
+class IBatchObserver {
+public:
+    virtual ~IBatchObserver() = default;
+    // The device's item text: a result line "%s  %s" (percent -1), or
+    // "%s  %d%" while its upgrade runs (percent 1..100).
+    virtual void OnDeviceText(const DeviceEntry& entry, const std::string& text, int percent) = 0;
+    // The device list writes "tx.Logined" / "tx.unLogin" into the row.
+    virtual void OnLoginState(const std::string& mac, bool loggedIn) = 0;
+    // After a port batch: the device list redraws its rows (ports).
+    virtual void OnPortsChanged() = 0;
+    // completed: show "info.operate_completed"; false: cancelled at login.
+    virtual void OnBatchEnded(BatchOperation operation, bool completed) = 0;
+};
+
+struct BatchRequest {
+    BatchOperation operation = BatchOperation::Reboot;
+    std::vector<DeviceEntry*> devices; // the ticked records, in tree order
+    std::string oldPassword;           // password change
+    std::string newPassword;
+    PortTriple ports; // port change
+    std::string path; // firmware or configuration file
+};
+
+using TextLookup = std::function<std::string(const std::string& key)>;
+
+class BatchEngine {
+public:
+    // text: the language lookup (CLanguage when empty). watchdogMs: the
+    // upgrade watchdog's period, 30000 in the program.
+    BatchEngine(ILoginPrompt& prompt, IBatchObserver& observer, RecordLeases& leases, TextLookup text = {},
+                int watchdogMs = 30000);
+    ~BatchEngine();
+    BatchEngine(const BatchEngine&) = delete;
+    BatchEngine& operator=(const BatchEngine&) = delete;
+
+    // false (nothing started) when a batch is running or no device is given;
+    // the page shows "info.Configuring_wait" or "msg.Sel_dev_first".
+    bool Start(BatchRequest request);
+    bool Busy() const;
+    bool Busy(BatchOperation operation) const;
+    // Waits until the busy flags are clear and no upgrade of a batch runs.
+    bool WaitIdle(int timeoutMs) const;
+
+private:
+    struct ProgressEvent {
+        DeviceEntry* entry;
+        int percent;
+    };
+    struct UpgradeContext {
+        BatchEngine* engine;
+        DeviceEntry* entry;
+    };
+
+    void RunBatch(BatchRequest request);
+    std::string Line(const DeviceEntry& entry, const std::string& key) const;
+    void WriteLine(const DeviceEntry& entry, const std::string& key);
+    void LoggedOut(DeviceEntry& entry, bool callLogout);
+    void EndBatch(BatchOperation operation, bool completed);
+    void SetBusy(BatchOperation operation, bool busy);
+
+    void RunDeviceStep(const BatchRequest& request, DeviceEntry& entry);
+    void StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& entry);
+    static void ProgressCallback(int, int, int total, int value, void* context);
+    void OnProgress(DeviceEntry& entry, int total, int value);
+    void HandleProgress(const ProgressEvent& event);
+    void WatchdogTick();
+    void FailUpgrade(DeviceEntry& entry);
+    void CountUpgrade(bool success);
+    void CheckUpgradeCompletion();
+    void EventLoop();
+    void ReleaseLeaseWhenIdle();
+
+    ILoginPrompt& m_prompt;
+    IBatchObserver& m_observer;
+    RecordLeases& m_leases;
+    TextLookup m_text;
+    const int m_watchdogMs;
+
+    // The page lock: counters, their comparison with the total, and the
+    // records' upgrade values.
+    mutable std::mutex m_pageLock;
+    std::array<bool, kBatchOperationCount> m_busy{};
+    int m_total = 0;
+    int m_upgradeSuccesses = 0;
+    int m_upgradeFailures = 0;
+    std::vector<DeviceEntry*> m_batchDevices;
+    int m_runningUpgrades = 0;
+    bool m_workerRunning = false;
+    std::unique_ptr<RecordLeases::Lease> m_lease;
+    std::deque<std::unique_ptr<UpgradeContext>> m_contexts;
+    mutable std::condition_variable m_idle;
+
+    std::mutex m_queueMutex;
+    std::condition_variable m_queueSignal;
+    std::deque<ProgressEvent> m_queue;
+    bool m_stopping = false;
+
+    std::thread m_worker;
+    std::thread m_eventThread;
+};

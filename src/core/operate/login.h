@@ -1,0 +1,43 @@
+#pragma once
+// Login of one device (LoginDevice, for actions on one device) and of the
+// devices of a batch (BatchLogin: credentials asked once per batch). The
+// login dialog is reached through ILoginPrompt, which the desktop program
+// implements with its dialog and tests and the command line answer directly.
+#include "discovery/device_entry.h"
+
+#include <functional>
+#include <string>
+
+struct LoginPromptRequest {
+    std::string captionKey; // "msg.Login" or "msg.Login_first"
+    bool showAddress = false;
+    std::string address;        // shown when showAddress is set
+    std::string user = "admin"; // preset of the user edit
+};
+
+class ILoginPrompt {
+public:
+    virtual ~ILoginPrompt() = default;
+    // false: cancelled. On true, user and password hold what was entered
+    // (UTF-8, not validated: empty texts are passed on as they are).
+    virtual bool AskCredentials(const LoginPromptRequest& request, std::string& user,
+                                std::string& password) = 0;
+};
+
+// 1: logged in (error 0, or -10 when it already was); -1: no record, or the
+// login failed (error from SDK_Login); -2: cancelled. The caller writes
+// "tx.Logined" / "tx.unLogin" into its row.
+int LoginDevice(DeviceEntry* entry, ILoginPrompt& prompt, int& error);
+
+// Owned by the caller for one batch: ask set and both texts empty before the
+// first device.
+struct BatchCredentials {
+    bool ask = true;
+    std::string user;
+    std::string password;
+};
+
+// 1, -1, -2 as LoginDevice. onLoggedIn gets the record's mac after a new
+// login (the device list writes "tx.Logined" into that row).
+int BatchLogin(DeviceEntry& entry, BatchCredentials& credentials, ILoginPrompt& prompt,
+               const std::function<void(const std::string& mac)>& onLoggedIn, int& error);

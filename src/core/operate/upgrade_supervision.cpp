@@ -1,0 +1,202 @@
+// The upgrade half of the batch engine: starting each device's upgrade,
+// turning progress callbacks into percent, the progress events, the
+// watchdog and the completion test, all under the page lock.
+#include "operate/batch_engine.h"
+#include "sdk/sdk.h"
+
+#include <algorithm>
+#include <chrono>
+
+void BatchEngine::StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& entry) {
+    // One context per started upgrade, kept for the engine's life: it is
+    // what the SDK hands back to the progress callback.
+    UpgradeContext* context = nullptr;
+    {
+        std::lock_guard lock(m_pageLock);
+        m_contexts.push_back(std::make_unique<UpgradeContext>(UpgradeContext{this, &entry}));
+        context = m_contexts.back().get();
+        entry.upgradeTicks = 0;
+        entry.upgradeProgress = 0;
+    }
+    const int upgrade =
+        SDK_OpenUpgrade(entry.loginHandle, request.path.c_str(), ProgressCallback, context, 0);
+    if (upgrade == 0) {
+        CountUpgrade(false);
+        WriteLine(entry, "tx.fail");
+        return;
+    }
+    // Stored before the start, so that an early final state is not lost.
+    {
+        std::lock_guard lock(m_pageLock);
+        entry.upgradeHandle = upgrade;
+        entry.upgradeState = 1;
+        ++m_runningUpgrades;
+    }
+    if (SDK_StartUpgrade(upgrade) != 0) {
+        return; // progress and the result arrive through the callback
+    }
+    {
+        std::lock_guard lock(m_pageLock);
+        entry.upgradeHandle = 0;
+        entry.upgradeState = 0;
+        --m_runningUpgrades;
+        ++m_upgradeFailures;
+    }
+    SDK_CloseUpgrade(upgrade);
+    WriteLine(entry, "tx.fail");
+}
+
+void BatchEngine::ProgressCallback(int, int, int total, int value, void* context) {
+    auto* upgrade = static_cast<UpgradeContext*>(context);
+    upgrade->engine->OnProgress(*upgrade->entry, total, value);
+}
+
+void BatchEngine::OnProgress(DeviceEntry& entry, int total, int value) {
+    int percent = 0;
+    if (total == 0) {
+        percent = value; // the final states -1 and -2
+    } else if (total == -1) {
+        percent = std::min(value / 2 + 50, 100);
+    } else {
+        percent = static_cast<int>(static_cast<double>(value) / total * 50.0);
+    }
+    bool post = false;
+    {
+        std::lock_guard lock(m_pageLock);
+        entry.upgradeTicks = 0;
+        if (percent != entry.upgradeProgress) {
+            entry.upgradeProgress = percent;
+            post = true;
+        }
+    }
+    if (post) {
+        {
+            std::lock_guard lock(m_queueMutex);
+            m_queue.push_back({&entry, percent});
+        }
+        m_queueSignal.notify_all();
+    }
+}
+
+void BatchEngine::CountUpgrade(bool success) {
+    std::lock_guard lock(m_pageLock);
+    ++(success ? m_upgradeSuccesses : m_upgradeFailures);
+}
+
+void BatchEngine::CheckUpgradeCompletion() {
+    {
+        std::lock_guard lock(m_pageLock);
+        // The busy flag is tested and cleared together, so the completion
+        // is reported once even when two threads see the count complete.
+        if (!m_busy[static_cast<std::size_t>(BatchOperation::Upgrade)] || m_total <= 0 ||
+            m_upgradeSuccesses + m_upgradeFailures != m_total) {
+            return;
+        }
+        m_busy[static_cast<std::size_t>(BatchOperation::Upgrade)] = false;
+    }
+    m_observer.OnBatchEnded(BatchOperation::Upgrade, true);
+    ReleaseLeaseWhenIdle();
+}
+
+void BatchEngine::HandleProgress(const ProgressEvent& event) {
+    DeviceEntry& entry = *event.entry;
+    int upgrade = 0;
+    int login = 0;
+    {
+        std::lock_guard lock(m_pageLock);
+        if (entry.upgradeState == 0) {
+            return;
+        }
+        if (event.percent == -1 || event.percent == -2) {
+            const bool success = event.percent == -1;
+            ++(success ? m_upgradeSuccesses : m_upgradeFailures);
+            upgrade = entry.upgradeHandle;
+            login = entry.loginHandle;
+            entry.upgradeState = 0;
+            entry.loginHandle = 0;
+            entry.loggedIn = 0;
+            entry.upgradeProgress = 0;
+            entry.upgradeTicks = 0;
+            entry.upgradeHandle = 0;
+            --m_runningUpgrades;
+        }
+    }
+    if (event.percent >= 1) {
+        m_observer.OnDeviceText(entry, entry.ip + "  " + std::to_string(event.percent) + "%", event.percent);
+    } else if (event.percent == -1 || event.percent == -2) {
+        SDK_CloseUpgrade(upgrade);
+        // After a success the device restarts and ends the session itself;
+        // the logout then only frees the handle on this side.
+        SDK_Logout(login);
+        WriteLine(entry, event.percent == -1 ? "tx.success" : "tx.fail");
+        m_observer.OnLoginState(entry.mac, false);
+    }
+    CheckUpgradeCompletion();
+    ReleaseLeaseWhenIdle();
+}
+
+void BatchEngine::WatchdogTick() {
+    std::vector<DeviceEntry*> silent;
+    {
+        std::lock_guard lock(m_pageLock);
+        const bool watching =
+            m_busy[static_cast<std::size_t>(BatchOperation::Upgrade)] || m_runningUpgrades > 0;
+        if (!watching) {
+            return;
+        }
+        for (DeviceEntry* entry : m_batchDevices) {
+            // Two ticks without a progress call between them.
+            if (entry->upgradeHandle > 0 && ++entry->upgradeTicks > 1) {
+                silent.push_back(entry);
+            }
+        }
+    }
+    for (DeviceEntry* entry : silent) {
+        FailUpgrade(*entry);
+    }
+}
+
+void BatchEngine::FailUpgrade(DeviceEntry& entry) {
+    int upgrade = 0;
+    {
+        std::lock_guard lock(m_pageLock);
+        if (entry.upgradeHandle == 0) {
+            return;
+        }
+        ++m_upgradeFailures;
+        entry.loggedIn = 0;
+        upgrade = entry.upgradeHandle;
+        entry.upgradeState = 0;
+        entry.loginHandle = 0;
+        entry.upgradeProgress = 0;
+        entry.upgradeTicks = 0;
+        entry.upgradeHandle = 0;
+        --m_runningUpgrades;
+    }
+    SDK_CloseUpgrade(upgrade);
+    WriteLine(entry, "tx.fail");
+    m_observer.OnLoginState(entry.mac, false);
+    CheckUpgradeCompletion();
+    ReleaseLeaseWhenIdle();
+}
+
+void BatchEngine::EventLoop() {
+    auto nextTick = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_watchdogMs);
+    std::unique_lock lock(m_queueMutex);
+    while (!m_stopping) {
+        m_queueSignal.wait_until(lock, nextTick, [this] { return m_stopping || !m_queue.empty(); });
+        while (!m_queue.empty()) {
+            const ProgressEvent event = m_queue.front();
+            m_queue.pop_front();
+            lock.unlock();
+            HandleProgress(event);
+            lock.lock();
+        }
+        if (!m_stopping && std::chrono::steady_clock::now() >= nextTick) {
+            nextTick += std::chrono::milliseconds(m_watchdogMs);
+            lock.unlock();
+            WatchdogTick();
+            lock.lock();
+        }
+    }
+}

@@ -1,0 +1,357 @@
+// The batch engine against simulated devices: the login once per batch,
+// cancelling, wrong credentials, every operation's lines and login state,
+// and the upgrade counters with the watchdog.
+#include "operate/batch_engine.h"
+#include "sdk/config_file.h"
+#include "sim_fixture.h"
+
+#include <gtest/gtest.h>
+#include <map>
+#include <mutex>
+
+using namespace simlab;
+
+namespace {
+
+class ScriptedPrompt : public ILoginPrompt {
+public:
+    bool AskCredentials(const LoginPromptRequest& request, std::string& user,
+                        std::string& password) override {
+        std::lock_guard lock(m_mutex);
+        ++m_asked;
+        m_caption = request.captionKey;
+        m_linesWhenAsked = m_linesSoFar ? m_linesSoFar() : 0;
+        if (m_cancel) {
+            return false;
+        }
+        user = m_user;
+        password = m_password;
+        return true;
+    }
+    std::mutex m_mutex;
+    int m_asked = 0;
+    std::string m_caption;
+    std::size_t m_linesWhenAsked = 0;
+    std::function<std::size_t()> m_linesSoFar;
+    bool m_cancel = false;
+    std::string m_user = "admin";
+    std::string m_password = "pw";
+};
+
+class RecordingObserver : public IBatchObserver {
+public:
+    void OnDeviceText(const DeviceEntry& entry, const std::string& text, int percent) override {
+        std::lock_guard lock(m_mutex);
+        if (percent < 0) {
+            m_lines.push_back(text);
+            m_lineOf[entry.mac] = text;
+        } else {
+            m_percents[entry.mac].push_back(percent);
+        }
+    }
+    void OnLoginState(const std::string& mac, bool loggedIn) override {
+        std::lock_guard lock(m_mutex);
+        m_loginEvents.emplace_back(mac, loggedIn);
+    }
+    void OnPortsChanged() override {
+        std::lock_guard lock(m_mutex);
+        ++m_portsChanged;
+    }
+    void OnBatchEnded(BatchOperation, bool completed) override {
+        std::lock_guard lock(m_mutex);
+        m_ended.push_back(completed);
+    }
+    std::size_t LineCount() {
+        std::lock_guard lock(m_mutex);
+        return m_lines.size();
+    }
+    std::string LineOf(const std::string& mac) {
+        std::lock_guard lock(m_mutex);
+        return m_lineOf[mac];
+    }
+    std::mutex m_mutex;
+    std::vector<std::string> m_lines;
+    std::map<std::string, std::string> m_lineOf;
+    std::map<std::string, std::vector<int>> m_percents;
+    std::vector<std::pair<std::string, bool>> m_loginEvents;
+    std::vector<bool> m_ended;
+    int m_portsChanged = 0;
+};
+
+class BatchLab : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_prompt.m_linesSoFar = [this] { return m_observer.LineCount(); };
+    }
+
+    DeviceEntry& AddDevice(const devsim::SimSdkSettings& settings) {
+        m_devices.push_back(StartDevice(settings));
+        EXPECT_TRUE(m_devices.back());
+        m_settings.push_back(settings);
+        auto entry = std::make_unique<DeviceEntry>();
+        entry->mac = "00-11-22-33-44-" + std::to_string(10 + m_entries.size());
+        entry->ip = settings.ip;
+        entry->tcpPort = settings.tcpPort;
+        entry->webPort = settings.httpPort;
+        entry->onvifPort = settings.httpPort;
+        m_entries.push_back(std::move(entry));
+        return *m_entries.back();
+    }
+
+    std::vector<DeviceEntry*> All() {
+        std::vector<DeviceEntry*> all;
+        for (auto& entry : m_entries) {
+            all.push_back(entry.get());
+        }
+        return all;
+    }
+
+    std::string Expect(const DeviceEntry& entry, const std::string& key) { return entry.ip + "  " + key; }
+
+    void Run(BatchEngine& engine, BatchRequest request) {
+        ASSERT_TRUE(engine.Start(std::move(request)));
+        ASSERT_TRUE(engine.WaitIdle(15000));
+    }
+
+    ScriptedPrompt m_prompt;
+    RecordingObserver m_observer;
+    RecordLeases m_leases;
+    TextLookup m_keys = [](const std::string& key) { return key; };
+    std::vector<std::unique_ptr<devsim::SimSdkDevice>> m_devices;
+    std::vector<devsim::SimSdkSettings> m_settings;
+    std::vector<std::unique_ptr<DeviceEntry>> m_entries;
+};
+
+} // namespace
+
+TEST_F(BatchLab, AsksOnceAtTheFirstDeviceNotLoggedInAndRebootLogsOut) {
+    for (int i = 0; i < 3; ++i) {
+        AddDevice(NewSettings("pw"));
+    }
+    // The first device is already logged in (through the device list).
+    int error = 0;
+    DeviceEntry& first = *m_entries[0];
+    first.loginHandle = Login(m_settings[0], "admin", "pw", &error);
+    ASSERT_GT(first.loginHandle, 0);
+    first.loggedIn = 1;
+    first.loginUser = "admin";
+
+    BatchEngine engine(m_prompt, m_observer, m_leases, m_keys);
+    BatchRequest request;
+    request.operation = BatchOperation::Reboot;
+    request.devices = All();
+    ASSERT_TRUE(engine.Start(request));
+    EXPECT_TRUE(m_leases.InUse());
+    EXPECT_FALSE(engine.Start(request)); // one batch at a time
+    ASSERT_TRUE(engine.WaitIdle(15000));
+    EXPECT_FALSE(m_leases.InUse());
+
+    EXPECT_EQ(m_prompt.m_asked, 1);
+    EXPECT_EQ(m_prompt.m_caption, "msg.Login_first");
+    EXPECT_EQ(m_prompt.m_linesWhenAsked, 1u); // after the first device's line
+    for (auto& entry : m_entries) {
+        EXPECT_EQ(m_observer.LineOf(entry->mac), Expect(*entry, "tx.success"));
+        EXPECT_EQ(entry->loggedIn, 0);
+        EXPECT_EQ(entry->loginHandle, 0);
+        EXPECT_EQ(entry->processed, 1);
+    }
+    EXPECT_EQ(m_observer.m_ended, std::vector<bool>{true});
+    for (auto& device : m_devices) {
+        EXPECT_TRUE(WaitFor([&] { return device->Online(); }));
+    }
+}
+
+TEST_F(BatchLab, CancellingEndsTheBatchAndAWrongPasswordFailsEveryDevice) {
+    for (int i = 0; i < 3; ++i) {
+        AddDevice(NewSettings("pw"));
+    }
+    BatchEngine engine(m_prompt, m_observer, m_leases, m_keys);
+    BatchRequest request;
+    request.operation = BatchOperation::Password;
+    request.devices = All();
+    request.oldPassword = "pw";
+    request.newPassword = "pw2";
+
+    m_prompt.m_cancel = true;
+    Run(engine, request);
+    EXPECT_EQ(m_observer.m_ended, std::vector<bool>{false}); // no completion message
+    EXPECT_TRUE(m_observer.m_lines.empty());
+    EXPECT_FALSE(engine.Busy());
+
+    m_prompt.m_cancel = false;
+    m_prompt.m_password = "wrong";
+    Run(engine, request);
+    EXPECT_EQ(m_prompt.m_asked, 2);
+    for (auto& entry : m_entries) {
+        EXPECT_EQ(m_observer.LineOf(entry->mac), Expect(*entry, "info.Login_fail"));
+        EXPECT_EQ(entry->loggedIn, 0);
+    }
+    EXPECT_EQ(m_observer.m_ended.back(), true);
+}
+
+TEST_F(BatchLab, PasswordChangeSucceedsAndFailsForAUserMissingFromTheTable) {
+    AddDevice(NewSettings("pw"));
+    AddDevice(NewSettings("pw"));
+    BatchEngine engine(m_prompt, m_observer, m_leases, m_keys);
+    // The second record is logged in under a name the device does not list.
+    int error = 0;
+    DeviceEntry& ghost = *m_entries[1];
+    ghost.loginHandle = Login(m_settings[1], "admin", "pw", &error);
+    ghost.loggedIn = 1;
+    ghost.loginUser = "ghost";
+    BatchRequest request;
+    request.operation = BatchOperation::Password;
+    request.devices = All();
+    request.oldPassword = "pw";
+    request.newPassword = "brand-new";
+    Run(engine, request);
+    EXPECT_EQ(m_observer.LineOf(m_entries[0]->mac), Expect(*m_entries[0], "tx.success"));
+    EXPECT_EQ(m_observer.LineOf(ghost.mac), Expect(ghost, "tx.fail"));
+    EXPECT_EQ(m_entries[0]->loggedIn, 1); // unchanged by a password change
+    EXPECT_EQ(m_devices[0]->Snapshot().users[0].password, "brand-new");
+    EXPECT_EQ(m_devices[1]->Snapshot().users[0].password, "pw");
+    SDK_Logout(m_entries[0]->loginHandle);
+    SDK_Logout(ghost.loginHandle);
+}
+
+TEST_F(BatchLab, PortChangeLogsOutAndTheListShowsThePortsTheDeviceHas) {
+    DeviceEntry& whole = AddDevice(NewSettings("pw"));
+    DeviceEntry& half = AddDevice(NewSettings("pw"));
+    BatchEngine engine(m_prompt, m_observer, m_leases, m_keys);
+    BatchRequest request;
+    request.operation = BatchOperation::Port;
+    request.devices = {&whole};
+    request.ports = {8081, static_cast<int32_t>(m_settings[0].tcpPort + 1), 1554};
+    Run(engine, request);
+    EXPECT_EQ(m_observer.LineOf(whole.mac), Expect(whole, "tx.success"));
+    EXPECT_EQ(whole.loggedIn, 0);
+    EXPECT_EQ(whole.webPort, 8081);
+    EXPECT_EQ(whole.onvifPort, 8081);
+    EXPECT_EQ(whole.tcpPort, m_settings[0].tcpPort + 1);
+    EXPECT_EQ(m_observer.m_portsChanged, 1);
+    ASSERT_TRUE(WaitFor([&] { return m_devices[0]->Online(); }));
+    const auto snapshot = m_devices[0]->Snapshot();
+    EXPECT_EQ(snapshot.tcpPort, whole.tcpPort);
+    EXPECT_EQ(snapshot.httpPort, whole.webPort);
+    EXPECT_EQ(snapshot.rtspPort, 1554);
+
+    // RTSP port 0 is refused by the device: only the port block is written.
+    // The device restarts with it, the line says the change failed, and the
+    // record carries the ports the device now really has.
+    request.devices = {&half};
+    request.ports = {8082, static_cast<int32_t>(m_settings[1].tcpPort + 1), 0};
+    Run(engine, request);
+    EXPECT_EQ(m_observer.LineOf(half.mac), Expect(half, "tx.fail"));
+    EXPECT_EQ(half.loggedIn, 0);
+    ASSERT_TRUE(WaitFor([&] { return m_devices[1]->Online(); }));
+    EXPECT_EQ(m_devices[1]->Snapshot().tcpPort, half.tcpPort);
+    EXPECT_EQ(m_devices[1]->Snapshot().httpPort, half.webPort);
+    EXPECT_EQ(half.webPort, 8082);
+    EXPECT_EQ(m_devices[1]->Snapshot().rtspPort, 554);
+}
+
+TEST_F(BatchLab, FactoryDefaultReportsTheDevicesRealAnswer) {
+    DeviceEntry& refusing = AddDevice(NewSettings("pw"));
+    DeviceEntry& accepting = AddDevice(NewSettings("pw"));
+    devsim::SimSdkFaults refuse;
+    refuse.refuseConfigWrites = true;
+    m_devices[0]->SetFaults(refuse);
+    BatchEngine engine(m_prompt, m_observer, m_leases, m_keys);
+    BatchRequest request;
+    request.operation = BatchOperation::FactoryDefault;
+    request.devices = All();
+    Run(engine, request);
+    EXPECT_EQ(m_observer.LineOf(refusing.mac), Expect(refusing, "tx.fail"));
+    EXPECT_EQ(refusing.loggedIn, 1); // still logged in: nothing happened
+    EXPECT_EQ(m_observer.LineOf(accepting.mac), Expect(accepting, "tx.success"));
+    EXPECT_EQ(accepting.loggedIn, 0);
+    SDK_Logout(refusing.loginHandle);
+}
+
+TEST_F(BatchLab, ConfigurationImportLogsOutOnSuccessAndFailsOnARefusal) {
+    DeviceEntry& good = AddDevice(NewSettings("pw"));
+    DeviceEntry& refusing = AddDevice(NewSettings("pw"));
+    int error = 0;
+    const int handle = Login(m_settings[0], "admin", "pw", &error);
+    const std::string path = ::testing::TempDir() + "batch-import.coi";
+    ASSERT_EQ(SDK_ExportConfig(handle, 0, path.c_str(), 0, 0), 1);
+    SDK_Logout(handle);
+    devsim::SimSdkFaults refuse;
+    refuse.refuseConfigWrites = true;
+    m_devices[1]->SetFaults(refuse);
+    BatchEngine engine(m_prompt, m_observer, m_leases, m_keys);
+    BatchRequest request;
+    request.operation = BatchOperation::ConfigImport;
+    request.devices = All();
+    request.path = path;
+    Run(engine, request);
+    EXPECT_EQ(m_observer.LineOf(good.mac), Expect(good, "tx.success"));
+    EXPECT_EQ(good.loggedIn, 0);
+    EXPECT_EQ(m_observer.LineOf(refusing.mac), Expect(refusing, "tx.fail"));
+    SDK_Logout(refusing.loginHandle);
+}
+
+TEST_F(BatchLab, UpgradeOneGoodOneStalledEndsAfterTheWatchdog) {
+    DeviceEntry& good = AddDevice(NewSettings("pw"));
+    DeviceEntry& stalled = AddDevice(NewSettings("pw"));
+    devsim::SimSdkFaults stall;
+    stall.stallUpgradeAtPercent = 70;
+    m_devices[1]->SetFaults(stall);
+    const std::string path = ::testing::TempDir() + "batch-good.upf";
+    ASSERT_TRUE(sdkwire::WriteWholeFile(
+        path, sdkwire::EncodeFirmware({"IPC-SIM", "V7.00 Build: 2026-12-07", sdkwire::Bytes(300000, 9)})));
+    BatchEngine engine(m_prompt, m_observer, m_leases, m_keys, 400);
+    BatchRequest request;
+    request.operation = BatchOperation::Upgrade;
+    request.devices = All();
+    request.path = path;
+    const auto start = std::chrono::steady_clock::now();
+    Run(engine, request);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(m_observer.LineOf(good.mac), Expect(good, "tx.success"));
+    EXPECT_EQ(m_observer.LineOf(stalled.mac), Expect(stalled, "tx.fail"));
+    EXPECT_EQ(m_observer.m_ended, std::vector<bool>{true});
+    EXPECT_GE(took, std::chrono::milliseconds(400)); // the watchdog, not the device, ended it
+    for (auto* entry : {&good, &stalled}) {
+        EXPECT_EQ(entry->loggedIn, 0);
+        EXPECT_EQ(entry->upgradeHandle, 0);
+        EXPECT_EQ(entry->upgradeState, 0);
+    }
+    {
+        std::lock_guard lock(m_observer.m_mutex);
+        const auto& percents = m_observer.m_percents[good.mac];
+        ASSERT_FALSE(percents.empty());
+        EXPECT_EQ(percents.back(), 100);
+        EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+        const auto& stuck = m_observer.m_percents[stalled.mac];
+        ASSERT_FALSE(stuck.empty());
+        EXPECT_LT(stuck.back(), 70);
+    }
+    ASSERT_TRUE(WaitFor([&] { return m_devices[0]->Online(); }));
+    EXPECT_EQ(m_devices[0]->Snapshot().firmwareVersion, "V7.00 Build: 2026-12-07");
+}
+
+TEST_F(BatchLab, UpgradeWithABadFileOrNoLoginFails) {
+    DeviceEntry& device = AddDevice(NewSettings("pw"));
+    const std::string path = ::testing::TempDir() + "batch-bad.upf";
+    sdkwire::Bytes image = sdkwire::EncodeFirmware({"IPC-SIM", "V8 Build: z", sdkwire::Bytes(5000, 1)});
+    image[1000] ^= 0xFF;
+    ASSERT_TRUE(sdkwire::WriteWholeFile(path, image));
+    BatchEngine engine(m_prompt, m_observer, m_leases, m_keys, 400);
+    BatchRequest request;
+    request.operation = BatchOperation::Upgrade;
+    request.devices = All();
+    request.path = path;
+    Run(engine, request);
+    EXPECT_EQ(m_observer.LineOf(device.mac), Expect(device, "tx.fail"));
+    EXPECT_EQ(m_observer.m_ended, std::vector<bool>{true});
+    EXPECT_EQ(m_devices[0]->Snapshot().firmwareVersion, m_settings[0].firmwareVersion);
+
+    // Every device failing to log in ends the batch at once.
+    m_prompt.m_password = "wrong";
+    const auto start = std::chrono::steady_clock::now();
+    Run(engine, request);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(400));
+    EXPECT_EQ(m_observer.LineOf(device.mac), Expect(device, "info.Login_fail"));
+    EXPECT_EQ(m_observer.m_ended, (std::vector<bool>{true, true}));
+}
