@@ -5,6 +5,7 @@
 #include "udp_responder.h"
 #include "udp_server.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +29,8 @@ int Usage(std::FILE* out) {
                  "  --seed S            seed of the population (default 1)\n"
                  "  --write-lab FILE    write the lab in use to FILE ('-' for standard output) and go on\n"
                  "  --check             only read the lab and report, do not serve\n"
+                 "  --reply-loss P      every device loses each reply with probability P (0..1)\n"
+                 "  --jitter-ms MS      every device delays each reply by a random 0..MS\n"
                  "  --port P            UDP port of the devices (default 5000)\n"
                  "  --reply-port P      port the answers go to (default 5001)\n"
                  "  --reply-address A   address the answers go to (default 255.255.255.255)\n"
@@ -43,6 +46,8 @@ int main(int argc, char** argv) {
     int generate = -1;
     uint64_t seed = 1;
     bool checkOnly = false;
+    double replyLoss = -1;
+    int jitterMs = -1;
     UdpServerOptions options;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -61,6 +66,10 @@ int main(int argc, char** argv) {
             seed = std::strtoull(value().c_str(), nullptr, 10);
         } else if (arg == "--write-lab") {
             writePath = value();
+        } else if (arg == "--reply-loss") {
+            replyLoss = std::atof(value().c_str());
+        } else if (arg == "--jitter-ms") {
+            jitterMs = std::atoi(value().c_str());
         } else if (arg == "--check") {
             checkOnly = true;
         } else if (arg == "--port") {
@@ -99,6 +108,15 @@ int main(int argc, char** argv) {
             return 2;
         }
         lab = GeneratePopulation(generate, seed);
+    }
+    // Lab-wide overrides, for benchmarks and quick experiments.
+    for (SimDevice& device : lab.devices) {
+        if (replyLoss >= 0) {
+            device.faults.replyLoss = std::min(replyLoss, 1.0);
+        }
+        if (jitterMs >= 0) {
+            device.faults.jitterMs = jitterMs;
+        }
     }
     if (!writePath.empty()) {
         const std::string text = WriteLabText(lab);
