@@ -6,7 +6,8 @@
 
 namespace {
 
-constexpr std::array<const char*, 4> kTypes{"IPC", "NVR", "DVR", "XVR"};
+// The device type of each model, in the same order.
+constexpr std::array<const char*, 6> kTypes{"IPC", "IPC", "NVR", "DVR", "IPC", "XVR"};
 constexpr std::array<const char*, 6> kModels{"HV-IPC-B21F", "HV-IPC-D42P", "HV-NVR-0816",
                                              "HV-DVR-0404", "HV-IPC-T58Z", "HV-XVR-1604"};
 
@@ -46,7 +47,7 @@ Lab GeneratePopulation(int count, uint64_t seed) {
         f.onvifOffWord = pick(6) == 0 ? 1 : 0;
         const unsigned model = pick(static_cast<unsigned>(kModels.size()));
         device.name = Format("cam-%04u", index + 1);
-        device.texts.type = kTypes[model % kTypes.size()];
+        device.texts.type = kTypes[model];
         device.texts.model = kModels[model];
         device.texts.cloudId =
             Format("%08x%08x", static_cast<unsigned>(random()), static_cast<unsigned>(random()));
