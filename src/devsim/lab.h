@@ -43,6 +43,7 @@ struct SimDevice {
     std::vector<SimUser> users;
     int rebootSeconds = 20;
     std::string sdkFaults; // free-form, read by the SDK side
+    bool away = false;     // restarting (set by the SDK side): silent on UDP
     FaultSettings faults;
 };
 

@@ -1,4 +1,5 @@
 // corvane-devsim: plays many devices from one lab file (docs/lab-file.md).
+#include "devsim/sdk/lab_bridge.h"
 #include "discovery/ip_rules.h"
 #include "lab_file.h"
 #include "population.h"
@@ -34,7 +35,9 @@ int Usage(std::FILE* out) {
                  "  --port P            UDP port of the devices (default 5000)\n"
                  "  --reply-port P      port the answers go to (default 5001)\n"
                  "  --reply-address A   address the answers go to (default 255.255.255.255)\n"
-                 "  --ready-file FILE   write \"ready\" to FILE once the port is open\n",
+                 "  --ready-file FILE   write \"ready\" to FILE once the port is open\n"
+                 "  --reboot-ms MS      every device's restart takes MS (default: the lab's reboot-seconds)\n"
+                 "  --no-sdk            no SDK (TCP) side\n",
                  kMaxPopulation);
     return out == stdout ? 0 : 2;
 }
@@ -46,6 +49,8 @@ int main(int argc, char** argv) {
     int generate = -1;
     uint64_t seed = 1;
     bool checkOnly = false;
+    bool sdkSide = true;
+    int rebootMs = -1;
     double replyLoss = -1;
     int jitterMs = -1;
     UdpServerOptions options;
@@ -80,6 +85,10 @@ int main(int argc, char** argv) {
             options.replyTo.address = AddressFromText(value());
         } else if (arg == "--ready-file") {
             readyPath = value();
+        } else if (arg == "--reboot-ms") {
+            rebootMs = std::atoi(value().c_str());
+        } else if (arg == "--no-sdk") {
+            sdkSide = false;
         } else if (arg == "--help" || arg == "-h") {
             return Usage(stdout);
         } else {
@@ -134,6 +143,13 @@ int main(int argc, char** argv) {
     UdpResponder responder(std::move(lab));
     UdpServer server(responder, options);
     if (!server.Open()) {
+        return 1;
+    }
+    // One SDK server per device on its address and TCP port.
+    devsim::SdkLab sdkLab(responder, rebootMs);
+    std::string sdkError;
+    if (sdkSide && !sdkLab.Start(sdkError)) {
+        std::fprintf(stderr, "corvane-devsim: %s\n", sdkError.c_str());
         return 1;
     }
     std::signal(SIGTERM, OnSignal);

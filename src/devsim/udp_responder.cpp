@@ -9,6 +9,13 @@ std::vector<SimDevice> UdpResponder::Devices() const {
     return m_devices;
 }
 
+void UdpResponder::UpdateDevice(std::size_t index, const std::function<void(SimDevice&)>& change) {
+    std::lock_guard lock(m_mutex);
+    if (index < m_devices.size()) {
+        change(m_devices[index]);
+    }
+}
+
 void UdpResponder::Handle(std::span<const uint8_t> datagram, int64_t nowMs,
                           std::vector<OutgoingDatagram>& out) {
     std::lock_guard lock(m_mutex);
@@ -24,6 +31,9 @@ void UdpResponder::Handle(std::span<const uint8_t> datagram, int64_t nowMs,
 
 void UdpResponder::AnswerSearch(SearchVersion version, int64_t nowMs, std::vector<OutgoingDatagram>& out) {
     for (const SimDevice& device : m_devices) {
+        if (device.away) {
+            continue; // restarting: no answers
+        }
         if (version == SearchVersion::V1 && device.answersV1) {
             Emit(device, BuildV1Reply(device.fields), nowMs, out);
         } else if (version == SearchVersion::V3 && device.answersV3) {

@@ -5,6 +5,7 @@
 #include "lab.h"
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <random>
 #include <span>
@@ -24,6 +25,8 @@ public:
 
     // A copy of the devices as they are now (addresses change with CFG requests).
     std::vector<SimDevice> Devices() const;
+    // Lets the SDK side change device index (restarts, ports, model, version).
+    void UpdateDevice(std::size_t index, const std::function<void(SimDevice&)>& change);
 
 private:
     void AnswerSearch(SearchVersion version, int64_t nowMs, std::vector<OutgoingDatagram>& out);

@@ -68,11 +68,12 @@ public:
     void Restart(RestartReason reason, const std::string& newVersion = {});
     bool TryBeginUpgrade();
     void EndUpgrade();
+    // Tells the change listener; sessions call it after a stored change.
+    void Notify();
 
 private:
     void AcceptLoop();
     void RestartLoop(RestartReason reason, std::string newVersion);
-    void Notify();
     void CloseSessions();
 
     const SimSdkSettings m_settings;

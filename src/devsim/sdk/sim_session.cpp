@@ -204,6 +204,9 @@ bool SimSession::Handle(const Frame& frame) {
                 return store.SetBlock(command, block);
             });
         }
+        if (result == kResultDone) {
+            m_device.Notify();
+        }
         return Reply(frame.type, id, result);
     }
     case kGetUsers: {
@@ -220,6 +223,9 @@ bool SimSession::Handle(const Frame& frame) {
             result = writesRefused ? kResultRefused : m_device.WithStore([&](SimStore& store) {
                 return store.ModifyUser(newRecord, oldRecord);
             });
+        }
+        if (result == kResultDone) {
+            m_device.Notify();
         }
         return Reply(frame.type, id, result);
     }

@@ -1,0 +1,137 @@
+#include "devsim/sdk/lab_bridge.h"
+
+#include "discovery/ip_rules.h"
+
+#include <cstdlib>
+#include <sstream>
+
+namespace devsim {
+
+namespace {
+
+bool ParseNumber(const std::string& text, int minimum, int maximum, int& value) {
+    char* end = nullptr;
+    const long number = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || number < minimum || number > maximum) {
+        return false;
+    }
+    value = static_cast<int>(number);
+    return true;
+}
+
+std::string DottedAddress(uint32_t address) {
+    return std::to_string(address >> 24) + "." + std::to_string((address >> 16) & 0xFF) + "." +
+           std::to_string((address >> 8) & 0xFF) + "." + std::to_string(address & 0xFF);
+}
+
+} // namespace
+
+bool ParseSdkFaults(const std::string& text, SimSdkSettings& settings, std::string& error) {
+    std::string spaced = text;
+    for (char& c : spaced) {
+        if (c == ',') {
+            c = ' ';
+        }
+    }
+    std::istringstream items(spaced);
+    std::string item;
+    while (items >> item) {
+        const auto equals = item.find('=');
+        const std::string name = item.substr(0, equals);
+        const std::string value = equals == std::string::npos ? std::string() : item.substr(equals + 1);
+        bool ok = true;
+        if (name == "refuse-writes" && equals == std::string::npos) {
+            settings.faults.refuseConfigWrites = true;
+        } else if (name == "refuse-login") {
+            ok = ParseNumber(value, 1, 12, settings.faults.refuseLoginCode);
+        } else if (name == "stall-upgrade") {
+            ok = ParseNumber(value, 50, 100, settings.faults.stallUpgradeAtPercent);
+        } else if (name == "drop-upgrade") {
+            ok = ParseNumber(value, 50, 100, settings.faults.dropUpgradeAtPercent);
+        } else if (name == "slow-ms") {
+            ok = ParseNumber(value, 0, 60000, settings.faults.slowMs);
+        } else if (name == "sessions") {
+            ok = ParseNumber(value, 1, 64, settings.maxSessions);
+        } else if (name == "flash-ms") {
+            ok = ParseNumber(value, 0, 600000, settings.flashMs);
+        } else if (name == "fps") {
+            ok = ParseNumber(value, 1, 30, settings.previewFps);
+        } else {
+            ok = false;
+        }
+        if (!ok) {
+            error = "sdk-faults: bad item \"" + item + "\"";
+            return false;
+        }
+    }
+    return true;
+}
+
+SimSdkSettings SdkSettingsFor(const SimDevice& device, int rebootMs) {
+    SimSdkSettings settings;
+    settings.name = device.name;
+    settings.ip = DottedAddress(device.fields.ip);
+    settings.tcpPort = device.fields.tcpPort;
+    settings.httpPort = device.fields.webPort;
+    settings.model = device.texts.model;
+    settings.firmwareVersion = device.texts.version;
+    settings.users.clear();
+    bool adminListed = false;
+    for (const auto& user : device.users) {
+        settings.users.push_back({user.name, user.password});
+        adminListed = adminListed || user.name == "admin";
+    }
+    if (!adminListed) {
+        settings.users.insert(settings.users.begin(), {"admin", device.adminPassword});
+    }
+    settings.rebootMs = rebootMs >= 0 ? rebootMs : device.rebootSeconds * 1000;
+    return settings;
+}
+
+SdkLab::~SdkLab() {
+    for (auto& device : m_devices) {
+        device->SetChangeListener(nullptr);
+        device->Stop();
+    }
+}
+
+bool SdkLab::Start(std::string& error) {
+    const std::vector<SimDevice> devices = m_responder.Devices();
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        SimSdkSettings settings = SdkSettingsFor(devices[i], m_rebootMs);
+        if (!ParseSdkFaults(devices[i].sdkFaults, settings, error)) {
+            error = devices[i].name + ": " + error;
+            return false;
+        }
+        auto device = std::make_unique<SimSdkDevice>(settings);
+        SimSdkDevice* raw = device.get();
+        m_devices.push_back(std::move(device));
+        raw->SetChangeListener([this, i] { Publish(i); });
+        if (!raw->Start()) {
+            error = devices[i].name + ": cannot listen on " + settings.ip + ":" +
+                    std::to_string(settings.tcpPort);
+            return false;
+        }
+    }
+    return true;
+}
+
+void SdkLab::Publish(std::size_t index) {
+    const SimSdkSnapshot snapshot = m_devices[index]->Snapshot();
+    m_responder.UpdateDevice(index, [&](SimDevice& device) {
+        device.away = !snapshot.online;
+        if (snapshot.online) {
+            device.fields.tcpPort = snapshot.tcpPort;
+        }
+        device.fields.webPort = snapshot.httpPort;
+        device.texts.model = snapshot.model;
+        device.texts.version = snapshot.firmwareVersion;
+        for (const auto& user : snapshot.users) {
+            if (user.name == "admin") {
+                device.adminPassword = user.password;
+            }
+        }
+    });
+}
+
+} // namespace devsim

@@ -1,0 +1,50 @@
+#pragma once
+// Joins the SDK side to the simulator's lab: one SimSdkDevice per lab device
+// (its address, TCP and web port, model, version, users, restart time and
+// "sdk-faults"), and every change of the SDK side shown by the UDP side:
+// silent while the device restarts, its ports, model, version and the
+// administrator password after a change.
+//
+// The lab's "sdk-faults" text holds items separated by blanks or commas:
+//   refuse-login=CODE    every login answered with CODE (7 = busy)
+//   stall-upgrade=P      an upgrade stops reporting at P percent (50..100)
+//   drop-upgrade=P       the connection drops at P percent (50..100)
+//   refuse-writes        configuration writes, imports and resets refused
+//   slow-ms=MS           every reply MS late
+//   sessions=N           logged-in sessions at once (default 4)
+//   flash-ms=MS          time to write a firmware image (default 1000)
+//   fps=N                preview pictures per second (default 5)
+#include "devsim/sdk/sim_device.h"
+#include "lab.h"
+#include "udp_responder.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace devsim {
+
+// false with a message for an unknown item or a bad value.
+bool ParseSdkFaults(const std::string& text, SimSdkSettings& settings, std::string& error);
+// rebootMs < 0 keeps the lab's reboot-seconds.
+SimSdkSettings SdkSettingsFor(const SimDevice& device, int rebootMs);
+
+class SdkLab {
+public:
+    SdkLab(UdpResponder& responder, int rebootMs) : m_responder(responder), m_rebootMs(rebootMs) {}
+    ~SdkLab();
+    SdkLab(const SdkLab&) = delete;
+    SdkLab& operator=(const SdkLab&) = delete;
+
+    // Starts a server per device; false with a message when one cannot start.
+    bool Start(std::string& error);
+
+private:
+    void Publish(std::size_t index);
+
+    UdpResponder& m_responder;
+    int m_rebootMs;
+    std::vector<std::unique_ptr<SimSdkDevice>> m_devices;
+};
+
+} // namespace devsim

@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# The device commands of corvane-cli inside the device lab (run by
+# scripts/lab in the "pc" namespace, the simulator playing sdk.lab).
+set -uo pipefail
+bin=${CORVANE_BIN_DIR:?}
+cli="$bin/corvane-cli"
+make_firmware=${1:?make_firmware}
+lang="$bin/Config File/Lang/eng.lang"
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+failures=0
+A=10.77.16.1
+B=10.77.16.2
+fast=(--phase-ms 300)
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+text_of() { grep "^$1=" "$lang" | head -n 1 | cut -d= -f2- | tr -d '\r'; }
+expect_status() { # WANT GOT WHAT
+    [ "$2" -eq "$1" ] || fail "$3: exit status $2, expected $1"
+}
+expect_line() { # FILE LINE WHAT
+    grep -qxF "$2" "$1" || { fail "$3: no line \"$2\" in:"; cat "$1"; }
+}
+wait_back() { # the device answers the search again with this TCP port
+    for _ in $(seq 40); do
+        "$cli" search --format csv "${fast[@]}" >"$out/s.csv" 2>/dev/null
+        grep -q "^[^,]*,$1,.*" "$out/s.csv" && grep "^[^,]*,$1," "$out/s.csv" | grep -q ",$2," && return 0
+        sleep 0.2
+    done
+    fail "device $1 did not come back with port $2"
+}
+ok=$(text_of tx.success)
+bad=$(text_of tx.fail)
+login_fail=$(text_of info.Login_fail)
+op_ok=$(text_of info.operate_success)
+
+# Reboot one device; its port comes from the search.
+"$cli" reboot --ip $A --password secret "${fast[@]}" >"$out/reboot" 2>&1
+expect_status 0 $? "reboot"
+expect_line "$out/reboot" "$A  $ok" "reboot"
+wait_back $A 34567
+
+# A wrong password fails every device and the exit status says so.
+"$cli" reset --mac 02-C0-00-00-10-01 --mac 02:c0:00:00:10:02 --password nope "${fast[@]}" >"$out/reset" 2>&1
+expect_status 1 $? "reset with a wrong password"
+expect_line "$out/reset" "$A  $login_fail" "reset, first device"
+expect_line "$out/reset" "$B  $login_fail" "reset, second device"
+
+# Password change on both, then the new one logs in.
+"$cli" password --mac 02-C0-00-00-10-01 --mac 02-C0-00-00-10-02 --password secret --old secret --new Secret_2 \
+    "${fast[@]}" >"$out/password" 2>&1
+expect_status 0 $? "password"
+expect_line "$out/password" "$A  $ok" "password A"
+expect_line "$out/password" "$B  $ok" "password B"
+
+# Export, change the ports, import the export: the old ports come back.
+"$cli" export --ip $A --port 34567 --password Secret_2 --out "$out/a.coi" >"$out/export" 2>&1
+expect_status 0 $? "export"
+expect_line "$out/export" "$A  $op_ok" "export"
+[ -s "$out/a.coi" ] || fail "export wrote no file"
+"$cli" ports --ip $A --port 34567 --password Secret_2 --http 8080 --tcp 34600 --rtsp 1554 >"$out/ports" 2>&1
+expect_status 0 $? "ports"
+expect_line "$out/ports" "$A  $ok" "ports"
+wait_back $A 34600
+"$cli" import --ip $A --password Secret_2 --file "$out/a.coi" "${fast[@]}" >"$out/import" 2>&1
+expect_status 0 $? "import"
+expect_line "$out/import" "$A  $ok" "import"
+wait_back $A 34567
+
+# Model change, seen by the search.
+"$cli" model --ip $B --port 34567 --password Secret_2 --set LAB-MODEL-2 >"$out/model" 2>&1
+expect_status 0 $? "model"
+expect_line "$out/model" "$B  $op_ok" "model"
+"$cli" search --format csv "${fast[@]}" | grep "^[^,]*,$B," | grep -q ",LAB-MODEL-2," || fail "search does not show the new model"
+
+# A picture of each stream.
+"$cli" snapshot --ip $A --port 34567 --password Secret_2 --stream sub --out "$out/sub.jpg" >"$out/snap" 2>&1
+expect_status 0 $? "snapshot"
+[ "$(head -c 2 "$out/sub.jpg" | od -An -tx1 | tr -d ' ')" = "ffd8" ] || fail "snapshot is no JPEG"
+
+# Upgrade: a good image on A, a corrupt one on B.
+"$make_firmware" IPC-LAB "V2.00.R01 Build: 2026-12-07" 200000 "$out/good.upf"
+"$make_firmware" IPC-LAB "V2.00.R01 Build: 2026-12-07" 200000 "$out/bad.upf" corrupt
+"$cli" upgrade --ip $A --port 34567 --password Secret_2 --file "$out/good.upf" >"$out/upgrade" 2>&1
+expect_status 0 $? "upgrade"
+expect_line "$out/upgrade" "$A  $ok" "upgrade"
+grep -q "^$A  100%$" "$out/upgrade" || fail "upgrade printed no progress lines"
+"$cli" upgrade --ip $B --port 34567 --password Secret_2 --file "$out/bad.upf" >"$out/upgrade-bad" 2>&1
+expect_status 1 $? "upgrade with a bad image"
+expect_line "$out/upgrade-bad" "$B  $bad" "upgrade with a bad image"
+wait_back $A 34567
+"$cli" search --format csv "${fast[@]}" | grep "^[^,]*,$A," | grep -q "V2.00.R01" || fail "search does not show the new version"
+
+echo "$failures failures"
+[ "$failures" -eq 0 ]
