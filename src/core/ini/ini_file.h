@@ -5,8 +5,12 @@
 // replaces or adds one key in place and keeps every other byte of the file.
 // Writes are atomic (temporary file, flush, rename): a crash or a failed
 // rename leaves the old file whole. Files are UTF-8 (a UTF-8 byte-order mark
-// is skipped); UTF-16LE with a byte-order mark is read too (and converted to
-// UTF-8 when written). Never throws; bad input gives defaults.
+// is skipped); UTF-16LE (and UTF-16BE) with a byte-order mark is read too and
+// converted to UTF-8 when written. Never throws; bad input gives defaults.
+// A file that cannot be read (a folder, a device, no permission, larger than
+// 64 MiB) reads as missing and is never replaced by a write. A write through a
+// symbolic link updates the file it points to. The pure rules are in
+// ini/ini_text.h.
 #include <cstddef>
 #include <optional>
 #include <string>

@@ -50,6 +50,8 @@ struct EditFieldResult {
 };
 EditFieldResult ClampEditNumber(std::string_view text, int64_t minimum, int64_t maximum);
 EditFieldResult LimitEditUtf8(std::string_view text);
+// The field drops its last character while it is byteLimit bytes or longer;
+// the result is the text it ends with (below the limit).
 EditFieldResult LimitEditAnsi(std::string_view text, std::size_t byteLimit);
 
 // ---- character checks ---------------------------------------------------
@@ -58,7 +60,11 @@ bool CheckPasswordChars(std::string& text);
 bool CheckModelChars(std::string& text);
 
 // ---- text cipher --------------------------------------------------------
-// 1 = done, -1 = not done (text left unchanged).
+// 1 = done, -1 = not done (text left unchanged). Each block of up to 16 bytes
+// enciphers to 32 hexadecimal characters (AES-128, util/text_cipher.h).
+// Deciphering refuses texts that are not whole blocks of hexadecimal
+// characters, blocks enciphered with another key, and results that are empty
+// or not a whole number of five-character codes.
 int EncryptText(std::string& text);
 int DecryptText(std::string& text);
 
