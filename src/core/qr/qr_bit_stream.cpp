@@ -1,5 +1,7 @@
 #include "qr/qr_bit_stream.h"
 
+#include <algorithm>
+
 namespace qr {
 
 bool QrBitStream::Append(uint32_t value, int count) {
@@ -7,14 +9,18 @@ bool QrBitStream::Append(uint32_t value, int count) {
         m_failed = true;
         return false;
     }
-    for (int bit = count - 1; bit >= 0; --bit) {
-        if (m_bitCount % 8 == 0) {
+    // Fill the free bits of the last byte, then whole bytes, left to right.
+    int left = count;
+    while (left > 0) {
+        const int used = static_cast<int>(m_bitCount % 8);
+        if (used == 0) {
             m_bytes.push_back(0);
         }
-        if ((value >> bit) & 1U) {
-            m_bytes.back() |= static_cast<uint8_t>(0x80U >> (m_bitCount % 8));
-        }
-        ++m_bitCount;
+        const int take = std::min(8 - used, left);
+        const auto chunk = static_cast<uint8_t>((value >> (left - take)) & ((1U << take) - 1U));
+        m_bytes.back() |= static_cast<uint8_t>(chunk << (8 - used - take));
+        left -= take;
+        m_bitCount += static_cast<std::size_t>(take);
     }
     return true;
 }

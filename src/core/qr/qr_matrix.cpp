@@ -148,38 +148,41 @@ void QrMatrix::DrawVersionInformation() {
 void QrMatrix::PlaceCodewords(std::span<const uint8_t> codewords) {
     const std::size_t totalBits = codewords.size() * 8;
     std::size_t bitIndex = 0;
+    uint8_t* modules = m_modules.data();
+    // A local copy: stores through the byte pointer could alias the member.
+    const int size = m_size;
     // Column pairs from the right edge, moving up and down alternately; the
     // vertical timing column is skipped.
-    for (int right = m_size - 1; right >= 1; right -= 2) {
+    for (int right = size - 1; right >= 1 && bitIndex < totalBits; right -= 2) {
         if (right == 6) {
             right = 5;
         }
         const bool upward = ((right + 1) & 2) == 0;
-        for (int step = 0; step < m_size; ++step) {
-            const int y = upward ? m_size - 1 - step : step;
-            for (int j = 0; j < 2; ++j) {
-                const int x = right - j;
-                if (IsFunction(x, y)) {
+        for (int step = 0; step < size && bitIndex < totalBits; ++step) {
+            const int y = upward ? size - 1 - step : step;
+            uint8_t* row = modules + static_cast<std::ptrdiff_t>(y) * size;
+            for (int x = right; x >= right - 1 && bitIndex < totalBits; --x) {
+                if ((row[x] & kFunction) != 0) {
                     continue;
                 }
-                if (bitIndex < totalBits) {
-                    const uint8_t byte = codewords[bitIndex >> 3];
-                    if ((byte >> (7 - (bitIndex & 7))) & 1U) {
-                        Module(x, y) |= kDark;
-                    }
-                    ++bitIndex;
+                if ((codewords[bitIndex >> 3] >> (7 - (bitIndex & 7))) & 1U) {
+                    row[x] |= kDark;
                 }
+                ++bitIndex;
             }
         }
     }
 }
 
 void QrMatrix::ApplyMask0() {
-    for (int y = 0; y < m_size; ++y) {
-        for (int x = 0; x < m_size; ++x) {
-            uint8_t& module = Module(x, y);
-            if ((module & kFunction) == 0 && (x + y) % 2 == 0) {
-                module ^= kDark;
+    uint8_t* modules = m_modules.data();
+    const int size = m_size;
+    for (int y = 0; y < size; ++y) {
+        uint8_t* row = modules + static_cast<std::ptrdiff_t>(y) * size;
+        // Columns with (row + column) even: every other one, starting at y % 2.
+        for (int x = y % 2; x < size; x += 2) {
+            if ((row[x] & kFunction) == 0) {
+                row[x] ^= kDark;
             }
         }
     }
