@@ -1,9 +1,9 @@
 #include "platform/paths.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <system_error>
-#include <filesystem>
 
 std::string GetProgramFolder() {
     std::error_code error;

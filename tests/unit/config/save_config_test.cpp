@@ -1,8 +1,8 @@
 // The three settings written back, and what they leave alone.
-#include <filesystem>
-
 #include "config_fixture.h"
 #include "ini/ini_file.h"
+
+#include <filesystem>
 
 TEST_F(ConfigTest, SaveLanguageWritesTheDisplayNameAndKeepsTheRest) {
     const std::string original = "; settings\n[LANGUAGE_CFG]\nDefault=English\nLang=eng|Ru\n";
