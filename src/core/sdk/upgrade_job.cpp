@@ -25,18 +25,25 @@ UpgradeJob::~UpgradeJob() {
 }
 
 bool UpgradeJob::Start() {
-    std::lock_guard lock(m_mutex);
-    if (m_started || m_closed) {
-        return false;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_started || m_closed) {
+            return false;
+        }
+        m_started = true;
     }
-    m_started = true;
+    // Not under m_mutex: the listener runs under the session's callback
+    // lock and takes m_mutex itself.
     std::weak_ptr<UpgradeJob> weak = weak_from_this();
     m_session->SetUpgradeListener([weak](int total, int value) {
         if (auto job = weak.lock()) {
             job->Report(total, value);
         }
     });
-    m_thread = std::thread([self = shared_from_this()] { self->Transfer(); });
+    std::lock_guard lock(m_mutex);
+    if (!m_closed) {
+        m_thread = std::thread([self = shared_from_this()] { self->Transfer(); });
+    }
     return true;
 }
 

@@ -33,11 +33,17 @@ bool SimSdkDevice::Start() {
 }
 
 void SimSdkDevice::Stop() {
-    m_stopping = true;
+    std::thread restart;
+    {
+        // Under the lock, so a restart waiting for its time sees it at once.
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        restart.swap(m_restartThread);
+    }
     m_online = false;
     m_stopSignal.notify_all();
-    if (m_restartThread.joinable()) {
-        m_restartThread.join();
+    if (restart.joinable()) {
+        restart.join();
     }
     if (m_acceptThread.joinable()) {
         m_acceptThread.join();

@@ -229,7 +229,11 @@ TEST_F(BatchLab, PortChangeLogsOutAndTheListShowsThePortsTheDeviceHas) {
     EXPECT_EQ(whole.onvifPort, 8081);
     EXPECT_EQ(whole.tcpPort, m_settings[0].tcpPort + 1);
     EXPECT_EQ(m_observer.m_portsChanged, 1);
-    ASSERT_TRUE(WaitFor([&] { return m_devices[0]->Online(); }));
+    // Back after its restart, listening on the new port.
+    ASSERT_TRUE(WaitFor([&] {
+        const auto now = m_devices[0]->Snapshot();
+        return now.online && now.tcpPort == whole.tcpPort;
+    }));
     const auto snapshot = m_devices[0]->Snapshot();
     EXPECT_EQ(snapshot.tcpPort, whole.tcpPort);
     EXPECT_EQ(snapshot.httpPort, whole.webPort);
@@ -243,8 +247,10 @@ TEST_F(BatchLab, PortChangeLogsOutAndTheListShowsThePortsTheDeviceHas) {
     Run(engine, request);
     EXPECT_EQ(m_observer.LineOf(half.mac), Expect(half, "tx.fail"));
     EXPECT_EQ(half.loggedIn, 0);
-    ASSERT_TRUE(WaitFor([&] { return m_devices[1]->Online(); }));
-    EXPECT_EQ(m_devices[1]->Snapshot().tcpPort, half.tcpPort);
+    ASSERT_TRUE(WaitFor([&] {
+        const auto now = m_devices[1]->Snapshot();
+        return now.online && now.tcpPort == half.tcpPort;
+    }));
     EXPECT_EQ(m_devices[1]->Snapshot().httpPort, half.webPort);
     EXPECT_EQ(half.webPort, 8082);
     EXPECT_EQ(m_devices[1]->Snapshot().rtspPort, 554);
@@ -327,8 +333,10 @@ TEST_F(BatchLab, UpgradeOneGoodOneStalledEndsAfterTheWatchdog) {
         ASSERT_FALSE(stuck.empty());
         EXPECT_LT(stuck.back(), 70);
     }
-    ASSERT_TRUE(WaitFor([&] { return m_devices[0]->Online(); }));
-    EXPECT_EQ(m_devices[0]->Snapshot().firmwareVersion, "V7.00 Build: 2026-12-07");
+    EXPECT_TRUE(WaitFor([&] {
+        const auto now = m_devices[0]->Snapshot();
+        return now.online && now.firmwareVersion == "V7.00 Build: 2026-12-07";
+    }));
 }
 
 TEST_F(BatchLab, UpgradeWithABadFileOrNoLoginFails) {
