@@ -1,0 +1,135 @@
+#include "devlist/device_columns.h"
+
+#include "util/tool.h"
+
+#include <string>
+
+const std::array<DeviceColumnSpec, kDeviceColumnCount> kDeviceColumns = {{
+    {"ck.NO", 40},
+    {"ck.IP", 100},
+    {"ck.MAC", 120},
+    {"ck.Type", 70},
+    {"ck.Version", 180},
+    {"ck.HTTP_port", 70},
+    {"ck.TCP_port", 70},
+    {"ck.Onvif_port", 70},
+    {"ck.Model", 90},
+    {"ck.Cloud", 90},
+    {"ck.Dev_time", 105},
+    {"ck.Dev_start_time", 125},
+    {"ck.Release_time", 120},
+    {"ck.Login_state", 100},
+}};
+
+namespace {
+
+bool ColumnVisible(uint32_t mask, int column) {
+    return ((mask >> column) & 1U) != 0;
+}
+
+bool Contains(std::string_view haystack, std::string_view needle) {
+    return haystack.find(needle) != std::string_view::npos;
+}
+
+} // namespace
+
+QString DeviceText(const std::string& bytes) {
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+QString CellText(const DeviceEntry& entry, int column, const LoginTexts& login) {
+    switch (column) {
+    case kColIp:
+        return DeviceText(entry.ip);
+    case kColMac:
+        return DeviceText(entry.mac);
+    case kColType:
+        return DeviceText(entry.type);
+    case kColVersion:
+        return DeviceText(entry.version);
+    case kColHttpPort:
+        return QString::number(entry.webPort);
+    case kColTcpPort:
+        return QString::number(entry.tcpPort);
+    case kColOnvifPort:
+        return entry.onvifPort == 0 ? QStringLiteral("--") : QString::number(entry.onvifPort);
+    case kColModel:
+        return DeviceText(entry.model);
+    case kColCloud:
+        return DeviceText(entry.cloudId);
+    case kColDevTime:
+        return DeviceText(entry.deviceTime);
+    case kColStartTime:
+        return DeviceText(entry.startTime);
+    case kColReleaseTime:
+        return DeviceText(entry.releaseTime);
+    case kColLoginState:
+        return entry.loggedIn != 0 ? login.loggedIn : login.notLoggedIn;
+    default:
+        return {};
+    }
+}
+
+ListRow MakeDeviceRow(const DeviceEntry& entry, int rowNumber, const LoginTexts& login) {
+    ListRow row;
+    row.cells.resize(kDeviceColumnCount);
+    row.cells[kColNo] = QString::number(rowNumber);
+    for (int column = 1; column < kDeviceColumnCount; ++column) {
+        row.cells[static_cast<std::size_t>(column)] = CellText(entry, column, login);
+    }
+    row.data = reinterpret_cast<quintptr>(&entry);
+    return row;
+}
+
+const DeviceEntry* RowEntry(const ListRow& row) {
+    return reinterpret_cast<const DeviceEntry*>(row.data);
+}
+
+bool DeviceColumnLess(int column, const DeviceEntry& a, const DeviceEntry& b) {
+    switch (column) {
+    case kColIp:
+        return Tool::IpToHostOrder(a.ip) < Tool::IpToHostOrder(b.ip);
+    case kColMac:
+        return a.mac < b.mac;
+    case kColType:
+        return a.type < b.type;
+    case kColVersion:
+        return a.version < b.version;
+    case kColHttpPort:
+        return a.webPort < b.webPort;
+    case kColTcpPort:
+        return a.tcpPort < b.tcpPort;
+    case kColOnvifPort:
+        return a.onvifPort < b.onvifPort;
+    case kColModel:
+        return a.model < b.model;
+    case kColCloud:
+        return a.cloudId < b.cloudId;
+    case kColDevTime:
+        return a.deviceTime < b.deviceTime;
+    case kColStartTime:
+        return a.startTime < b.startTime;
+    case kColReleaseTime:
+        return a.releaseTime < b.releaseTime;
+    case kColLoginState:
+        return a.loggedIn < b.loggedIn;
+    default:
+        return false;
+    }
+}
+
+bool DeviceMatchesFind(const DeviceEntry& entry, std::string_view text, uint32_t columnMask) {
+    const auto textColumn = [&](int column, const std::string& value) {
+        return ColumnVisible(columnMask, column) && Contains(value, text);
+    };
+    const auto portColumn = [&](int column, uint16_t port) {
+        return ColumnVisible(columnMask, column) && Contains(std::to_string(port), text);
+    };
+    return textColumn(kColMac, entry.mac) || textColumn(kColIp, entry.ip) ||
+           textColumn(kColType, entry.type) || textColumn(kColVersion, entry.version) ||
+           textColumn(kColModel, entry.model) || portColumn(kColHttpPort, entry.webPort) ||
+           portColumn(kColTcpPort, entry.tcpPort) ||
+           (entry.onvifAvailable != 0 && portColumn(kColOnvifPort, entry.onvifPort)) ||
+           textColumn(kColCloud, entry.cloudId) || textColumn(kColDevTime, entry.deviceTime) ||
+           textColumn(kColStartTime, entry.startTime) || textColumn(kColReleaseTime, entry.releaseTime);
+}

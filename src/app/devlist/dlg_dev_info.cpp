@@ -1,0 +1,270 @@
+#include "devlist/dlg_dev_info.h"
+
+#include "devlist/device_columns.h"
+#include "ui/color_list_ctrl.h"
+#include "ui/dlg_tip.h"
+#include "ui/lang_text.h"
+#include "ui/shared_look.h"
+#include "ui/skin_button.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+
+namespace {
+
+bool MaskHas(uint32_t mask, int column) {
+    return ((mask >> column) & 1U) != 0;
+}
+
+LoginTexts CurrentLoginTexts() {
+    return LoginTexts{LangText("tx.Logined"), LangText("tx.unLogin")};
+}
+
+} // namespace
+
+CDlgDevInfo::CDlgDevInfo(QWidget* parent, Links links, bool modifyMode, uint32_t columnMask)
+    : CPage(parent), m_links(std::move(links)), m_modifyMode(modifyMode), m_columnMask(columnMask),
+      m_sortStates(kDeviceColumnCount, 1), m_list(new CMyColorListCtrlEx(this)),
+      m_findEdit(new QLineEdit(this)), m_find(new CxSkinButton(this)), m_all(new CxSkinButton(this)),
+      m_net(new CxSkinButton(this)), m_export(new CxSkinButton(this)), m_search(new CxSkinButton(this)),
+      m_countCaption(new QLabel(this)), m_count(new QLabel(this)), m_qrPicture(new QLabel(this)),
+      m_separator(new QLabel(this)), m_separator2(new QLabel(this)) {
+    setObjectName("devInfoPage");
+    m_list->setObjectName("deviceList");
+    m_findEdit->setObjectName("findEdit");
+    m_find->setObjectName("findButton");
+    m_all->setObjectName("allButton");
+    m_net->setObjectName("netButton");
+    m_export->setObjectName("exportButton");
+    m_search->setObjectName("searchButton");
+    m_countCaption->setObjectName("countCaption");
+    m_count->setObjectName("countLabel");
+    m_qrPicture->setObjectName("qrPicture");
+    for (CxSkinButton* button : {m_find, m_all, m_net, m_export, m_search}) {
+        button->SetSkin(look::kButtonSkin);
+    }
+    // The per-device actions arrive with their own change; until then their
+    // buttons stay in place and inactive.
+    m_net->setEnabled(false);
+    m_export->setEnabled(false);
+    m_qrPicture->hide();
+    m_count->setFont(m_links.countFont);
+    m_count->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_countCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    for (QLabel* line : {m_separator, m_separator2}) {
+        line->setFrameShape(QFrame::VLine);
+        line->setFrameShadow(QFrame::Sunken);
+    }
+
+    for (int column = 0; column < kDeviceColumnCount; ++column) {
+        const DeviceColumnSpec& spec = kDeviceColumns[static_cast<std::size_t>(column)];
+        m_list->InsertColumn(column, LangText(spec.headerKey), Qt::AlignCenter, spec.width);
+    }
+    m_list->SetResizableMask((1U << kDeviceColumnCount) - 1);
+    ApplyColumnWidths();
+
+    connect(m_find, &CxSkinButton::clicked, this, &CDlgDevInfo::Find);
+    connect(m_all, &CxSkinButton::clicked, this, &CDlgDevInfo::ShowAll);
+    connect(m_search, &CxSkinButton::clicked, this, [this] { SearchRequest(false); });
+    connect(m_list, &CMyColorListCtrlEx::ColumnClicked, this, &CDlgDevInfo::SortByColumn);
+
+    OnLanguageChanged();
+    UpdateCount();
+    OnRelayout();
+}
+
+void CDlgDevInfo::OnLanguageChanged() {
+    const std::pair<CxSkinButton*, const char*> buttons[] = {
+        {m_find, "tx.Find"},     {m_all, "tx.All"},       {m_net, "tx.NetworkModify"},
+        {m_export, "tx.Export"}, {m_search, "tx.Search"},
+    };
+    for (const auto& [button, key] : buttons) {
+        button->SetCaption(LangText(key));
+        button->SetTooltip(LangText(key));
+    }
+    m_countCaption->setText(LangText("tx.dev_num_descri"));
+    for (int column = 0; column < kDeviceColumnCount; ++column) {
+        m_list->SetColumnText(column, LangText(kDeviceColumns[static_cast<std::size_t>(column)].headerKey));
+    }
+    const LoginTexts login = CurrentLoginTexts();
+    for (int row = 0; row < m_list->GetItemCount(); ++row) {
+        if (const DeviceEntry* entry = EntryAt(row)) {
+            m_list->SetItemText(row, kColLoginState, CellText(*entry, kColLoginState, login));
+        }
+    }
+}
+
+void CDlgDevInfo::OnRelayout() {
+    const int w = width();
+    const int h = height();
+    m_findEdit->setGeometry(10, 11, 160, 26);
+    m_find->setGeometry(176, 10, 80, 28);
+    m_all->setGeometry(262, 10, 80, 28);
+    m_separator->setGeometry(352, 14, 2, 20);
+    m_net->setGeometry(364, 10, 130, 28);
+    m_export->setGeometry(500, 10, 100, 28);
+    m_countCaption->setGeometry(w - 376, 12, 180, 24);
+    m_count->setGeometry(w - 190, 6, 80, 36);
+    m_separator2->setGeometry(w - 106, 14, 2, 20);
+    m_search->setGeometry(w - 96, 10, 86, 28);
+    m_list->setGeometry(10, 48, std::max(0, w - 20), std::max(0, h - 58));
+    m_qrPicture->setGeometry(w - 160, 58, 140, 140);
+}
+
+void CDlgDevInfo::OnSearchStart() {
+    m_list->DeleteAllItems();
+    m_showsAll = false;
+    m_count->setText(QStringLiteral("0"));
+    m_search->SetForcedLook(kLookDisabled);
+    m_search->setEnabled(false);
+}
+
+void CDlgDevInfo::OnSearchEnd() {
+    std::fill(m_sortStates.begin(), m_sortStates.end(), 1);
+    m_search->SetForcedLook(kLookNone);
+    m_search->setEnabled(true);
+    if (m_links.devices != nullptr && !m_links.devices->empty()) {
+        Rebuild();
+    }
+}
+
+void CDlgDevInfo::OnColumnMask(uint32_t mask) {
+    if (mask < 2 || mask == m_columnMask) {
+        return;
+    }
+    m_columnMask = mask;
+    ApplyColumnWidths();
+}
+
+void CDlgDevInfo::ApplyColumnWidths() {
+    // A hidden column is one of width 0: it takes no room and cannot be dragged open.
+    for (int column = 1; column < kDeviceColumnCount; ++column) {
+        const bool visible = MaskHas(m_columnMask, column);
+        m_list->setColumnHidden(column, !visible);
+        if (visible) {
+            m_list->SetColumnWidth(column, kDeviceColumns[static_cast<std::size_t>(column)].width);
+        }
+    }
+}
+
+void CDlgDevInfo::OnPortsChanged() {
+    for (int row = 0; row < m_list->GetItemCount(); ++row) {
+        const DeviceEntry* entry = EntryAt(row);
+        if (entry == nullptr) {
+            continue;
+        }
+        m_list->SetItemText(row, kColTcpPort, QString::number(entry->tcpPort));
+        m_list->SetItemText(row, kColHttpPort, QString::number(entry->webPort));
+        if (entry->onvifAvailable != 0) {
+            m_list->SetItemText(row, kColOnvifPort, QString::number(entry->webPort));
+        }
+    }
+}
+
+int CDlgDevInfo::SetLoginStateByMac(const std::string& mac, int state) {
+    for (int row = 0; row < m_list->GetItemCount(); ++row) {
+        auto* entry = const_cast<DeviceEntry*>(EntryAt(row));
+        if (entry != nullptr && entry->mac == mac) {
+            entry->loggedIn = state != 0 ? 1 : 0;
+            m_list->SetItemText(row, kColLoginState, CellText(*entry, kColLoginState, CurrentLoginTexts()));
+            return 1;
+        }
+    }
+    return -1;
+}
+
+void CDlgDevInfo::SearchRequest(bool quiet) {
+    const bool busy = (m_links.batchBusy && m_links.batchBusy()) || IsBusy();
+    if (busy) {
+        if (!quiet) {
+            ShowTip(this, "info.Configuring_wait", false, kTipIconInformation);
+        }
+        return;
+    }
+    if (m_links.postSearchRequest) {
+        m_links.postSearchRequest();
+    }
+    m_qrPicture->clear();
+}
+
+void CDlgDevInfo::Find() {
+    const QString text = m_findEdit->text();
+    if (text.isEmpty() || m_links.devices == nullptr) {
+        return;
+    }
+    const std::string needle = text.toStdString();
+    std::vector<const DeviceEntry*> hits;
+    for (const auto& [mac, entry] : *m_links.devices) {
+        if (DeviceMatchesFind(entry, needle, m_columnMask)) {
+            hits.push_back(&entry);
+        }
+    }
+    SetRows(hits);
+    m_showsAll = hits.size() == m_links.devices->size();
+}
+
+void CDlgDevInfo::ShowAll() {
+    if (m_showsAll) {
+        return;
+    }
+    Rebuild();
+    m_showsAll = true;
+}
+
+void CDlgDevInfo::Rebuild() {
+    std::vector<const DeviceEntry*> entries;
+    if (m_links.devices != nullptr) {
+        entries.reserve(m_links.devices->size());
+        for (const auto& [mac, entry] : *m_links.devices) {
+            entries.push_back(&entry);
+        }
+    }
+    SetRows(entries);
+}
+
+void CDlgDevInfo::SetRows(const std::vector<const DeviceEntry*>& entries) {
+    const LoginTexts login = CurrentLoginTexts();
+    std::vector<ListRow> rows;
+    rows.reserve(entries.size());
+    int number = 1;
+    for (const DeviceEntry* entry : entries) {
+        rows.push_back(MakeDeviceRow(*entry, number++, login));
+    }
+    m_list->SetAllItems(std::move(rows));
+    UpdateCount();
+}
+
+void CDlgDevInfo::SortByColumn(int column) {
+    if (column <= kColNo || column >= kDeviceColumnCount) {
+        return;
+    }
+    int& state = m_sortStates[static_cast<std::size_t>(column)];
+    const bool ascending = state == 1;
+    state = ascending ? 2 : 1;
+    m_list->SortItems([column, ascending](const ListRow& a, const ListRow& b) {
+        const DeviceEntry* left = RowEntry(a);
+        const DeviceEntry* right = RowEntry(b);
+        return ascending ? DeviceColumnLess(column, *left, *right) : DeviceColumnLess(column, *right, *left);
+    });
+    Renumber();
+}
+
+void CDlgDevInfo::Renumber() {
+    for (int row = 0; row < m_list->GetItemCount(); ++row) {
+        m_list->SetItemText(row, kColNo, QString::number(row + 1));
+    }
+}
+
+void CDlgDevInfo::UpdateCount() {
+    m_count->setText(QString::number(m_list->GetItemCount()));
+}
+
+const DeviceEntry* CDlgDevInfo::EntryAt(int row) const {
+    return reinterpret_cast<const DeviceEntry*>(m_list->GetItemData(row));
+}
+
+void CDlgDevInfo::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+}

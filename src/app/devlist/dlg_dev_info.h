@@ -1,0 +1,95 @@
+#pragma once
+// CDlgDevInfo: the device list page. It shows the main window's device table
+// as a 14-column list (the column mask hides columns), starts searches,
+// filters the list by a text (FIND), shows every device again (ALL) and
+// sorts by any column but the row number.
+//
+// The per-device actions (double click, the QR picture of a clicked device,
+// NET, EXPORT and the context menu) are not part of this page yet: their
+// controls are in place and inactive.
+#include "app/page.h"
+#include "discovery/device_entry.h"
+
+#include <QFont>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class CMyColorListCtrlEx;
+class CxSkinButton;
+class QLabel;
+class QLineEdit;
+
+class CDlgDevInfo : public CPage {
+    Q_OBJECT
+
+public:
+    // What the page needs of the main window.
+    struct Links {
+        DeviceTable* devices = nullptr;          // read after a search ends; rows point into it
+        std::function<void()> postSearchRequest; // queues a search request to the main window
+        std::function<bool()> batchBusy;         // a batch of the batch operation page runs
+        QFont countFont;
+    };
+
+    CDlgDevInfo(QWidget* parent, Links links, bool modifyMode, uint32_t columnMask);
+
+    void OnLanguageChanged() override;
+    void OnRelayout() override;
+    // Search start: empty list, count 0, Search button busy and disabled.
+    void OnSearchStart() override;
+    // Search end: sort states back to 1, Search button restored, rows rebuilt.
+    void OnSearchEnd() override;
+    // A new column mask from the settings; masks below 2 are ignored.
+    void OnColumnMask(uint32_t mask);
+    // The batch page changed ports: columns 5, 6 and 7 of every row again.
+    void OnPortsChanged();
+    // Sets the login state of the first row whose device has this MAC:
+    // 1, or -1 when no row matches.
+    int SetLoginStateByMac(const std::string& mac, int state);
+
+    // The Search button (quiet = false) or the periodic timer (quiet = true).
+    void SearchRequest(bool quiet);
+    void Find();
+    void ShowAll();
+    void SortByColumn(int column);
+
+    // True while an action of this page runs (none exists yet).
+    bool IsBusy() const { return false; }
+    bool ModifyMode() const { return m_modifyMode; }
+    uint32_t ColumnMask() const { return m_columnMask; }
+    bool ShowsAll() const { return m_showsAll; }
+    CMyColorListCtrlEx* List() const { return m_list; }
+    // The device shown in a row, or null.
+    const DeviceEntry* EntryAt(int row) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void Rebuild();
+    void SetRows(const std::vector<const DeviceEntry*>& entries);
+    void ApplyColumnWidths();
+    void UpdateCount();
+    void Renumber();
+
+    Links m_links;
+    bool m_modifyMode;
+    uint32_t m_columnMask;
+    bool m_showsAll = false;
+    std::vector<int> m_sortStates; // per column: 1 sorts ascending next, 2 descending
+
+    CMyColorListCtrlEx* m_list;
+    QLineEdit* m_findEdit;
+    CxSkinButton* m_find;
+    CxSkinButton* m_all;
+    CxSkinButton* m_net;
+    CxSkinButton* m_export;
+    CxSkinButton* m_search;
+    QLabel* m_countCaption;
+    QLabel* m_count;
+    QLabel* m_qrPicture;
+    QLabel* m_separator;
+    QLabel* m_separator2;
+};
