@@ -148,7 +148,12 @@ int main(int argc, char** argv) {
     // One SDK server per device on its address and TCP port.
     devsim::SdkLab sdkLab(responder, rebootMs);
     std::string sdkError;
-    if (sdkSide && !sdkLab.Start(sdkError)) {
+    std::vector<std::string> sdkWarnings;
+    const bool sdkStarted = !sdkSide || sdkLab.Start(sdkError, sdkWarnings);
+    for (const std::string& warning : sdkWarnings) {
+        std::fprintf(stderr, "corvane-devsim: %s\n", warning.c_str());
+    }
+    if (!sdkStarted) {
         std::fprintf(stderr, "corvane-devsim: %s\n", sdkError.c_str());
         return 1;
     }

@@ -36,8 +36,9 @@ public:
     SdkLab(const SdkLab&) = delete;
     SdkLab& operator=(const SdkLab&) = delete;
 
-    // Starts a server per device; false with a message when one cannot start.
-    bool Start(std::string& error);
+    // Starts a server per device; false with a message for a bad
+    // "sdk-faults" text. A device whose port cannot be opened is a warning.
+    bool Start(std::string& error, std::vector<std::string>& warnings);
 
 private:
     void Publish(std::size_t index);

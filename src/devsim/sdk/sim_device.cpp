@@ -45,6 +45,7 @@ void SimSdkDevice::Stop() {
     if (restart.joinable()) {
         restart.join();
     }
+    WakeAcceptLoop();
     if (m_acceptThread.joinable()) {
         m_acceptThread.join();
     }
@@ -54,7 +55,9 @@ void SimSdkDevice::Stop() {
 void SimSdkDevice::AcceptLoop() {
     // Runs while the device is up; a restart ends it and starts a new one.
     while (m_online && !m_stopping) {
-        auto link = m_listener_socket->Accept(100);
+        // Long waits are cheap with many devices; a stop shuts the socket down,
+        // which ends the wait at once.
+        auto link = m_listener_socket->Accept(1000);
         std::lock_guard lock(m_mutex);
         std::erase_if(m_sessions, [](const auto& session) { return session->Finished(); });
         if (link && m_online) {
@@ -62,6 +65,13 @@ void SimSdkDevice::AcceptLoop() {
             session->Start();
             m_sessions.push_back(std::move(session));
         }
+    }
+}
+
+void SimSdkDevice::WakeAcceptLoop() {
+    std::lock_guard lock(m_mutex);
+    if (m_listener_socket) {
+        m_listener_socket->Shutdown();
     }
 }
 
@@ -94,6 +104,7 @@ void SimSdkDevice::Restart(RestartReason reason, const std::string& newVersion) 
 void SimSdkDevice::RestartLoop(RestartReason, std::string newVersion) {
     m_online = false;
     Notify();
+    WakeAcceptLoop();
     if (m_acceptThread.joinable()) {
         m_acceptThread.join();
     }

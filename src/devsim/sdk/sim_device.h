@@ -75,6 +75,7 @@ private:
     void AcceptLoop();
     void RestartLoop(RestartReason reason, std::string newVersion);
     void CloseSessions();
+    void WakeAcceptLoop();
 
     const SimSdkSettings m_settings;
     mutable std::mutex m_mutex;
