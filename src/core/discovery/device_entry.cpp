@@ -23,3 +23,18 @@ void ParkLogin(DeviceEntry& entry, PendingLogoutList& pendingLogouts) {
     entry.loginHandle = 0;
     entry.loggedIn = 0;
 }
+
+void EndLoginsAndClear(DeviceTable& devices, SupplementTable& supplement, PendingLogoutList& pendingLogouts,
+                       const std::function<void(int32_t loginHandle)>& logout) {
+    for (const auto& [mac, entry] : devices) {
+        if (entry.loggedIn == 1) {
+            logout(entry.loginHandle);
+        }
+    }
+    devices.clear();
+    for (const int32_t handle : pendingLogouts) {
+        logout(handle);
+    }
+    pendingLogouts.clear();
+    supplement.clear();
+}

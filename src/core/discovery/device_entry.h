@@ -2,6 +2,7 @@
 // The record of one device found on the network, and the tables that hold
 // such records. Texts are the bytes exactly as the device sent them.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -53,6 +54,12 @@ using PendingLogoutList = std::vector<int32_t>;
 // Copies the eight V3 texts of each supplement entry into the device-table
 // entry of the same MAC. Devices that answered only V3 are not added.
 void MergeSupplement(DeviceTable& devices, const SupplementTable& supplement);
+
+// The first step of every search: logs out every open login of the table in
+// key order, then every parked handle in list order, and empties the table,
+// the supplement table and the list.
+void EndLoginsAndClear(DeviceTable& devices, SupplementTable& supplement, PendingLogoutList& pendingLogouts,
+                       const std::function<void(int32_t loginHandle)>& logout);
 
 // A successful network change gives up the device's login: the handle is
 // parked for a later logout.
