@@ -162,8 +162,12 @@ void QrEncoder::BuildCodewords(int version) {
 }
 
 bool QrEncoder::Encode(std::string_view text, int requestedVersion) {
+    // The most a version 40-Q symbol holds is 3993 digits; anything longer
+    // cannot fit, and is refused before segmenting it.
+    constexpr std::size_t kMaxEncodableBytes = 3993;
     m_matrix.reset();
-    if (text.empty() || requestedVersion < kMinVersion || requestedVersion > kMaxVersion) {
+    if (text.empty() || text.size() > kMaxEncodableBytes || requestedVersion < kMinVersion ||
+        requestedVersion > kMaxVersion) {
         return false;
     }
     int found = 0;

@@ -161,6 +161,11 @@ TEST(QrEncoder, VersionSearchAndFloor) {
     ASSERT_TRUE(encoder.Encode(std::string(1663, 'z'), 4));
     EXPECT_EQ(encoder.Version(), 40);
     EXPECT_FALSE(encoder.Encode(std::string(1664, 'z'), 4));
+    // 3993 digits are the most version 40-Q holds.
+    ASSERT_TRUE(encoder.Encode(std::string(3993, '5'), 4));
+    EXPECT_EQ(encoder.Version(), 40);
+    EXPECT_FALSE(encoder.Encode(std::string(3994, '5'), 4));
+    EXPECT_FALSE(encoder.Encode(std::string(100000, '5'), 4));
     EXPECT_FALSE(encoder.Encode("", 4));
     EXPECT_FALSE(encoder.Encode("x", 0));
     EXPECT_FALSE(encoder.Encode("x", 41));
