@@ -103,6 +103,10 @@ int RunSetNetwork(const std::vector<std::string>& args) {
     if (values.count("--dns2") != 0) {
         change.dns2 = values["--dns2"];
     }
+    // A device reporting neither DHCP nor static gets a static address.
+    if (change.dhcpMode != 1 && change.dhcpMode != 2) {
+        change.dhcpMode = 2;
+    }
     if (values.count("--dhcp") != 0) {
         change.dhcpMode = values["--dhcp"] == "on" ? 1 : 2;
     }
