@@ -37,7 +37,8 @@ int Usage(std::FILE* out) {
                  "  --reply-address A   address the answers go to (default 255.255.255.255)\n"
                  "  --ready-file FILE   write \"ready\" to FILE once the port is open\n"
                  "  --reboot-ms MS      every device's restart takes MS (default: the lab's reboot-seconds)\n"
-                 "  --no-sdk            no SDK (TCP) side\n",
+                 "  --no-sdk            no SDK (TCP) side\n"
+                 "  --state FILE        keep what the devices' SDK side changed in FILE (read at start)\n",
                  kMaxPopulation);
     return out == stdout ? 0 : 2;
 }
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
     bool checkOnly = false;
     bool sdkSide = true;
     int rebootMs = -1;
+    std::string statePath;
     double replyLoss = -1;
     int jitterMs = -1;
     UdpServerOptions options;
@@ -87,6 +89,8 @@ int main(int argc, char** argv) {
             readyPath = value();
         } else if (arg == "--reboot-ms") {
             rebootMs = std::atoi(value().c_str());
+        } else if (arg == "--state") {
+            statePath = value();
         } else if (arg == "--no-sdk") {
             sdkSide = false;
         } else if (arg == "--help" || arg == "-h") {
@@ -146,7 +150,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     // One SDK server per device on its address and TCP port.
-    devsim::SdkLab sdkLab(responder, rebootMs);
+    devsim::SdkLab sdkLab(responder, rebootMs, statePath);
     std::string sdkError;
     std::vector<std::string> sdkWarnings;
     const bool sdkStarted = !sdkSide || sdkLab.Start(sdkError, sdkWarnings);

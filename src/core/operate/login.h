@@ -15,6 +15,10 @@ struct LoginPromptRequest {
     std::string user = "admin"; // preset of the user edit
 };
 
+// Called on the thread that runs the login: the batch's worker thread for
+// BatchLogin. The desktop program shows its dialog on the window thread and
+// waits for it there (a blocking queued call), never touching widgets from
+// the worker.
 class ILoginPrompt {
 public:
     virtual ~ILoginPrompt() = default;

@@ -1,6 +1,8 @@
 #include "devsim/sdk/lab_bridge.h"
 
+#include "devsim/sdk/sim_state_file.h"
 #include "discovery/ip_rules.h"
+#include "sdk/config_file.h"
 
 #include <cstdlib>
 #include <sstream>
@@ -97,6 +99,19 @@ SdkLab::~SdkLab() {
 
 bool SdkLab::Start(std::string& error, std::vector<std::string>& warnings) {
     const std::vector<SimDevice> devices = m_responder.Devices();
+    SavedStates saved;
+    if (!m_statePath.empty()) {
+        if (const auto text = sdkwire::ReadWholeFile(m_statePath, 64 * 1024 * 1024)) {
+            saved = ReadStateText(std::string(text->begin(), text->end()));
+        }
+    }
+    for (const SimDevice& device : devices) {
+        char mac[18];
+        const auto& bytes = device.fields.mac;
+        std::snprintf(mac, sizeof mac, "%02X-%02X-%02X-%02X-%02X-%02X", bytes[0], bytes[1], bytes[2],
+                      bytes[3], bytes[4], bytes[5]);
+        m_macs.push_back(mac);
+    }
     for (std::size_t i = 0; i < devices.size(); ++i) {
         SimSdkSettings settings = SdkSettingsFor(devices[i], m_rebootMs);
         if (!ParseSdkFaults(devices[i].sdkFaults, settings, error)) {
@@ -104,6 +119,11 @@ bool SdkLab::Start(std::string& error, std::vector<std::string>& warnings) {
             return false;
         }
         auto device = std::make_unique<SimSdkDevice>(settings);
+        const auto state = saved.find(m_macs[i]);
+        if (state != saved.end() && state->second.storedTcpPort != 0 && state->second.httpPort != 0 &&
+            state->second.rtspPort != 0 && !state->second.users.empty()) {
+            device->Restore(state->second);
+        }
         SimSdkDevice* raw = device.get();
         m_devices.push_back(std::move(device));
         raw->SetChangeListener([this, i] { Publish(i); });
@@ -132,6 +152,21 @@ void SdkLab::Publish(std::size_t index) {
             }
         }
     });
+    SaveState();
+}
+
+void SdkLab::SaveState() {
+    if (m_statePath.empty()) {
+        return;
+    }
+    std::lock_guard lock(m_saveMutex);
+    SavedStates states;
+    for (std::size_t i = 0; i < m_devices.size(); ++i) {
+        states[m_macs[i]] = m_devices[i]->Snapshot();
+    }
+    const std::string text = WriteStateText(states);
+    sdkwire::WriteWholeFile(m_statePath,
+                            std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
 }
 
 } // namespace devsim

@@ -19,6 +19,7 @@
 #include "udp_responder.h"
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,10 @@ SimSdkSettings SdkSettingsFor(const SimDevice& device, int rebootMs);
 
 class SdkLab {
 public:
-    SdkLab(UdpResponder& responder, int rebootMs) : m_responder(responder), m_rebootMs(rebootMs) {}
+    // statePath: the lab's state file, read at the start and written after
+    // every change (empty: none).
+    SdkLab(UdpResponder& responder, int rebootMs, std::string statePath = {})
+        : m_responder(responder), m_rebootMs(rebootMs), m_statePath(std::move(statePath)) {}
     ~SdkLab();
     SdkLab(const SdkLab&) = delete;
     SdkLab& operator=(const SdkLab&) = delete;
@@ -43,8 +47,13 @@ public:
 private:
     void Publish(std::size_t index);
 
+    void SaveState();
+
     UdpResponder& m_responder;
     int m_rebootMs;
+    std::string m_statePath;
+    std::vector<std::string> m_macs;
+    std::mutex m_saveMutex;
     std::vector<std::unique_ptr<SimSdkDevice>> m_devices;
 };
 

@@ -16,6 +16,12 @@ SimSdkDevice::~SimSdkDevice() {
     Stop();
 }
 
+void SimSdkDevice::Restore(const SimSdkSnapshot& saved) {
+    std::lock_guard lock(m_mutex);
+    m_store.Restore(saved.users, saved.httpPort, saved.storedTcpPort, saved.rtspPort, saved.model,
+                    saved.firmwareVersion);
+}
+
 bool SimSdkDevice::Start() {
     auto listener = sdknet::TcpListener::Listen(m_settings.ip, m_store.TcpPort());
     if (!listener) {
@@ -60,7 +66,10 @@ void SimSdkDevice::AcceptLoop() {
         auto link = m_listener_socket->Accept(1000);
         std::lock_guard lock(m_mutex);
         std::erase_if(m_sessions, [](const auto& session) { return session->Finished(); });
-        if (link && m_online) {
+        // Connections that never log in are bounded too: past the limit a
+        // new connection is closed at once (the client sees no answer).
+        const std::size_t connectionLimit = static_cast<std::size_t>(m_settings.maxSessions) + 8;
+        if (link && m_online && m_sessions.size() < connectionLimit) {
             auto session = std::make_shared<SimSession>(*this, std::move(link));
             session->Start();
             m_sessions.push_back(std::move(session));

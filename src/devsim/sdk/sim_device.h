@@ -40,6 +40,8 @@ public:
     SimSdkDevice(const SimSdkDevice&) = delete;
     SimSdkDevice& operator=(const SimSdkDevice&) = delete;
 
+    // Takes a saved state (users, stored ports, model, version) before Start.
+    void Restore(const SimSdkSnapshot& saved);
     // Listens on the settings' address and TCP port; false when it cannot.
     bool Start();
     void Stop();

@@ -194,6 +194,17 @@ int SimStore::ImportImage(const Bytes& image) {
     return kResultDone;
 }
 
+void SimStore::Restore(const std::vector<SimUser>& users, uint16_t httpPort, uint16_t tcpPort,
+                       uint16_t rtspPort, const std::string& model, const std::string& version) {
+    m_users = users;
+    StoreU32(m_portBlock.data() + kHttpPortOffset, httpPort);
+    StoreU32(m_portBlock.data() + kTcpPortOffset, tcpPort);
+    StoreU16(m_rtspBlock.data() + kRtspPortOffset, rtspPort);
+    StoreU32(m_modelBlock.data() + kModelFlagsOffset, kModelValidFlag);
+    PutText(m_modelBlock.data() + kModelTextOffset, model, kModelBlockSize - kModelTextOffset);
+    m_version = version;
+}
+
 uint16_t SimStore::HttpPort() const {
     return static_cast<uint16_t>(LoadU32(m_portBlock.data() + kHttpPortOffset));
 }

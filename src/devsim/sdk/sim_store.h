@@ -34,6 +34,10 @@ public:
     int ImportImage(const sdkwire::Bytes& image);
     void RestoreFactory();
 
+    // Brings back a saved state (the lab's state file).
+    void Restore(const std::vector<SimUser>& users, uint16_t httpPort, uint16_t tcpPort, uint16_t rtspPort,
+                 const std::string& model, const std::string& version);
+
     uint16_t HttpPort() const;
     uint16_t TcpPort() const;
     uint16_t RtspPort() const;

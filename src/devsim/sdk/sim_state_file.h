@@ -1,0 +1,22 @@
+#pragma once
+// The lab's state file: what the SDK side of each device changed (users and
+// passwords, ports, model, firmware version), so a simulator started again
+// with the same file plays the devices as they were left. One line per
+// value, "MAC|field|value", fields tcp-port, web-port, rtsp-port, model,
+// version and user (value "name|password"); values escape "\", "|" and
+// bytes outside printable ASCII as \xNN.
+#include "devsim/sdk/sim_device.h"
+
+#include <map>
+#include <optional>
+#include <string>
+
+namespace devsim {
+
+using SavedStates = std::map<std::string, SimSdkSnapshot>; // by MAC text
+
+std::string WriteStateText(const SavedStates& states);
+// Lines that cannot be read are skipped (a damaged file never stops the lab).
+SavedStates ReadStateText(const std::string& text);
+
+} // namespace devsim
