@@ -281,6 +281,7 @@ void CCorvaneDlg::StartSearch() {
     m_band->SetCount(0);
     m_band->SetSearching(true);
     m_searching = true;
+    emit SearchStarted();
     SearchOptions options;
     options.endpoints = m_options.endpoints;
     options.timing = m_options.searchTiming;
@@ -313,6 +314,7 @@ void CCorvaneDlg::OnSearchFinished(SearchResult result) {
     Post(second, [](CPage* page) { page->OnSearchEnd(); });
     m_band->SetSearching(false);
     m_searching = false;
+    emit SearchFinished();
 }
 
 bool CCorvaneDlg::AnyOperationRunning() const {

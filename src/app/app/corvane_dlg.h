@@ -85,6 +85,12 @@ public:
 public slots:
     void reject() override; // Escape: nothing
 
+signals:
+    // A search began; the pages were told to clear their lists.
+    void SearchStarted();
+    // A search's result is in the table and the visible page has rebuilt.
+    void SearchFinished();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

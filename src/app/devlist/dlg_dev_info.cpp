@@ -268,3 +268,8 @@ void CDlgDevInfo::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
 }
+
+void CDlgDevInfo::resizeEvent(QResizeEvent* event) {
+    CPage::resizeEvent(event);
+    OnRelayout();
+}

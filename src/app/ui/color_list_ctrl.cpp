@@ -34,6 +34,8 @@ CMyColorListCtrlEx::CMyColorListCtrlEx(QWidget* parent)
     setHeader(m_header);
     setModel(m_model);
     setItemDelegate(new PlainCellDelegate(this));
+    // The view resets this while taking its model; the owner sorts on clicks.
+    m_header->setSectionsClickable(true);
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);

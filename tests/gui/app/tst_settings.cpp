@@ -1,0 +1,209 @@
+// The settings window on its own: only the page on view is applied, each
+// page shows what it holds, and Cancel keeps what the user left there.
+#include "config/app_config.h"
+#include "settings/dlg_set_dev_info.h"
+#include "settings/dlg_set_language.h"
+#include "settings/dlg_setting.h"
+#include "ui/skin_button.h"
+#include "ui/tree_ctrl.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+AppConfig BaseConfig() {
+    AppConfig config;
+    config.LanguageIndex = 0;
+    config.LanguageChoices = {{"eng", "English"}, {"Ge", "Deutsch"}, {"", ""}, {"xx", "Unknown"}};
+    config.DevInfoMask = 0x23FF;
+    config.ShowModel = true;
+    config.PeriodChoices = {1, 5, 10};
+    config.PeriodicSearch = false;
+    config.SearchPeriodMinutes = 5;
+    config.AppName = "Corvane";
+    config.Version = "1.0.0";
+    config.ReleaseText = "2026-12-08  12:00:00";
+    return config;
+}
+
+} // namespace
+
+class SettingsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void languageEntriesMatchPackFilesWithoutCase();
+    void onlyThePageOnViewIsApplied();
+    void columnsPageSendsOnlyChanges();
+    void withoutModelsTheBoxesCloseUp();
+    void cancelKeepsThePageAndTheChoices();
+    void emptyPeriodListDisablesPeriodicSearch();
+    void rootItemSwitchesNothing();
+
+private:
+    void View(CDlgSetting& setting, int kind) {
+        setting.findChild<CMyTreeCtrl*>("settingTree")->setCurrentItem(setting.TreeItemOfKind(kind));
+    }
+    void Ok(CDlgSetting& setting) {
+        QTest::mouseClick(setting.findChild<CxSkinButton*>("okButton"), Qt::LeftButton);
+    }
+};
+
+void SettingsTest::languageEntriesMatchPackFilesWithoutCase() {
+    QCOMPARE(LanguageIndexOfFile("eng"), 0);
+    QCOMPARE(LanguageIndexOfFile("CHS"), 1);
+    QCOMPARE(LanguageIndexOfFile("cht"), 2);
+    QCOMPARE(LanguageIndexOfFile("thai"), 25);
+    QCOMPARE(LanguageIndexOfFile("xx"), 26);
+    QCOMPARE(LanguageIndexOfFile(""), 26);
+
+    CDlgSetting setting(nullptr, BaseConfig());
+    setting.show();
+    auto* list = setting.findChild<QComboBox*>("languageList");
+    QCOMPARE(list->count(), 4);
+    QCOMPARE(list->currentText(), QString("English"));
+    QCOMPARE(list->itemData(1).toInt(), 8);
+    QCOMPARE(list->itemData(3).toInt(), 26);
+    // An entry that matches no language is never applied.
+    QSignalSpy languages(&setting, &CDlgSetting::LanguageChosen);
+    list->setCurrentIndex(3);
+    Ok(setting);
+    QCOMPARE(languages.count(), 0);
+}
+
+void SettingsTest::onlyThePageOnViewIsApplied() {
+    CDlgSetting setting(nullptr, BaseConfig());
+    QSignalSpy languages(&setting, &CDlgSetting::LanguageChosen);
+    QSignalSpy closed(&setting, &CDlgSetting::Closed);
+    setting.show();
+    setting.findChild<QComboBox*>("languageList")->setCurrentIndex(1);
+    View(setting, kSettingAbout);
+    Ok(setting);
+    QCOMPARE(languages.count(), 0);
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(!setting.isVisible());
+
+    setting.show();
+    View(setting, kSettingLanguage);
+    setting.findChild<QComboBox*>("languageList")->setCurrentIndex(1);
+    Ok(setting);
+    QCOMPARE(languages.count(), 1);
+    QCOMPARE(languages[0][0].toInt(), 8);
+    // The same language again: nothing.
+    setting.show();
+    setting.findChild<QComboBox*>("languageList")->setCurrentIndex(1);
+    Ok(setting);
+    QCOMPARE(languages.count(), 1);
+}
+
+void SettingsTest::columnsPageSendsOnlyChanges() {
+    AppConfig config = BaseConfig();
+    config.DevInfoMask = 0x27FE; // device time shown, bit 0 as the boxes give it back
+    CDlgSetting setting(nullptr, config);
+    QSignalSpy masks(&setting, &CDlgSetting::ColumnMaskChosen);
+    setting.show();
+    View(setting, kSettingColumns);
+    auto* page = static_cast<CDlgSetDevInfo*>(setting.PageOfKind(kSettingColumns));
+    QVERIFY(page->BoxOfBit(10)->isChecked());
+    QVERIFY(!page->BoxOfBit(2)->isEnabled());
+    QVERIFY(!page->BoxOfBit(13)->isEnabled());
+    QVERIFY(page->BoxOfBit(10)->isEnabled());
+    QTest::mouseClick(page->BoxOfBit(10), Qt::LeftButton, {}, QPoint(8, 11));
+    Ok(setting);
+    QCOMPARE(masks.count(), 1);
+    QCOMPARE(masks[0][0].toUInt(), 0x27FEU & ~0x400U);
+    setting.show();
+    Ok(setting);
+    QCOMPARE(masks.count(), 1);
+}
+
+void SettingsTest::withoutModelsTheBoxesCloseUp() {
+    AppConfig withModel = BaseConfig();
+    CDlgSetting shown(nullptr, withModel);
+    shown.show();
+    View(shown, kSettingColumns);
+    auto* full = static_cast<CDlgSetDevInfo*>(shown.PageOfKind(kSettingColumns));
+    const QRect modelPlace = full->BoxOfBit(8)->geometry();
+    const QRect cloudPlace = full->BoxOfBit(9)->geometry();
+    const QRect startPlace = full->BoxOfBit(11)->geometry();
+
+    AppConfig noModel = BaseConfig();
+    noModel.ShowModel = false;
+    CDlgSetting setting(nullptr, noModel);
+    setting.show();
+    View(setting, kSettingColumns);
+    auto* page = static_cast<CDlgSetDevInfo*>(setting.PageOfKind(kSettingColumns));
+    QVERIFY(page->BoxOfBit(8)->isHidden());
+    QCOMPARE(page->BoxOfBit(9)->geometry(), modelPlace);
+    QCOMPARE(page->BoxOfBit(11)->geometry(), cloudPlace);
+    QCOMPARE(page->BoxOfBit(13)->geometry(), startPlace);
+    QCOMPARE(page->BoxOfBit(10)->geometry(), full->BoxOfBit(10)->geometry());
+}
+
+void SettingsTest::cancelKeepsThePageAndTheChoices() {
+    CDlgSetting setting(nullptr, BaseConfig());
+    QSignalSpy params(&setting, &CDlgSetting::SearchParamsChosen);
+    setting.show();
+    View(setting, kSettingSearch);
+    auto* check = setting.findChild<QCheckBox*>("periodicCheck");
+    auto* periods = setting.findChild<QComboBox*>("periodList");
+    QVERIFY(!check->isChecked());
+    QVERIFY(!periods->isEnabled());
+    QCOMPARE(periods->currentText(), QString("5"));
+    QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(8, 11));
+    QVERIFY(periods->isEnabled());
+    periods->setCurrentIndex(2);
+    emit periods->activated(2);
+    QTest::mouseClick(setting.CloseButton(), Qt::LeftButton);
+    QVERIFY(!setting.isVisible());
+    QCOMPARE(params.count(), 0);
+
+    setting.show();
+    QCOMPARE(setting.CurrentPage(), int(kSettingSearch));
+    QVERIFY(check->isChecked());
+    QCOMPARE(periods->currentText(), QString("10"));
+    Ok(setting);
+    QCOMPARE(params.count(), 1);
+    QCOMPARE(params[0][0].toBool(), true);
+    QCOMPARE(params[0][1].toInt(), 10);
+    // Escape and Return close nothing.
+    setting.show();
+    QTest::keyClick(&setting, Qt::Key_Escape);
+    QTest::keyClick(&setting, Qt::Key_Return);
+    QVERIFY(setting.isVisible());
+}
+
+void SettingsTest::emptyPeriodListDisablesPeriodicSearch() {
+    AppConfig config = BaseConfig();
+    config.PeriodChoices.clear();
+    config.PeriodicSearch = true;
+    CDlgSetting setting(nullptr, config);
+    QSignalSpy params(&setting, &CDlgSetting::SearchParamsChosen);
+    setting.show();
+    View(setting, kSettingSearch);
+    auto* check = setting.findChild<QCheckBox*>("periodicCheck");
+    QVERIFY(!check->isEnabled());
+    QVERIFY(!check->isChecked());
+    Ok(setting);
+    QCOMPARE(params.count(), 1);
+    QCOMPARE(params[0][0].toBool(), false);
+    QCOMPARE(params[0][1].toInt(), 0);
+}
+
+void SettingsTest::rootItemSwitchesNothing() {
+    CDlgSetting setting(nullptr, BaseConfig());
+    setting.show();
+    View(setting, kSettingAbout);
+    QCOMPARE(setting.CurrentPage(), int(kSettingAbout));
+    auto* tree = setting.findChild<CMyTreeCtrl*>("settingTree");
+    tree->setCurrentItem(tree->topLevelItem(0));
+    QCOMPARE(setting.CurrentPage(), int(kSettingAbout));
+    QVERIFY(setting.PageOfKind(kSettingAbout)->isVisible());
+    QVERIFY(!setting.PageOfKind(kSettingLanguage)->isVisible());
+}
+
+QTEST_MAIN(SettingsTest)
+#include "tst_settings.moc"
