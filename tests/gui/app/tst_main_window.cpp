@@ -16,6 +16,7 @@
 #include "ui/tree_ctrl.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
@@ -23,6 +24,9 @@
 #include <QTest>
 #include <QTreeWidgetItem>
 #include <memory>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -53,6 +57,8 @@ private slots:
     void cleanup();
 
     void startupFindsTheLabDevices();
+    void socketFailureIsToldAndLeavesAnEmptyList();
+    void missingSkinPicturesLeaveNoLogo();
     void findAndAllOnTheFoundDevices();
     void periodicSearchFiresAndRestartsAsSpecified();
     void quitWhileSearchingShowsTheWaitNotice();
@@ -114,6 +120,51 @@ void MainWindowTest::startupFindsTheLabDevices() {
     for (int row = 1; row < page->List()->GetItemCount(); ++row) {
         QVERIFY(page->EntryAt(row - 1)->mac < page->EntryAt(row)->mac);
     }
+    QVERIFY(m_tips.isEmpty());
+}
+
+void MainWindowTest::socketFailureIsToldAndLeavesAnEmptyList() {
+    // Another program holds the reply port.
+    const int blocker = ::socket(AF_INET, SOCK_DGRAM, 0);
+    QVERIFY(blocker >= 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(5001);
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    QCOMPARE(::bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    auto window = Start(FastOptions(*m_folder));
+    WaitForSearchEnd(*window);
+    ::close(blocker);
+    QCOMPARE(m_tips.size(), 1);
+    QCOMPARE(m_tips[0].text, LangText("info.socket_server_blind_fail"));
+    QCOMPARE(m_tips[0].iconType, int(kTipIconStop));
+    QCOMPARE(window->DeviceCount(), 0);
+    QCOMPARE(window->DevInfoPage()->List()->GetItemCount(), 0);
+    QCOMPARE(window->Band()->count->text(), QString("0"));
+    // The flag is off again: Quit asks, it does not say a search runs.
+    m_nextAnswer = kTipCancel;
+    QTest::mouseClick(window->Band()->quit, Qt::LeftButton);
+    QCOMPARE(m_tips.last().text, LangText("msg.Exit"));
+    // The next search, with the port free again, finds the devices.
+    QTest::mouseClick(window->Band()->search, Qt::LeftButton);
+    WaitForSearchEnd(*window);
+    QCOMPARE(window->DeviceCount(), kLabDevices);
+}
+
+void MainWindowTest::missingSkinPicturesLeaveNoLogo() {
+    {
+        auto window = Start(FastOptions(*m_folder));
+        QCOMPARE(window->LogoIcon().size(), QSize(32, 32));
+        QVERIFY(window->Band()->logo->isVisible());
+        WaitForSearchEnd(*window);
+    }
+    QFile::remove(QString::fromStdString(m_folder->Path() + "Config File/Skin/Logo.ico"));
+    QFile::remove(QString::fromStdString(m_folder->Path() + "Config File/Skin/Help.bmp"));
+    auto window = Start(FastOptions(*m_folder));
+    QVERIFY(window->LogoIcon().isNull());
+    QVERIFY(!window->Band()->logo->isVisible());
+    QVERIFY(window->windowIcon().isNull());
+    WaitForSearchEnd(*window);
     QVERIFY(m_tips.isEmpty());
 }
 
