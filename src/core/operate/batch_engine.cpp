@@ -40,17 +40,29 @@ BatchEngine::~BatchEngine() {
     std::vector<int> handles;
     {
         std::lock_guard lock(m_pageLock);
-        for (DeviceEntry* entry : m_batchDevices) {
-            if (entry->upgradeHandle != 0) {
-                handles.push_back(entry->upgradeHandle);
-                entry->upgradeHandle = 0;
-                entry->upgradeState = 0;
-            }
+        for (DeviceEntry* entry : RecordsWithRunningUpgrades()) {
+            handles.push_back(entry->upgradeHandle);
+            entry->upgradeHandle = 0;
+            entry->upgradeState = 0;
         }
     }
     for (const int handle : handles) {
         SDK_CloseUpgrade(handle);
     }
+}
+
+std::vector<DeviceEntry*> BatchEngine::RecordsWithRunningUpgrades() const {
+    // The records of an ended batch may be gone: they are read only while
+    // an upgrade runs, because only then does the lease keep them alive.
+    std::vector<DeviceEntry*> running;
+    if (m_runningUpgrades > 0) {
+        for (DeviceEntry* entry : m_batchDevices) {
+            if (entry->upgradeHandle != 0) {
+                running.push_back(entry);
+            }
+        }
+    }
+    return running;
 }
 
 bool BatchEngine::Start(BatchRequest request) {
@@ -68,9 +80,8 @@ bool BatchEngine::Start(BatchRequest request) {
         }
         // Records of an earlier batch whose upgrade still runs stay watched.
         std::vector<DeviceEntry*> watched = request.devices;
-        for (DeviceEntry* entry : m_batchDevices) {
-            if (entry->upgradeHandle != 0 &&
-                std::find(watched.begin(), watched.end(), entry) == watched.end()) {
+        for (DeviceEntry* entry : RecordsWithRunningUpgrades()) {
+            if (std::find(watched.begin(), watched.end(), entry) == watched.end()) {
                 watched.push_back(entry);
             }
         }

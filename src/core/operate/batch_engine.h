@@ -104,6 +104,7 @@ private:
     void CheckUpgradeCompletion();
     void EventLoop();
     void ReleaseLeaseWhenIdle();
+    std::vector<DeviceEntry*> RecordsWithRunningUpgrades() const; // under m_pageLock
 
     ILoginPrompt& m_prompt;
     IBatchObserver& m_observer;
