@@ -54,6 +54,7 @@ TEST(SdkLogin, EachDeviceErrorArrivesWithItsText) {
 
     // Connection full: one session allowed, the second is refused and the
     // connection-full callback runs.
+    g_connectionFullCalls = 0;
     SDK_ConnectionFullCallBack(CountConnectionFull, &g_connectionFullCalls);
     const int first = Login(settings, "admin", "right", &error);
     ASSERT_GT(first, 0);
