@@ -91,6 +91,14 @@ SimSdkSettings SdkSettingsFor(const SimDevice& device, int rebootMs) {
 }
 
 SdkLab::~SdkLab() {
+    {
+        std::lock_guard lock(m_watchMutex);
+        m_stopping = true;
+    }
+    m_watchSignal.notify_all();
+    if (m_addressWatcher.joinable()) {
+        m_addressWatcher.join();
+    }
     for (auto& device : m_devices) {
         device->SetChangeListener(nullptr);
         device->Stop();
@@ -133,7 +141,22 @@ bool SdkLab::Start(std::string& error, std::vector<std::string>& warnings) {
                                std::to_string(settings.tcpPort));
         }
     }
+    m_addressWatcher = std::thread([this] { FollowAddresses(); });
     return true;
+}
+
+void SdkLab::FollowAddresses() {
+    // A network change over UDP gives a device another address; its SDK
+    // side moves there too. Checked once a second.
+    std::unique_lock lock(m_watchMutex);
+    while (!m_watchSignal.wait_for(lock, std::chrono::seconds(1), [this] { return m_stopping; })) {
+        lock.unlock();
+        const std::vector<SimDevice> devices = m_responder.Devices();
+        for (std::size_t i = 0; i < devices.size() && i < m_devices.size(); ++i) {
+            m_devices[i]->MoveTo(DottedAddress(devices[i].fields.ip));
+        }
+        lock.lock();
+    }
 }
 
 void SdkLab::Publish(std::size_t index) {

@@ -18,9 +18,11 @@
 #include "lab.h"
 #include "udp_responder.h"
 
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace devsim {
@@ -48,12 +50,17 @@ private:
     void Publish(std::size_t index);
 
     void SaveState();
+    void FollowAddresses();
 
     UdpResponder& m_responder;
     int m_rebootMs;
     std::string m_statePath;
     std::vector<std::string> m_macs;
     std::mutex m_saveMutex;
+    std::mutex m_watchMutex;
+    std::condition_variable m_watchSignal;
+    bool m_stopping = false;
+    std::thread m_addressWatcher;
     std::vector<std::unique_ptr<SimSdkDevice>> m_devices;
 };
 

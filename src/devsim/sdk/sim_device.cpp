@@ -10,7 +10,8 @@ namespace devsim {
 using namespace sdkwire;
 
 SimSdkDevice::SimSdkDevice(SimSdkSettings settings)
-    : m_settings(std::move(settings)), m_store(m_settings), m_faults(m_settings.faults) {}
+    : m_settings(std::move(settings)), m_store(m_settings), m_faults(m_settings.faults), m_ip(m_settings.ip) {
+}
 
 SimSdkDevice::~SimSdkDevice() {
     Stop();
@@ -23,7 +24,12 @@ void SimSdkDevice::Restore(const SimSdkSnapshot& saved) {
 }
 
 bool SimSdkDevice::Start() {
-    auto listener = sdknet::TcpListener::Listen(m_settings.ip, m_store.TcpPort());
+    std::string ip;
+    {
+        std::lock_guard lock(m_mutex);
+        ip = m_ip;
+    }
+    auto listener = sdknet::TcpListener::Listen(ip, m_store.TcpPort());
     if (!listener) {
         return false;
     }
@@ -110,7 +116,19 @@ void SimSdkDevice::Restart(RestartReason reason, const std::string& newVersion) 
     m_restartThread = std::thread([this, reason, newVersion] { RestartLoop(reason, newVersion); });
 }
 
-void SimSdkDevice::RestartLoop(RestartReason, std::string newVersion) {
+void SimSdkDevice::MoveTo(const std::string& ip) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (ip == m_ip) {
+            return;
+        }
+        m_ip = ip;
+    }
+    Restart(RestartReason::NewAddress);
+}
+
+void SimSdkDevice::RestartLoop(RestartReason reason, std::string newVersion) {
+    const int awayMs = reason == RestartReason::NewAddress ? 0 : m_settings.rebootMs;
     m_online = false;
     Notify();
     WakeAcceptLoop();
@@ -121,8 +139,7 @@ void SimSdkDevice::RestartLoop(RestartReason, std::string newVersion) {
     {
         std::unique_lock lock(m_mutex);
         m_listener_socket.reset();
-        m_stopSignal.wait_for(lock, std::chrono::milliseconds(m_settings.rebootMs),
-                              [this] { return m_stopping.load(); });
+        m_stopSignal.wait_for(lock, std::chrono::milliseconds(awayMs), [this] { return m_stopping.load(); });
         if (m_stopping) {
             m_restarting = false;
             return;
@@ -131,7 +148,7 @@ void SimSdkDevice::RestartLoop(RestartReason, std::string newVersion) {
             m_store.SetVersion(newVersion);
         }
         m_store.ClearLocks();
-        m_listener_socket = sdknet::TcpListener::Listen(m_settings.ip, m_store.TcpPort());
+        m_listener_socket = sdknet::TcpListener::Listen(m_ip, m_store.TcpPort());
         m_listeningPort = m_listener_socket ? m_store.TcpPort() : 0;
         m_loggedIn = 0;
         m_upgrading = false;

@@ -31,7 +31,7 @@ struct SimSdkSnapshot {
     std::vector<SimUser> users;
 };
 
-enum class RestartReason { Reboot = 1, FactoryDefault = 2, Upgrade = 3 };
+enum class RestartReason { Reboot = 1, FactoryDefault = 2, Upgrade = 3, NewAddress = 4 };
 
 class SimSdkDevice {
 public:
@@ -47,6 +47,9 @@ public:
     void Stop();
 
     SimSdkSnapshot Snapshot() const;
+    // The device was given another address (over UDP): its SDK side ends
+    // its sessions and listens there at once.
+    void MoveTo(const std::string& ip);
     bool Online() const { return m_online; }
     // Called (on a device thread) after every change of the snapshot.
     void SetChangeListener(std::function<void()> listener);
@@ -88,6 +91,7 @@ private:
     bool m_upgrading = false;
     bool m_restarting = false;
     uint16_t m_listeningPort = 0;
+    std::string m_ip;
 
     std::atomic<bool> m_online{false};
     std::atomic<bool> m_stopping{false};

@@ -94,5 +94,17 @@ expect_line "$out/upgrade-bad" "$B  $bad" "upgrade with a bad image"
 wait_back $A 34567
 "$cli" search --format csv "${fast[@]}" | grep "^[^,]*,$A," | grep -q "V2.00.R01" || fail "search does not show the new version"
 
+# A new address over UDP (CFG.V3 with the changed administrator password):
+# the device's SDK side follows it.
+"$cli" set-network --mac 02-C0-00-00-10-02 --ip 10.77.16.50 --mask 255.255.0.0 --gateway 10.77.0.1 \
+    --admin-password Secret_2 "${fast[@]}" >"$out/net" 2>&1
+expect_status 0 $? "set-network"
+for _ in $(seq 20); do # the simulator looks for new addresses once a second
+    "$cli" reboot --ip 10.77.16.50 --password Secret_2 "${fast[@]}" >"$out/moved" 2>&1 && break
+    sleep 0.3
+done
+expect_status 0 $? "reboot at the new address"
+expect_line "$out/moved" "10.77.16.50  $ok" "reboot at the new address"
+
 echo "$failures failures"
 [ "$failures" -eq 0 ]
