@@ -371,7 +371,7 @@ void CCorvaneDlg::reject() {}
 
 void CCorvaneDlg::closeEvent(QCloseEvent* event) {
     if (m_closing) {
-        QDialog::closeEvent(event);
+        event->accept();
         done(0);
         return;
     }
