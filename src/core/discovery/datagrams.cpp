@@ -2,6 +2,7 @@
 
 #include "discovery/ip_rules.h"
 #include "net/udp_socket.h"
+#include "util/tool.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -173,19 +174,6 @@ DeviceEntry EntryFromFields(const DiscoveryFields& fields) {
     return entry;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 } // namespace
 
 bool HasMagic(std::span<const uint8_t> datagram, std::string_view magic) {
@@ -222,7 +210,7 @@ MacBytes MacFromText(std::string_view text) {
         // digits count, the first other character ends the number.
         int value = 0;
         for (std::size_t j = 3 * i; j < 3 * i + 2 && j < text.size(); ++j) {
-            const int digit = HexDigit(text[j]);
+            const int digit = Tool::HexDigitValue(text[j]);
             if (digit < 0) {
                 break;
             }

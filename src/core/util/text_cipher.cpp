@@ -47,19 +47,6 @@ std::optional<Block> Transform(const Block& input, bool encrypt) {
     return output;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 } // namespace
 
 std::optional<std::string> EncryptBlock(std::string_view block) {
@@ -88,8 +75,8 @@ std::optional<std::string> DecryptBlock(std::string_view text) {
     }
     Block enciphered{};
     for (std::size_t i = 0; i < kBlockBytes; ++i) {
-        const int high = HexValue(text[2 * i]);
-        const int low = HexValue(text[2 * i + 1]);
+        const int high = Tool::HexDigitValue(text[2 * i]);
+        const int low = Tool::HexDigitValue(text[2 * i + 1]);
         if (high < 0 || low < 0) {
             return std::nullopt;
         }

@@ -28,6 +28,8 @@ std::string ToNarrow(std::string_view text);
 std::string FromUtf8(std::string_view bytes);
 // For texts of up to 32009 UTF-16 units; longer texts are cut there.
 std::string ToAnsiLimited(std::string_view text);
+// Value of one hexadecimal digit (either case); -1 for any other character.
+int HexDigitValue(char c);
 // Number of UTF-16 code units the UTF-8 text would take as wide text.
 std::size_t Utf16Length(std::string_view utf8);
 

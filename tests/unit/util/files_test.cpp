@@ -1,4 +1,5 @@
 // QR folder, folder checks and creation, in temporary folders only.
+#include "scoped_env.h"
 #include "test_temp_folder.h"
 #include "util/tool.h"
 
@@ -6,38 +7,6 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
-
-namespace {
-
-// Sets an environment variable for the life of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name) {
-        if (const char* old = std::getenv(name)) {
-            m_old = old;
-        }
-        if (value != nullptr) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    ~ScopedEnv() {
-        if (m_old) {
-            ::setenv(m_name, m_old->c_str(), 1);
-        } else {
-            ::unsetenv(m_name);
-        }
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
-
-} // namespace
 
 TEST(GetQrFolder, PrefersAnExistingLocalLowFolder) {
     TestTempFolder temp;
