@@ -71,14 +71,11 @@ void LoadConfig(AppConfig& config);
 // building the paths and reading the file); for tests and tools.
 void ApplyConfigText(AppConfig& config, std::string_view text);
 
-// Writes "LANGUAGE_CFG" / "Default" = the display name of the language in
-// use, right after the load, so a name in another case or one that matched
-// no language is replaced by the name of the language actually used.
-// Does not write when the file already holds exactly that name.
-bool RewriteDefaultLanguage(const AppConfig& config);
-
 // Language switch: stores the index and writes its display name as
 // "LANGUAGE_CFG" / "Default". An index outside the table writes nothing.
+// The main window's start-up switch to the loaded language writes it too, so
+// a name in another case, or one that matched no language, is replaced by
+// the name of the language actually used.
 bool SaveLanguage(AppConfig& config, int languageIndex);
 
 // Stores both values and writes "SEARCH_CFG" / "Periodic_Search" ("1" or

@@ -13,18 +13,6 @@ bool IsLanguageIndex(int index) {
 
 } // namespace
 
-bool RewriteDefaultLanguage(const AppConfig& config) {
-    if (!IsLanguageIndex(config.LanguageIndex)) {
-        return false;
-    }
-    const std::string& name = LanguageTable[static_cast<std::size_t>(config.LanguageIndex)].Name;
-    // Rewriting the same text would change nothing but the file's time.
-    if (ini::GetString(config.ConfigPath, "LANGUAGE_CFG", "Default") == name) {
-        return true;
-    }
-    return ini::WriteString(config.ConfigPath, "LANGUAGE_CFG", "Default", name);
-}
-
 bool SaveLanguage(AppConfig& config, int languageIndex) {
     if (!IsLanguageIndex(languageIndex)) {
         return false;

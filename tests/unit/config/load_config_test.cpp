@@ -115,30 +115,30 @@ TEST_F(ConfigTest, DefaultIsRewrittenWithTheCanonicalNameAndNothingElseChanges) 
                                  "Lang=eng\r\n";
     WriteConfig(original);
     AppConfig config = Load();
-    ASSERT_TRUE(RewriteDefaultLanguage(config));
+    ASSERT_TRUE(SaveLanguage(config, config.LanguageIndex));
     std::string expected = original;
     expected.replace(expected.find("english"), 7, "English");
     EXPECT_EQ(TestTempFolder::Read(ConfigPath()), expected);
 
     WriteConfig("[LANGUAGE_CFG]\nDefault=Klingon\n");
     config = Load();
-    ASSERT_TRUE(RewriteDefaultLanguage(config));
+    ASSERT_TRUE(SaveLanguage(config, config.LanguageIndex));
     EXPECT_EQ(TestTempFolder::Read(ConfigPath()), "[LANGUAGE_CFG]\nDefault=English\n");
 
     WriteConfig("[LANGUAGE_CFG]\nDefault=TÜRKÇE\n");
     config = Load();
-    ASSERT_TRUE(RewriteDefaultLanguage(config));
+    ASSERT_TRUE(SaveLanguage(config, config.LanguageIndex));
     EXPECT_EQ(TestTempFolder::Read(ConfigPath()), "[LANGUAGE_CFG]\nDefault=Türkçe\n");
 }
 
 TEST_F(ConfigTest, DefaultRewriteCreatesTheFileOnlyWhenItsFolderExists) {
     AppConfig config = Load();
     ASSERT_FALSE(std::filesystem::exists(ConfigPath()));
-    EXPECT_FALSE(RewriteDefaultLanguage(config));
+    EXPECT_FALSE(SaveLanguage(config, config.LanguageIndex));
     EXPECT_FALSE(std::filesystem::exists(m_program.File("Config File")));
 
     std::filesystem::create_directories(m_program.File("Config File/Config"));
-    EXPECT_TRUE(RewriteDefaultLanguage(config));
+    EXPECT_TRUE(SaveLanguage(config, config.LanguageIndex));
     EXPECT_EQ(TestTempFolder::Read(ConfigPath()), "[LANGUAGE_CFG]\nDefault=English\n");
 }
 
@@ -278,8 +278,8 @@ TEST_F(ConfigTest, GarbageFilesGiveTheDefaultsWithoutACrash) {
     // Unreadable: the path names a folder.
     std::filesystem::remove(ConfigPath());
     std::filesystem::create_directory(ConfigPath());
-    const AppConfig config = Load();
+    AppConfig config = Load();
     EXPECT_EQ(config.DevInfoMask, defaults.DevInfoMask);
     EXPECT_EQ(config.ReleaseText, "  ");
-    EXPECT_FALSE(RewriteDefaultLanguage(config));
+    EXPECT_FALSE(SaveLanguage(config, config.LanguageIndex));
 }
