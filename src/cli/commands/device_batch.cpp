@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <unistd.h>
@@ -227,4 +228,33 @@ void LogoutAll(DeviceTable& devices) {
             entry.loginHandle = 0;
         }
     }
+}
+
+int SaveFromEachDevice(const std::string& command, const DeviceSelection& selection, const std::string& out,
+                       const std::function<std::string(const DeviceEntry&)>& nameInFolder,
+                       const std::function<bool(DeviceEntry&, const std::string& path)>& save) {
+    const bool folder = std::filesystem::is_directory(out);
+    DeviceTable devices = ResolveDevices(command, selection);
+    if (devices.empty()) {
+        return 1;
+    }
+    if (!folder && devices.size() > 1) {
+        std::fprintf(stderr, "corvane-cli %s: several devices need --out to be a folder\n", command.c_str());
+        return 2;
+    }
+    bool failed = false;
+    for (auto& [mac, entry] : devices) {
+        if (!LoginForCommand(selection, entry)) {
+            failed = true;
+            continue;
+        }
+        const std::string path = folder ? (std::filesystem::path(out) / nameInFolder(entry)).string() : out;
+        const bool written = save(entry, path);
+        if (written && folder) {
+            std::printf("%s\n", path.c_str());
+        }
+        failed = failed || !written;
+    }
+    LogoutAll(devices);
+    return failed ? 1 : 0;
 }

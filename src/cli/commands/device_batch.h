@@ -7,6 +7,7 @@
 #include "discovery/device_entry.h"
 #include "operate/batch_engine.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,17 @@ bool LoginForCommand(const DeviceSelection& selection, DeviceEntry& entry);
 void PrintResultLine(const DeviceEntry& entry, const std::string& key);
 // Ends the logins the command made.
 void LogoutAll(DeviceTable& devices);
+
+// For the commands that save something from each device (export, snapshot):
+// out names the file for one device, or an existing folder that takes one
+// file per device under the name nameInFolder gives. Logs in to each device
+// and calls save with the path; save prints the device's result line and
+// says whether the file was written. The path of each file written into a
+// folder is printed too. Exit status as RunDeviceBatch, 2 for a file name
+// given to several devices.
+int SaveFromEachDevice(const std::string& command, const DeviceSelection& selection, const std::string& out,
+                       const std::function<std::string(const DeviceEntry&)>& nameInFolder,
+                       const std::function<bool(DeviceEntry&, const std::string& path)>& save);
 
 // The usage lines of the selection options.
 extern const char* const kSelectionUsage;

@@ -9,7 +9,6 @@
 
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
 
 namespace {
 
@@ -39,31 +38,12 @@ int Run(const std::vector<std::string>& arguments) {
                      "corvane-cli export: needs --out FILE.coi (or a folder) and the device options\n");
         return 2;
     }
-    const bool folder = std::filesystem::is_directory(out);
-    DeviceTable devices = ResolveDevices("export", selection);
-    if (devices.empty()) {
-        return 1;
-    }
-    if (!folder && devices.size() > 1) {
-        std::fprintf(stderr, "corvane-cli export: several devices need --out to be a folder\n");
-        return 2;
-    }
-    bool failed = false;
-    for (auto& [mac, entry] : devices) {
-        if (!LoginForCommand(selection, entry)) {
-            failed = true;
-            continue;
-        }
-        const std::string path = folder ? (std::filesystem::path(out) / ProposedName(entry)).string() : out;
-        const bool written = SDK_ExportConfig(entry.loginHandle, 0, path.c_str(), 0, 0) == 1;
-        PrintResultLine(entry, written ? "info.operate_success" : "info.operate_fail");
-        if (written && folder) {
-            std::printf("%s\n", path.c_str());
-        }
-        failed = failed || !written;
-    }
-    LogoutAll(devices);
-    return failed ? 1 : 0;
+    return SaveFromEachDevice(
+        "export", selection, out, ProposedName, [](DeviceEntry& entry, const std::string& path) {
+            const bool written = SDK_ExportConfig(entry.loginHandle, 0, path.c_str(), 0, 0) == 1;
+            PrintResultLine(entry, written ? "info.operate_success" : "info.operate_fail");
+            return written;
+        });
 }
 
 const CliCommandRegistration kRegistration({

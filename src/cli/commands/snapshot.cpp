@@ -8,7 +8,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <filesystem>
 #include <mutex>
 
 namespace {
@@ -46,39 +45,23 @@ int Run(const std::vector<std::string>& arguments) {
         return 2;
     }
     const int stream = streamName == "main" ? sdklayout::kMainStream : sdklayout::kSubStream;
-    const bool folder = std::filesystem::is_directory(out);
-    DeviceTable devices = ResolveDevices("snapshot", selection);
-    if (devices.empty()) {
-        return 1;
-    }
-    if (!folder && devices.size() > 1) {
-        std::fprintf(stderr, "corvane-cli snapshot: several devices need --out to be a folder\n");
-        return 2;
-    }
-    bool failed = false;
-    for (auto& [mac, entry] : devices) {
-        if (!LoginForCommand(selection, entry)) {
-            failed = true;
-            continue;
-        }
-        FirstFrame sink;
-        SDK_SetPreviewOption(0, 1);
-        const int preview = SDK_StartPreview(entry.loginHandle, 0, &sink, stream, 0);
-        std::vector<uint8_t> jpeg;
-        if (preview != 0) {
-            jpeg = sink.Wait(5000);
-            SDK_StopPreview(preview);
-        }
-        const std::string path =
-            folder ? (std::filesystem::path(out) / (entry.ip + "-" + streamName + ".jpg")).string() : out;
-        const bool written = !jpeg.empty() && sdkwire::WriteWholeFile(path, jpeg);
-        PrintResultLine(entry, written        ? "info.operate_success"
-                               : preview == 0 ? "info.Preview_open_fail"
-                                              : "info.operate_fail");
-        failed = failed || !written;
-    }
-    LogoutAll(devices);
-    return failed ? 1 : 0;
+    const auto nameInFolder = [&](const DeviceEntry& entry) { return entry.ip + "-" + streamName + ".jpg"; };
+    return SaveFromEachDevice(
+        "snapshot", selection, out, nameInFolder, [stream](DeviceEntry& entry, const std::string& path) {
+            FirstFrame sink;
+            SDK_SetPreviewOption(0, 1);
+            const int preview = SDK_StartPreview(entry.loginHandle, 0, &sink, stream, 0);
+            std::vector<uint8_t> jpeg;
+            if (preview != 0) {
+                jpeg = sink.Wait(5000);
+                SDK_StopPreview(preview);
+            }
+            const bool written = !jpeg.empty() && sdkwire::WriteWholeFile(path, jpeg);
+            PrintResultLine(entry, written        ? "info.operate_success"
+                                   : preview == 0 ? "info.Preview_open_fail"
+                                                  : "info.operate_fail");
+            return written;
+        });
 }
 
 const CliCommandRegistration kRegistration({
