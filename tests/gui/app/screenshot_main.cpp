@@ -1,22 +1,32 @@
 // corvane-screenshots: renders what a user sees to PNG files, offscreen.
 //
-//   corvane-screenshots OUTDIR
+//   corvane-screenshots OUTDIR [--lang INDEX...]
 //
 // Starts the real main window from the data tree next to this executable,
-// waits for its first search to end, and writes:
+// waits for its first search to end, and writes, in English:
 //   main-window.png          the main window with the devices found
 //   settings-<page>.png      the settings window on each of its four pages
 //   tip.png                  a confirmation in the message dialog
 //   help.png                 the help window
 //   bitmaps.png              every bitmap resource, enlarged, with its id
-// Then it checks the window against its specified sizes and colours and
+// then, for each language INDEX of the language table, switches the window
+// to it as the language page does and writes main-window-<pack>.png and
+// settings-<page>-<pack>.png (<pack>: the pack's file name without ".lang").
+// Every one of those windows is checked for texts that overflow their
+// controls; all overflows are listed. One that English shows in the same
+// control is a limit of the layout and only reported; one where English
+// fits is the pack's to shorten and fails the run.
+// It also checks the window against its specified sizes and colours and
 // exits non-zero when one is off. Run it inside the device lab
 // (scripts/screenshots does) so the search finds the simulated devices.
 #include "app/corvane_dlg.h"
 #include "app/title_band.h"
+#include "devlist/device_columns.h"
 #include "devlist/dlg_dev_info.h"
+#include "lang/language_table.h"
 #include "platform/paths.h"
 #include "settings/dlg_setting.h"
+#include "text_overflow.h"
 #include "ui/app_style.h"
 #include "ui/color_list_ctrl.h"
 #include "ui/dlg_help.h"
@@ -34,6 +44,9 @@
 #include <QTreeWidgetItem>
 #include <cstdio>
 #include <functional>
+#include <set>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -86,13 +99,83 @@ QPixmap BitmapSheet() {
     return sheet;
 }
 
+// The pack's file name without ".lang": what the language's pictures are named with.
+QString PackName(int index) {
+    return QString::fromStdString(LanguageTable[static_cast<std::size_t>(index)].File).section('.', 0, 0);
+}
+
+// Saves the main window and the settings window on each page, with suffix
+// in the file names, and returns every text overflow they show. A control
+// the settings pages share is measured once.
+std::vector<TextOverflow> RenderWindows(CCorvaneDlg& window, const QString& out, const QString& suffix) {
+    QApplication::processEvents();
+    Save(window.grab(), out + "/main-window" + suffix + ".png");
+    std::vector<TextOverflow> found = FindTextOverflows("main-window", &window);
+    // The columns the settings can switch on are measured at their own widths.
+    CMyColorListCtrlEx* list = window.DevInfoPage()->List();
+    for (TextOverflow& overflow :
+         FindHiddenSectionOverflows("main-window", &window, list->Header(), [](int column) {
+             return kDeviceColumns[static_cast<std::size_t>(column)].width;
+         })) {
+        found.push_back(std::move(overflow));
+    }
+
+    CDlgSetting* setting = window.SettingWindow();
+    window.OpenSettings();
+    const std::pair<int, const char*> pages[] = {{kSettingLanguage, "language"},
+                                                 {kSettingSearch, "search"},
+                                                 {kSettingColumns, "columns"},
+                                                 {kSettingAbout, "about"}};
+    std::set<QString> measured;
+    for (const auto& [kind, name] : pages) {
+        setting->findChild<CMyTreeCtrl*>("settingTree")->setCurrentItem(setting->TreeItemOfKind(kind));
+        QApplication::processEvents();
+        const QString picture = QStringLiteral("settings-") + name;
+        Save(setting->grab(), out + '/' + picture + suffix + ".png");
+        for (TextOverflow& overflow : FindTextOverflows(picture, setting)) {
+            if (measured.insert(overflow.control).second) {
+                found.push_back(std::move(overflow));
+            }
+        }
+    }
+    setting->OnCancel();
+    QApplication::processEvents();
+    return found;
+}
+
+// Lists the overflows of one language. Those in a control English also
+// overflows are the layout's limit and only noted; the others fail.
+void ReportOverflows(const QString& pack, const std::vector<TextOverflow>& found,
+                     const std::set<QString>& englishOverflows, const std::string& programFolder) {
+    const PackKeyIndex keys(programFolder + "Config File/Lang/" + pack.toStdString() + ".lang");
+    int faults = 0;
+    for (const TextOverflow& overflow : found) {
+        const bool layoutLimit = englishOverflows.count(overflow.window + ':' + overflow.control) != 0;
+        faults += layoutLimit ? 0 : 1;
+        std::printf("%s %s %s %s (%s) key=%s \"%s\" needs %d px, has %d\n", layoutLimit ? "note" : "FAIL",
+                    qPrintable(pack), qPrintable(overflow.window), qPrintable(overflow.control),
+                    qPrintable(overflow.kind), qPrintable(keys.KeyOf(overflow.text)),
+                    qPrintable(overflow.text), overflow.needed, overflow.available);
+    }
+    std::printf("%s: %zu overflow(s), %d where English fits\n", qPrintable(pack), found.size(), faults);
+    g_failures += faults;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setStyle(new CorvaneStyle(QApplication::style()->name()));
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: corvane-screenshots OUTDIR\n");
+    bool usage = argc < 2 || (argc > 2 && (argc == 3 || std::string_view(argv[2]) != "--lang"));
+    std::vector<int> languages;
+    for (int i = 3; i < argc && !usage; ++i) {
+        bool number = false;
+        const int index = QString::fromLocal8Bit(argv[i]).toInt(&number);
+        usage = !number || index < 0 || index >= static_cast<int>(kLanguageCount);
+        languages.push_back(index);
+    }
+    if (usage) {
+        std::fprintf(stderr, "usage: corvane-screenshots OUTDIR [--lang INDEX...]\n");
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
@@ -105,8 +188,12 @@ int main(int argc, char** argv) {
     window.show();
     WaitFor([&] { return window.IsSearching(); }, 3000);
     WaitFor([&] { return !window.IsSearching(); }, 20000);
-    QApplication::processEvents();
-    Save(window.grab(), out + "/main-window.png");
+    // The English pictures come first; the configured language is put back at the end.
+    const int configuredLanguage = window.Config().LanguageIndex;
+    if (configuredLanguage != 0) {
+        window.OnLanguageMessage(0);
+    }
+    const std::vector<TextOverflow> english = RenderWindows(window, out, {});
 
     const QImage shot = window.grab().toImage();
     Check(window.size() == QSize(1090, 700), "main window is 1090 x 700");
@@ -122,15 +209,7 @@ int main(int argc, char** argv) {
 
     CDlgSetting* setting = window.SettingWindow();
     window.OpenSettings();
-    const std::pair<int, const char*> pages[] = {{kSettingLanguage, "language"},
-                                                 {kSettingSearch, "search"},
-                                                 {kSettingColumns, "columns"},
-                                                 {kSettingAbout, "about"}};
-    for (const auto& [kind, name] : pages) {
-        setting->findChild<CMyTreeCtrl*>("settingTree")->setCurrentItem(setting->TreeItemOfKind(kind));
-        QApplication::processEvents();
-        Save(setting->grab(), out + "/settings-" + name + ".png");
-    }
+    QApplication::processEvents();
     Check(setting->grab().toImage().pixelColor(300, 10) == QColor(49, 49, 49),
           "settings band is RGB(49,49,49)");
     setting->OnCancel();
@@ -158,6 +237,23 @@ int main(int argc, char** argv) {
     help.hide();
 
     Save(BitmapSheet(), out + "/bitmaps.png");
+
+    std::set<QString> englishOverflows;
+    for (const TextOverflow& overflow : english) {
+        englishOverflows.insert(overflow.window + ':' + overflow.control);
+    }
+    ReportOverflows(PackName(0), english, englishOverflows, options.programFolder);
+    for (const int index : languages) {
+        window.OnLanguageMessage(index);
+        QApplication::processEvents();
+        const QString pack = PackName(index);
+        ReportOverflows(pack, RenderWindows(window, out, '-' + pack), englishOverflows,
+                        options.programFolder);
+    }
+    if (window.Config().LanguageIndex != configuredLanguage) {
+        window.OnLanguageMessage(configuredLanguage);
+        QApplication::processEvents();
+    }
     std::printf("%d check(s) failed\n", g_failures);
     return g_failures == 0 ? 0 : 1;
 }
