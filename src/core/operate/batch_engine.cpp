@@ -43,7 +43,7 @@ BatchEngine::~BatchEngine() {
         for (DeviceEntry* entry : RecordsWithRunningUpgrades()) {
             handles.push_back(entry->upgradeHandle);
             entry->upgradeHandle = 0;
-            entry->upgradeState = 0;
+            entry->upgradeItem = 0;
         }
     }
     for (const int handle : handles) {

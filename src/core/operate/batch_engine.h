@@ -11,9 +11,9 @@
 // batch must stay valid until it ends: the engine holds a lease of the
 // RecordLeases given to it for that time.
 //
-// The record's upgrade supervision values are used as: upgradeState = the
-// device's progress is shown (the page's upgrade item), upgradeProgress =
-// last percent, upgradeTicks = watchdog ticks since the last progress.
+// The record's upgrade supervision values: upgradeItem is non-zero while the
+// device's progress is shown (the page's upgrade item), lastPercent is the
+// last percent reported, stallCount the watchdog ticks since the last report.
 #include "discovery/device_entry.h"
 #include "operate/device_steps.h"
 #include "operate/login.h"

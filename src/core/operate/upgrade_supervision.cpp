@@ -15,8 +15,8 @@ void BatchEngine::StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& e
         std::lock_guard lock(m_pageLock);
         m_contexts.push_back(std::make_unique<UpgradeContext>(UpgradeContext{this, &entry}));
         context = m_contexts.back().get();
-        entry.upgradeTicks = 0;
-        entry.upgradeProgress = 0;
+        entry.stallCount = 0;
+        entry.lastPercent = 0;
     }
     const int upgrade =
         SDK_OpenUpgrade(entry.loginHandle, request.path.c_str(), ProgressCallback, context, 0);
@@ -29,7 +29,7 @@ void BatchEngine::StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& e
     {
         std::lock_guard lock(m_pageLock);
         entry.upgradeHandle = upgrade;
-        entry.upgradeState = 1;
+        entry.upgradeItem = 1;
         ++m_runningUpgrades;
     }
     if (SDK_StartUpgrade(upgrade) != 0) {
@@ -38,7 +38,7 @@ void BatchEngine::StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& e
     {
         std::lock_guard lock(m_pageLock);
         entry.upgradeHandle = 0;
-        entry.upgradeState = 0;
+        entry.upgradeItem = 0;
         --m_runningUpgrades;
         ++m_upgradeFailures;
     }
@@ -63,9 +63,9 @@ void BatchEngine::OnProgress(DeviceEntry& entry, int total, int value) {
     bool post = false;
     {
         std::lock_guard lock(m_pageLock);
-        entry.upgradeTicks = 0;
-        if (percent != entry.upgradeProgress) {
-            entry.upgradeProgress = percent;
+        entry.stallCount = 0;
+        if (percent != entry.lastPercent) {
+            entry.lastPercent = percent;
             post = true;
         }
     }
@@ -104,7 +104,7 @@ void BatchEngine::HandleProgress(const ProgressEvent& event) {
     int login = 0;
     {
         std::lock_guard lock(m_pageLock);
-        if (entry.upgradeState == 0) {
+        if (entry.upgradeItem == 0) {
             return;
         }
         if (event.percent == -1 || event.percent == -2) {
@@ -112,11 +112,11 @@ void BatchEngine::HandleProgress(const ProgressEvent& event) {
             ++(success ? m_upgradeSuccesses : m_upgradeFailures);
             upgrade = entry.upgradeHandle;
             login = entry.loginHandle;
-            entry.upgradeState = 0;
+            entry.upgradeItem = 0;
             entry.loginHandle = 0;
             entry.loggedIn = 0;
-            entry.upgradeProgress = 0;
-            entry.upgradeTicks = 0;
+            entry.lastPercent = 0;
+            entry.stallCount = 0;
             entry.upgradeHandle = 0;
             --m_runningUpgrades;
         }
@@ -146,7 +146,7 @@ void BatchEngine::WatchdogTick() {
         }
         for (DeviceEntry* entry : m_batchDevices) {
             // Two ticks without a progress call between them.
-            if (entry->upgradeHandle > 0 && ++entry->upgradeTicks > 1) {
+            if (entry->upgradeHandle > 0 && ++entry->stallCount > 1) {
                 silent.push_back(entry);
             }
         }
@@ -166,10 +166,10 @@ void BatchEngine::FailUpgrade(DeviceEntry& entry) {
         ++m_upgradeFailures;
         entry.loggedIn = 0;
         upgrade = entry.upgradeHandle;
-        entry.upgradeState = 0;
+        entry.upgradeItem = 0;
         entry.loginHandle = 0;
-        entry.upgradeProgress = 0;
-        entry.upgradeTicks = 0;
+        entry.lastPercent = 0;
+        entry.stallCount = 0;
         entry.upgradeHandle = 0;
         --m_runningUpgrades;
     }

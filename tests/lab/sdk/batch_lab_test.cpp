@@ -321,7 +321,7 @@ TEST_F(BatchLab, UpgradeOneGoodOneStalledEndsAfterTheWatchdog) {
     for (auto* entry : {&good, &stalled}) {
         EXPECT_EQ(entry->loggedIn, 0);
         EXPECT_EQ(entry->upgradeHandle, 0);
-        EXPECT_EQ(entry->upgradeState, 0);
+        EXPECT_EQ(entry->upgradeItem, 0);
     }
     {
         std::lock_guard lock(m_observer.m_mutex);
