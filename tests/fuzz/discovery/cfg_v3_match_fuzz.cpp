@@ -21,6 +21,9 @@ void Check(bool condition) {
 uint32_t Take32(const uint8_t*& data, size_t& size) {
     uint32_t value = 0;
     const size_t n = std::min<size_t>(4, size);
+    if (n == 0) {
+        return value; // the empty input comes as a null pointer
+    }
     std::memcpy(&value, data, n);
     data += n;
     size -= n;
