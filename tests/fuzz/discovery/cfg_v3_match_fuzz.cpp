@@ -3,6 +3,7 @@
 // four conditions and an identical echo; a reply built from the request
 // itself must always be recognised.
 #include "discovery/datagrams.h"
+#include "fuzz_check.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -11,12 +12,6 @@
 #include <vector>
 
 namespace {
-
-void Check(bool condition) {
-    if (!condition) {
-        __builtin_trap();
-    }
-}
 
 uint32_t Take32(const uint8_t*& data, size_t& size) {
     uint32_t value = 0;

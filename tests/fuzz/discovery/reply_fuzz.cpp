@@ -2,20 +2,11 @@
 // engine and the simulator receive them. The input is copied into a buffer
 // of exactly its size, so any read past a datagram's end is caught.
 #include "discovery/datagrams.h"
+#include "fuzz_check.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
-
-namespace {
-
-void Check(bool condition) {
-    if (!condition) {
-        __builtin_trap();
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<uint8_t> datagram(data, data + size);

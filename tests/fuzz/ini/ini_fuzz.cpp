@@ -1,12 +1,12 @@
 // Drives the INI reader and editor with arbitrary file bytes. Besides not
 // crashing, every edit must read back and must leave the other keys as they
 // were.
+#include "fuzz_check.h"
 #include "ini/ini_text.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string_view>
 
 namespace {
@@ -26,12 +26,6 @@ constexpr std::array<Probe, 6> kProbes = {{
 }};
 
 constexpr std::array<std::string_view, 3> kValues = {"1", "English", "v=x ; [y]"};
-
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 bool SameKey(const Probe& a, const Probe& b) {
     const auto equal = [](std::string_view x, std::string_view y) {

@@ -1,6 +1,7 @@
 // Fuzz target for the language pack reader: any bytes, taken as a pack file's
 // content, must give a table that keeps the reader's rules, and must survive
 // being used as a format text.
+#include "fuzz_check.h"
 #include "ini/ini_text.h"
 #include "lang/text_table.h"
 #include "lang/tool_language.h"
@@ -10,16 +11,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-namespace {
-
-void Check(bool condition) {
-    if (!condition) {
-        __builtin_trap();
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
