@@ -1,11 +1,9 @@
 #include "app/dlg_main_menu.h"
 
 #include "ui/lang_text.h"
-#include "ui/popup_dialog.h"
 #include "ui/shared_look.h"
 #include "ui/skin_button.h"
 
-#include <QKeyEvent>
 #include <QPainter>
 
 namespace {
@@ -104,12 +102,4 @@ CxSkinButton* CDlgMainMenu::ButtonOfPage(int pageIndex) const {
 void CDlgMainMenu::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.fillRect(rect(), look::kStripColor);
-}
-
-void CDlgMainMenu::keyPressEvent(QKeyEvent* event) {
-    if (IsClosingKey(event->key())) {
-        event->accept();
-        return;
-    }
-    CPage::keyPressEvent(event);
 }

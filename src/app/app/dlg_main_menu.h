@@ -35,7 +35,6 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     CxSkinButton* MakeButton(const char* name, const int (&skin)[4]);
