@@ -100,6 +100,9 @@ private:
     void HandleProgress(const ProgressEvent& event);
     void WatchdogTick();
     void FailUpgrade(DeviceEntry& entry);
+    // Under m_pageLock: the record's upgrade ends; clears its upgrade and
+    // login values and returns the upgrade handle it had.
+    int EndUpgradeLocked(DeviceEntry& entry);
     void CountUpgrade(bool success);
     void CheckUpgradeCompletion();
     void EventLoop();

@@ -110,15 +110,8 @@ void BatchEngine::HandleProgress(const ProgressEvent& event) {
         if (event.percent == -1 || event.percent == -2) {
             const bool success = event.percent == -1;
             ++(success ? m_upgradeSuccesses : m_upgradeFailures);
-            upgrade = entry.upgradeHandle;
             login = entry.loginHandle;
-            entry.upgradeItem = 0;
-            entry.loginHandle = 0;
-            entry.loggedIn = 0;
-            entry.lastPercent = 0;
-            entry.stallCount = 0;
-            entry.upgradeHandle = 0;
-            --m_runningUpgrades;
+            upgrade = EndUpgradeLocked(entry);
         }
     }
     if (event.percent >= 1) {
@@ -164,20 +157,25 @@ void BatchEngine::FailUpgrade(DeviceEntry& entry) {
             return;
         }
         ++m_upgradeFailures;
-        entry.loggedIn = 0;
-        upgrade = entry.upgradeHandle;
-        entry.upgradeItem = 0;
-        entry.loginHandle = 0;
-        entry.lastPercent = 0;
-        entry.stallCount = 0;
-        entry.upgradeHandle = 0;
-        --m_runningUpgrades;
+        upgrade = EndUpgradeLocked(entry);
     }
     SDK_CloseUpgrade(upgrade);
     WriteLine(entry, "tx.fail");
     m_observer.OnLoginState(entry.mac, false);
     CheckUpgradeCompletion();
     ReleaseLeaseWhenIdle();
+}
+
+int BatchEngine::EndUpgradeLocked(DeviceEntry& entry) {
+    const int upgrade = entry.upgradeHandle;
+    entry.upgradeItem = 0;
+    entry.loginHandle = 0;
+    entry.loggedIn = 0;
+    entry.lastPercent = 0;
+    entry.stallCount = 0;
+    entry.upgradeHandle = 0;
+    --m_runningUpgrades;
+    return upgrade;
 }
 
 void BatchEngine::EventLoop() {
