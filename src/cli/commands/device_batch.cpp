@@ -224,13 +224,8 @@ void PrintResultLine(const DeviceEntry& entry, const std::string& key) {
 }
 
 void LogoutAll(DeviceTable& devices) {
-    for (auto& [mac, entry] : devices) {
-        if (entry.loggedIn) {
-            SDK_Logout(entry.loginHandle);
-            entry.loggedIn = 0;
-            entry.loginHandle = 0;
-        }
-    }
+    PendingLogoutList none;
+    EndLogins(devices, none, [](int32_t handle) { SDK_Logout(handle); });
 }
 
 int SaveFromEachDevice(const std::string& command, const DeviceSelection& selection, const std::string& out,

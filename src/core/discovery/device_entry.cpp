@@ -24,17 +24,24 @@ void ParkLogin(DeviceEntry& entry, PendingLogoutList& pendingLogouts) {
     entry.loggedIn = 0;
 }
 
-void EndLoginsAndClear(DeviceTable& devices, SupplementTable& supplement, PendingLogoutList& pendingLogouts,
-                       const std::function<void(int32_t loginHandle)>& logout) {
-    for (const auto& [mac, entry] : devices) {
-        if (entry.loggedIn == 1) {
+void EndLogins(DeviceTable& devices, PendingLogoutList& pendingLogouts,
+               const std::function<void(int32_t loginHandle)>& logout) {
+    for (auto& [mac, entry] : devices) {
+        if (entry.loggedIn != 0) {
             logout(entry.loginHandle);
+            entry.loggedIn = 0;
+            entry.loginHandle = 0;
         }
     }
-    devices.clear();
     for (const int32_t handle : pendingLogouts) {
         logout(handle);
     }
     pendingLogouts.clear();
+}
+
+void EndLoginsAndClear(DeviceTable& devices, SupplementTable& supplement, PendingLogoutList& pendingLogouts,
+                       const std::function<void(int32_t loginHandle)>& logout) {
+    EndLogins(devices, pendingLogouts, logout);
+    devices.clear();
     supplement.clear();
 }

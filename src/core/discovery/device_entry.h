@@ -56,6 +56,12 @@ using PendingLogoutList = std::vector<int32_t>;
 // entry of the same MAC. Devices that answered only V3 are not added.
 void MergeSupplement(DeviceTable& devices, const SupplementTable& supplement);
 
+// Logs out every open login of the table in key order (the records then
+// show no login), then every parked handle in list order, and empties the
+// list. The one logout loop of the program and the command line.
+void EndLogins(DeviceTable& devices, PendingLogoutList& pendingLogouts,
+               const std::function<void(int32_t loginHandle)>& logout);
+
 // The first step of every search: logs out every open login of the table in
 // key order, then every parked handle in list order, and empties the table,
 // the supplement table and the list.

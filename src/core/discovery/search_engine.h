@@ -3,7 +3,7 @@
 // supplement table, merge, customer filter, then the result is handed over.
 // RunSearch does one search on the calling thread; SearchWorker runs it on a
 // thread of its own and publishes through a callback.
-#include "discovery/clock.h"
+#include "platform/clock.h"
 #include "discovery/device_entry.h"
 #include "discovery/socket_pair.h"
 

@@ -1,7 +1,5 @@
 #include "operate/batch_engine.h"
 
-#include "sdk/sdk.h"
-
 #include <algorithm>
 #include <chrono>
 
@@ -15,8 +13,10 @@ constexpr unsigned int kRestoreAllMask = 0x80000000u;
 
 } // namespace
 
-BatchEngine::BatchEngine(ILoginPrompt& prompt, IBatchObserver& observer, RecordLeases& leases, int watchdogMs)
-    : m_prompt(prompt), m_observer(observer), m_leases(leases), m_watchdogMs(watchdogMs) {
+BatchEngine::BatchEngine(ILoginPrompt& prompt, IBatchObserver& observer, RecordLeases& leases, int watchdogMs,
+                         const SdkCalls& sdk, Clock& clock)
+    : m_prompt(prompt), m_observer(observer), m_leases(leases), m_watchdogMs(watchdogMs), m_sdk(sdk),
+      m_clock(clock) {
     m_eventThread = std::thread([this] { EventLoop(); });
 }
 
@@ -41,7 +41,7 @@ BatchEngine::~BatchEngine() {
         }
     }
     for (const int handle : handles) {
-        SDK_CloseUpgrade(handle);
+        m_sdk.closeUpgrade(handle);
     }
 }
 
@@ -142,7 +142,7 @@ void BatchEngine::Report(const DeviceEntry& entry, const DeviceReport& report) {
 
 void BatchEngine::LoggedOut(DeviceEntry& entry, bool callLogout) {
     if (callLogout) {
-        SDK_Logout(entry.loginHandle);
+        m_sdk.logout(entry.loginHandle);
     }
     entry.loginHandle = 0;
     entry.loggedIn = 0;
@@ -162,7 +162,7 @@ void BatchEngine::RunBatch(BatchRequest request) {
         int error = 0;
         const int login = BatchLogin(
             *entry, credentials, m_prompt,
-            [this](const std::string& mac) { m_observer.OnLoginState(mac, true); }, error);
+            [this](const std::string& mac) { m_observer.OnLoginState(mac, true); }, error, m_sdk);
         if (login == -2) {
             Report(*entry, DeviceReport{BatchOutcome::Cancelled, {}, 0, 0});
             cancelled = true;
@@ -200,7 +200,7 @@ void BatchEngine::RunDeviceStep(const BatchRequest& request, DeviceEntry& entry)
     const int handle = entry.loginHandle;
     switch (request.operation) {
     case BatchOperation::Reboot: {
-        const bool accepted = SDK_Reboot(handle) == 1;
+        const bool accepted = m_sdk.reboot(handle) == 1;
         if (accepted) {
             LoggedOut(entry, true);
         }
@@ -209,7 +209,7 @@ void BatchEngine::RunDeviceStep(const BatchRequest& request, DeviceEntry& entry)
     }
     case BatchOperation::FactoryDefault: {
         // The device's answer decides the line: a refused reset is a failure.
-        const bool accepted = SDK_RestoreDefault(handle, kRestoreAllMask) == 1;
+        const bool accepted = m_sdk.restoreDefault(handle, kRestoreAllMask) == 1;
         if (accepted) {
             // The device ends the session itself; the logout only frees the
             // handle on this side.
@@ -219,10 +219,11 @@ void BatchEngine::RunDeviceStep(const BatchRequest& request, DeviceEntry& entry)
         break;
     }
     case BatchOperation::Password:
-        Report(entry, SuccessOrFailure(ChangePassword(entry, request.oldPassword, request.newPassword) == 1));
+        Report(entry,
+               SuccessOrFailure(ChangePassword(entry, request.oldPassword, request.newPassword, m_sdk) == 1));
         break;
     case BatchOperation::Port: {
-        const PortChangeResult result = ChangePorts(entry, request.ports);
+        const PortChangeResult result = ChangePorts(entry, request.ports, m_sdk);
         if (result.restarted) {
             LoggedOut(entry, true);
         }
@@ -231,7 +232,7 @@ void BatchEngine::RunDeviceStep(const BatchRequest& request, DeviceEntry& entry)
         break;
     }
     case BatchOperation::ConfigImport: {
-        const bool accepted = SDK_ImportConfig(handle, request.path.c_str(), 0, 0, 0, 0, 1) != 0;
+        const bool accepted = m_sdk.importConfig(handle, request.path.c_str(), 0, 0, 0, 0, 1) != 0;
         if (accepted) {
             LoggedOut(entry, true);
         }

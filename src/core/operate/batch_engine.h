@@ -19,6 +19,8 @@
 #include "operate/device_steps.h"
 #include "operate/login.h"
 #include "operate/record_lease.h"
+#include "operate/sdk_calls.h"
+#include "platform/clock.h"
 
 #include <array>
 #include <atomic>
@@ -59,8 +61,10 @@ struct BatchRequest {
 
 class BatchEngine {
 public:
-    // watchdogMs: the upgrade watchdog's period, 30000 in the program.
-    BatchEngine(ILoginPrompt& prompt, IBatchObserver& observer, RecordLeases& leases, int watchdogMs = 30000);
+    // watchdogMs: the upgrade watchdog's period on clock, 30000 in the
+    // program. sdk and clock must outlive the engine.
+    BatchEngine(ILoginPrompt& prompt, IBatchObserver& observer, RecordLeases& leases, int watchdogMs = 30000,
+                const SdkCalls& sdk = RealSdk(), Clock& clock = SteadyClock());
     ~BatchEngine();
     BatchEngine(const BatchEngine&) = delete;
     BatchEngine& operator=(const BatchEngine&) = delete;
@@ -109,6 +113,8 @@ private:
     IBatchObserver& m_observer;
     RecordLeases& m_leases;
     const int m_watchdogMs;
+    const SdkCalls& m_sdk;
+    Clock& m_clock;
 
     // The page lock: counters, their comparison with the total, and the
     // records' upgrade values.

@@ -1,7 +1,6 @@
 #include "operate/device_steps.h"
 
 #include "sdk/byte_codec.h"
-#include "sdk/sdk.h"
 #include "sdk/sdk_layout.h"
 
 #include <algorithm>
@@ -22,21 +21,22 @@ void PutField(uint8_t* at, std::size_t size, const std::string& text) {
     std::memcpy(at, text.data(), std::min(text.size(), size - 1));
 }
 
-bool GetBlock(int handle, int command, std::vector<uint8_t>& block) {
+bool GetBlock(const SdkCalls& sdk, int handle, int command, std::vector<uint8_t>& block) {
     int length = 0;
-    return SDK_GetConfig(handle, command, -1, block.data(), static_cast<int>(block.size()), &length, -1, 0,
+    return sdk.getConfig(handle, command, -1, block.data(), static_cast<int>(block.size()), &length, -1, 0,
                          0) == 1;
 }
 
-bool SetBlock(int handle, int command, const std::vector<uint8_t>& block) {
-    return SDK_SetConfig(handle, command, -1, block.data(), static_cast<int>(block.size()), -1) == 1;
+bool SetBlock(const SdkCalls& sdk, int handle, int command, const std::vector<uint8_t>& block) {
+    return sdk.setConfig(handle, command, -1, block.data(), static_cast<int>(block.size()), -1) == 1;
 }
 
 } // namespace
 
-int ChangePassword(const DeviceEntry& entry, const std::string& oldPassword, const std::string& newPassword) {
+int ChangePassword(const DeviceEntry& entry, const std::string& oldPassword, const std::string& newPassword,
+                   const SdkCalls& sdk) {
     std::vector<uint8_t> table(kUserTableSize, 0);
-    if (SDK_GetUserInfo(entry.loginHandle, table.data(), 30000) != 1) {
+    if (sdk.getUserInfo(entry.loginHandle, table.data(), 30000) != 1) {
         return -1;
     }
     for (std::size_t i = 0; i < kUserCount; ++i) {
@@ -48,29 +48,29 @@ int ChangePassword(const DeviceEntry& entry, const std::string& oldPassword, con
         std::vector<uint8_t> newCopy = oldCopy;
         PutField(oldCopy.data() + kUserPasswordOffset, kUserPasswordSize, oldPassword);
         PutField(newCopy.data() + kUserPasswordOffset, kUserPasswordSize, newPassword);
-        return SDK_ModifyUser(entry.loginHandle, kModifyUserPassword, newCopy.data(), oldCopy.data(), 1000);
+        return sdk.modifyUser(entry.loginHandle, kModifyUserPassword, newCopy.data(), oldCopy.data(), 1000);
     }
     return -1;
 }
 
-PortChangeResult ChangePorts(DeviceEntry& entry, const PortTriple& ports) {
+PortChangeResult ChangePorts(DeviceEntry& entry, const PortTriple& ports, const SdkCalls& sdk) {
     PortChangeResult result;
     std::vector<uint8_t> portBlock(kPortBlockSize, 0);
     std::vector<uint8_t> rtspBlock(kRtspBlockSize, 0);
-    if (!GetBlock(entry.loginHandle, kPortCommand, portBlock) ||
-        !GetBlock(entry.loginHandle, kRtspCommand, rtspBlock)) {
+    if (!GetBlock(sdk, entry.loginHandle, kPortCommand, portBlock) ||
+        !GetBlock(sdk, entry.loginHandle, kRtspCommand, rtspBlock)) {
         return result;
     }
     sdkwire::StoreU32(portBlock.data() + kHttpPortOffset, static_cast<uint32_t>(ports.http));
     sdkwire::StoreU32(portBlock.data() + kTcpPortOffset, static_cast<uint32_t>(ports.tcp));
     sdkwire::StoreU16(rtspBlock.data() + kRtspPortOffset, static_cast<uint16_t>(ports.rtsp));
-    const bool portWritten = SetBlock(entry.loginHandle, kPortCommand, portBlock);
-    const bool rtspWritten = SetBlock(entry.loginHandle, kRtspCommand, rtspBlock);
+    const bool portWritten = SetBlock(sdk, entry.loginHandle, kPortCommand, portBlock);
+    const bool rtspWritten = SetBlock(sdk, entry.loginHandle, kRtspCommand, rtspBlock);
     if (!portWritten && !rtspWritten) {
         return result;
     }
     result.written = portWritten && rtspWritten ? 1 : portWritten ? 2 : 3;
-    result.restarted = SDK_Reboot(entry.loginHandle) == 1;
+    result.restarted = sdk.reboot(entry.loginHandle) == 1;
     if (portWritten && result.restarted) {
         entry.webPort = static_cast<uint16_t>(ports.http);
         entry.tcpPort = static_cast<uint16_t>(ports.tcp);
@@ -81,16 +81,16 @@ PortChangeResult ChangePorts(DeviceEntry& entry, const PortTriple& ports) {
     return result;
 }
 
-int ChangeModel(DeviceEntry& entry, const std::string& newModel) {
+int ChangeModel(DeviceEntry& entry, const std::string& newModel, const SdkCalls& sdk) {
     std::vector<uint8_t> block(kModelBlockSize, 0);
     sdkwire::StoreU32(block.data() + kModelFlagsOffset, kModelValidFlag);
     // At most 64 bytes of text; the dialog already keeps it under 20.
     PutField(block.data() + kModelTextOffset, 65, newModel);
-    if (!SetBlock(entry.loginHandle, kModelCommand, block)) {
+    if (!SetBlock(sdk, entry.loginHandle, kModelCommand, block)) {
         return 0;
     }
     std::fill(block.begin(), block.end(), 0);
-    if (!GetBlock(entry.loginHandle, kModelCommand, block) ||
+    if (!GetBlock(sdk, entry.loginHandle, kModelCommand, block) ||
         (sdkwire::LoadU32(block.data() + kModelFlagsOffset) & kModelValidFlag) == 0 ||
         FieldText(block.data() + kModelTextOffset, kModelBlockSize - kModelTextOffset) !=
             newModel.substr(0, 64)) {

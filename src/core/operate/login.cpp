@@ -1,13 +1,13 @@
 #include "operate/login.h"
 
-#include "sdk/sdk.h"
 #include "sdk/sdk_layout.h"
 
 namespace {
 
-int CallLogin(const DeviceEntry& entry, const std::string& user, const std::string& password, int& error) {
+int CallLogin(const SdkCalls& sdk, const DeviceEntry& entry, const std::string& user,
+              const std::string& password, int& error) {
     unsigned char info[sdklayout::kLoginInfoSize] = {};
-    return SDK_Login(entry.ip.c_str(), entry.tcpPort, user.c_str(), password.c_str(), info, &error, 0, 0);
+    return sdk.login(entry.ip.c_str(), entry.tcpPort, user.c_str(), password.c_str(), info, &error, 0, 0);
 }
 
 void StoreLogin(DeviceEntry& entry, int handle, const std::string& user, const std::string& password) {
@@ -19,7 +19,7 @@ void StoreLogin(DeviceEntry& entry, int handle, const std::string& user, const s
 
 } // namespace
 
-int LoginDevice(DeviceEntry* entry, ILoginPrompt& prompt, int& error) {
+int LoginDevice(DeviceEntry* entry, ILoginPrompt& prompt, int& error, const SdkCalls& sdk) {
     if (!entry) {
         return -1;
     }
@@ -37,7 +37,7 @@ int LoginDevice(DeviceEntry* entry, ILoginPrompt& prompt, int& error) {
         return -2;
     }
     error = 0;
-    const int handle = CallLogin(*entry, user, password, error);
+    const int handle = CallLogin(sdk, *entry, user, password, error);
     if (handle <= 0) {
         return -1;
     }
@@ -46,7 +46,8 @@ int LoginDevice(DeviceEntry* entry, ILoginPrompt& prompt, int& error) {
 }
 
 int BatchLogin(DeviceEntry& entry, BatchCredentials& credentials, ILoginPrompt& prompt,
-               const std::function<void(const std::string& mac)>& onLoggedIn, int& error) {
+               const std::function<void(const std::string& mac)>& onLoggedIn, int& error,
+               const SdkCalls& sdk) {
     if (entry.loggedIn) {
         return 1;
     }
@@ -63,7 +64,7 @@ int BatchLogin(DeviceEntry& entry, BatchCredentials& credentials, ILoginPrompt& 
         credentials.password = password;
     }
     error = 0;
-    const int handle = CallLogin(entry, credentials.user, credentials.password, error);
+    const int handle = CallLogin(sdk, entry, credentials.user, credentials.password, error);
     if (handle < 1) {
         return -1;
     }

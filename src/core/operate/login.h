@@ -4,6 +4,7 @@
 // login dialog is reached through ILoginPrompt, which the desktop program
 // implements with its dialog and tests and the command line answer directly.
 #include "discovery/device_entry.h"
+#include "operate/sdk_calls.h"
 
 #include <functional>
 #include <string>
@@ -31,7 +32,7 @@ public:
 // 1: logged in (error 0, or -10 when it already was); -1: no record, or the
 // login failed (error from SDK_Login); -2: cancelled. The caller writes
 // "tx.Logined" / "tx.unLogin" into its row.
-int LoginDevice(DeviceEntry* entry, ILoginPrompt& prompt, int& error);
+int LoginDevice(DeviceEntry* entry, ILoginPrompt& prompt, int& error, const SdkCalls& sdk = RealSdk());
 
 // Owned by the caller for one batch: ask set and both texts empty before the
 // first device.
@@ -44,4 +45,5 @@ struct BatchCredentials {
 // 1, -1, -2 as LoginDevice. onLoggedIn gets the record's mac after a new
 // login (the device list writes "tx.Logined" into that row).
 int BatchLogin(DeviceEntry& entry, BatchCredentials& credentials, ILoginPrompt& prompt,
-               const std::function<void(const std::string& mac)>& onLoggedIn, int& error);
+               const std::function<void(const std::string& mac)>& onLoggedIn, int& error,
+               const SdkCalls& sdk = RealSdk());

@@ -2,10 +2,8 @@
 // turning progress callbacks into percent, the progress events, the
 // watchdog and the completion test, all under the page lock.
 #include "operate/batch_engine.h"
-#include "sdk/sdk.h"
 
 #include <algorithm>
-#include <chrono>
 
 void BatchEngine::StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& entry) {
     // One context per started upgrade, kept for the engine's life: it is
@@ -19,7 +17,7 @@ void BatchEngine::StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& e
         entry.lastPercent = 0;
     }
     const int upgrade =
-        SDK_OpenUpgrade(entry.loginHandle, request.path.c_str(), ProgressCallback, context, 0);
+        m_sdk.openUpgrade(entry.loginHandle, request.path.c_str(), ProgressCallback, context, 0);
     if (upgrade == 0) {
         CountUpgrade(false);
         Report(entry, SuccessOrFailure(false));
@@ -32,7 +30,7 @@ void BatchEngine::StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& e
         entry.upgradeItem = 1;
         ++m_runningUpgrades;
     }
-    if (SDK_StartUpgrade(upgrade) != 0) {
+    if (m_sdk.startUpgrade(upgrade) != 0) {
         return; // progress and the result arrive through the callback
     }
     {
@@ -42,7 +40,7 @@ void BatchEngine::StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& e
         --m_runningUpgrades;
         ++m_upgradeFailures;
     }
-    SDK_CloseUpgrade(upgrade);
+    m_sdk.closeUpgrade(upgrade);
     Report(entry, SuccessOrFailure(false));
 }
 
@@ -117,10 +115,10 @@ void BatchEngine::HandleProgress(const ProgressEvent& event) {
     if (event.percent >= 1) {
         Report(entry, ProgressReport(event.percent));
     } else if (event.percent == -1 || event.percent == -2) {
-        SDK_CloseUpgrade(upgrade);
+        m_sdk.closeUpgrade(upgrade);
         // After a success the device restarts and ends the session itself;
         // the logout then only frees the handle on this side.
-        SDK_Logout(login);
+        m_sdk.logout(login);
         Report(entry, SuccessOrFailure(event.percent == -1));
         m_observer.OnLoginState(entry.mac, false);
     }
@@ -159,7 +157,7 @@ void BatchEngine::FailUpgrade(DeviceEntry& entry) {
         ++m_upgradeFailures;
         upgrade = EndUpgradeLocked(entry);
     }
-    SDK_CloseUpgrade(upgrade);
+    m_sdk.closeUpgrade(upgrade);
     Report(entry, SuccessOrFailure(false));
     m_observer.OnLoginState(entry.mac, false);
     CheckUpgradeCompletion();
@@ -179,10 +177,13 @@ int BatchEngine::EndUpgradeLocked(DeviceEntry& entry) {
 }
 
 void BatchEngine::EventLoop() {
-    auto nextTick = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_watchdogMs);
+    int64_t nextTick = m_clock.NowMs() + m_watchdogMs;
     std::unique_lock lock(m_queueMutex);
     while (!m_stopping) {
-        m_queueSignal.wait_until(lock, nextTick, [this] { return m_stopping || !m_queue.empty(); });
+        const int64_t wait = nextTick - m_clock.NowMs();
+        if (m_queue.empty() && wait > 0) {
+            m_clock.WaitFor(m_queueSignal, lock, wait);
+        }
         while (!m_queue.empty()) {
             const ProgressEvent event = m_queue.front();
             m_queue.pop_front();
@@ -190,8 +191,9 @@ void BatchEngine::EventLoop() {
             HandleProgress(event);
             lock.lock();
         }
-        if (!m_stopping && std::chrono::steady_clock::now() >= nextTick) {
-            nextTick += std::chrono::milliseconds(m_watchdogMs);
+        // One tick per period passed, even when the clock jumped several.
+        if (!m_stopping && m_clock.NowMs() >= nextTick) {
+            nextTick += m_watchdogMs;
             lock.unlock();
             WatchdogTick();
             lock.lock();

@@ -3,7 +3,7 @@
 // sockets that fail at a chosen set-up step, a clock that moves only when
 // the code under test sleeps or waits, and an inbox of datagrams that
 // arrive at given times. Everything sent is recorded with its time.
-#include "discovery/clock.h"
+#include "platform/clock.h"
 #include "discovery/datagrams.h"
 #include "net/udp_socket.h"
 

@@ -1,52 +1,11 @@
 // The batch engine's own rules without devices: refusals, cancelling, and
 // batches whose devices cannot be reached (lines, counters, completion).
-#include "operate/batch_engine.h"
+#include "batch_fakes.h"
 
 #include <gtest/gtest.h>
 #include <mutex>
 
 namespace {
-
-class Prompt : public ILoginPrompt {
-public:
-    bool AskCredentials(const LoginPromptRequest&, std::string& user, std::string& password) override {
-        ++asked;
-        user = "admin";
-        password = "x";
-        return !cancel;
-    }
-    std::atomic<int> asked{0};
-    bool cancel = false;
-};
-
-std::string Keys(const std::string& key) {
-    return "<" + key + ">";
-}
-
-class Observer : public IBatchObserver {
-public:
-    void OnDeviceReport(const DeviceEntry& entry, const DeviceReport& report) override {
-        std::lock_guard lock(mutex);
-        outcomes.push_back(report.outcome);
-        if (report.outcome != BatchOutcome::Cancelled) {
-            lines.push_back(ReportLine(entry, report, Keys));
-        }
-    }
-    void OnLoginState(const std::string&, bool) override {}
-    void OnPortsChanged() override {
-        std::lock_guard lock(mutex);
-        ++portsChanged;
-    }
-    void OnBatchEnded(BatchOperation operation, bool completed) override {
-        std::lock_guard lock(mutex);
-        ended.emplace_back(operation, completed);
-    }
-    std::mutex mutex;
-    std::vector<std::string> lines;
-    std::vector<BatchOutcome> outcomes;
-    std::vector<std::pair<BatchOperation, bool>> ended;
-    int portsChanged = 0;
-};
 
 std::vector<DeviceEntry> Unreachable(int count) {
     std::vector<DeviceEntry> entries(static_cast<std::size_t>(count));

@@ -1,4 +1,4 @@
-#include "discovery/clock.h"
+#include "platform/clock.h"
 
 #include <chrono>
 #include <thread>
@@ -16,6 +16,10 @@ public:
 };
 
 } // namespace
+
+void Clock::WaitFor(std::condition_variable& signal, std::unique_lock<std::mutex>& lock, int64_t ms) {
+    signal.wait_for(lock, std::chrono::milliseconds(ms));
+}
 
 Clock& SteadyClock() {
     static SteadyClockImpl clock;

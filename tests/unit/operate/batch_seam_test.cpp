@@ -1,0 +1,188 @@
+// The batch engine's per-device loop, upgrade percent, watchdog and
+// completion rules, run against a device put in through the SDK table.
+#include "batch_fakes.h"
+
+#include <gtest/gtest.h>
+#include <map>
+
+namespace {
+
+// Devices that log in and take every step; upgrades report only what the
+// test sends through the callback they were opened with.
+class FakeSdk {
+public:
+    FakeSdk() {
+        calls.login = [this](const char*, int port, const char*, const char*, unsigned char*, int* error, int,
+                             int) {
+            ++logins;
+            *error = 0;
+            return port; // the record's port doubles as its handle
+        };
+        calls.logout = [this](int) { return ++logouts, 1; };
+        calls.reboot = [this](int) { return ++reboots, 1; };
+        calls.openUpgrade = [this](int login, const char*, SdkUpgradeCallback callback, void* context, int) {
+            std::lock_guard lock(mutex);
+            upgrades[login + 100] = {callback, context};
+            return login + 100;
+        };
+        calls.startUpgrade = [](int) { return 1; };
+        calls.closeUpgrade = [this](int) { return ++closes, 1; };
+    }
+    // Progress of the upgrade opened for the login handle, as the SDK calls it.
+    void Progress(int login, int total, int value) {
+        std::pair<SdkUpgradeCallback, void*> upgrade;
+        {
+            std::lock_guard lock(mutex);
+            upgrade = upgrades.at(login + 100);
+        }
+        upgrade.first(0, 0, total, value, upgrade.second);
+    }
+
+    bool WaitForUpgrades(std::size_t count) {
+        for (int i = 0; i < 10000; ++i) {
+            {
+                std::lock_guard lock(mutex);
+                if (upgrades.size() >= count) {
+                    return true;
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return false;
+    }
+
+    SdkCalls calls;
+    std::atomic<int> logins{0}, logouts{0}, reboots{0}, closes{0};
+    std::mutex mutex;
+    std::map<int, std::pair<SdkUpgradeCallback, void*>> upgrades;
+};
+
+std::vector<DeviceEntry> Devices(int count) {
+    std::vector<DeviceEntry> entries(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        entries[static_cast<std::size_t>(i)].mac = "02-00-00-00-00-0" + std::to_string(i);
+        entries[static_cast<std::size_t>(i)].ip = "10.0.0." + std::to_string(i + 1);
+        entries[static_cast<std::size_t>(i)].tcpPort = static_cast<uint16_t>(i + 1);
+    }
+    return entries;
+}
+
+BatchRequest Request(BatchOperation operation, std::vector<DeviceEntry>& entries) {
+    BatchRequest request;
+    request.operation = operation;
+    request.path = "image.bin";
+    for (auto& entry : entries) {
+        request.devices.push_back(&entry);
+    }
+    return request;
+}
+
+class BatchSeam : public testing::Test {
+protected:
+    static constexpr int kWatchdogMs = 30000;
+    Prompt prompt;
+    Observer observer;
+    RecordLeases leases;
+    FakeSdk sdk;
+    ManualClock clock;
+    BatchEngine engine{prompt, observer, leases, kWatchdogMs, sdk.calls, clock};
+};
+
+TEST_F(BatchSeam, RebootWritesALinePerDeviceAndCompletesOnce) {
+    auto entries = Devices(3);
+    ASSERT_TRUE(engine.Start(Request(BatchOperation::Reboot, entries)));
+    ASSERT_TRUE(engine.WaitIdle(10000));
+    EXPECT_EQ(prompt.asked, 1);
+    EXPECT_EQ(sdk.reboots, 3);
+    EXPECT_EQ(sdk.logouts, 3); // a restarted device's login is ended
+    std::lock_guard lock(observer.mutex);
+    EXPECT_EQ(observer.lines, (std::vector<std::string>{"10.0.0.1  <tx.success>", "10.0.0.2  <tx.success>",
+                                                        "10.0.0.3  <tx.success>"}));
+    EXPECT_EQ(observer.ended, (std::vector<std::pair<BatchOperation, bool>>{{BatchOperation::Reboot, true}}));
+    EXPECT_EQ(entries[0].loggedIn, 0);
+}
+
+TEST_F(BatchSeam, CancelledLoginEndsTheBatchWithoutCompletionOrDeviceCalls) {
+    prompt.cancel = true;
+    auto entries = Devices(2);
+    ASSERT_TRUE(engine.Start(Request(BatchOperation::Reboot, entries)));
+    ASSERT_TRUE(engine.WaitIdle(10000));
+    EXPECT_EQ(sdk.logins, 0);
+    EXPECT_EQ(sdk.reboots, 0);
+    std::lock_guard lock(observer.mutex);
+    EXPECT_EQ(observer.outcomes, std::vector<BatchOutcome>{BatchOutcome::Cancelled});
+    EXPECT_EQ(observer.ended,
+              (std::vector<std::pair<BatchOperation, bool>>{{BatchOperation::Reboot, false}}));
+}
+
+TEST_F(BatchSeam, UpgradePercentFollowsTheTransferThenTheDevicesOwnPhase) {
+    auto entries = Devices(1);
+    ASSERT_TRUE(engine.Start(Request(BatchOperation::Upgrade, entries)));
+    ASSERT_TRUE(sdk.WaitForUpgrades(1));
+    // Transfer: value of total, scaled to the first half. 2 of 3 is 33, which
+    // an integer division (2 / 3 * 50) would make 0.
+    sdk.Progress(1, 3, 2);
+    sdk.Progress(1, 3, 2); // no change, no report
+    sdk.Progress(1, 1000, 999);
+    // The device's own phase (total -1): value / 2 + 50, at most 100.
+    sdk.Progress(1, -1, 61);
+    sdk.Progress(1, -1, 250);
+    sdk.Progress(1, 0, -1); // final state: success
+    ASSERT_TRUE(observer.WaitUntil([&] { return !observer.ended.empty(); }));
+    std::lock_guard lock(observer.mutex);
+    EXPECT_EQ(observer.lines, (std::vector<std::string>{"10.0.0.1  33%", "10.0.0.1  49%", "10.0.0.1  80%",
+                                                        "10.0.0.1  100%", "10.0.0.1  <tx.success>"}));
+    EXPECT_EQ(observer.ended,
+              (std::vector<std::pair<BatchOperation, bool>>{{BatchOperation::Upgrade, true}}));
+    EXPECT_EQ(sdk.closes, 1);
+}
+
+TEST_F(BatchSeam, WatchdogFailsASilentUpgradeOnTheSecondTickAndCompletesOnce) {
+    auto entries = Devices(2);
+    ASSERT_TRUE(engine.Start(Request(BatchOperation::Upgrade, entries)));
+    ASSERT_TRUE(sdk.WaitForUpgrades(2));
+    sdk.Progress(1, 0, -1); // the first device finishes at once
+
+    clock.Advance(kWatchdogMs); // first silent tick: nothing yet
+    {
+        std::lock_guard lock(observer.mutex);
+        EXPECT_EQ(observer.lines, std::vector<std::string>{"10.0.0.1  <tx.success>"});
+        EXPECT_TRUE(observer.ended.empty());
+    }
+    sdk.Progress(2, 10, 1); // a report resets the count
+    ASSERT_TRUE(observer.WaitUntil([&] { return observer.lines.size() == 2; }));
+    clock.Advance(kWatchdogMs);
+    {
+        std::lock_guard lock(observer.mutex);
+        EXPECT_TRUE(observer.ended.empty());
+    }
+    clock.Advance(kWatchdogMs); // second tick without a report
+    ASSERT_TRUE(observer.WaitUntil([&] { return !observer.ended.empty(); }));
+    clock.Advance(kWatchdogMs);
+    ASSERT_TRUE(engine.WaitIdle(10000));
+    std::lock_guard lock(observer.mutex);
+    EXPECT_EQ(observer.lines,
+              (std::vector<std::string>{"10.0.0.1  <tx.success>", "10.0.0.2  5%", "10.0.0.2  <tx.fail>"}));
+    EXPECT_EQ(observer.ended,
+              (std::vector<std::pair<BatchOperation, bool>>{{BatchOperation::Upgrade, true}}));
+}
+
+TEST_F(BatchSeam, UpgradesFinishingTogetherCompleteExactlyOnce) {
+    auto entries = Devices(8);
+    ASSERT_TRUE(engine.Start(Request(BatchOperation::Upgrade, entries)));
+    ASSERT_TRUE(sdk.WaitForUpgrades(8));
+    std::vector<std::thread> finishers;
+    for (int login = 1; login <= 8; ++login) {
+        finishers.emplace_back([&, login] { sdk.Progress(login, 0, login % 2 == 0 ? -1 : -2); });
+    }
+    for (auto& finisher : finishers) {
+        finisher.join();
+    }
+    ASSERT_TRUE(engine.WaitIdle(10000));
+    std::lock_guard lock(observer.mutex);
+    EXPECT_EQ(observer.lines.size(), 8u);
+    EXPECT_EQ(observer.ended,
+              (std::vector<std::pair<BatchOperation, bool>>{{BatchOperation::Upgrade, true}}));
+}
+
+} // namespace
