@@ -4,28 +4,11 @@
 #include "app/instance_lock.h"
 #include "ini/ini_file.h"
 #include "platform/paths.h"
-
-#include <QMessageBox>
-
-namespace {
-
-CCorvaneApp::MessageBox& InstalledMessageBox() {
-    static CCorvaneApp::MessageBox messageBox = [](const QString& text, const QString& caption) {
-        QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok);
-        box.exec();
-    };
-    return messageBox;
-}
-
-} // namespace
+#include "ui/dlg_tip.h"
 
 CCorvaneApp::CCorvaneApp(std::string programFolder) : m_programFolder(std::move(programFolder)) {}
 
 CCorvaneApp::~CCorvaneApp() = default;
-
-void CCorvaneApp::SetMessageBox(MessageBox messageBox) {
-    InstalledMessageBox() = std::move(messageBox);
-}
 
 bool CCorvaneApp::AcquireSingleInstance() {
     const std::string sep(1, kPathSeparator);
@@ -33,7 +16,7 @@ bool CCorvaneApp::AcquireSingleInstance() {
     m_appName = QString::fromStdString(ini::GetString(configPath, "SETTING", "App_Name", "", 511));
     m_lock = std::make_unique<InstanceLock>("HV_TOOL");
     if (m_lock->Acquire() == InstanceLock::Result::HeldElsewhere) {
-        InstalledMessageBox()(QStringLiteral("%1 is running!").arg(m_appName), m_appName);
+        ShowPlatformMessage(QStringLiteral("%1 is running!").arg(m_appName), m_appName);
         return false;
     }
     // A lock that cannot be made at all lets this copy run as the only one.

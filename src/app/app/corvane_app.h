@@ -13,9 +13,6 @@ class InstanceLock;
 
 class CCorvaneApp {
 public:
-    // Shows a message box of the platform (text, caption). Tests replace it.
-    using MessageBox = std::function<void(const QString& text, const QString& caption)>;
-
     explicit CCorvaneApp(std::string programFolder);
     ~CCorvaneApp();
     CCorvaneApp(const CCorvaneApp&) = delete;
@@ -28,8 +25,6 @@ public:
     // telling the user that another copy runs.
     bool AcquireSingleInstance();
     const QString& AppName() const { return m_appName; }
-
-    static void SetMessageBox(MessageBox messageBox);
 
 private:
     std::string m_programFolder;

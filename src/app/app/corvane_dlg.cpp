@@ -1,13 +1,13 @@
 #include "app/corvane_dlg.h"
 
 #include "app/dlg_main_menu.h"
-#include "app/search_controller.h"
 #include "app/title_band.h"
 #include "capacity/dlg_capacity_calculator.h"
 #include "devlist/dlg_dev_info.h"
 #include "lang/tool_language.h"
 #include "operate/dlg_operate.h"
 #include "sdk/sdk.h"
+#include "session/device_session.h"
 #include "settings/dlg_setting.h"
 #include "ui/dlg_help.h"
 #include "ui/dlg_tip.h"
@@ -16,6 +16,7 @@
 #include "ui/skin_button.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QIcon>
@@ -30,12 +31,9 @@ CCorvaneDlg* g_mainWindow = nullptr;
 // Where the pages sit: right of the strip, below the band.
 constexpr int kStripWidth = 60;
 
-template <typename Page, typename Call> void Post(Page* page, Call call) {
-    if (page != nullptr) {
-        QMetaObject::invokeMethod(
-            page, [page, call] { call(page); }, Qt::QueuedConnection);
-    }
-}
+constexpr int kDevInfoSkin[4] = {184, 185, 184, 184};
+constexpr int kOperateSkin[4] = {175, 176, 175, 175};
+constexpr int kCapacitySkin[4] = {236, 237, 236, 236};
 
 } // namespace
 
@@ -44,7 +42,8 @@ CCorvaneDlg* TheMainWindow() {
 }
 
 CCorvaneDlg::CCorvaneDlg(MainWindowOptions options)
-    : QDialog(nullptr, Qt::Window | Qt::FramelessWindowHint), m_options(std::move(options)) {
+    : QDialog(nullptr, Qt::Window | Qt::FramelessWindowHint), m_options(std::move(options)),
+      m_session(new DeviceSession(this)) {
     g_mainWindow = this;
     SDK_Init(nullptr, this);
     setObjectName("mainWindow");
@@ -62,7 +61,10 @@ CCorvaneDlg::CCorvaneDlg(MainWindowOptions options)
     m_config.DevInfoMask = kDefaultDevInfoMask;
     m_periodicTimer.setObjectName("periodicSearchTimer");
     connect(&m_periodicTimer, &QTimer::timeout, this, &CCorvaneDlg::OnPeriodicTimer);
-    m_search = new SearchController(this);
+    // Connected before any page, so the band and the set-up error come first.
+    connect(m_session, &DeviceSession::SearchStarted, this, &CCorvaneDlg::OnSearchStarted);
+    connect(m_session, &DeviceSession::SearchFinished, this, &CCorvaneDlg::OnSearchFinished);
+    connect(m_session, &DeviceSession::SearchRequested, this, &CCorvaneDlg::OnSearchRequestMessage);
 }
 
 CCorvaneDlg::~CCorvaneDlg() {
@@ -74,12 +76,13 @@ CCorvaneDlg::~CCorvaneDlg() {
 void CCorvaneDlg::OnInitDialog() {
     LoadConfig(m_config, m_options.programFolder,
                [](const char* customerCodes) { SDK_SetCustomer(customerCodes); });
+    m_session->SetSearchOptions(m_options.endpoints, m_options.searchTiming, m_config.CustomerCodes);
     LoadPictures();
     m_band = new TitleBand(*this, m_countFont);
     m_band->SetLogo(m_logoIcon);
     m_band->SetHelpShown(m_config.ShowHelp);
     SetLanguage(m_config.LanguageIndex, false);
-    m_band->SetCount(m_deviceCount);
+    m_band->SetCount(0);
     m_band->SetTitle(QString::fromStdString(m_config.AppName));
     connect(m_band->search, &CxSkinButton::clicked, this, &CCorvaneDlg::StartSearch);
     connect(m_band->quit, &CxSkinButton::clicked, this, &CCorvaneDlg::OnQuit);
@@ -110,21 +113,16 @@ void CCorvaneDlg::LoadPictures() {
 }
 
 void CCorvaneDlg::CreatePages() {
-    m_capacity = new CDlgCapacityCalculator(this);
-    m_capacity->hide();
-    m_operate = new CDlgOperate(this);
-    m_operate->hide();
     m_mainMenu = new CDlgMainMenu(this);
     m_mainMenu->hide();
-    CDlgDevInfo::Links links;
-    links.devices = &m_devices;
-    links.postSearchRequest = [this] {
-        QMetaObject::invokeMethod(this, &CCorvaneDlg::OnSearchRequestMessage, Qt::QueuedConnection);
-    };
-    links.batchBusy = [this] { return m_operate->IsBusy(); };
-    links.countFont = m_countFont;
-    m_devInfo = new CDlgDevInfo(this, std::move(links), m_config.ModifyMode, m_config.DevInfoMask);
-    m_devInfo->hide();
+    m_devInfo = new CDlgDevInfo(this, *m_session, m_countFont, m_config.ModifyMode, m_config.DevInfoMask);
+    // The pages, in the order of their strip buttons.
+    AddPage(kPageDevInfo, m_devInfo, "devInfoButton", kDevInfoSkin, "menu.Dev_info");
+    AddPage(kPageOperate, new CDlgOperate(this), "operateButton", kOperateSkin, "menu.Batch_Operate");
+    AddPage(kPageCapacity, new CDlgCapacityCalculator(this), "capacityButton", kCapacitySkin,
+            "menu.Capacity_calucator");
+    m_mainMenu->SetPages(m_pages);
+
     m_setting = new CDlgSetting(this, m_config);
     m_setting->hide();
     connect(m_mainMenu, &CDlgMainMenu::PageRequested, this, &CCorvaneDlg::ShowPage);
@@ -145,37 +143,40 @@ void CCorvaneDlg::CreatePages() {
     m_devInfo->show();
 }
 
+void CCorvaneDlg::AddPage(int index, CPage* page, const char* buttonName, const int (&skin)[4],
+                          const char* captionKey) {
+    page->hide();
+    m_pages.push_back({index, page, m_mainMenu->MakePageButton(buttonName, skin), captionKey});
+}
+
 QRect CCorvaneDlg::PageArea() const {
     return QRect(kStripWidth, TitleBand::kHeight, width() - kStripWidth, height() - TitleBand::kHeight);
 }
 
 void CCorvaneDlg::LayoutPages() {
-    for (CPage* page :
-         {static_cast<CPage*>(m_devInfo), static_cast<CPage*>(m_operate), static_cast<CPage*>(m_capacity)}) {
-        if (page != nullptr) {
-            page->setGeometry(PageArea());
-        }
+    for (const PageSlot& slot : m_pages) {
+        slot.page->setGeometry(PageArea());
     }
 }
 
 void CCorvaneDlg::PostRelayout() {
-    Post(m_mainMenu, [](CPage* page) { page->OnRelayout(); });
-    Post(m_devInfo, [](CPage* page) { page->OnRelayout(); });
-    Post(m_operate, [](CPage* page) { page->OnRelayout(); });
-    Post(m_capacity, [](CPage* page) { page->OnRelayout(); });
+    std::vector<CPage*> pages{m_mainMenu};
+    for (const PageSlot& slot : m_pages) {
+        pages.push_back(slot.page);
+    }
+    for (CPage* page : pages) {
+        QMetaObject::invokeMethod(
+            page, [page] { page->OnRelayout(); }, Qt::QueuedConnection);
+    }
 }
 
 CPage* CCorvaneDlg::PageOf(int pageIndex) const {
-    switch (pageIndex) {
-    case kPageDevInfo:
-        return m_devInfo;
-    case kPageOperate:
-        return m_operate;
-    case kPageCapacity:
-        return m_capacity;
-    default:
-        return nullptr;
+    for (const PageSlot& slot : m_pages) {
+        if (slot.index == pageIndex) {
+            return slot.page;
+        }
     }
+    return nullptr;
 }
 
 void CCorvaneDlg::ShowPage(int pageIndex) {
@@ -200,20 +201,17 @@ void CCorvaneDlg::OpenSettings() {
     m_mainMenu->SetSettingMarked(true);
 }
 
-void CCorvaneDlg::SetLanguage(int index, bool postToPages) {
+void CCorvaneDlg::SetLanguage(int index, bool postToWindows) {
     Tool::LoadLanguage(index, m_options.programFolder);
     if (m_band != nullptr) {
         m_band->SetTexts();
     }
     SaveLanguage(m_config, index);
-    if (!postToPages) {
-        return;
+    if (postToWindows) {
+        // The application hands it on to every window, and each window to
+        // its children: a new window needs no entry anywhere to follow.
+        QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::LanguageChange));
     }
-    Post(m_mainMenu, [](CPage* page) { page->OnLanguageChanged(); });
-    Post(m_devInfo, [](CPage* page) { page->OnLanguageChanged(); });
-    Post(m_operate, [](CPage* page) { page->OnLanguageChanged(); });
-    Post(m_capacity, [](CPage* page) { page->OnLanguageChanged(); });
-    Post(m_setting, [](CDlgSetting* setting) { setting->OnLanguageChanged(); });
 }
 
 void CCorvaneDlg::OnLanguageMessage(int index) {
@@ -252,81 +250,39 @@ void CCorvaneDlg::OnPeriodicTimer() {
     }
 }
 
-void CCorvaneDlg::LogOutEverything() {
-    for (auto& [mac, entry] : m_devices) {
-        if (entry.loggedIn != 0) {
-            SDK_Logout(entry.loginHandle);
-        }
-    }
-    for (int32_t handle : m_pendingLogouts) {
-        SDK_Logout(handle);
-    }
-    m_pendingLogouts.clear();
+int CCorvaneDlg::DeviceCount() const {
+    return m_session->DeviceCount();
+}
+
+bool CCorvaneDlg::IsSearching() const {
+    return m_session->IsSearching();
 }
 
 void CCorvaneDlg::StartSearch() {
-    if (m_searching) {
-        return;
-    }
-    // The lists let go of their rows before the table they point into is emptied.
-    if (m_devInfo != nullptr) {
-        m_devInfo->OnSearchStart();
-    }
-    if (m_operate != nullptr) {
-        m_operate->OnSearchStart();
-    }
-    LogOutEverything();
-    m_devices.clear();
-    m_deviceCount = 0;
+    m_session->StartSearch();
+}
+
+void CCorvaneDlg::OnSearchStarted() {
     m_band->SetCount(0);
     m_band->SetSearching(true);
-    m_searching = true;
-    emit SearchStarted();
-    SearchOptions options;
-    options.endpoints = m_options.endpoints;
-    options.timing = m_options.searchTiming;
-    options.customerCodes = m_config.CustomerCodes;
-    const bool started = m_search->Start(
-        std::move(options), [this](SearchResult result) { OnSearchFinished(std::move(result)); });
-    if (!started) {
-        // The engine refused (it cannot while this window's flag is off):
-        // leave everything ready for the next request.
-        m_band->SetSearching(false);
-        m_searching = false;
-    }
 }
 
-void CCorvaneDlg::OnSearchFinished(SearchResult result) {
-    if (result.setUpResult != kSocketsReady) {
+void CCorvaneDlg::OnSearchFinished(int setUpResult) {
+    if (setUpResult != kSocketsReady) {
         std::string text;
-        Tool::SocketErrorText(result.setUpResult + 8, text);
+        Tool::SocketErrorText(setUpResult + 8, text);
         ShowTipText(this, QString::fromStdString(text), false, kTipIconStop);
-        result.devices.clear();
     }
-    m_devices = std::move(result.devices);
-    m_deviceCount = static_cast<int>(m_devices.size());
-    m_band->SetCount(m_deviceCount);
-    // The page on screen rebuilds first, the other one afterwards.
-    const bool operateOnScreen = m_currentPageIndex == kPageOperate;
-    CPage* first = operateOnScreen ? static_cast<CPage*>(m_operate) : static_cast<CPage*>(m_devInfo);
-    CPage* second = operateOnScreen ? static_cast<CPage*>(m_devInfo) : static_cast<CPage*>(m_operate);
-    first->OnSearchEnd();
-    Post(second, [](CPage* page) { page->OnSearchEnd(); });
+    m_band->SetCount(m_session->DeviceCount());
     m_band->SetSearching(false);
-    m_searching = false;
-    emit SearchFinished();
-}
-
-bool CCorvaneDlg::AnyOperationRunning() const {
-    return (m_devInfo != nullptr && m_devInfo->IsBusy()) || (m_operate != nullptr && m_operate->IsBusy());
 }
 
 void CCorvaneDlg::OnQuit() {
-    if (m_searching) {
+    if (m_session->IsSearching()) {
         ShowTip(this, "info.Searching_wait", false, kTipIconInformation);
         return;
     }
-    if (AnyOperationRunning()) {
+    if (m_session->IsOperationRunning()) {
         ShowTip(this, "info.Configuring_wait", false, kTipIconInformation);
         return;
     }
@@ -433,7 +389,7 @@ void CCorvaneDlg::resizeEvent(QResizeEvent* event) {
     if (m_mainMenu != nullptr) {
         m_mainMenu->OnRelayout();
     }
-    if (m_devInfo != nullptr) {
-        m_devInfo->OnRelayout();
+    for (const PageSlot& slot : m_pages) {
+        slot.page->OnRelayout();
     }
 }

@@ -1,12 +1,13 @@
 #pragma once
 // CCorvaneDlg: the program's only top-level window, 1090 x 700 pixels, dark,
 // without a system caption: it draws its own title band. It owns the
-// configuration values, the device table, the search, the navigation strip
-// and the pages beside it, the periodic-search timer and the shared fonts.
+// configuration values, the device session (the device table and the
+// search), the navigation strip and the page table beside it, the
+// periodic-search timer and the shared fonts.
 // It closes only through Quit and its confirmation; Return and Escape close
 // nothing.
+#include "app/page_table.h"
 #include "config/app_config.h"
-#include "discovery/device_entry.h"
 #include "discovery/search_engine.h"
 #include "ui/window_drag.h"
 
@@ -16,13 +17,11 @@
 #include <QTimer>
 #include <string>
 
-class CDlgCapacityCalculator;
 class CDlgDevInfo;
 class CDlgMainMenu;
-class CDlgOperate;
 class CDlgSetting;
 class CPage;
-class SearchController;
+class DeviceSession;
 class TitleBand;
 
 // What differs between the program and a test of it.
@@ -49,9 +48,10 @@ public:
     void OnInitDialog();
 
     // Loads the language pack, re-titles the band and saves the choice;
-    // with postToPages the pages and the settings window set their texts again.
-    void SetLanguage(int index, bool postToPages);
-    // The only way a search begins; ignored while one runs.
+    // with postToWindows every window sets its texts again (a LanguageChange
+    // event posted to each of them).
+    void SetLanguage(int index, bool postToWindows);
+    // Starts a search through the session; ignored while one runs.
     void StartSearch();
     void ToggleMaximize();
 
@@ -66,9 +66,9 @@ public:
     void OpenSettings();
 
     const AppConfig& Config() const { return m_config; }
-    DeviceTable& Devices() { return m_devices; }
-    int DeviceCount() const { return m_deviceCount; }
-    bool IsSearching() const { return m_searching; }
+    DeviceSession& Session() const { return *m_session; }
+    int DeviceCount() const;
+    bool IsSearching() const;
     int CurrentPageIndex() const { return m_currentPageIndex; }
     bool IsMaximized() const { return m_maximized; }
     const QTimer& PeriodicTimer() const { return m_periodicTimer; }
@@ -76,20 +76,13 @@ public:
     const QFont& ResultFont() const { return m_resultFont; }
     const QPixmap& LogoIcon() const { return m_logoIcon; }
     CDlgDevInfo* DevInfoPage() const { return m_devInfo; }
-    CDlgOperate* OperatePage() const { return m_operate; }
-    CDlgCapacityCalculator* CapacityPage() const { return m_capacity; }
+    CPage* PageOf(int pageIndex) const;
     CDlgMainMenu* MainMenu() const { return m_mainMenu; }
     CDlgSetting* SettingWindow() const { return m_setting; }
     TitleBand* Band() const { return m_band; }
 
 public slots:
     void reject() override; // Escape: nothing
-
-signals:
-    // A search began; the pages were told to clear their lists.
-    void SearchStarted();
-    // A search's result is in the table and the visible page has rebuilt.
-    void SearchFinished();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -103,23 +96,20 @@ protected:
 
 private:
     void CreatePages();
+    void AddPage(int index, CPage* page, const char* buttonName, const int (&skin)[4],
+                 const char* captionKey);
     void LoadPictures();
     void LayoutPages();
     void PostRelayout();
     void RestartPeriodicTimer();
     void OnPeriodicTimer();
-    void OnSearchFinished(SearchResult result);
-    void LogOutEverything();
-    bool AnyOperationRunning() const;
+    void OnSearchStarted();
+    void OnSearchFinished(int setUpResult);
     QRect PageArea() const;
-    CPage* PageOf(int pageIndex) const;
 
     MainWindowOptions m_options;
     AppConfig m_config;
-    DeviceTable m_devices;
-    PendingLogoutList m_pendingLogouts;
-    int m_deviceCount = 0;
-    bool m_searching = false;
+    DeviceSession* m_session;
     bool m_maximized = false;
     bool m_closing = false;
     QRect m_savedRect;
@@ -132,9 +122,7 @@ private:
     WindowDrag m_drag;
 
     TitleBand* m_band = nullptr;
-    SearchController* m_search = nullptr;
-    CDlgCapacityCalculator* m_capacity = nullptr;
-    CDlgOperate* m_operate = nullptr;
+    PageTable m_pages;
     CDlgMainMenu* m_mainMenu = nullptr;
     CDlgDevInfo* m_devInfo = nullptr;
     CDlgSetting* m_setting = nullptr;

@@ -14,9 +14,7 @@ constexpr int kButtonHeight = 60;
 // The caption sits under the glyph of the strip bitmaps.
 constexpr int kCaptionTop = 32;
 
-constexpr int kDevInfoSkin[4] = {184, 185, 184, 184};
-constexpr int kOperateSkin[4] = {175, 176, 175, 175};
-constexpr int kCapacitySkin[4] = {236, 237, 236, 236};
+constexpr int kFirstPageButtonTop = 120;
 constexpr int kSettingSkin[4] = {201, 202, 201, 201};
 constexpr int kNoSkin[4] = {0, 0, 0, 0};
 
@@ -24,17 +22,23 @@ constexpr int kNoSkin[4] = {0, 0, 0, 0};
 
 CDlgMainMenu::CDlgMainMenu(QWidget* parent) : CPage(parent) {
     setObjectName("mainMenu");
-    m_devInfo = MakeButton("devInfoButton", kDevInfoSkin);
     m_network = MakeButton("networkButton", kNoSkin);
-    m_operate = MakeButton("operateButton", kOperateSkin);
-    m_capacity = MakeButton("capacityButton", kCapacitySkin);
     m_setting = MakeButton("settingButton", kSettingSkin);
     m_network->hide();
-    connect(m_devInfo, &CxSkinButton::clicked, this, [this] { emit PageRequested(kPageDevInfo); });
-    connect(m_operate, &CxSkinButton::clicked, this, [this] { emit PageRequested(kPageOperate); });
-    connect(m_capacity, &CxSkinButton::clicked, this, [this] { emit PageRequested(kPageCapacity); });
     connect(m_setting, &CxSkinButton::clicked, this, &CDlgMainMenu::SettingsRequested);
-    SelectPage(kPageDevInfo);
+}
+
+CxSkinButton* CDlgMainMenu::MakePageButton(const char* name, const int (&skin)[4]) {
+    return MakeButton(name, skin);
+}
+
+void CDlgMainMenu::SetPages(const PageTable& pages) {
+    m_pages = &pages;
+    for (const PageSlot& slot : pages) {
+        const int index = slot.index;
+        connect(slot.button, &CxSkinButton::clicked, this, [this, index] { emit PageRequested(index); });
+    }
+    SelectPage(pages.empty() ? -1 : pages.front().index);
     OnLanguageChanged();
     OnRelayout();
 }
@@ -52,14 +56,14 @@ CxSkinButton* CDlgMainMenu::MakeButton(const char* name, const int (&skin)[4]) {
 }
 
 void CDlgMainMenu::OnLanguageChanged() {
-    m_devInfo->SetCaption(LangText("menu.Dev_info"));
-    m_devInfo->SetTooltip(LangText("menu.Dev_info"));
+    if (m_pages != nullptr) {
+        for (const PageSlot& slot : *m_pages) {
+            slot.button->SetCaption(LangText(slot.captionKey));
+            slot.button->SetTooltip(LangText(slot.captionKey));
+        }
+    }
     m_network->SetCaption(LangText("menu.Network"));
     m_network->SetTooltip(LangText("menu.Network"));
-    m_operate->SetCaption(LangText("menu.Batch_Operate"));
-    m_operate->SetTooltip(LangText("menu.Batch_Operate"));
-    m_capacity->SetCaption(LangText("menu.Capacity_calucator"));
-    m_capacity->SetTooltip(LangText("menu.Capacity_calucator"));
     m_setting->SetCaption(LangText("menu.Setting"));
     m_setting->SetTooltip(LangText("tx.Sys_set"));
 }
@@ -69,17 +73,23 @@ void CDlgMainMenu::OnRelayout() {
         const int height = parentWidget()->height() + 1 - kStripTop;
         setGeometry(0, kStripTop, kStripWidth, height);
     }
-    m_devInfo->setGeometry(0, 120, kStripWidth, kButtonHeight);
-    m_operate->setGeometry(0, 180, kStripWidth, kButtonHeight);
-    m_capacity->setGeometry(0, 240, kStripWidth, kButtonHeight);
+    if (m_pages != nullptr) {
+        int top = kFirstPageButtonTop;
+        for (const PageSlot& slot : *m_pages) {
+            slot.button->setGeometry(0, top, kStripWidth, kButtonHeight);
+            top += kButtonHeight;
+        }
+    }
     m_setting->setGeometry(0, height() - kButtonHeight, kStripWidth, kButtonHeight);
     m_network->hide();
 }
 
 void CDlgMainMenu::SelectPage(int pageIndex) {
-    m_devInfo->SetForcedLook(pageIndex == kPageDevInfo ? kLookDown : kLookNone);
-    m_operate->SetForcedLook(pageIndex == kPageOperate ? kLookDown : kLookNone);
-    m_capacity->SetForcedLook(pageIndex == kPageCapacity ? kLookDown : kLookNone);
+    if (m_pages != nullptr) {
+        for (const PageSlot& slot : *m_pages) {
+            slot.button->SetForcedLook(slot.index == pageIndex ? kLookDown : kLookNone);
+        }
+    }
 }
 
 void CDlgMainMenu::SetSettingMarked(bool marked) {
@@ -87,16 +97,14 @@ void CDlgMainMenu::SetSettingMarked(bool marked) {
 }
 
 CxSkinButton* CDlgMainMenu::ButtonOfPage(int pageIndex) const {
-    switch (pageIndex) {
-    case kPageDevInfo:
-        return m_devInfo;
-    case kPageOperate:
-        return m_operate;
-    case kPageCapacity:
-        return m_capacity;
-    default:
-        return nullptr;
+    if (m_pages != nullptr) {
+        for (const PageSlot& slot : *m_pages) {
+            if (slot.index == pageIndex) {
+                return slot.button;
+            }
+        }
     }
+    return nullptr;
 }
 
 void CDlgMainMenu::paintEvent(QPaintEvent* /*event*/) {

@@ -1,18 +1,10 @@
 #pragma once
-// CDlgMainMenu: the navigation strip on the left of the main window. Three
-// buttons switch pages (device list, batch operation, capacity calculator),
-// one opens the settings window; the selected entry shows its down bitmap.
-// The NETWORK button exists but stays hidden and does nothing.
-#include "app/page.h"
-
-class CxSkinButton;
-
-// Page indexes of the main window.
-enum PageIndex : int {
-    kPageDevInfo = 0,
-    kPageOperate = 3,
-    kPageCapacity = 14,
-};
+// CDlgMainMenu: the navigation strip on the left of the main window. One
+// button per page of the page table switches to it, one opens the settings
+// window; the selected entry shows its down bitmap. The NETWORK button
+// exists but stays hidden and does nothing.
+#include "app/page_table.h"
+#include "ui/page.h"
 
 class CDlgMainMenu : public CPage {
     Q_OBJECT
@@ -23,7 +15,12 @@ public:
     void OnLanguageChanged() override;
     void OnRelayout() override;
 
-    // Marks the button of pageIndex selected and the other two page buttons not.
+    // A button for a page, placed below the ones made before it.
+    CxSkinButton* MakePageButton(const char* name, const int (&skin)[4]);
+    // The table the page buttons are read from; it outlives the strip.
+    void SetPages(const PageTable& pages);
+
+    // Marks the button of pageIndex selected and the other page buttons not.
     void SelectPage(int pageIndex);
     void SetSettingMarked(bool marked);
     CxSkinButton* ButtonOfPage(int pageIndex) const;
@@ -39,9 +36,7 @@ protected:
 private:
     CxSkinButton* MakeButton(const char* name, const int (&skin)[4]);
 
-    CxSkinButton* m_devInfo;
+    const PageTable* m_pages = nullptr;
     CxSkinButton* m_network;
-    CxSkinButton* m_operate;
-    CxSkinButton* m_capacity;
     CxSkinButton* m_setting;
 };

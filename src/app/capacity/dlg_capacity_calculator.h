@@ -3,7 +3,7 @@
 // empty page in its place in the navigation: it shows its title and nothing
 // else. The channel list, the editor and the results come with their own
 // change.
-#include "app/page.h"
+#include "ui/page.h"
 
 class QLabel;
 

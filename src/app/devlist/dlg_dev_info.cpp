@@ -1,6 +1,7 @@
 #include "devlist/dlg_dev_info.h"
 
 #include "devlist/device_columns.h"
+#include "session/device_session.h"
 #include "ui/color_list_ctrl.h"
 #include "ui/dlg_tip.h"
 #include "ui/lang_text.h"
@@ -23,8 +24,9 @@ LoginTexts CurrentLoginTexts() {
 
 } // namespace
 
-CDlgDevInfo::CDlgDevInfo(QWidget* parent, Links links, bool modifyMode, uint32_t columnMask)
-    : CPage(parent), m_links(std::move(links)), m_modifyMode(modifyMode), m_columnMask(columnMask),
+CDlgDevInfo::CDlgDevInfo(QWidget* parent, DeviceSession& session, const QFont& countFont, bool modifyMode,
+                         uint32_t columnMask)
+    : CPage(parent), m_session(session), m_modifyMode(modifyMode), m_columnMask(columnMask),
       m_sortStates(kDeviceColumnCount, 1), m_list(new CMyColorListCtrlEx(this)),
       m_findEdit(new QLineEdit(this)), m_find(new CxSkinButton(this)), m_all(new CxSkinButton(this)),
       m_net(new CxSkinButton(this)), m_export(new CxSkinButton(this)), m_search(new CxSkinButton(this)),
@@ -49,7 +51,7 @@ CDlgDevInfo::CDlgDevInfo(QWidget* parent, Links links, bool modifyMode, uint32_t
     m_net->setEnabled(false);
     m_export->setEnabled(false);
     m_qrPicture->hide();
-    m_count->setFont(m_links.countFont);
+    m_count->setFont(countFont);
     m_count->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_countCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     for (QLabel* line : {m_separator, m_separator2}) {
@@ -68,6 +70,9 @@ CDlgDevInfo::CDlgDevInfo(QWidget* parent, Links links, bool modifyMode, uint32_t
     connect(m_all, &CxSkinButton::clicked, this, &CDlgDevInfo::ShowAll);
     connect(m_search, &CxSkinButton::clicked, this, [this] { SearchRequest(false); });
     connect(m_list, &CMyColorListCtrlEx::ColumnClicked, this, &CDlgDevInfo::SortByColumn);
+    connect(&m_session, &DeviceSession::SearchStarted, this, &CDlgDevInfo::OnSearchStart);
+    connect(&m_session, &DeviceSession::SearchFinished, this, &CDlgDevInfo::RebuildAfterSearch);
+    connect(&m_session, &DeviceSession::PortsChanged, this, &CDlgDevInfo::OnPortsChanged);
 
     OnLanguageChanged();
     UpdateCount();
@@ -124,7 +129,7 @@ void CDlgDevInfo::OnSearchEnd() {
     std::fill(m_sortStates.begin(), m_sortStates.end(), 1);
     m_search->SetForcedLook(kLookNone);
     m_search->setEnabled(true);
-    if (m_links.devices != nullptr && !m_links.devices->empty()) {
+    if (!m_session.Devices().empty()) {
         Rebuild();
     }
 }
@@ -175,33 +180,30 @@ int CDlgDevInfo::SetLoginStateByMac(const std::string& mac, int state) {
 }
 
 void CDlgDevInfo::SearchRequest(bool quiet) {
-    const bool busy = (m_links.batchBusy && m_links.batchBusy()) || IsBusy();
-    if (busy) {
+    if (m_session.IsOperationRunning()) {
         if (!quiet) {
             ShowTip(this, "info.Configuring_wait", false, kTipIconInformation);
         }
         return;
     }
-    if (m_links.postSearchRequest) {
-        m_links.postSearchRequest();
-    }
+    m_session.RequestSearch(quiet);
     m_qrPicture->clear();
 }
 
 void CDlgDevInfo::Find() {
     const QString text = m_findEdit->text();
-    if (text.isEmpty() || m_links.devices == nullptr) {
+    if (text.isEmpty()) {
         return;
     }
     const std::string needle = text.toStdString();
     std::vector<const DeviceEntry*> hits;
-    for (const auto& [mac, entry] : *m_links.devices) {
+    for (const auto& [mac, entry] : m_session.Devices()) {
         if (DeviceMatchesFind(entry, needle, m_columnMask)) {
             hits.push_back(&entry);
         }
     }
     SetRows(hits);
-    m_showsAll = hits.size() == m_links.devices->size();
+    m_showsAll = hits.size() == m_session.Devices().size();
 }
 
 void CDlgDevInfo::ShowAll() {
@@ -214,11 +216,9 @@ void CDlgDevInfo::ShowAll() {
 
 void CDlgDevInfo::Rebuild() {
     std::vector<const DeviceEntry*> entries;
-    if (m_links.devices != nullptr) {
-        entries.reserve(m_links.devices->size());
-        for (const auto& [mac, entry] : *m_links.devices) {
-            entries.push_back(&entry);
-        }
+    entries.reserve(m_session.Devices().size());
+    for (const auto& [mac, entry] : m_session.Devices()) {
+        entries.push_back(&entry);
     }
     SetRows(entries);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// CDlgDevInfo: the device list page. It shows the main window's device table
+// CDlgDevInfo: the device list page. It shows the session's device table
 // as a 14-column list (the column mask hides columns), starts searches,
 // filters the list by a text (FIND), shows every device again (ALL) and
 // sorts by any column but the row number.
@@ -7,8 +7,8 @@
 // The per-device actions (double click, the QR picture of a clicked device,
 // NET, EXPORT and the context menu) are not part of this page yet: their
 // controls are in place and inactive.
-#include "app/page.h"
 #include "discovery/device_entry.h"
+#include "ui/page.h"
 
 #include <QFont>
 #include <cstdint>
@@ -17,6 +17,7 @@
 #include <vector>
 
 class CMyColorListCtrlEx;
+class DeviceSession;
 class CxSkinButton;
 class QLabel;
 class QLineEdit;
@@ -25,15 +26,10 @@ class CDlgDevInfo : public CPage {
     Q_OBJECT
 
 public:
-    // What the page needs of the main window.
-    struct Links {
-        DeviceTable* devices = nullptr;          // read after a search ends; rows point into it
-        std::function<void()> postSearchRequest; // queues a search request to the main window
-        std::function<bool()> batchBusy;         // a batch of the batch operation page runs
-        QFont countFont;
-    };
-
-    CDlgDevInfo(QWidget* parent, Links links, bool modifyMode, uint32_t columnMask);
+    // The rows point into the session's table; the page follows the
+    // session's search and port signals.
+    CDlgDevInfo(QWidget* parent, DeviceSession& session, const QFont& countFont, bool modifyMode,
+                uint32_t columnMask);
 
     void OnLanguageChanged() override;
     void OnRelayout() override;
@@ -55,8 +51,6 @@ public:
     void ShowAll();
     void SortByColumn(int column);
 
-    // True while an action of this page runs (none exists yet).
-    bool IsBusy() const { return false; }
     bool ModifyMode() const { return m_modifyMode; }
     uint32_t ColumnMask() const { return m_columnMask; }
     bool ShowsAll() const { return m_showsAll; }
@@ -75,7 +69,7 @@ private:
     void UpdateCount();
     void Renumber();
 
-    Links m_links;
+    DeviceSession& m_session;
     bool m_modifyMode;
     uint32_t m_columnMask;
     bool m_showsAll = false;

@@ -3,7 +3,7 @@
 // place in the navigation: it shows its title and nothing else, runs no
 // batch, and so is never busy. The batch engine, the device tree and the
 // operation panels come with their own change.
-#include "app/page.h"
+#include "ui/page.h"
 
 class QLabel;
 
@@ -15,11 +15,6 @@ public:
 
     void OnLanguageChanged() override;
     void OnRelayout() override;
-    void OnSearchStart() override {}
-    void OnSearchEnd() override {}
-
-    // True while any of the page's batches runs; no batch exists yet.
-    bool IsBusy() const { return false; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -11,6 +11,7 @@
 #include "ui/skin_button.h"
 #include "ui/tree_ctrl.h"
 
+#include <QEvent>
 #include <QIcon>
 #include <QLabel>
 #include <QPainter>
@@ -156,12 +157,14 @@ void CDlgSetting::OnLanguageChanged() {
     for (int i = 0; i < root->childCount(); ++i) {
         root->child(i)->setText(0, LangText(kTreeEntries[i].key));
     }
-    for (CSettingPage* page :
-         {static_cast<CSettingPage*>(m_language), static_cast<CSettingPage*>(m_columns),
-          static_cast<CSettingPage*>(m_about), static_cast<CSettingPage*>(m_searchParams)}) {
-        QMetaObject::invokeMethod(
-            page, [page] { page->OnLanguageChanged(); }, Qt::QueuedConnection);
+}
+
+void CDlgSetting::changeEvent(QEvent* event) {
+    // The pages are children: the event reaches them after this window.
+    if (event->type() == QEvent::LanguageChange) {
+        OnLanguageChanged();
     }
+    CPopupDialog::changeEvent(event);
 }
 
 void CDlgSetting::ShowCentredOver(const QRect& mainWindowRect) {

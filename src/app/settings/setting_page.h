@@ -15,6 +15,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
     // A static on the white page: plain text, black.
     QLabel* MakeStatic(const char* name);
 };

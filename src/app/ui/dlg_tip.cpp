@@ -6,6 +6,7 @@
 #include "ui/skin_button.h"
 
 #include <QLabel>
+#include <QMessageBox>
 #include <QPainter>
 
 namespace {
@@ -94,6 +95,15 @@ void CDlgTip::SetAnswerer(Answerer answerer) {
 
 bool CDlgTip::HasAnswerer() {
     return static_cast<bool>(InstalledAnswerer());
+}
+
+void ShowPlatformMessage(const QString& text, const QString& caption) {
+    if (InstalledAnswerer()) {
+        InstalledAnswerer()(TipRequest{text, caption, false, false, 0});
+        return;
+    }
+    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok);
+    box.exec();
 }
 
 void CDlgTip::PaintBody(QPainter& painter) {

@@ -5,7 +5,9 @@
 // for OK and 2 for Cancel or the close button.
 //
 // Tests answer it through SetAnswerer: while an answerer is installed, no
-// dialog is shown and the answerer's result is returned instead.
+// dialog is shown and the answerer's result is returned instead. The one
+// message shown before any window exists (ShowPlatformMessage) goes through
+// the same answerer.
 #include "ui/popup_dialog.h"
 
 #include <QString>
@@ -70,3 +72,5 @@ protected:
 int ShowTip(QWidget* owner, std::string_view textKey, bool twoButtons, int iconType);
 // The same with a text already looked up (and filled in, where the text has a "%s").
 int ShowTipText(QWidget* owner, const QString& text, bool twoButtons, int iconType);
+// A message box of the platform, for start-up before the language is loaded.
+void ShowPlatformMessage(const QString& text, const QString& caption);

@@ -16,6 +16,7 @@
 #include "app/corvane_dlg.h"
 #include "devlist/dlg_dev_info.h"
 #include "platform/paths.h"
+#include "session/device_session.h"
 #include "ui/app_style.h"
 #include "ui/color_list_ctrl.h"
 #include "ui/skin_button.h"
@@ -56,7 +57,7 @@ int StartupChild(int argc, char** argv, int64_t startedNs) {
     MainWindowOptions options;
     options.programFolder = GetProgramFolder();
     CCorvaneDlg window(options);
-    QObject::connect(&window, &CCorvaneDlg::SearchStarted, [startedNs] {
+    QObject::connect(&window.Session(), &DeviceSession::SearchStarted, [startedNs] {
         std::printf("%lld\n", static_cast<long long>(MonotonicNs() - startedNs));
         std::fflush(stdout);
         // The search itself is not measured: leave without waiting for it.
@@ -121,10 +122,9 @@ DeviceTable MakeDevices(int count) {
 
 int Rebuild(int argc, char** argv, int count, int runs) {
     QApplication application(argc, argv);
-    DeviceTable devices = MakeDevices(count);
-    CDlgDevInfo::Links links;
-    links.devices = &devices;
-    CDlgDevInfo page(nullptr, std::move(links), false, 0x3FFF);
+    DeviceSession session;
+    session.Devices() = MakeDevices(count);
+    CDlgDevInfo page(nullptr, session, QFont(), false, 0x3FFF);
     page.resize(1030, 640);
     page.show();
     QApplication::processEvents();

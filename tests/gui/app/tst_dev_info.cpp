@@ -2,6 +2,7 @@
 // sort orders, the column mask, the login state and the search request.
 #include "devlist/device_columns.h"
 #include "devlist/dlg_dev_info.h"
+#include "session/device_session.h"
 #include "ui/color_list_ctrl.h"
 #include "ui/dlg_tip.h"
 #include "ui/skin_button.h"
@@ -49,10 +50,10 @@ private:
     void MakePage(uint32_t mask = 0x23FF);
     QStringList Column(int column) const;
 
-    DeviceTable m_devices;
+    DeviceSession m_session;
+    DeviceTable& m_devices = m_session.Devices();
     std::unique_ptr<CDlgDevInfo> m_page;
     int m_requests = 0;
-    bool m_batchBusy = false;
     QList<TipRequest> m_tips;
 };
 
@@ -67,7 +68,7 @@ void DevInfoTest::init() {
     }
     m_devices["00-00-00-00-00-04"].cloudId = "cloud-xyz";
     m_requests = 0;
-    m_batchBusy = false;
+    m_session.SetOperationRunning(this, false);
     m_tips.clear();
     CDlgTip::SetAnswerer([this](const TipRequest& request) {
         m_tips.append(request);
@@ -81,11 +82,8 @@ void DevInfoTest::cleanup() {
 }
 
 void DevInfoTest::MakePage(uint32_t mask) {
-    CDlgDevInfo::Links links;
-    links.devices = &m_devices;
-    links.postSearchRequest = [this] { ++m_requests; };
-    links.batchBusy = [this] { return m_batchBusy; };
-    m_page = std::make_unique<CDlgDevInfo>(nullptr, std::move(links), false, mask);
+    m_page = std::make_unique<CDlgDevInfo>(nullptr, m_session, QFont(), false, mask);
+    connect(&m_session, &DeviceSession::SearchRequested, m_page.get(), [this] { ++m_requests; });
     m_page->resize(1030, 640);
     m_page->OnSearchEnd();
 }
@@ -241,16 +239,18 @@ void DevInfoTest::searchRequestIsRefusedWhileABatchRuns() {
     MakePage();
     auto* search = m_page->findChild<CxSkinButton*>("searchButton");
     QTest::mouseClick(search, Qt::LeftButton);
-    QCOMPARE(m_requests, 1);
+    QTRY_COMPARE(m_requests, 1);
     QVERIFY(m_tips.isEmpty());
-    m_batchBusy = true;
+    m_session.SetOperationRunning(this, true);
     QTest::mouseClick(search, Qt::LeftButton);
+    QCoreApplication::processEvents();
     QCOMPARE(m_requests, 1);
     QCOMPARE(m_tips.size(), 1);
     QCOMPARE(m_tips[0].text, QString("info.Configuring_wait"));
     QCOMPARE(m_tips[0].title, QString("msg.Msg"));
     // The periodic timer's quiet request is dropped without a word.
     m_page->SearchRequest(true);
+    QCoreApplication::processEvents();
     QCOMPARE(m_requests, 1);
     QCOMPARE(m_tips.size(), 1);
 }

@@ -7,6 +7,7 @@
 #include "ini/ini_file.h"
 #include "operate/dlg_operate.h"
 #include "program_folder.h"
+#include "session/device_session.h"
 #include "settings/dlg_set_dev_info.h"
 #include "settings/dlg_setting.h"
 #include "ui/color_list_ctrl.h"
@@ -190,7 +191,7 @@ void MainWindowTest::periodicSearchFiresAndRestartsAsSpecified() {
     MainWindowOptions options = FastOptions(*m_folder);
     options.minuteMs = 1500; // the period: 2 "minutes" of 1.5 s
     auto window = Start(options);
-    QSignalSpy starts(window.get(), &CCorvaneDlg::SearchStarted);
+    QSignalSpy starts(&window->Session(), &DeviceSession::SearchStarted);
     const QTimer& timer = window->PeriodicTimer();
     QVERIFY(timer.isActive());
     QCOMPARE(timer.interval(), 3000);
@@ -298,7 +299,7 @@ void MainWindowTest::stripSwitchesPages() {
     CDlgMainMenu* strip = window->MainMenu();
     QTest::mouseClick(strip->ButtonOfPage(kPageOperate), Qt::LeftButton);
     QCOMPARE(window->CurrentPageIndex(), int(kPageOperate));
-    QVERIFY(window->OperatePage()->isVisible());
+    QVERIFY(window->PageOf(kPageOperate)->isVisible());
     QVERIFY(!window->DevInfoPage()->isVisible());
     QCOMPARE(strip->ButtonOfPage(kPageOperate)->ForcedLook(), int(kLookDown));
     QCOMPARE(strip->ButtonOfPage(kPageDevInfo)->ForcedLook(), int(kLookNone));
@@ -309,7 +310,7 @@ void MainWindowTest::stripSwitchesPages() {
     QTest::mouseClick(strip->ButtonOfPage(kPageDevInfo), Qt::LeftButton);
     QCOMPARE(window->CurrentPageIndex(), int(kPageDevInfo));
     QVERIFY(window->DevInfoPage()->isVisible());
-    QVERIFY(!window->OperatePage()->isVisible());
+    QVERIFY(!window->PageOf(kPageOperate)->isVisible());
     // SETTING opens the settings window and disables the main window until it closes.
     QTest::mouseClick(strip->SettingButton(), Qt::LeftButton);
     QVERIFY(window->SettingWindow()->isVisible());

@@ -3,6 +3,7 @@
 #include "app/corvane_app.h"
 #include "app/instance_lock.h"
 #include "program_folder.h"
+#include "ui/dlg_tip.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -48,13 +49,14 @@ void SingleInstanceTest::init() {
     // A runtime folder of the test's own, so a copy the user runs is never involved.
     qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
     m_messages.clear();
-    CCorvaneApp::SetMessageBox([this](const QString& text, const QString& caption) {
-        m_messages.append({text, caption});
+    CDlgTip::SetAnswerer([this](const TipRequest& request) {
+        m_messages.append({request.text, request.title});
+        return int(kTipOk);
     });
 }
 
 void SingleInstanceTest::cleanup() {
-    CCorvaneApp::SetMessageBox({});
+    CDlgTip::SetAnswerer({});
 }
 
 void SingleInstanceTest::lockIsExclusiveAndDiesWithItsHolder() {

@@ -1,8 +1,7 @@
 #pragma once
 // A page of the main window: a child window that is created once and then
-// only shown or hidden. The main window tells its pages what happened
-// through these calls, direct where the event is "sent" (the visible page
-// rebuilding at the end of a search) and queued where it is "posted".
+// only shown or hidden. A language switch reaches it as Qt's LanguageChange
+// event; the search's start and end come from the device session.
 #include <QWidget>
 
 class CPage : public QWidget {
@@ -11,7 +10,7 @@ class CPage : public QWidget {
 public:
     using QWidget::QWidget;
 
-    // The language changed: set every text again, and forward to child dialogs.
+    // The language changed: set every text again.
     virtual void OnLanguageChanged() = 0;
     // The window size changed: lay the page out again.
     virtual void OnRelayout() = 0;
@@ -19,4 +18,9 @@ public:
     virtual void OnSearchStart() {}
     // A search ended: rebuild the lists from the device table.
     virtual void OnSearchEnd() {}
+
+protected:
+    // The page on screen rebuilds at once, a hidden one after it (queued).
+    void RebuildAfterSearch();
+    void changeEvent(QEvent* event) override;
 };

@@ -1,4 +1,4 @@
-#include "app/search_controller.h"
+#include "session/search_controller.h"
 
 #include <QMetaObject>
 #include <memory>
