@@ -269,7 +269,17 @@ TEST_F(SdkOperations, UpgradeDroppedMidwayFailsAndStalledUpgradeGoesSilent) {
     UpgradeLog stalled;
     upgrade = SDK_OpenUpgrade(m_handle, path.c_str(), RecordProgress, &stalled, 0);
     ASSERT_NE(SDK_StartUpgrade(upgrade), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    // The device's own phase has begun; requests answered after it on the
+    // same session prove that any progress sent before them has arrived.
+    ASSERT_TRUE(WaitFor([&] {
+        std::lock_guard lock(stalled.mutex);
+        return !stalled.calls.empty() && stalled.calls.back().first == -1;
+    }));
+    for (int i = 0; i < 3; ++i) {
+        char text[64] = {};
+        int length = 0;
+        ASSERT_EQ(SDK_QueryDeviceInfo(m_handle, kInfoVersionItem, text, sizeof text, &length, 2000), 1);
+    }
     EXPECT_FALSE(stalled.Final());
     {
         std::lock_guard lock(stalled.mutex);
@@ -285,8 +295,11 @@ TEST_F(SdkOperations, UpgradeDroppedMidwayFailsAndStalledUpgradeGoesSilent) {
         seen = stalled.calls.size();
     }
     SDK_Logout(m_handle);
+    // A whole new login and logout later, still nothing.
+    m_handle = Login(m_settings, "admin", "pw", &error);
+    ASSERT_GT(m_handle, 0);
+    SDK_Logout(m_handle);
     m_handle = 0;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     std::lock_guard lock(stalled.mutex);
     EXPECT_EQ(stalled.calls.size(), seen);
 }
@@ -340,9 +353,11 @@ TEST_F(SdkOperations, PreviewDeliversJpegPicturesOfEachStreamUntilStopped) {
         EXPECT_EQ(sub.m_width, 320);
         EXPECT_EQ(sub.m_height, 180);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_EQ(main.Frames(), mainFrames); // nothing after the stop
-    EXPECT_GT(sub.Frames(), 3);
+    // The sub stream goes on: five of its frames later, the stopped main
+    // stream has sent nothing.
+    const int subFrames = sub.Frames();
+    ASSERT_TRUE(WaitFor([&] { return sub.Frames() >= subFrames + 5; }));
+    EXPECT_EQ(main.Frames(), mainFrames);
     EXPECT_EQ(SDK_StopPreview(subHandle), 1);
     EXPECT_EQ(SDK_StartPreview(m_handle, 0, &main, 7, 0), 0); // no such stream
 }
