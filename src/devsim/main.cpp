@@ -2,6 +2,7 @@
 #include "devsim/sdk/lab_bridge.h"
 #include "discovery/ip_rules.h"
 #include "lab_file.h"
+#include "network_guard.h"
 #include "population.h"
 #include "udp_responder.h"
 #include "udp_server.h"
@@ -28,7 +29,10 @@ int Usage(std::FILE* out) {
                  "  --lab FILE          devices and faults from a lab file\n"
                  "  --generate N        a reproducible population of N devices (up to %d)\n"
                  "  --seed S            seed of the population (default 1)\n"
-                 "  --write-lab FILE    write the lab in use to FILE ('-' for standard output) and go on\n"
+                 "  --write-lab FILE    write the lab in use to FILE ('-' for standard output) and stop\n"
+                 "  --serve             with --write-lab: serve the lab after writing it\n"
+                 "  --real-network      serve even in the machine's own network namespace, where the\n"
+                 "                      answers reach the real network (refused without it)\n"
                  "  --check             only read the lab and report, do not serve\n"
                  "  --reply-loss P      every device loses each reply with probability P (0..1)\n"
                  "  --jitter-ms MS      every device delays each reply by a random 0..MS\n"
@@ -50,6 +54,8 @@ int main(int argc, char** argv) {
     int generate = -1;
     uint64_t seed = 1;
     bool checkOnly = false;
+    bool serveAfterWrite = false;
+    bool realNetwork = false;
     bool sdkSide = true;
     int rebootMs = -1;
     std::string statePath;
@@ -77,6 +83,10 @@ int main(int argc, char** argv) {
             replyLoss = std::atof(value().c_str());
         } else if (arg == "--jitter-ms") {
             jitterMs = std::atoi(value().c_str());
+        } else if (arg == "--serve") {
+            serveAfterWrite = true;
+        } else if (arg == "--real-network") {
+            realNetwork = true;
         } else if (arg == "--check") {
             checkOnly = true;
         } else if (arg == "--port") {
@@ -140,8 +150,20 @@ int main(int argc, char** argv) {
         }
     }
     std::fprintf(stderr, "corvane-devsim: %zu devices\n", lab.devices.size());
-    if (checkOnly) {
+    if (checkOnly || (!writePath.empty() && !serveAfterWrite)) {
         return 0;
+    }
+    if (!realNetwork) {
+        const devsim::NetworkCheck network = devsim::CheckNetworkPlace();
+        if (network.place != devsim::NetworkPlace::Private) {
+            std::fprintf(stderr,
+                         "corvane-devsim: not serving: %s%s. Simulated devices would answer on the machine's "
+                         "real network. Run the simulator inside the lab (scripts/lab, tests/netns-run), or "
+                         "pass --real-network if that is really meant.\n",
+                         network.why.c_str(),
+                         network.place == devsim::NetworkPlace::Initial ? ", the machine's initial one" : "");
+            return 2;
+        }
     }
 
     UdpResponder responder(std::move(lab));

@@ -1,6 +1,22 @@
 #include "ui/color_list_model.h"
 
+#include <QTextDocument>
 #include <algorithm>
+
+namespace {
+
+// Cells hold texts that devices report. Qt shows a tool tip as rich text
+// whenever Qt::mightBeRichText says so, which a device text like
+// "<img src=x width=1500 height=900>" does; such a text is escaped and
+// wrapped, so the tip shows its characters and keeps its lines.
+QString PlainToolTip(const QString& text) {
+    if (!Qt::mightBeRichText(text)) {
+        return text;
+    }
+    return "<p style='white-space:pre'>" + text.toHtmlEscaped() + "</p>";
+}
+
+} // namespace
 
 ColorListModel::ColorListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -20,8 +36,9 @@ QVariant ColorListModel::data(const QModelIndex& index, int role) const {
     const auto column = static_cast<std::size_t>(index.column());
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
         return column < row->cells.size() ? row->cells[column] : QString();
+    case Qt::ToolTipRole:
+        return PlainToolTip(column < row->cells.size() ? row->cells[column] : QString());
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(m_columns[column].format | Qt::AlignVCenter);
     case Qt::CheckStateRole:

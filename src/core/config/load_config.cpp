@@ -138,6 +138,9 @@ void ApplyConfigText(AppConfig& config, std::string_view text) {
 
 void LoadConfig(AppConfig& config, const std::string& programFolder, const CustomerSink& setCustomer) {
     BuildPaths(config, programFolder);
+    // Saves an earlier run did not finish (killed mid-save) leave only
+    // temporaries; they go before the store is used.
+    ini::RemoveStaleTemporaries(config.ConfigPath);
     // A missing or unreadable file reads as an empty one: every default.
     const std::string text = ini::ReadFileText(config.ConfigPath).value_or(std::string());
     ApplyConfigText(config, text);

@@ -1,4 +1,4 @@
-// The settings written back when the user changes them, one key per write.
+// The settings written back when the user changes them, one save per setting.
 #include "config/app_config.h"
 #include "ini/ini_file.h"
 #include "lang/language_table.h"
@@ -25,11 +25,11 @@ bool SaveLanguage(AppConfig& config, int languageIndex) {
 bool SaveSearchParams(AppConfig& config, bool enabled, int minutes) {
     config.PeriodicSearch = enabled;
     config.SearchPeriodMinutes = minutes;
-    const bool flagWritten =
-        ini::WriteString(config.ConfigPath, "SEARCH_CFG", "Periodic_Search", enabled ? "1" : "0");
-    const bool minutesWritten =
-        ini::WriteString(config.ConfigPath, "SEARCH_CFG", "Sel_Time", std::to_string(minutes));
-    return flagWritten && minutesWritten;
+    // The flag and its period belong together: one save, so no other
+    // program's save can come between them.
+    return ini::WriteStrings(
+        config.ConfigPath, "SEARCH_CFG",
+        {{"Periodic_Search", enabled ? "1" : "0"}, {"Sel_Time", std::to_string(minutes)}});
 }
 
 bool SaveDevInfoMask(AppConfig& config, uint32_t mask) {

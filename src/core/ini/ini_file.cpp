@@ -2,15 +2,20 @@
 
 #include "ini/ini_file_testing.h"
 #include "ini/ini_text.h"
+#include "platform/atomic_file.h"
 #include "util/tool.h"
 #include "util/utf.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -83,20 +88,6 @@ ReadResult ReadFileBytes(const std::string& path, std::string& bytes) {
     return ReadResult::Ok;
 }
 
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t written = ::write(fd, data.data(), data.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) {
@@ -117,29 +108,56 @@ std::string ResolveTarget(const std::string& path) {
     return path;
 }
 
-// Writes the whole content to a temporary file beside the target, flushes it
-// to the disk and renames it over the target, so the target is always either
-// the old file or the new one.
-bool WriteFileAtomically(const std::string& path, std::string_view content, mode_t mode) {
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
-        return false;
+// Holds the advisory lock of the file's folder: every save of a file there
+// reads, edits and replaces it under the lock, so two programs saving
+// different keys at once both keep their key. The folder, not the file, is
+// locked because each save replaces the file (and its inode) by a rename.
+class FolderLock {
+public:
+    explicit FolderLock(const std::string& folder)
+        : m_fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        while (m_fd >= 0 && ::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
     }
-    FileDescriptor file(fd);
-    const bool written = ::fchmod(fd, mode) == 0 && WriteAll(fd, content) && ::fsync(fd) == 0 && file.Close();
-    const testing::RenameFunction rename = g_rename.load();
-    if (!written || (rename != nullptr ? rename : ::rename)(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
+    ~FolderLock() {
+        if (m_fd >= 0) {
+            ::close(m_fd); // releases the lock
+        }
     }
-    // Make the rename itself durable; a failure here no longer loses data.
-    const int folder = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int m_fd;
+};
+
+// Temporaries of the writer before the common one: "<name>.XXXXXX".
+int RemoveOldStyleTemporaries(const std::string& path) {
+    const std::string folder = FolderOf(path);
+    const std::string name = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return 0;
     }
-    return true;
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view candidate = entry->d_name;
+        if (candidate.size() != name.size() + 7 || candidate.substr(0, name.size() + 1) != name + ".") {
+            continue;
+        }
+        const std::string_view suffix = candidate.substr(name.size() + 1);
+        if (!std::all_of(suffix.begin(), suffix.end(),
+                         [](char c) { return std::isalnum(static_cast<unsigned char>(c)); })) {
+            continue;
+        }
+        const std::string full = folder + "/" + std::string(candidate);
+        struct stat info {};
+        if (::lstat(full.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::unlink(full.c_str()) == 0) {
+            ++removed;
+        }
+    }
+    ::closedir(dir);
+    return removed;
 }
 
 std::optional<std::string> ReadText(const std::string& path) {
@@ -203,10 +221,30 @@ std::vector<std::string> GetSectionLines(const std::string& path, std::string_vi
 
 bool WriteString(const std::string& path, std::string_view section, std::string_view key,
                  std::string_view value) {
-    if (path.empty() || !IsWritable(section, key, value)) {
-        return false;
+    return WriteStrings(path, section, {{std::string(key), std::string(value)}});
+}
+
+int RemoveStaleTemporaries(const std::string& path) {
+    if (path.empty()) {
+        return 0;
     }
     const std::string target = ResolveTarget(path);
+    FolderLock lock(FolderOf(target));
+    return platform::RemoveStaleTemporaries(target) + RemoveOldStyleTemporaries(target);
+}
+
+bool WriteStrings(const std::string& path, std::string_view section,
+                  const std::vector<std::pair<std::string, std::string>>& keys) {
+    if (path.empty() || keys.empty()) {
+        return false;
+    }
+    for (const auto& [key, value] : keys) {
+        if (!IsWritable(section, key, value)) {
+            return false;
+        }
+    }
+    const std::string target = ResolveTarget(path);
+    FolderLock lock(FolderOf(target));
     std::string bytes;
     mode_t mode = 0644;
     switch (ReadFileBytes(target, bytes)) {
@@ -225,9 +263,12 @@ bool WriteString(const std::string& path, std::string_view section, std::string_
         return false;
     }
     const DecodedText decoded = DecodeBytes(bytes);
-    const std::optional<std::string> edited = SetValue(decoded.text, section, key, value);
-    if (!edited) {
-        return false;
+    std::optional<std::string> edited = decoded.text;
+    for (const auto& [key, value] : keys) {
+        edited = SetValue(*edited, section, key, value);
+        if (!edited) {
+            return false;
+        }
     }
     // UTF-16 files are written back as UTF-8 (the reader takes both).
     const std::string_view mark = decoded.encoding == FileEncoding::Utf8WithBom ? "\xEF\xBB\xBF" : "";
@@ -235,7 +276,11 @@ bool WriteString(const std::string& path, std::string_view section, std::string_
     content.reserve(mark.size() + edited->size());
     content += mark;
     content += *edited;
-    return WriteFileAtomically(target, content, mode);
+    platform::AtomicWriteOptions options;
+    options.mode = mode;
+    options.rename = g_rename.load();
+    return platform::WriteFileAtomically(
+        target, std::span(reinterpret_cast<const uint8_t*>(content.data()), content.size()), options);
 }
 
 } // namespace ini

@@ -3,8 +3,10 @@
 // keys match without regard to ASCII case, the first occurrence of a section
 // or key counts, a missing file, section or key gives the default, and a write
 // replaces or adds one key in place and keeps every other byte of the file.
-// Writes are atomic (temporary file, flush, rename): a crash or a failed
-// rename leaves the old file whole. Files are UTF-8 (a UTF-8 byte-order mark
+// Writes are atomic (platform/atomic_file.h: temporary file, flush, rename):
+// a crash or a failed rename leaves the old file whole. Every save reads,
+// edits and replaces the file under an advisory lock (flock) of its folder,
+// so concurrent saves of different keys keep both. Files are UTF-8 (a UTF-8 byte-order mark
 // is skipped); UTF-16LE (and UTF-16BE) with a byte-order mark is read too and
 // converted to UTF-8 when written. Never throws; bad input gives defaults.
 // A file that cannot be read (a folder, a device, no permission, larger than
@@ -15,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace ini {
@@ -38,5 +41,12 @@ std::vector<std::string> GetSectionLines(const std::string& path, std::string_vi
 // then left as it was). Creates the file when its folder exists.
 bool WriteString(const std::string& path, std::string_view section, std::string_view key,
                  std::string_view value);
+// Writes several keys of one section in one save: all or none.
+bool WriteStrings(const std::string& path, std::string_view section,
+                  const std::vector<std::pair<std::string, std::string>>& keys);
+
+// Removes the temporary files an interrupted save left beside the file
+// (under the lock, so no running save loses its own); returns how many.
+int RemoveStaleTemporaries(const std::string& path);
 
 } // namespace ini

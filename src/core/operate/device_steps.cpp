@@ -2,6 +2,7 @@
 
 #include "sdk/byte_codec.h"
 #include "sdk/sdk_layout.h"
+#include "sdk/session_crypto.h"
 
 #include <algorithm>
 #include <cstring>
@@ -35,22 +36,35 @@ bool SetBlock(const SdkCalls& sdk, int handle, int command, const std::vector<ui
 
 int ChangePassword(const DeviceEntry& entry, const std::string& oldPassword, const std::string& newPassword,
                    const SdkCalls& sdk) {
+    // A password that does not fit its field would be cut: never change to
+    // something the installer did not type.
+    if (oldPassword.size() >= kUserPasswordSize || newPassword.size() >= kUserPasswordSize) {
+        return -4;
+    }
+    // The device serves its user table without passwords (only the own
+    // record to a user who is not an administrator); the two copies get the
+    // old and the new password here, and every copy is wiped after use.
     std::vector<uint8_t> table(kUserTableSize, 0);
-    if (sdk.getUserInfo(entry.loginHandle, table.data(), 30000) != 1) {
-        return -1;
-    }
-    for (std::size_t i = 0; i < kUserCount; ++i) {
-        const uint8_t* record = table.data() + kFirstUserOffset + i * kUserRecordSize;
-        if (FieldText(record + kUserNameOffset, kUserNameSize) != entry.loginUser) {
-            continue;
+    int result = -1;
+    if (sdk.getUserInfo(entry.loginHandle, table.data(), 30000) == 1) {
+        for (std::size_t i = 0; i < kUserCount; ++i) {
+            const uint8_t* record = table.data() + kFirstUserOffset + i * kUserRecordSize;
+            if (FieldText(record + kUserNameOffset, kUserNameSize) != entry.loginUser) {
+                continue;
+            }
+            std::vector<uint8_t> oldCopy(record, record + kUserRecordSize);
+            std::vector<uint8_t> newCopy = oldCopy;
+            PutField(oldCopy.data() + kUserPasswordOffset, kUserPasswordSize, oldPassword);
+            PutField(newCopy.data() + kUserPasswordOffset, kUserPasswordSize, newPassword);
+            result =
+                sdk.modifyUser(entry.loginHandle, kModifyUserPassword, newCopy.data(), oldCopy.data(), 1000);
+            sdkwire::WipeAll(oldCopy);
+            sdkwire::WipeAll(newCopy);
+            break;
         }
-        std::vector<uint8_t> oldCopy(record, record + kUserRecordSize);
-        std::vector<uint8_t> newCopy = oldCopy;
-        PutField(oldCopy.data() + kUserPasswordOffset, kUserPasswordSize, oldPassword);
-        PutField(newCopy.data() + kUserPasswordOffset, kUserPasswordSize, newPassword);
-        return sdk.modifyUser(entry.loginHandle, kModifyUserPassword, newCopy.data(), oldCopy.data(), 1000);
     }
-    return -1;
+    sdkwire::WipeAll(table);
+    return result;
 }
 
 PortChangeResult ChangePorts(DeviceEntry& entry, const PortTriple& ports, const SdkCalls& sdk) {

@@ -1,5 +1,7 @@
 #include "qr/qr_bitmap.h"
 
+#include "platform/atomic_file.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -95,24 +97,10 @@ std::vector<uint8_t> BuildQrBitmap(const QrMatrix& matrix, int width, int height
 }
 
 bool WriteFileReplacing(const std::string& path, const std::vector<uint8_t>& bytes) {
-    const std::string temporary = path + ".tmp";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) {
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
-    std::error_code error;
-    if (!written || !closed) {
-        std::filesystem::remove(temporary, error);
-        return false;
-    }
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        std::filesystem::remove(temporary, error);
-        return false;
-    }
-    return true;
+    // Leftovers of an interrupted earlier write go first; a young one may
+    // belong to a write still running.
+    platform::RemoveStaleTemporaries(path, 60);
+    return platform::WriteFileAtomically(path, bytes);
 }
 
 } // namespace qr

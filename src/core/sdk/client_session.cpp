@@ -1,6 +1,7 @@
 #include "sdk/client_session.h"
 
 #include "sdk/sdk.h"
+#include "sdk/user_key_cache.h"
 
 #include <chrono>
 
@@ -63,66 +64,125 @@ ClientSession::~ClientSession() {
     }
 }
 
-std::shared_ptr<ClientSession> ClientSession::Login(const std::string& ip, uint16_t port,
-                                                    const std::string& user, const std::string& password,
-                                                    const std::string& customer, const Timeouts& timeouts,
-                                                    int* error, bool* connectionFull) {
-    *connectionFull = false;
-    auto link = sdknet::TcpLink::Connect(ip, port, timeouts.connectMs);
-    if (!link) {
-        *error = kErrorCannotConnect;
+namespace {
+
+// Why a CHALLENGE cannot be used; empty when it can.
+std::string ChallengeProblem(const Frame& frame, const std::optional<Challenge>& challenge) {
+    const uint8_t offered = frame.payload.empty() ? 0 : frame.payload[0];
+    if (frame.version == 1 || offered == 1) {
+        return "the device speaks only protocol version 1, which is no longer accepted (version 2 is needed)";
+    }
+    if (frame.version != kProtocolVersion || offered == 0) {
+        return "the device shares no protocol version with this program (version 2 is needed)";
+    }
+    if (!challenge) {
+        return "the device's challenge is malformed";
+    }
+    if (challenge->iterations < kMinKeyIterations || challenge->iterations > kMaxKeyIterations) {
+        return "the device asks for " + std::to_string(challenge->iterations) +
+               " key iterations (allowed: " + std::to_string(kMinKeyIterations) + " to " +
+               std::to_string(kMaxKeyIterations) + ")";
+    }
+    return {};
+}
+
+} // namespace
+
+std::shared_ptr<ClientSession> ClientSession::Login(const LoginParameters& parameters,
+                                                    const Timeouts& timeouts, LoginOutcome& outcome) {
+    outcome = {};
+    const auto refuse = [&](int code, std::string detail) {
+        outcome.error = code;
+        outcome.detail = std::move(detail);
         return nullptr;
+    };
+    // Never cut: a cut name is another user's, or ends inside a character.
+    if (parameters.user.size() > kMaxUserText) {
+        return refuse(kErrorOther, "the user name is longer than " + std::to_string(kMaxUserText) + " bytes");
+    }
+    if (parameters.customer.size() > kMaxCustomerText) {
+        return refuse(kErrorOther,
+                      "the customer text is longer than " + std::to_string(kMaxCustomerText) + " bytes");
+    }
+    auto link = sdknet::TcpLink::Connect(parameters.ip, parameters.port, timeouts.connectMs);
+    if (!link) {
+        return refuse(kErrorCannotConnect, "no connection to the device");
     }
     FrameCodec codec(Role::Client);
     Hello hello;
-    hello.customer = customer;
+    hello.customer = parameters.customer;
     if (!RandomFill(hello.clientNonce)) {
-        *error = kErrorOther;
-        return nullptr;
+        return refuse(kErrorOther, "no random numbers");
     }
     Frame frame;
-    const auto fail = [&](ReceiveStatus status) {
-        *error = status == ReceiveStatus::TimedOut ? kErrorTimeout : kErrorOther;
-        return nullptr;
+    const auto fail = [&](ReceiveStatus status, const char* what) {
+        return status == ReceiveStatus::TimedOut
+                   ? refuse(kErrorTimeout, std::string("no ") + what + " in time")
+                   : refuse(kErrorOther, std::string("protocol error at the ") + what);
     };
-    if (!link->SendAll(codec.Encode(kHello, EncodeHello(hello)))) {
-        *error = kErrorCannotConnect;
-        return nullptr;
+    const auto helloFrame = codec.Encode(kHello, EncodeHello(hello));
+    if (!helloFrame || !link->SendAll(*helloFrame)) {
+        return refuse(kErrorCannotConnect, "the connection failed");
     }
     ReceiveStatus status = ReceiveFrame(*link, codec, timeouts.handshakeMs, frame);
     if (status != ReceiveStatus::Frame) {
-        return fail(status);
+        return fail(status, "challenge");
     }
-    const auto challenge = frame.type == kChallenge ? DecodeChallenge(frame.payload) : std::nullopt;
-    if (!challenge || challenge->version != kProtocolVersion) {
-        return fail(ReceiveStatus::Failed);
+    if (frame.type != kChallenge) {
+        return fail(ReceiveStatus::Failed, "challenge");
     }
-    const Digest userKey = UserKey(user, password);
+    const auto challenge = DecodeChallenge(frame.payload);
+    if (std::string problem = ChallengeProblem(frame, challenge); !problem.empty()) {
+        return refuse(kErrorOther, std::move(problem));
+    }
+    codec.SetVersion(kProtocolVersion);
+
+    Transcript transcript;
+    transcript.minVersion = hello.minVersion;
+    transcript.maxVersion = hello.maxVersion;
+    transcript.version = challenge->version;
+    transcript.clientNonce = hello.clientNonce;
+    transcript.deviceNonce = challenge->deviceNonce;
+    transcript.salt = challenge->salt;
+    transcript.iterations = challenge->iterations;
+    transcript.customer = hello.customer;
+    transcript.user = parameters.user;
+    const Digest transcriptHash = TranscriptHash(transcript);
+    Digest userKey =
+        CachedUserKey(parameters.user, parameters.password, challenge->salt, challenge->iterations);
+    struct KeyWiper {
+        Digest& key;
+        ~KeyWiper() { WipeAll(key); }
+    } wiper{userKey};
+
     LoginRequest login;
-    login.user = user.substr(0, kMaxUserText);
-    login.proof = ClientProof(userKey, challenge->deviceNonce, hello.clientNonce, login.user);
-    if (!link->SendAll(codec.Encode(kLogin, EncodeLogin(login)))) {
-        return fail(ReceiveStatus::Failed);
+    login.user = parameters.user;
+    login.proof = ClientProof(userKey, transcriptHash);
+    const auto loginFrame = codec.Encode(kLogin, EncodeLogin(login));
+    if (!loginFrame || !link->SendAll(*loginFrame)) {
+        return fail(ReceiveStatus::Failed, "login");
     }
     status = ReceiveFrame(*link, codec, timeouts.handshakeMs, frame);
     if (status != ReceiveStatus::Frame) {
-        return fail(status);
+        return fail(status, "login result");
     }
     const auto result = frame.type == kLoginResult ? DecodeLoginResult(frame.payload) : std::nullopt;
     if (!result) {
-        return fail(ReceiveStatus::Failed);
+        return fail(ReceiveStatus::Failed, "login result");
     }
     if (result->code != kLoginOk) {
-        *connectionFull = result->code == kLoginConnectionFull;
-        *error = result->code == kLoginConnectionFull ? kErrorOther : result->code;
-        return nullptr;
+        outcome.connectionFull = result->code == kLoginConnectionFull;
+        return refuse(result->code == kLoginConnectionFull ? kErrorOther : result->code,
+                      "the device refused the login with code " + std::to_string(result->code));
     }
-    // A device that does not know the password cannot produce this proof.
-    if (!SameDigest(result->deviceProof, DeviceProof(userKey, hello.clientNonce, challenge->deviceNonce))) {
-        return fail(ReceiveStatus::Failed);
+    // A device that does not know the user key cannot produce this proof.
+    if (!SameDigest(result->deviceProof, DeviceProof(userKey, transcriptHash))) {
+        return refuse(kErrorOther, "the device failed to prove that it knows the password");
     }
-    codec.StartEncryption(SessionKey(userKey, hello.clientNonce, challenge->deviceNonce));
-    *error = 0;
+    Digest sessionKey = SessionKey(userKey, transcript, transcriptHash);
+    codec.StartEncryption(sessionKey);
+    WipeAll(sessionKey);
+    outcome.error = 0;
     std::shared_ptr<ClientSession> session(new ClientSession(std::move(link), std::move(codec), timeouts));
     // The reader keeps the session alive until the connection ends, so a
     // callback may drop the last outside reference safely.
@@ -134,9 +194,15 @@ bool ClientSession::SendFrame(uint16_t type, std::span<const uint8_t> payload) {
     std::lock_guard lock(m_sendMutex);
     {
         std::lock_guard state(m_mutex);
+        if (m_closed) {
+            return false;
+        }
         m_lastSendMs = NowMs();
     }
-    return m_link->SendAll(m_codec.Encode(type, payload));
+    // Nothing is sent when the frame cannot be made: over the limit, the
+    // sequence numbers used up (the session must end) or sealing failed.
+    const auto frame = m_codec.Encode(type, payload);
+    return frame && m_link->SendAll(*frame);
 }
 
 std::optional<Reply> ClientSession::Call(uint16_t type, std::span<const uint8_t> body, int timeoutMs) {
@@ -147,20 +213,20 @@ std::optional<Reply> ClientSession::Call(uint16_t type, std::span<const uint8_t>
             return std::nullopt;
         }
         id = m_nextRequestId++;
-        m_pending[id];
+        m_pending[id].type = type;
     }
     if (!SendFrame(type, EncodeRequest(id, body))) {
         MarkClosed();
     }
     const auto wait = std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs : m_timeouts.requestMs);
     std::unique_lock lock(m_mutex);
-    m_replyArrived.wait_for(lock, wait, [&] { return m_closed || m_pending[id].has_value(); });
+    m_replyArrived.wait_for(lock, wait, [&] { return m_closed || m_pending[id].reply.has_value(); });
     const auto found = m_pending.find(id);
-    if (!found->second.has_value()) {
+    if (!found->second.reply.has_value()) {
         m_pending.erase(found);
         return std::nullopt;
     }
-    Reply reply = std::move(*found->second);
+    Reply reply = std::move(*found->second.reply);
     m_pending.erase(found);
     return reply;
 }
@@ -236,6 +302,10 @@ void ClientSession::ReadLoop() {
         }
     }
     MarkClosed();
+    {
+        std::lock_guard lock(m_sendMutex);
+        m_codec.WipeKey();
+    }
     std::lock_guard callback(m_callbackMutex);
     UpgradeListener listener;
     {
@@ -249,6 +319,7 @@ void ClientSession::ReadLoop() {
 
 void ClientSession::Dispatch(const Frame& frame) {
     if ((frame.type & kReplyBit) != 0) {
+        bool wrongReply = false;
         auto reply = DecodeReply(frame.payload);
         if (!reply) {
             return;
@@ -259,7 +330,16 @@ void ClientSession::Dispatch(const Frame& frame) {
             if (found == m_pending.end()) {
                 return; // late reply of a call that timed out, or a keep-alive
             }
-            found->second = std::move(*reply);
+            if (frame.type != ReplyType(found->second.type)) {
+                // Another message's reply under this id: the device is
+                // broken or hostile, and nothing it sends can be trusted.
+                wrongReply = true;
+            } else {
+                found->second.reply = std::move(*reply);
+            }
+        }
+        if (wrongReply) {
+            MarkClosed();
         }
         m_replyArrived.notify_all();
         return;
@@ -283,7 +363,11 @@ void ClientSession::Dispatch(const Frame& frame) {
             const auto found = m_previewSinks.find(event->streamId);
             sink = found == m_previewSinks.end() ? nullptr : found->second;
         }
-        if (sink) {
+        // Only pictures that start like a JPEG picture (SOI, then a marker)
+        // reach the sink, so nothing else is ever saved as one.
+        const bool jpeg = event && event->jpeg.size() >= 3 && event->jpeg[0] == 0xFF &&
+                          event->jpeg[1] == 0xD8 && event->jpeg[2] == 0xFF;
+        if (sink && jpeg) {
             sink->OnFrame(event->jpeg.data(), event->jpeg.size(), event->width, event->height);
         }
     }

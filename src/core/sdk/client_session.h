@@ -32,7 +32,19 @@ constexpr int kErrorTimeout = 3;
 constexpr int kErrorCannotConnect = 9;
 constexpr int kErrorOther = 11;
 
-struct LoginOutcome;
+struct LoginParameters {
+    std::string ip;
+    uint16_t port = 0;
+    std::string user;
+    std::string password;
+    std::string customer;
+};
+
+struct LoginOutcome {
+    int error = 0;               // the SDK_Login error code
+    bool connectionFull = false; // the device had no free session
+    std::string detail;          // why, in words, for logs and the command line
+};
 
 class ClientSession {
 public:
@@ -40,11 +52,9 @@ public:
     ClientSession(const ClientSession&) = delete;
     ClientSession& operator=(const ClientSession&) = delete;
 
-    // Connects and logs in; nothing on failure, with *error the SDK_Login
-    // error code and *connectionFull set when the device had no free session.
-    static std::shared_ptr<ClientSession> Login(const std::string& ip, uint16_t port, const std::string& user,
-                                                const std::string& password, const std::string& customer,
-                                                const Timeouts& timeouts, int* error, bool* connectionFull);
+    // Connects and logs in; nothing on failure, and outcome says why.
+    static std::shared_ptr<ClientSession> Login(const LoginParameters& parameters, const Timeouts& timeouts,
+                                                LoginOutcome& outcome);
 
     // Sends a request and waits for its reply; nothing when the session is
     // closed or the time-out passed (timeoutMs <= 0: the default).
@@ -78,7 +88,11 @@ private:
     std::condition_variable m_replyArrived;
     bool m_closed = false;
     uint32_t m_nextRequestId = 1;
-    std::map<uint32_t, std::optional<sdkwire::Reply>> m_pending;
+    struct Pending {
+        uint16_t type = 0; // of the request: the reply must carry type | 0x8000
+        std::optional<sdkwire::Reply> reply;
+    };
+    std::map<uint32_t, Pending> m_pending;
     UpgradeListener m_upgradeListener;
     std::map<uint32_t, SdkFrameSink*> m_previewSinks;
     // Held while a listener or sink runs, so that removing one waits for a

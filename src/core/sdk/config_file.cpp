@@ -1,5 +1,6 @@
 #include "sdk/config_file.h"
 
+#include "platform/atomic_file.h"
 #include "sdk/session_crypto.h"
 #include "sdk/wire_messages.h"
 
@@ -117,24 +118,10 @@ std::optional<Bytes> ReadWholeFile(const std::string& path, std::size_t maxSize)
 }
 
 bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes) {
-    // Written beside the target and renamed, so a failed write never leaves
-    // half a file under the chosen name.
-    const std::string temporary = path + ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out ||
-            !out.write(reinterpret_cast<const char*>(bytes.data()),
-                       static_cast<std::streamsize>(bytes.size())) ||
-            !out.flush()) {
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    // Temporaries an earlier crash left beside the target go first; one
+    // younger than a minute may be another program's write still running.
+    platform::RemoveStaleTemporaries(path, 60);
+    return platform::WriteFileAtomically(path, bytes);
 }
 
 } // namespace sdkwire

@@ -25,6 +25,7 @@ std::optional<FirmwareInfo> DecodeFirmware(std::span<const uint8_t> file);
 // Whole small files; false/nothing on any error or when the file is larger
 // than maxSize.
 std::optional<Bytes> ReadWholeFile(const std::string& path, std::size_t maxSize);
+// Through the program's atomic writer (platform/atomic_file.h).
 bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes);
 
 } // namespace sdkwire

@@ -21,9 +21,11 @@ using SdkUpgradeCallback = void (*)(int unused1, int unused2, int total, int val
 using SdkConnectionFullCallback = void (*)(void* context);
 
 int SDK_Init(SdkInitCallback callback, void* context);
+// Devices see the first 64 bytes (whole characters) of the text.
 int SDK_SetCustomer(const char* customer);
 
-// > 0: login handle; <= 0: failed and *error holds the login error code.
+// > 0: login handle; <= 0: failed and *error holds the login error code
+// (11 also for a user name over 95 bytes, which is never cut).
 int SDK_Login(const char* ip, int port, const char* user, const char* password, unsigned char* info48,
               int* error, int reserved1, int reserved2);
 int SDK_Logout(int loginHandle);
@@ -64,5 +66,9 @@ int SDK_StopPreview(int previewHandle);
 // handshake answer and a request without its own time-out; values <= 0 keep
 // the current one. Tests shorten them.
 void SdkSetTimeouts(int connectMs, int handshakeMs, int requestMs);
-// Ends every open session and upgrade (for tests and orderly shutdown).
+// Ends every open session and upgrade and forgets the user keys kept for
+// logging in again (for tests, the end of a batch and orderly shutdown).
 void SdkCloseAll();
+// Why the last SDK_Login of the calling thread failed, in words (empty
+// after a success), for logs and the command line.
+const char* SdkLastLoginError();

@@ -4,6 +4,7 @@
 #include "sdk/sdk.h"
 #include "sdk/sdk_layout.h"
 #include "sdk/upgrade_job.h"
+#include "sdk/user_key_cache.h"
 #include "sdk/wire_messages.h"
 
 #include <algorithm>
@@ -68,6 +69,23 @@ int ResultOf(const std::optional<Reply>& reply) {
     return reply ? reply->result : kResultRefused;
 }
 
+thread_local std::string t_lastLoginDetail;
+
+// The size a configuration block of this command has; 0 when the SDK does
+// not know the command (the caller's buffer size is the limit then).
+std::size_t BlockSizeOf(int command) {
+    switch (command) {
+    case sdklayout::kPortCommand:
+        return sdklayout::kPortBlockSize;
+    case sdklayout::kRtspCommand:
+        return sdklayout::kRtspBlockSize;
+    case sdklayout::kModelCommand:
+        return sdklayout::kModelBlockSize;
+    default:
+        return 0;
+    }
+}
+
 } // namespace
 
 int SDK_Init(SdkInitCallback, void*) {
@@ -75,10 +93,24 @@ int SDK_Init(SdkInitCallback, void*) {
 }
 
 int SDK_SetCustomer(const char* customer) {
+    // The program's customer codes may be a long list; the protocol carries
+    // the first 64 bytes, cut before a UTF-8 continuation byte.
+    std::string text = customer ? customer : "";
+    if (text.size() > kMaxCustomerText) {
+        std::size_t length = kMaxCustomerText;
+        while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) {
+            --length;
+        }
+        text.resize(length);
+    }
     auto& state = State();
     std::lock_guard lock(state.mutex);
-    state.customer = customer ? customer : "";
+    state.customer = std::move(text);
     return 1;
+}
+
+const char* SdkLastLoginError() {
+    return t_lastLoginDetail.c_str();
 }
 
 void SdkSetTimeouts(int connectMs, int handshakeMs, int requestMs) {
@@ -104,19 +136,26 @@ int SDK_Login(const char* ip, int port, const char* user, const char* password, 
     }
     if (!ip || port <= 0 || port > 0xFFFF) {
         code = sdkclient::kErrorCannotConnect;
+        t_lastLoginDetail = "no address or port";
         return 0;
     }
     auto& state = State();
     sdkclient::Timeouts timeouts;
-    std::string customer;
+    sdkclient::LoginParameters parameters;
+    parameters.ip = ip;
+    parameters.port = static_cast<uint16_t>(port);
+    parameters.user = user ? user : "";
+    parameters.password = password ? password : "";
     {
         std::lock_guard lock(state.mutex);
         timeouts = state.timeouts;
-        customer = state.customer;
+        parameters.customer = state.customer;
     }
-    bool connectionFull = false;
-    auto session = ClientSession::Login(ip, static_cast<uint16_t>(port), user ? user : "",
-                                        password ? password : "", customer, timeouts, &code, &connectionFull);
+    sdkclient::LoginOutcome outcome;
+    auto session = ClientSession::Login(parameters, timeouts, outcome);
+    WipeAll(parameters.password);
+    code = outcome.error;
+    t_lastLoginDetail = outcome.detail;
     if (!session) {
         SdkConnectionFullCallback callback = nullptr;
         void* context = nullptr;
@@ -125,7 +164,7 @@ int SDK_Login(const char* ip, int port, const char* user, const char* password, 
             callback = state.connectionFull;
             context = state.connectionFullContext;
         }
-        if (connectionFull && callback) {
+        if (outcome.connectionFull && callback) {
             callback(context);
         }
         return 0;
@@ -167,6 +206,12 @@ int SDK_GetConfig(int loginHandle, int command, int, void* buffer, int size, int
     const Bytes block = in.Blob(static_cast<std::size_t>(size));
     if (!in.AtEnd()) {
         return 0; // larger than the caller's buffer, or malformed
+    }
+    // A known block of another size would be written back padded or cut,
+    // and the device's other settings in it lost.
+    const std::size_t expected = BlockSizeOf(command);
+    if (expected != 0 && block.size() != expected) {
+        return 0;
     }
     std::memcpy(buffer, block.data(), block.size());
     if (length) {
@@ -244,17 +289,19 @@ int SDK_GetUserInfo(int loginHandle, void* buffer, int timeoutMs) {
     if (!buffer) {
         return 0;
     }
-    const auto reply = CallOn(loginHandle, kGetUsers, {}, timeoutMs);
+    auto reply = CallOn(loginHandle, kGetUsers, {}, timeoutMs);
     if (!reply || reply->result != kResultDone) {
         return 0;
     }
     ByteReader in(reply->body);
-    const Bytes table = in.Blob(sdklayout::kUserTableSize);
-    if (!in.AtEnd() || table.size() != sdklayout::kUserTableSize) {
-        return 0;
+    Bytes table = in.Blob(sdklayout::kUserTableSize);
+    const bool whole = in.AtEnd() && table.size() == sdklayout::kUserTableSize;
+    if (whole) {
+        std::memcpy(buffer, table.data(), table.size());
     }
-    std::memcpy(buffer, table.data(), table.size());
-    return 1;
+    WipeAll(table);
+    WipeAll(reply->body);
+    return whole ? 1 : 0;
 }
 
 int SDK_ModifyUser(int loginHandle, int operation, const void* newRecord, const void* oldRecord,
@@ -266,7 +313,15 @@ int SDK_ModifyUser(int loginHandle, int operation, const void* newRecord, const 
     body.U32(static_cast<uint32_t>(operation));
     body.Blob(std::span(static_cast<const uint8_t*>(newRecord), sdklayout::kUserRecordSize));
     body.Blob(std::span(static_cast<const uint8_t*>(oldRecord), sdklayout::kUserRecordSize));
-    return ResultOf(CallOn(loginHandle, kModifyUser, body.Data(), timeoutMs));
+    Bytes request = body.Take(); // carries both passwords
+    // The device derives two user keys at its iteration cost (the old
+    // password's to check it, the new one's to store): the caller's time-out
+    // is for the exchange, the allowance for that work on a busy device.
+    constexpr int kKeyDerivationAllowanceMs = 4000;
+    const int result =
+        ResultOf(CallOn(loginHandle, kModifyUser, request, timeoutMs + kKeyDerivationAllowanceMs));
+    WipeAll(request);
+    return result;
 }
 
 int SDK_Reboot(int loginHandle) {
@@ -402,4 +457,5 @@ void SdkCloseAll() {
     for (auto& [handle, session] : sessions) {
         session->Close(false);
     }
+    sdkclient::ClearUserKeyCache();
 }

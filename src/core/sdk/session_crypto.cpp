@@ -50,51 +50,78 @@ Digest HmacSha256(std::span<const uint8_t> key, std::span<const uint8_t> message
     return digest;
 }
 
-Digest UserKey(const std::string& user, const std::string& password) {
-    ByteWriter input;
-    input.Raw(AsBytes("CVDP-user-key"));
-    input.Raw(AsBytes(user));
-    input.U8(0);
-    input.Raw(AsBytes(password));
-    return Sha256(input.Data());
+void Wipe(void* data, std::size_t size) {
+    if (data != nullptr && size > 0) {
+        OPENSSL_cleanse(data, size);
+    }
 }
 
-Digest ClientProof(const Digest& userKey, const Nonce& deviceNonce, const Nonce& clientNonce,
-                   const std::string& user) {
+Digest UserKey(const std::string& user, const std::string& password, const Salt& salt, uint32_t iterations) {
+    ByteWriter fullSalt;
+    fullSalt.Raw(salt);
+    fullSalt.Raw(AsBytes(user));
+    Digest key{};
+    PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()), fullSalt.Data().data(),
+                      static_cast<int>(fullSalt.Data().size()), static_cast<int>(iterations), EVP_sha256(),
+                      static_cast<int>(key.size()), key.data());
+    return key;
+}
+
+Digest TranscriptHash(const Transcript& transcript) {
     ByteWriter message;
-    message.Raw(AsBytes("client"));
-    message.Raw(deviceNonce);
-    message.Raw(clientNonce);
-    message.Raw(AsBytes(user));
-    return HmacSha256(userKey, message.Data());
+    message.Raw(AsBytes("CVDP-v2-transcript"));
+    message.U8(transcript.minVersion);
+    message.U8(transcript.maxVersion);
+    message.U8(transcript.version);
+    message.Raw(transcript.clientNonce);
+    message.Raw(transcript.deviceNonce);
+    message.Raw(transcript.salt);
+    message.U32(transcript.iterations);
+    message.Text(transcript.customer);
+    message.Text(transcript.user);
+    return Sha256(message.Data());
 }
 
-Digest DeviceProof(const Digest& userKey, const Nonce& clientNonce, const Nonce& deviceNonce) {
+namespace {
+
+Digest LabelledHmac(const Digest& key, std::string_view label, const Digest& transcriptHash) {
     ByteWriter message;
-    message.Raw(AsBytes("device"));
-    message.Raw(clientNonce);
-    message.Raw(deviceNonce);
-    return HmacSha256(userKey, message.Data());
+    message.Raw(AsBytes(label));
+    message.Raw(transcriptHash);
+    return HmacSha256(key, message.Data());
 }
 
-Digest SessionKey(const Digest& userKey, const Nonce& clientNonce, const Nonce& deviceNonce) {
+} // namespace
+
+Digest ClientProof(const Digest& userKey, const Digest& transcriptHash) {
+    return LabelledHmac(userKey, "client", transcriptHash);
+}
+
+Digest DeviceProof(const Digest& userKey, const Digest& transcriptHash) {
+    return LabelledHmac(userKey, "device", transcriptHash);
+}
+
+Digest SessionKey(const Digest& userKey, const Transcript& transcript, const Digest& transcriptHash) {
     // HKDF (RFC 5869) with one output block: extract, then expand.
     ByteWriter salt;
-    salt.Raw(clientNonce);
-    salt.Raw(deviceNonce);
-    const Digest prk = HmacSha256(salt.Data(), userKey);
+    salt.Raw(transcript.clientNonce);
+    salt.Raw(transcript.deviceNonce);
+    Digest prk = HmacSha256(salt.Data(), userKey);
     ByteWriter info;
-    info.Raw(AsBytes("CVDP session key v1"));
+    info.Raw(AsBytes("CVDP session key v2"));
+    info.Raw(transcriptHash);
     info.U8(1);
-    return HmacSha256(prk, info.Data());
+    const Digest key = HmacSha256(prk, info.Data());
+    Wipe(prk.data(), prk.size());
+    return key;
 }
 
 bool SameDigest(const Digest& a, const Digest& b) {
     return CRYPTO_memcmp(a.data(), b.data(), a.size()) == 0;
 }
 
-Bytes SealPayload(const Digest& key, Direction direction, uint32_t seq, std::span<const uint8_t> header,
-                  std::span<const uint8_t> plaintext) {
+std::optional<Bytes> SealPayload(const Digest& key, Direction direction, uint32_t seq,
+                                 std::span<const uint8_t> header, std::span<const uint8_t> plaintext) {
     const auto nonce = GcmNonce(direction, seq);
     CipherCtx ctx(EVP_CIPHER_CTX_new());
     Bytes sealed(plaintext.size() + kTagSize);
@@ -106,7 +133,7 @@ Bytes SealPayload(const Digest& key, Direction direction, uint32_t seq, std::spa
         EVP_EncryptFinal_ex(ctx.get(), sealed.data() + length, &length) != 1 ||
         EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_GET_TAG, static_cast<int>(kTagSize),
                             sealed.data() + plaintext.size()) != 1) {
-        return {};
+        return std::nullopt;
     }
     return sealed;
 }
@@ -128,6 +155,7 @@ std::optional<Bytes> OpenPayload(const Digest& key, Direction direction, uint32_
         EVP_DecryptUpdate(ctx.get(), plain.data(), &length, sealed.data(), static_cast<int>(textSize)) != 1 ||
         EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_SET_TAG, static_cast<int>(kTagSize), tag.data()) != 1 ||
         EVP_DecryptFinal_ex(ctx.get(), plain.data() + length, &length) != 1) {
+        Wipe(plain.data(), plain.size());
         return std::nullopt;
     }
     return plain;

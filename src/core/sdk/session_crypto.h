@@ -1,7 +1,9 @@
 #pragma once
-// The cryptography of the device protocol: login proofs (HMAC-SHA256 over
-// the nonces), the session key (HKDF-SHA256) and AES-256-GCM sealing of
-// frame payloads. Pure functions over OpenSSL libcrypto.
+// The cryptography of the device protocol, version 2: the user key
+// (PBKDF2-HMAC-SHA256 of the password under the device's salt), the
+// handshake transcript, login proofs and the session key bound to it, and
+// AES-256-GCM sealing of frame payloads. Pure functions over OpenSSL
+// libcrypto.
 #include "sdk/byte_codec.h"
 
 #include <array>
@@ -14,7 +16,16 @@ namespace sdkwire {
 
 using Nonce = std::array<uint8_t, 16>;
 using Digest = std::array<uint8_t, 32>;
+using Salt = std::array<uint8_t, 16>;
 constexpr std::size_t kTagSize = 16;
+
+// PBKDF2 iterations: a device chooses at least kMinKeyIterations (one
+// offline guess then costs 50 ms or more on an ordinary PC); the client
+// refuses fewer, and more than kMaxKeyIterations, which would only stall
+// its logins.
+constexpr uint32_t kDefaultKeyIterations = 200000;
+constexpr uint32_t kMinKeyIterations = 200000;
+constexpr uint32_t kMaxKeyIterations = 2000000;
 
 enum class Direction { ClientToDevice, DeviceToClient };
 
@@ -23,17 +34,40 @@ bool RandomFill(std::span<uint8_t> out);
 Digest Sha256(std::span<const uint8_t> bytes);
 Digest HmacSha256(std::span<const uint8_t> key, std::span<const uint8_t> message);
 
-Digest UserKey(const std::string& user, const std::string& password);
-Digest ClientProof(const Digest& userKey, const Nonce& deviceNonce, const Nonce& clientNonce,
-                   const std::string& user);
-Digest DeviceProof(const Digest& userKey, const Nonce& clientNonce, const Nonce& deviceNonce);
-Digest SessionKey(const Digest& userKey, const Nonce& clientNonce, const Nonce& deviceNonce);
+// Overwrites secrets so they do not outlive their use (OPENSSL_cleanse).
+void Wipe(void* data, std::size_t size);
+template <typename Container> void WipeAll(Container& container) {
+    Wipe(container.data(), container.size() * sizeof(*container.data()));
+}
+
+// K = PBKDF2-HMAC-SHA256(password, salt || user, iterations, 32): what the
+// device stores instead of the password.
+Digest UserKey(const std::string& user, const std::string& password, const Salt& salt, uint32_t iterations);
+
+// Everything both sides agreed on in the handshake; its hash binds the
+// proofs and the session key to this one connection.
+struct Transcript {
+    uint8_t minVersion = 0;
+    uint8_t maxVersion = 0;
+    uint8_t version = 0;
+    Nonce clientNonce{};
+    Nonce deviceNonce{};
+    Salt salt{};
+    uint32_t iterations = 0;
+    std::string customer;
+    std::string user;
+};
+Digest TranscriptHash(const Transcript& transcript);
+Digest ClientProof(const Digest& userKey, const Digest& transcriptHash);
+Digest DeviceProof(const Digest& userKey, const Digest& transcriptHash);
+Digest SessionKey(const Digest& userKey, const Transcript& transcript, const Digest& transcriptHash);
 bool SameDigest(const Digest& a, const Digest& b); // constant time
 
-// AES-256-GCM with the frame header as associated data. Seal appends the
-// tag; Open gives nothing when the tag does not verify.
-Bytes SealPayload(const Digest& key, Direction direction, uint32_t seq, std::span<const uint8_t> header,
-                  std::span<const uint8_t> plaintext);
+// AES-256-GCM with the frame header as associated data; the nonce is the
+// direction's 4 bytes and seq as a little-endian u64. Seal appends the tag.
+// Both return nothing when OpenSSL fails or the tag does not verify.
+std::optional<Bytes> SealPayload(const Digest& key, Direction direction, uint32_t seq,
+                                 std::span<const uint8_t> header, std::span<const uint8_t> plaintext);
 std::optional<Bytes> OpenPayload(const Digest& key, Direction direction, uint32_t seq,
                                  std::span<const uint8_t> header, std::span<const uint8_t> sealed);
 

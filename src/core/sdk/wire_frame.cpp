@@ -29,16 +29,36 @@ std::optional<FrameHeader> DecodeHeader(std::span<const uint8_t> bytes) {
     header.type = LoadU16(bytes.data() + 6);
     header.seq = LoadU32(bytes.data() + 8);
     header.length = LoadU32(bytes.data() + 12);
-    if (header.version != kProtocolVersion || (header.flags & ~kFlagEncrypted) != 0 ||
-        header.length > kMaxPayload) {
+    if (header.version == 0 || (header.flags & ~kFlagEncrypted) != 0 || header.length > kMaxPayload) {
         return std::nullopt;
     }
     return header;
 }
 
+FrameCodec::~FrameCodec() {
+    WipeKey();
+    WipeAll(m_buffer);
+}
+
+FrameCodec::FrameCodec(FrameCodec&& other) noexcept
+    : m_role(other.m_role), m_version(other.m_version), m_encrypted(other.m_encrypted),
+      m_keyWiped(other.m_keyWiped), m_failed(other.m_failed), m_key(other.m_key), m_sendSeq(other.m_sendSeq),
+      m_receiveSeq(other.m_receiveSeq), m_buffer(std::move(other.m_buffer)) {
+    other.WipeKey();
+}
+
+void FrameCodec::SetVersion(uint8_t version) {
+    m_version = version;
+}
+
 void FrameCodec::StartEncryption(const Digest& sessionKey) {
     m_key = sessionKey;
     m_encrypted = true;
+}
+
+void FrameCodec::WipeKey() {
+    Wipe(m_key.data(), m_key.size());
+    m_keyWiped = true;
 }
 
 Direction FrameCodec::SendDirection() const {
@@ -49,20 +69,29 @@ Direction FrameCodec::ReceiveDirection() const {
     return m_role == Role::Client ? Direction::DeviceToClient : Direction::ClientToDevice;
 }
 
-Bytes FrameCodec::Encode(uint16_t type, std::span<const uint8_t> payload) {
+std::optional<Bytes> FrameCodec::Encode(uint16_t type, std::span<const uint8_t> payload) {
+    const std::size_t overhead = m_encrypted ? kTagSize : 0;
+    if (m_keyWiped || payload.size() > kMaxPayload - overhead || m_sendSeq > kLastSeq) {
+        return std::nullopt;
+    }
     FrameHeader header;
+    header.version = m_version != 0 ? m_version : kProtocolVersion;
     header.type = type;
-    header.seq = m_sendSeq++;
+    header.seq = static_cast<uint32_t>(m_sendSeq);
     header.flags = m_encrypted ? kFlagEncrypted : 0;
-    header.length = static_cast<uint32_t>(payload.size() + (m_encrypted ? kTagSize : 0));
+    header.length = static_cast<uint32_t>(payload.size() + overhead);
     const auto headerBytes = EncodeHeader(header);
     Bytes frame(headerBytes.begin(), headerBytes.end());
     if (m_encrypted) {
-        const Bytes sealed = SealPayload(m_key, SendDirection(), header.seq, headerBytes, payload);
-        frame.insert(frame.end(), sealed.begin(), sealed.end());
+        const auto sealed = SealPayload(m_key, SendDirection(), header.seq, headerBytes, payload);
+        if (!sealed) {
+            return std::nullopt;
+        }
+        frame.insert(frame.end(), sealed->begin(), sealed->end());
     } else {
         frame.insert(frame.end(), payload.begin(), payload.end());
     }
+    ++m_sendSeq;
     return frame;
 }
 
@@ -90,8 +119,8 @@ FrameCodec::Status FrameCodec::Next(Frame& frame) {
     }
     const auto header = DecodeHeader(std::span(m_buffer.data(), kHeaderSize));
     const bool encryptedFrame = header && (header->flags & kFlagEncrypted) != 0;
-    if (!header || header->seq != m_receiveSeq || encryptedFrame != m_encrypted ||
-        (m_encrypted && header->length < kTagSize)) {
+    if (!header || (m_version != 0 && header->version != m_version) || header->seq != m_receiveSeq ||
+        encryptedFrame != m_encrypted || (m_encrypted && header->length < kTagSize)) {
         m_failed = true;
         return Status::Failed;
     }
@@ -110,6 +139,7 @@ FrameCodec::Status FrameCodec::Next(Frame& frame) {
     } else {
         frame.payload.assign(body.begin(), body.end());
     }
+    frame.version = header->version;
     frame.type = header->type;
     ++m_receiveSeq;
     m_buffer.erase(m_buffer.begin(),

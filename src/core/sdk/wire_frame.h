@@ -13,7 +13,10 @@
 
 namespace sdkwire {
 
-constexpr uint8_t kProtocolVersion = 1;
+constexpr uint8_t kProtocolVersion = 2;
+// The highest sequence number a sender may use; after it the connection
+// ends (a GCM nonce must never repeat under one key).
+constexpr uint32_t kLastSeq = 0xFFFFFFFF;
 constexpr std::size_t kHeaderSize = 16;
 constexpr uint32_t kMaxPayload = 1024 * 1024;
 constexpr uint8_t kFlagEncrypted = 0x01;
@@ -27,12 +30,14 @@ struct FrameHeader {
 };
 
 std::array<uint8_t, kHeaderSize> EncodeHeader(const FrameHeader& header);
-// Checks magic, flags and the length limit; nothing about sequence numbers.
+// Checks magic, a non-zero version, flags and the length limit; nothing
+// about sequence numbers or which version was negotiated.
 std::optional<FrameHeader> DecodeHeader(std::span<const uint8_t> bytes);
 
 enum class Role { Client, Device };
 
 struct Frame {
+    uint8_t version = 0; // of the header
     uint16_t type = 0;
     Bytes payload; // plaintext
 };
@@ -43,12 +48,26 @@ struct Frame {
 class FrameCodec {
 public:
     explicit FrameCodec(Role role) : m_role(role) {}
+    ~FrameCodec();
+    FrameCodec(FrameCodec&& other) noexcept;
+    FrameCodec& operator=(FrameCodec&&) = delete;
+    FrameCodec(const FrameCodec&) = delete;
 
+    // Until a version is set, frames in clear with any non-zero version are
+    // taken (the handshake reads the peer's version first) and frames are
+    // sent with kProtocolVersion. Afterwards every frame in both directions
+    // must carry this version.
+    void SetVersion(uint8_t version);
     // From now on every frame in both directions is sealed with this key.
     void StartEncryption(const Digest& sessionKey);
     bool Encrypted() const { return m_encrypted; }
+    // Forgets the session key: nothing can be sent any more. Call it from
+    // the sending side (under the lock that orders sending).
+    void WipeKey();
 
-    Bytes Encode(uint16_t type, std::span<const uint8_t> payload);
+    // Nothing (and no byte may be sent) when the payload is over the limit,
+    // the sequence numbers are used up or sealing failed.
+    std::optional<Bytes> Encode(uint16_t type, std::span<const uint8_t> payload);
 
     void Feed(std::span<const uint8_t> bytes);
     enum class Status { NeedMore, HaveFrame, Failed };
@@ -56,17 +75,25 @@ public:
     bool Failed() const { return m_failed; }
     // Bytes still wanted to finish the current frame (a hint for readers).
     std::size_t BufferedBytes() const { return m_buffer.size(); }
+    // Tests start the counters near the end of the sequence space.
+    void StartSequencesAtForTest(uint64_t send, uint64_t receive) {
+        m_sendSeq = send;
+        m_receiveSeq = receive;
+    }
 
 private:
     Direction SendDirection() const;
     Direction ReceiveDirection() const;
 
     Role m_role;
+    uint8_t m_version = 0; // 0: not negotiated yet
     bool m_encrypted = false;
+    bool m_keyWiped = false; // read and written by the sending side only
     bool m_failed = false;
     Digest m_key{};
-    uint32_t m_sendSeq = 0;
-    uint32_t m_receiveSeq = 0;
+    // 64 bits wide, so "used up" (above kLastSeq) is representable.
+    uint64_t m_sendSeq = 0;
+    uint64_t m_receiveSeq = 0;
     Bytes m_buffer;
 };
 

@@ -18,7 +18,7 @@ Bytes EncodeHello(const Hello& message) {
     out.U8(message.minVersion);
     out.U8(message.maxVersion);
     out.Raw(message.clientNonce);
-    out.Text(message.customer.substr(0, kMaxCustomerText));
+    out.Text(message.customer);
     return out.Take();
 }
 
@@ -36,6 +36,8 @@ Bytes EncodeChallenge(const Challenge& message) {
     ByteWriter out;
     out.U8(message.version);
     out.Raw(message.deviceNonce);
+    out.Raw(message.salt);
+    out.U32(message.iterations);
     return out.Take();
 }
 
@@ -44,6 +46,8 @@ std::optional<Challenge> DecodeChallenge(std::span<const uint8_t> payload) {
     Challenge message;
     message.version = in.U8();
     in.Raw(message.deviceNonce.data(), message.deviceNonce.size());
+    in.Raw(message.salt.data(), message.salt.size());
+    message.iterations = in.U32();
     return Finish(in, message);
 }
 

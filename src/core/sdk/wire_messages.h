@@ -37,6 +37,9 @@ enum MessageType : uint16_t {
     kClosingEvent = 0x4003,
 };
 constexpr uint16_t kReplyBit = 0x8000;
+constexpr uint16_t ReplyType(uint16_t requestType) {
+    return static_cast<uint16_t>(requestType | kReplyBit);
+}
 constexpr bool IsEvent(uint16_t type) {
     return (type & 0xC000) == 0x4000;
 }
@@ -76,17 +79,21 @@ constexpr std::size_t kMaxConfigImage = 64 * 1024;
 constexpr std::size_t kMaxJpeg = 512 * 1024;
 
 struct Hello {
-    uint8_t minVersion = 1;
-    uint8_t maxVersion = 1;
+    uint8_t minVersion = 2;
+    uint8_t maxVersion = 2;
     Nonce clientNonce{};
-    std::string customer;
+    std::string customer; // at most kMaxCustomerText bytes
 };
+// version 0: the device shares no version with the client (the other
+// fields are then zero).
 struct Challenge {
-    uint8_t version = 1;
+    uint8_t version = 2;
     Nonce deviceNonce{};
+    Salt salt{};
+    uint32_t iterations = kDefaultKeyIterations;
 };
 struct LoginRequest {
-    std::string user;
+    std::string user; // at most kMaxUserText bytes
     Digest proof{};
 };
 struct LoginResult {
@@ -94,6 +101,7 @@ struct LoginResult {
     Digest deviceProof{};
 };
 
+// Encoders take texts within their limits (the callers refuse longer ones).
 Bytes EncodeHello(const Hello& message);
 std::optional<Hello> DecodeHello(std::span<const uint8_t> payload);
 Bytes EncodeChallenge(const Challenge& message);

@@ -2,6 +2,7 @@
 
 #include "devsim/sdk/sim_state_file.h"
 #include "discovery/ip_rules.h"
+#include "platform/atomic_file.h"
 #include "sdk/config_file.h"
 
 #include <cstdlib>
@@ -52,6 +53,12 @@ bool ParseSdkFaults(const std::string& text, SimSdkSettings& settings, std::stri
             ok = ParseNumber(value, 50, 100, settings.faults.dropUpgradeAtPercent);
         } else if (name == "slow-ms") {
             ok = ParseNumber(value, 0, 60000, settings.faults.slowMs);
+        } else if (name == "short-blocks") {
+            ok = ParseNumber(value, 0, 1024, settings.faults.shortBlocks);
+        } else if (name == "wrong-reply") {
+            ok = ParseNumber(value, 1, 0x7FFF, settings.faults.wrongReplyType);
+        } else if (name == "bad-pictures" && equals == std::string::npos) {
+            settings.faults.badPictures = true;
         } else if (name == "sessions") {
             ok = ParseNumber(value, 1, 64, settings.maxSessions);
         } else if (name == "flash-ms") {
@@ -169,9 +176,12 @@ void SdkLab::Publish(std::size_t index) {
         device.fields.webPort = snapshot.httpPort;
         device.texts.model = snapshot.model;
         device.texts.version = snapshot.firmwareVersion;
+        // The UDP side checks the admin password itself; it follows a change
+        // made in this run (after a restart from a state file only the key
+        // of a changed password is known, and the lab's stays in force there).
         for (const auto& user : snapshot.users) {
-            if (user.name == "admin") {
-                device.adminPassword = user.password;
+            if (user.name == "admin" && user.password) {
+                device.adminPassword = *user.password;
             }
         }
     });
@@ -185,11 +195,12 @@ void SdkLab::SaveState() {
     std::lock_guard lock(m_saveMutex);
     SavedStates states;
     for (std::size_t i = 0; i < m_devices.size(); ++i) {
-        states[m_macs[i]] = m_devices[i]->Snapshot();
+        states[m_macs[i]] = m_devices[i]->SnapshotForSaving();
     }
     const std::string text = WriteStateText(states);
-    sdkwire::WriteWholeFile(m_statePath,
-                            std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+    // Keys are as good as passwords on these devices: for the owner only.
+    platform::WriteFileAtomically(
+        m_statePath, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), {.mode = 0600});
 }
 
 } // namespace devsim

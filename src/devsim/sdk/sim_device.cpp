@@ -19,7 +19,7 @@ SimSdkDevice::~SimSdkDevice() {
 
 void SimSdkDevice::Restore(const SimSdkSnapshot& saved) {
     std::lock_guard lock(m_mutex);
-    m_store.Restore(saved.users, saved.httpPort, saved.storedTcpPort, saved.rtspPort, saved.model,
+    m_store.Restore(saved.users, saved.salt, saved.httpPort, saved.storedTcpPort, saved.rtspPort, saved.model,
                     saved.firmwareVersion);
 }
 
@@ -171,8 +171,22 @@ SimSdkSnapshot SimSdkDevice::Snapshot() const {
     snapshot.rtspPort = m_store.RtspPort();
     snapshot.model = m_store.Model();
     snapshot.firmwareVersion = m_store.Version();
-    snapshot.users = m_store.Users();
+    snapshot.users = m_store.Accounts();
+    snapshot.salt = m_store.DeviceSalt();
     return snapshot;
+}
+
+SimSdkSnapshot SimSdkDevice::SnapshotForSaving() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_store.DeriveKeysForSaving();
+    }
+    return Snapshot();
+}
+
+bool SimSdkDevice::PasswordIs(const std::string& user, const std::string& password) {
+    std::lock_guard lock(m_mutex);
+    return m_store.PasswordMatches(user, password);
 }
 
 void SimSdkDevice::SetChangeListener(std::function<void()> listener) {
@@ -206,9 +220,19 @@ int SimSdkDevice::SessionCount() const {
     return m_loggedIn;
 }
 
-std::optional<std::string> SimSdkDevice::PasswordOf(const std::string& user) {
+Salt SimSdkDevice::DeviceSalt() const {
     std::lock_guard lock(m_mutex);
-    return m_store.PasswordOf(user);
+    return m_store.DeviceSalt();
+}
+
+uint32_t SimSdkDevice::KeyIterations() const {
+    std::lock_guard lock(m_mutex);
+    return m_store.KeyIterations();
+}
+
+std::optional<Digest> SimSdkDevice::KeyOf(const std::string& user) {
+    std::lock_guard lock(m_mutex);
+    return m_store.KeyOf(user);
 }
 
 int SimSdkDevice::Admit(const std::string& user, bool proofMatches) {

@@ -28,7 +28,8 @@ struct SimSdkSnapshot {
     uint16_t rtspPort = 0;
     std::string model;
     std::string firmwareVersion;
-    std::vector<SimUser> users;
+    std::vector<SimAccount> users;
+    std::optional<sdkwire::Salt> salt; // nothing: a state file without one
 };
 
 enum class RestartReason { Reboot = 1, FactoryDefault = 2, Upgrade = 3, NewAddress = 4 };
@@ -47,6 +48,11 @@ public:
     void Stop();
 
     SimSdkSnapshot Snapshot() const;
+    // The snapshot for the state file: keys of users whose password is not
+    // the lab's are derived first (slow for an old state file's users).
+    SimSdkSnapshot SnapshotForSaving();
+    // Whether the user's password is this one (derives its key: slow).
+    bool PasswordIs(const std::string& user, const std::string& password);
     // The device was given another address (over UDP): its SDK side ends
     // its sessions and listens there at once.
     void MoveTo(const std::string& ip);
@@ -67,7 +73,11 @@ public:
     // Login decision for a session; reserves a session slot on success.
     int Admit(const std::string& user, bool proofMatches);
     void Release();
-    std::optional<std::string> PasswordOf(const std::string& user);
+    // The device's salt and iterations for CHALLENGE.
+    sdkwire::Salt DeviceSalt() const;
+    uint32_t KeyIterations() const;
+    // The user's key (derived on its first use); nothing for an unknown user.
+    std::optional<sdkwire::Digest> KeyOf(const std::string& user);
     // Starts a restart after the current reply went out; the new firmware
     // version (when not empty) is reported after it.
     void Restart(RestartReason reason, const std::string& newVersion = {});

@@ -86,7 +86,15 @@ bool SimSession::Send(uint16_t type, const Bytes& payload) {
     if (m_closed) {
         return false;
     }
-    return m_link->SendAll(m_codec.Encode(type, payload));
+    const auto frame = m_codec.Encode(type, payload);
+    if (!frame) {
+        // Over the limit or the sequence numbers used up: the session ends.
+        m_closed = true;
+        m_wake.notify_all();
+        m_link->Shutdown();
+        return false;
+    }
+    return m_link->SendAll(*frame);
 }
 
 bool SimSession::Reply(uint16_t type, uint32_t requestId, int32_t result, const Bytes& body) {
@@ -94,7 +102,9 @@ bool SimSession::Reply(uint16_t type, uint32_t requestId, int32_t result, const 
     if (slowMs > 0 && !SleepUnlessClosed(slowMs)) {
         return false;
     }
-    return Send(type | kReplyBit, EncodeReply(requestId, result, body));
+    const int wrongType = m_device.Faults().wrongReplyType;
+    const uint16_t replyType = ReplyType(wrongType != 0 ? static_cast<uint16_t>(wrongType) : type);
+    return Send(replyType, EncodeReply(requestId, result, body));
 }
 
 bool SimSession::Handshake() {
@@ -107,10 +117,20 @@ bool SimSession::Handshake() {
         return false;
     }
     Challenge challenge;
-    challenge.version =
-        hello->minVersion <= kProtocolVersion && kProtocolVersion <= hello->maxVersion ? kProtocolVersion : 0;
-    if (!RandomFill(challenge.deviceNonce) || !Send(kChallenge, EncodeChallenge(challenge)) ||
-        challenge.version == 0) {
+    const bool shared = hello->minVersion <= kProtocolVersion && kProtocolVersion <= hello->maxVersion;
+    if (!shared) {
+        // Refused in the version the client wrote its HELLO in, so that it
+        // can read the refusal.
+        m_codec.SetVersion(frame.version);
+        challenge = Challenge{0, {}, {}, 0};
+        Send(kChallenge, EncodeChallenge(challenge));
+        return false;
+    }
+    m_codec.SetVersion(kProtocolVersion);
+    challenge.version = kProtocolVersion;
+    challenge.salt = m_device.DeviceSalt();
+    challenge.iterations = m_device.KeyIterations();
+    if (!RandomFill(challenge.deviceNonce) || !Send(kChallenge, EncodeChallenge(challenge))) {
         return false;
     }
     if (!Receive(frame, kHandshakeMs) || frame.type != kLogin) {
@@ -120,25 +140,40 @@ bool SimSession::Handshake() {
     if (!login) {
         return false;
     }
-    const auto password = m_device.PasswordOf(login->user);
-    const Digest userKey = UserKey(login->user, password.value_or(""));
-    const bool proofMatches =
-        password && SameDigest(login->proof,
-                               ClientProof(userKey, challenge.deviceNonce, hello->clientNonce, login->user));
+    Transcript transcript;
+    transcript.minVersion = hello->minVersion;
+    transcript.maxVersion = hello->maxVersion;
+    transcript.version = challenge.version;
+    transcript.clientNonce = hello->clientNonce;
+    transcript.deviceNonce = challenge.deviceNonce;
+    transcript.salt = challenge.salt;
+    transcript.iterations = challenge.iterations;
+    transcript.customer = hello->customer;
+    transcript.user = login->user;
+    const Digest transcriptHash = TranscriptHash(transcript);
+    auto userKey = m_device.KeyOf(login->user);
+    const bool proofMatches = userKey && SameDigest(login->proof, ClientProof(*userKey, transcriptHash));
     LoginResult result;
     result.code = m_device.Admit(login->user, proofMatches);
     if (result.code != kLoginOk) {
+        if (userKey) {
+            WipeAll(*userKey);
+        }
         Send(kLoginResult, EncodeLoginResult(result));
         return false;
     }
     m_admitted = true;
-    result.deviceProof = DeviceProof(userKey, hello->clientNonce, challenge.deviceNonce);
-    if (!Send(kLoginResult, EncodeLoginResult(result))) {
-        return false;
+    m_user = login->user;
+    result.deviceProof = DeviceProof(*userKey, transcriptHash);
+    Digest sessionKey = SessionKey(*userKey, transcript, transcriptHash);
+    WipeAll(*userKey);
+    const bool sent = Send(kLoginResult, EncodeLoginResult(result));
+    {
+        std::lock_guard lock(m_sendMutex);
+        m_codec.StartEncryption(sessionKey);
     }
-    std::lock_guard lock(m_sendMutex);
-    m_codec.StartEncryption(SessionKey(userKey, hello->clientNonce, challenge.deviceNonce));
-    return true;
+    WipeAll(sessionKey);
+    return sent;
 }
 
 void SimSession::Run() {
@@ -165,6 +200,10 @@ void SimSession::Run() {
     if (m_admitted) {
         m_device.Release();
     }
+    {
+        std::lock_guard lock(m_sendMutex);
+        m_codec.WipeKey();
+    }
     m_finished = true;
 }
 
@@ -184,7 +223,11 @@ bool SimSession::Handle(const Frame& frame) {
         return Reply(frame.type, id, kResultDone);
     case kGetConfig: {
         const int command = static_cast<int>(in.U32());
-        const auto block = m_device.WithStore([&](SimStore& store) { return store.GetBlock(command); });
+        auto block = m_device.WithStore([&](SimStore& store) { return store.GetBlock(command); });
+        const int shortBlocks = m_device.Faults().shortBlocks;
+        if (block && shortBlocks >= 0 && static_cast<std::size_t>(shortBlocks) < block->size()) {
+            block->resize(static_cast<std::size_t>(shortBlocks));
+        }
         ByteWriter body;
         if (block) {
             body.Blob(*block);
@@ -210,20 +253,25 @@ bool SimSession::Handle(const Frame& frame) {
         return Reply(frame.type, id, result);
     }
     case kGetUsers: {
+        if (!in.AtEnd()) {
+            return Reply(frame.type, id, kResultBadArgument);
+        }
         ByteWriter body;
-        body.Blob(m_device.WithStore([](SimStore& store) { return store.UserTable(); }));
+        body.Blob(m_device.WithStore([&](SimStore& store) { return store.UserTable(m_user); }));
         return Reply(frame.type, id, kResultDone, body.Data());
     }
     case kModifyUser: {
         const uint32_t operation = in.U32();
-        const Bytes newRecord = in.Blob(sdklayout::kUserRecordSize);
-        const Bytes oldRecord = in.Blob(sdklayout::kUserRecordSize);
+        Bytes newRecord = in.Blob(sdklayout::kUserRecordSize);
+        Bytes oldRecord = in.Blob(sdklayout::kUserRecordSize);
         int result = kResultBadArgument;
         if (in.AtEnd() && operation == sdklayout::kModifyUserPassword) {
             result = writesRefused ? kResultRefused : m_device.WithStore([&](SimStore& store) {
-                return store.ModifyUser(newRecord, oldRecord);
+                return store.ModifyUser(m_user, newRecord, oldRecord);
             });
         }
+        WipeAll(newRecord);
+        WipeAll(oldRecord);
         if (result == kResultDone) {
             m_device.Notify();
         }
@@ -395,6 +443,10 @@ void SimSession::PreviewLoop() {
             frame.width = static_cast<uint16_t>(picture.width);
             frame.height = static_cast<uint16_t>(picture.height);
             frame.jpeg = EncodeJpeg(picture);
+            if (m_device.Faults().badPictures) {
+                const std::string text = "<html>not a picture</html>";
+                frame.jpeg.assign(text.begin(), text.end());
+            }
             Send(kPreviewFrameEvent, EncodePreviewFrame(frame));
         }
         ++frameNumber;

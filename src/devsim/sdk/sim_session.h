@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace devsim {
@@ -46,6 +47,7 @@ private:
     std::mutex m_sendMutex;
     sdkwire::FrameCodec m_codec{sdkwire::Role::Device};
     bool m_admitted = false;
+    std::string m_user; // logged in as
 
     std::mutex m_mutex;
     std::condition_variable m_wake;

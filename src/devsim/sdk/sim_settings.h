@@ -1,7 +1,10 @@
 #pragma once
 // What one simulated device is on the SDK side: its users, ports, model,
 // firmware version, timings and the faults it injects.
+#include "sdk/session_crypto.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,12 +15,26 @@ struct SimUser {
     std::string password;
 };
 
+// A user as the device keeps it: the key derived from the password under
+// the device's salt (docs/device-protocol.md, section 4), derived on first
+// use. The clear password is known to the process only while it comes from
+// the lab or from a change in this run; the state file never holds it.
+struct SimAccount {
+    std::string name;
+    std::optional<std::string> password;
+    std::optional<sdkwire::Digest> key;
+    bool labPassword = false; // the password is the lab's (the state file says so instead of a key)
+};
+
 struct SimSdkFaults {
     int refuseLoginCode = 0;         // non-zero: every login answered with this code (7 = busy)
     int stallUpgradeAtPercent = -1;  // 50..100: the writing stops reporting at this overall percent
     int dropUpgradeAtPercent = -1;   // 50..100: the connection is dropped at this overall percent
     bool refuseConfigWrites = false; // every configuration write, import and reset refused
     int slowMs = 0;                  // delay before every reply
+    int shortBlocks = -1;            // >= 0: GET_CONFIG blocks cut to this many bytes
+    int wrongReplyType = 0;          // non-zero: every reply carries this type (| 0x8000)
+    bool badPictures = false;        // preview pictures that are not JPEG pictures
 };
 
 struct SimSdkSettings {
@@ -34,6 +51,7 @@ struct SimSdkSettings {
     int maxSessions = 4; // logged-in sessions at once
     int lockMs = 300000; // how long a user stays locked after five failures
     int previewFps = 5;
+    uint32_t keyIterations = sdkwire::kDefaultKeyIterations;
     SimSdkFaults faults;
 };
 

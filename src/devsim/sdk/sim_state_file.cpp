@@ -1,7 +1,10 @@
 #include "devsim/sdk/sim_state_file.h"
 
+#include <array>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <span>
 #include <sstream>
 #include <vector>
 
@@ -59,6 +62,33 @@ std::vector<std::string> Split(const std::string& line) {
     }
 }
 
+std::string Hex(std::span<const uint8_t> bytes) {
+    std::string out;
+    char digits[3];
+    for (const uint8_t byte : bytes) {
+        std::snprintf(digits, sizeof digits, "%02x", byte);
+        out += digits;
+    }
+    return out;
+}
+
+template <std::size_t N> std::optional<std::array<uint8_t, N>> FromHex(const std::string& text) {
+    if (text.size() != N * 2) {
+        return std::nullopt;
+    }
+    std::array<uint8_t, N> bytes{};
+    for (std::size_t i = 0; i < N; ++i) {
+        const std::string pair = text.substr(i * 2, 2);
+        char* end = nullptr;
+        const long value = std::strtol(pair.c_str(), &end, 16);
+        if (*end != '\0' || !std::isxdigit(static_cast<unsigned char>(pair[0]))) {
+            return std::nullopt;
+        }
+        bytes[i] = static_cast<uint8_t>(value);
+    }
+    return bytes;
+}
+
 std::optional<uint16_t> Port(const std::string& text) {
     char* end = nullptr;
     const long value = std::strtol(text.c_str(), &end, 10);
@@ -72,7 +102,7 @@ std::optional<uint16_t> Port(const std::string& text) {
 
 std::string WriteStateText(const SavedStates& states) {
     std::ostringstream out;
-    out << "# corvane-devsim state: what the devices' SDK side changed\n";
+    out << "# corvane-devsim state 2: what the devices' SDK side changed; users as derived keys\n";
     for (const auto& [mac, state] : states) {
         const std::string key = Escape(mac) + "|";
         out << key << "tcp-port|" << state.storedTcpPort << "\n";
@@ -80,8 +110,16 @@ std::string WriteStateText(const SavedStates& states) {
         out << key << "rtsp-port|" << state.rtspPort << "\n";
         out << key << "model|" << Escape(state.model) << "\n";
         out << key << "version|" << Escape(state.firmwareVersion) << "\n";
+        if (state.salt) {
+            out << key << "salt|" << Hex(*state.salt) << "\n";
+        }
         for (const auto& user : state.users) {
-            out << key << "user|" << Escape(user.name) << "|" << Escape(user.password) << "\n";
+            if (user.labPassword) {
+                out << key << "lab-user|" << Escape(user.name) << "\n";
+            } else if (user.key) {
+                out << key << "key|" << Escape(user.name) << "|" << Hex(*user.key) << "\n";
+            }
+            // A user with neither is dropped: there is nothing to log in with.
         }
     }
     return out.str();
@@ -119,9 +157,19 @@ SavedStates ReadStateText(const std::string& text) {
             state.model = *value;
         } else if (field == "version") {
             state.firmwareVersion = *value;
+        } else if (field == "salt") {
+            state.salt = FromHex<16>(*value);
+        } else if (field == "lab-user" && parts.size() == 3) {
+            state.users.push_back({*value, std::nullopt, std::nullopt, true});
+        } else if (field == "key" && parts.size() == 4) {
+            if (const auto key = FromHex<32>(parts[3])) {
+                state.users.push_back({*value, std::nullopt, *key, false});
+            }
         } else if (field == "user" && parts.size() == 4) {
+            // A file of the first version, with passwords: taken, and the
+            // next save writes keys instead.
             if (const auto password = Unescape(parts[3])) {
-                state.users.push_back({*value, *password});
+                state.users.push_back({*value, *password, std::nullopt, false});
             }
         }
     }

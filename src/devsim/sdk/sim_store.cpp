@@ -21,6 +21,24 @@ std::string FieldText(const Bytes& record, std::size_t offset, std::size_t size)
     return std::string(begin, end);
 }
 
+// A record's text field that must end inside the field.
+std::optional<std::string> TerminatedText(const Bytes& record, std::size_t offset, std::size_t size) {
+    const auto begin = record.begin() + static_cast<std::ptrdiff_t>(offset);
+    const auto end = std::find(begin, begin + static_cast<std::ptrdiff_t>(size), 0);
+    if (end == begin + static_cast<std::ptrdiff_t>(size)) {
+        return std::nullopt;
+    }
+    return std::string(begin, end);
+}
+
+std::vector<SimAccount> LabAccounts(const std::vector<SimUser>& users) {
+    std::vector<SimAccount> accounts;
+    for (const SimUser& user : users) {
+        accounts.push_back({user.name, user.password, std::nullopt, true});
+    }
+    return accounts;
+}
+
 void PutText(uint8_t* at, const std::string& text, std::size_t size) {
     std::memset(at, 0, size);
     std::memcpy(at, text.data(), std::min(text.size(), size - 1));
@@ -32,12 +50,20 @@ bool ValidPort(uint32_t port) {
 
 } // namespace
 
-SimStore::SimStore(const SimSdkSettings& factory) : m_factory(factory) {
+SimStore::SimStore(const SimSdkSettings& factory) : m_factory(factory), m_iterations(factory.keyIterations) {
+    // The device's salt for its lifetime; a factory reset keeps it.
+    if (!RandomFill(m_salt)) {
+        // Still one salt per device when the generator fails.
+        const std::string identity = factory.name + "|" + factory.ip + "|" + std::to_string(factory.tcpPort);
+        const Digest digest =
+            Sha256(std::span(reinterpret_cast<const uint8_t*>(identity.data()), identity.size()));
+        std::copy_n(digest.begin(), m_salt.size(), m_salt.begin());
+    }
     RestoreFactory();
 }
 
 void SimStore::RestoreFactory() {
-    m_users = m_factory.users;
+    m_accounts = LabAccounts(m_factory.users);
     m_portBlock.assign(kPortBlockSize, 0);
     // Bytes of the device's own around the documented fields, so tests can
     // see that a client keeps them.
@@ -57,7 +83,7 @@ void SimStore::RestoreFactory() {
 
 int SimStore::CheckLogin(const std::string& user, bool proofMatches,
                          std::chrono::steady_clock::time_point now) {
-    if (!PasswordOf(user)) {
+    if (Find(user) == nullptr) {
         return kLoginUnknownUser;
     }
     Failures& failures = m_failures[user];
@@ -77,13 +103,35 @@ int SimStore::CheckLogin(const std::string& user, bool proofMatches,
     return kLoginOk;
 }
 
-std::optional<std::string> SimStore::PasswordOf(const std::string& user) const {
-    for (const auto& entry : m_users) {
-        if (entry.name == user) {
-            return entry.password;
+SimAccount* SimStore::Find(const std::string& user) {
+    for (auto& account : m_accounts) {
+        if (account.name == user) {
+            return &account;
         }
     }
-    return std::nullopt;
+    return nullptr;
+}
+
+std::optional<Digest> SimStore::KeyOf(const std::string& user) {
+    SimAccount* account = Find(user);
+    if (account == nullptr) {
+        return std::nullopt;
+    }
+    if (!account->key && account->password) {
+        account->key = UserKey(user, *account->password, m_salt, m_iterations);
+    }
+    return account->key;
+}
+
+bool SimStore::PasswordMatches(const std::string& user, const std::string& password) {
+    const auto key = KeyOf(user);
+    if (!key) {
+        return false;
+    }
+    Digest candidate = UserKey(user, password, m_salt, m_iterations);
+    const bool same = SameDigest(candidate, *key);
+    WipeAll(candidate);
+    return same;
 }
 
 std::optional<Bytes> SimStore::GetBlock(int command) const {
@@ -131,35 +179,46 @@ int SimStore::SetBlock(int command, const Bytes& block) {
     }
 }
 
-Bytes SimStore::UserTable() const {
+Bytes SimStore::UserTable(const std::string& sessionUser) const {
     Bytes table(kUserTableSize, 0);
-    for (std::size_t i = 0; i < m_users.size() && i < kUserCount; ++i) {
+    const bool everyone = IsAdministrator(sessionUser);
+    for (std::size_t i = 0; i < m_accounts.size() && i < kUserCount; ++i) {
+        if (!everyone && m_accounts[i].name != sessionUser) {
+            continue;
+        }
         uint8_t* record = table.data() + kFirstUserOffset + i * kUserRecordSize;
         StoreU32(record, static_cast<uint32_t>(i + 1)); // the device's own user number
-        PutText(record + kUserNameOffset, m_users[i].name, kUserNameSize);
-        PutText(record + kUserPasswordOffset, m_users[i].password, kUserPasswordSize);
+        PutText(record + kUserNameOffset, m_accounts[i].name, kUserNameSize);
+        // The password field stays zero: the device does not know passwords.
     }
     return table;
 }
 
-int SimStore::ModifyUser(const Bytes& newRecord, const Bytes& oldRecord) {
+int SimStore::ModifyUser(const std::string& sessionUser, const Bytes& newRecord, const Bytes& oldRecord) {
     if (newRecord.size() != kUserRecordSize || oldRecord.size() != kUserRecordSize) {
         return kResultBadArgument;
     }
-    const std::string name = FieldText(oldRecord, kUserNameOffset, kUserNameSize);
-    if (FieldText(newRecord, kUserNameOffset, kUserNameSize) != name) {
+    const auto name = TerminatedText(oldRecord, kUserNameOffset, kUserNameSize);
+    const auto oldPassword = TerminatedText(oldRecord, kUserPasswordOffset, kUserPasswordSize);
+    auto newPassword = TerminatedText(newRecord, kUserPasswordOffset, kUserPasswordSize);
+    // Every other byte of the new record is ignored: the device keeps its own.
+    if (!name || !oldPassword || !newPassword ||
+        FieldText(newRecord, kUserNameOffset, kUserNameSize) != *name ||
+        (*name != sessionUser && !IsAdministrator(sessionUser))) {
         return kResultBadArgument;
     }
-    for (auto& user : m_users) {
-        if (user.name == name) {
-            if (user.password != FieldText(oldRecord, kUserPasswordOffset, kUserPasswordSize)) {
-                return kResultWrongPassword;
-            }
-            user.password = FieldText(newRecord, kUserPasswordOffset, kUserPasswordSize);
-            return kResultDone;
-        }
+    SimAccount* account = Find(*name);
+    if (account == nullptr) {
+        return kResultNoSuchUser;
     }
-    return kResultNoSuchUser;
+    if (!PasswordMatches(*name, *oldPassword)) {
+        return kResultWrongPassword;
+    }
+    account->key = UserKey(*name, *newPassword, m_salt, m_iterations);
+    account->password = std::move(*newPassword);
+    account->labPassword = false;
+    m_failures.erase(*name);
+    return kResultDone;
 }
 
 Bytes SimStore::ExportImage() const {
@@ -194,15 +253,39 @@ int SimStore::ImportImage(const Bytes& image) {
     return kResultDone;
 }
 
-void SimStore::Restore(const std::vector<SimUser>& users, uint16_t httpPort, uint16_t tcpPort,
-                       uint16_t rtspPort, const std::string& model, const std::string& version) {
-    m_users = users;
+void SimStore::Restore(const std::vector<SimAccount>& accounts, const std::optional<Salt>& salt,
+                       uint16_t httpPort, uint16_t tcpPort, uint16_t rtspPort, const std::string& model,
+                       const std::string& version) {
+    if (salt) {
+        m_salt = *salt;
+    }
+    m_accounts.clear();
+    for (SimAccount account : accounts) {
+        if (account.labPassword) {
+            const auto lab = std::find_if(m_factory.users.begin(), m_factory.users.end(),
+                                          [&](const SimUser& user) { return user.name == account.name; });
+            if (lab == m_factory.users.end()) {
+                continue; // the lab no longer has this user
+            }
+            account.password = lab->password;
+            account.key.reset();
+        }
+        m_accounts.push_back(std::move(account));
+    }
     StoreU32(m_portBlock.data() + kHttpPortOffset, httpPort);
     StoreU32(m_portBlock.data() + kTcpPortOffset, tcpPort);
     StoreU16(m_rtspBlock.data() + kRtspPortOffset, rtspPort);
     StoreU32(m_modelBlock.data() + kModelFlagsOffset, kModelValidFlag);
     PutText(m_modelBlock.data() + kModelTextOffset, model, kModelBlockSize - kModelTextOffset);
     m_version = version;
+}
+
+void SimStore::DeriveKeysForSaving() {
+    for (auto& account : m_accounts) {
+        if (!account.labPassword) {
+            KeyOf(account.name);
+        }
+    }
 }
 
 uint16_t SimStore::HttpPort() const {

@@ -18,25 +18,42 @@ class SimStore {
 public:
     explicit SimStore(const SimSdkSettings& factory);
 
-    // Login check of one user (docs/device-protocol.md, section 6): the
-    // password is handed over only to derive the key; counts failures.
+    // Login check of one user (docs/device-protocol.md, section 6); counts
+    // failures.
     int CheckLogin(const std::string& user, bool proofMatches, std::chrono::steady_clock::time_point now);
-    std::optional<std::string> PasswordOf(const std::string& user) const;
+    // The user's key, derived now when it is the first use; nothing for an
+    // unknown user.
+    std::optional<sdkwire::Digest> KeyOf(const std::string& user);
+    // Derives the candidate's key and compares in constant time.
+    bool PasswordMatches(const std::string& user, const std::string& password);
+    static bool IsAdministrator(const std::string& user) { return user == "admin"; }
+    const sdkwire::Salt& DeviceSalt() const { return m_salt; }
+    uint32_t KeyIterations() const { return m_iterations; }
     void ClearLocks() { m_failures.clear(); }
 
     std::optional<sdkwire::Bytes> GetBlock(int command) const;
     // Request result codes; ports are checked, the model takes effect at once.
     int SetBlock(int command, const sdkwire::Bytes& block);
-    sdkwire::Bytes UserTable() const;
-    int ModifyUser(const sdkwire::Bytes& newRecord, const sdkwire::Bytes& oldRecord);
+    // The user table as sessionUser may see it: every record for an
+    // administrator, only the user's own otherwise; passwords always zero.
+    sdkwire::Bytes UserTable(const std::string& sessionUser) const;
+    // A password change (operation 6) asked for by sessionUser.
+    int ModifyUser(const std::string& sessionUser, const sdkwire::Bytes& newRecord,
+                   const sdkwire::Bytes& oldRecord);
 
     sdkwire::Bytes ExportImage() const;
     int ImportImage(const sdkwire::Bytes& image);
     void RestoreFactory();
 
-    // Brings back a saved state (the lab's state file).
-    void Restore(const std::vector<SimUser>& users, uint16_t httpPort, uint16_t tcpPort, uint16_t rtspPort,
-                 const std::string& model, const std::string& version);
+    // Brings back a saved state (the lab's state file). Accounts marked as
+    // having the lab's password take it from the factory users; a salt of
+    // nothing keeps the device's own.
+    void Restore(const std::vector<SimAccount>& accounts, const std::optional<sdkwire::Salt>& salt,
+                 uint16_t httpPort, uint16_t tcpPort, uint16_t rtspPort, const std::string& model,
+                 const std::string& version);
+    // Derives the keys not known yet of accounts whose password is not the
+    // lab's (accounts of an old state file), so they can be saved.
+    void DeriveKeysForSaving();
 
     uint16_t HttpPort() const;
     uint16_t TcpPort() const;
@@ -44,7 +61,7 @@ public:
     std::string Model() const;
     const std::string& Version() const { return m_version; }
     void SetVersion(const std::string& version) { m_version = version; }
-    const std::vector<SimUser>& Users() const { return m_users; }
+    const std::vector<SimAccount>& Accounts() const { return m_accounts; }
 
 private:
     struct Failures {
@@ -52,7 +69,10 @@ private:
         std::chrono::steady_clock::time_point lockedUntil{};
     };
     SimSdkSettings m_factory;
-    std::vector<SimUser> m_users;
+    SimAccount* Find(const std::string& user);
+    std::vector<SimAccount> m_accounts;
+    sdkwire::Salt m_salt{};
+    uint32_t m_iterations = sdkwire::kDefaultKeyIterations;
     sdkwire::Bytes m_portBlock;
     sdkwire::Bytes m_rtspBlock;
     sdkwire::Bytes m_modelBlock;

@@ -13,6 +13,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     FrameCodec codec(Role::Client);
+    // Bit 0: sealed under a fixed key; bit 1: version 2 already negotiated
+    // (otherwise any version is taken, as before CHALLENGE).
+    if (data[0] & 2) {
+        codec.SetVersion(kProtocolVersion);
+    }
     if (data[0] & 1) {
         Digest key{};
         key.fill(0x42);

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 #include <QTreeWidgetItem>
 
@@ -27,6 +28,7 @@ private slots:
     void pressDragOffAndReleaseDoesNotClick();
     void doubleClickCountsAsTwoClicks();
     void listRowsAlternateAndSelectionShows();
+    void listToolTipsShowDeviceTextAsItsCharacters();
     void resizableMaskFixesTheOtherColumns();
     void sortKeepsTheSelectedRecordSelected();
     void checkBoxesAndCheckedChildren();
@@ -142,6 +144,25 @@ void ToolkitTest::doubleClickCountsAsTwoClicks() {
     QTest::mouseDClick(&button, Qt::LeftButton, {}, QPoint(10, 10));
     QTest::mouseRelease(&button, Qt::LeftButton, {}, QPoint(10, 10));
     QCOMPARE(clicks.count(), 2);
+}
+
+void ToolkitTest::listToolTipsShowDeviceTextAsItsCharacters() {
+    CMyColorListCtrlEx list;
+    list.InsertColumn(0, "Type", Qt::AlignCenter, 100);
+    const QString texts[] = {"<img src=x width=1500 height=900>", "<b>IPC</b> & <i>NVR</i>", "IPC-HFW 2431"};
+    for (const QString& text : texts) {
+        const int row = list.InsertItem(list.Model()->rowCount(), text);
+        const QString tip = list.Model()->data(list.Model()->index(row, 0), Qt::ToolTipRole).toString();
+        // What the tool tip shows: rich text when Qt takes it for such.
+        QTextDocument shown;
+        if (Qt::mightBeRichText(tip)) {
+            shown.setHtml(tip);
+        } else {
+            shown.setPlainText(tip);
+        }
+        QCOMPARE(shown.toPlainText(), text);
+        QVERIFY2(shown.size().width() < 1000, qPrintable(tip)); // no 1500-pixel picture
+    }
 }
 
 void ToolkitTest::listRowsAlternateAndSelectionShows() {

@@ -212,8 +212,8 @@ TEST_F(BatchLab, PasswordChangeSucceedsAndFailsForAUserMissingFromTheTable) {
     EXPECT_EQ(m_observer.LineOf(m_entries[0]->mac), Expect(*m_entries[0], "tx.success"));
     EXPECT_EQ(m_observer.LineOf(ghost.mac), Expect(ghost, "tx.fail"));
     EXPECT_EQ(m_entries[0]->loggedIn, 1); // unchanged by a password change
-    EXPECT_EQ(m_devices[0]->Snapshot().users[0].password, "brand-new");
-    EXPECT_EQ(m_devices[1]->Snapshot().users[0].password, "pw");
+    EXPECT_TRUE(m_devices[0]->PasswordIs("admin", "brand-new"));
+    EXPECT_TRUE(m_devices[1]->PasswordIs("admin", "pw"));
     SDK_Logout(m_entries[0]->loginHandle);
     SDK_Logout(ghost.loginHandle);
 }
@@ -258,6 +258,27 @@ TEST_F(BatchLab, PortChangeLogsOutAndTheListShowsThePortsTheDeviceHas) {
     EXPECT_EQ(m_devices[1]->Snapshot().httpPort, half.webPort);
     EXPECT_EQ(half.webPort, 8082);
     EXPECT_EQ(m_devices[1]->Snapshot().rtspPort, 554);
+}
+
+TEST_F(BatchLab, APortChangeOnADeviceServingShortBlocksFailsAndWritesNothing) {
+    auto settings = NewSettings("pw");
+    settings.faults.shortBlocks = 8;
+    DeviceEntry& entry = AddDevice(settings);
+    BatchEngine engine(m_prompt, m_observer, m_leases);
+    BatchRequest request;
+    request.operation = BatchOperation::Port;
+    request.devices = {&entry};
+    request.ports = {8081, static_cast<int32_t>(settings.tcpPort + 1), 1554};
+    Run(engine, request);
+    EXPECT_EQ(m_observer.LineOf(entry.mac), Expect(entry, "tx.fail"));
+    // The device's blocks are as they were, and it did not restart.
+    m_devices[0]->SetFaults({});
+    const auto snapshot = m_devices[0]->Snapshot();
+    EXPECT_TRUE(snapshot.online);
+    EXPECT_EQ(snapshot.httpPort, settings.httpPort);
+    EXPECT_EQ(snapshot.storedTcpPort, settings.tcpPort);
+    EXPECT_EQ(snapshot.rtspPort, settings.rtspPort);
+    EXPECT_EQ(entry.webPort, settings.httpPort);
 }
 
 TEST_F(BatchLab, FactoryDefaultReportsTheDevicesRealAnswer) {

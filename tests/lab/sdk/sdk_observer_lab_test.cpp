@@ -111,6 +111,7 @@ TEST(SdkObserver, SessionBytesRevealNoPasswordUserTableOrConfiguration) {
     const std::string exportPath = ::testing::TempDir() + "observer.coi";
     ASSERT_EQ(SDK_ExportConfig(handle, 0, exportPath.c_str(), 0, 0), 1);
     Bytes oldRecord(table.begin() + kFirstUserOffset, table.begin() + kFirstUserOffset + kUserRecordSize);
+    std::memcpy(&oldRecord[kUserPasswordOffset], password.data(), password.size());
     Bytes newRecord = oldRecord;
     std::memset(&newRecord[kUserPasswordOffset], 0, kUserPasswordSize);
     std::memcpy(&newRecord[kUserPasswordOffset], newPassword.data(), newPassword.size());

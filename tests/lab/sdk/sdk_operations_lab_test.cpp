@@ -112,10 +112,15 @@ TEST_F(SdkOperations, UserTableAndPasswordChange) {
     ASSERT_EQ(SDK_GetUserInfo(m_handle, table.data(), 30000), 1);
     const uint8_t* admin = &table[kFirstUserOffset];
     EXPECT_STREQ(reinterpret_cast<const char*>(admin + kUserNameOffset), "admin");
-    EXPECT_STREQ(reinterpret_cast<const char*>(admin + kUserPasswordOffset), "pw");
     EXPECT_STREQ(reinterpret_cast<const char*>(admin + kUserRecordSize + kUserNameOffset), "operator");
+    // The device never hands out a password, not even to an administrator.
+    for (std::size_t user = 0; user < 2; ++user) {
+        const uint8_t* password = admin + user * kUserRecordSize + kUserPasswordOffset;
+        EXPECT_EQ(Bytes(password, password + kUserPasswordSize), Bytes(kUserPasswordSize, 0));
+    }
 
     Bytes oldRecord(admin, admin + kUserRecordSize);
+    std::memcpy(&oldRecord[kUserPasswordOffset], "pw", 3);
     Bytes newRecord = oldRecord;
     std::memset(&newRecord[kUserPasswordOffset], 0, kUserPasswordSize);
     std::memcpy(&newRecord[kUserPasswordOffset], "new-pw", 6);
@@ -133,6 +138,38 @@ TEST_F(SdkOperations, UserTableAndPasswordChange) {
     Bytes ghost(kUserRecordSize, 0);
     std::memcpy(&ghost[kUserNameOffset], "ghost", 5);
     EXPECT_NE(SDK_ModifyUser(m_handle, kModifyUserPassword, ghost.data(), ghost.data(), 1000), 1);
+}
+
+TEST_F(SdkOperations, AUserWhoIsNoAdministratorSeesOnlyItsOwnRecordAndPassword) {
+    int error = 0;
+    const int viewer = Login(m_settings, "operator", "op-pass", &error);
+    ASSERT_GT(viewer, 0);
+    Bytes table(kUserTableSize, 0xEE);
+    ASSERT_EQ(SDK_GetUserInfo(viewer, table.data(), 30000), 1);
+    const uint8_t* first = &table[kFirstUserOffset];
+    EXPECT_EQ(Bytes(first, first + kUserRecordSize),
+              Bytes(kUserRecordSize, 0)); // the administrator's: hidden
+    Bytes own(first + kUserRecordSize, first + 2 * kUserRecordSize);
+    EXPECT_STREQ(reinterpret_cast<const char*>(&own[kUserNameOffset]), "operator");
+    EXPECT_EQ(own[kUserPasswordOffset], 0);
+
+    // The administrator's password, even with the right old one: refused.
+    Bytes adminOld(kUserRecordSize, 0);
+    std::memcpy(&adminOld[kUserNameOffset], "admin", 6);
+    std::memcpy(&adminOld[kUserPasswordOffset], "pw", 3);
+    Bytes adminNew = adminOld;
+    std::memcpy(&adminNew[kUserPasswordOffset], "taken", 6);
+    EXPECT_EQ(SDK_ModifyUser(viewer, kModifyUserPassword, adminNew.data(), adminOld.data(), 1000), -4);
+    EXPECT_TRUE(m_device->PasswordIs("admin", "pw"));
+    // Its own, with its old password checked by the device.
+    std::memcpy(&own[kUserPasswordOffset], "wrong", 6);
+    Bytes next = own;
+    std::memcpy(&next[kUserPasswordOffset], "op-next", 8);
+    EXPECT_EQ(SDK_ModifyUser(viewer, kModifyUserPassword, next.data(), own.data(), 1000), -1);
+    std::memcpy(&own[kUserPasswordOffset], "op-pass", 8);
+    EXPECT_EQ(SDK_ModifyUser(viewer, kModifyUserPassword, next.data(), own.data(), 1000), 1);
+    EXPECT_TRUE(m_device->PasswordIs("operator", "op-next"));
+    SDK_Logout(viewer);
 }
 
 TEST_F(SdkOperations, VersionRebootAndRestoreDefault) {

@@ -29,21 +29,26 @@ TEST(SimStateFile, ChangesSurviveARestartedSimulator) {
         ASSERT_EQ(SDK_GetUserInfo(handle, table.data(), 30000), 1);
         sdkwire::Bytes oldRecord(table.begin() + sdklayout::kFirstUserOffset,
                                  table.begin() + sdklayout::kFirstUserOffset + sdklayout::kUserRecordSize);
+        std::memcpy(&oldRecord[sdklayout::kUserPasswordOffset], "first", 6);
         sdkwire::Bytes newRecord = oldRecord;
         std::memcpy(&newRecord[sdklayout::kUserPasswordOffset], "second\\|x", 10);
         ASSERT_EQ(SDK_ModifyUser(handle, 6, newRecord.data(), oldRecord.data(), 1000), 1);
         SDK_Logout(handle);
-        states["02-00-00-00-00-99"] = device->Snapshot();
+        states["02-00-00-00-00-99"] = device->SnapshotForSaving();
     }
     const std::string text = devsim::WriteStateText(states);
-    EXPECT_EQ(text.find("second\\|x"), std::string::npos); // escaped, never ambiguous
+    // Keys only: neither the changed password nor the lab's other one.
+    EXPECT_EQ(text.find("second"), std::string::npos);
+    EXPECT_EQ(text.find("op-pass"), std::string::npos);
     const auto back = devsim::ReadStateText(text + "garbage line\nX|tcp-port|99999\n\\x|model|y\n");
     ASSERT_EQ(back.count("02-00-00-00-00-99"), 1u);
     const auto& saved = back.at("02-00-00-00-00-99");
     EXPECT_EQ(saved.model, "SAVED|MODEL\x01");
     EXPECT_EQ(saved.storedTcpPort, settings.tcpPort);
     ASSERT_EQ(saved.users.size(), 2u);
-    EXPECT_EQ(saved.users[0].password, "second\\|x");
+    EXPECT_FALSE(saved.users[0].password);
+    EXPECT_TRUE(saved.users[0].key);
+    EXPECT_TRUE(saved.users[1].labPassword);
     EXPECT_EQ(back.count("X"), 1u);
     EXPECT_EQ(back.at("X").storedTcpPort, 0); // an impossible port is not taken
 
@@ -55,4 +60,25 @@ TEST(SimStateFile, ChangesSurviveARestartedSimulator) {
     const int handle = Login(settings, "admin", "second\\|x", &error);
     EXPECT_GT(handle, 0);
     SDK_Logout(handle);
+    const int other = Login(settings, "operator", "op-pass", &error); // the lab's password still
+    EXPECT_GT(other, 0);
+    SDK_Logout(other);
+}
+
+TEST(SimStateFile, AFileOfTheFirstVersionIsConvertedToKeysOnItsFirstSave) {
+    const auto settings = NewSettings("lab-pass");
+    const auto old = devsim::ReadStateText("02-00-00-00-00-98|tcp-port|" + std::to_string(settings.tcpPort) +
+                                           "\n02-00-00-00-00-98|user|admin|kept\\x7Cpass\n");
+    ASSERT_EQ(old.count("02-00-00-00-00-98"), 1u);
+    devsim::SimSdkDevice device(settings);
+    device.Restore(old.at("02-00-00-00-00-98"));
+    ASSERT_TRUE(device.Start());
+    int error = 0;
+    const int handle = Login(settings, "admin", "kept|pass", &error);
+    EXPECT_GT(handle, 0);
+    SDK_Logout(handle);
+    const std::string saved = devsim::WriteStateText({{"02-00-00-00-00-98", device.SnapshotForSaving()}});
+    EXPECT_EQ(saved.find("pass"), std::string::npos);
+    EXPECT_NE(saved.find("|key|admin|"), std::string::npos);
+    EXPECT_NE(saved.find("|salt|"), std::string::npos);
 }

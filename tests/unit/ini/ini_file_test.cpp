@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -204,4 +205,40 @@ TEST_F(IniFile, HostileFilesGiveDefaults) {
     EXPECT_EQ(ini::GetString(huge, "SETTING", "App_Name"), std::string(2999, 'y'));
     EXPECT_TRUE(ini::WriteString(huge, "SETTING", "Version", "2.0"));
     EXPECT_EQ(ini::GetString(huge, "SETTING", "Version"), "2.0");
+}
+
+TEST_F(IniFile, ConcurrentSavesOfDifferentKeysKeepBothAndPairsGoInOneSave) {
+    const std::string path = m_temp.Write("Config.ini", "[a]\n");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    const char* key = child == 0 ? "child" : "parent";
+    bool allWritten = true;
+    for (int i = 1; i <= 60; ++i) {
+        allWritten = ini::WriteString(path, "a", key, std::to_string(i)) && allWritten;
+    }
+    if (child == 0) {
+        ::_exit(allWritten ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(allWritten);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ini::GetString(path, "a", "child"), "60");
+    EXPECT_EQ(ini::GetString(path, "a", "parent"), "60");
+
+    EXPECT_TRUE(ini::WriteStrings(path, "s", {{"one", "1"}, {"two", "2"}}));
+    EXPECT_EQ(ini::GetString(path, "s", "one") + ini::GetString(path, "s", "two"), "12");
+    // A pair with one key that cannot be written changes nothing.
+    EXPECT_FALSE(ini::WriteStrings(path, "s", {{"one", "9"}, {"", "9"}}));
+    EXPECT_EQ(ini::GetString(path, "s", "one"), "1");
+}
+
+TEST_F(IniFile, TemporariesOfInterruptedSavesAreRemovedOnRequest) {
+    const std::string path = m_temp.Write("Config.ini", "[a]\nk=1\n");
+    m_temp.Write("Config.ini.Ab12Cd", "[a]\n");   // the writer before the common one
+    m_temp.Write(".Config.ini.tmp-Xy34Zw", "[a"); // the common writer
+    m_temp.Write("Config.ini.bak", "keep");
+    EXPECT_EQ(ini::RemoveStaleTemporaries(path), 2);
+    EXPECT_EQ(CountFiles(m_temp.Path()), 2u);
+    EXPECT_EQ(ini::GetString(path, "a", "k"), "1");
 }

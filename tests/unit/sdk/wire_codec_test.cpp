@@ -11,8 +11,17 @@ using namespace sdkwire;
 
 namespace {
 
+// The codec does not judge the cost; a small one keeps these tests fast.
+constexpr uint32_t kFastIterations = 1000;
+
+Bytes Wire(FrameCodec& from, uint16_t type, const Bytes& payload) {
+    const auto wire = from.Encode(type, payload);
+    EXPECT_TRUE(wire);
+    return wire.value_or(Bytes{});
+}
+
 Frame Pass(FrameCodec& from, FrameCodec& to, uint16_t type, const Bytes& payload) {
-    const Bytes wire = from.Encode(type, payload);
+    const Bytes wire = Wire(from, type, payload);
     to.Feed(wire);
     Frame frame;
     EXPECT_EQ(to.Next(frame), FrameCodec::Status::HaveFrame);
@@ -34,25 +43,40 @@ void Handshake(Pair& pair, const std::string& clientPassword, const std::string&
     const auto gotHello = DecodeHello(frame.payload);
     ASSERT_TRUE(gotHello);
     EXPECT_EQ(gotHello->customer, "ACME");
+    pair.device.SetVersion(kProtocolVersion);
 
     Challenge challenge;
     challenge.deviceNonce.fill(0x22);
+    challenge.salt.fill(0x33);
+    challenge.iterations = kFastIterations;
     frame = Pass(pair.device, pair.client, kChallenge, EncodeChallenge(challenge));
     const auto gotChallenge = DecodeChallenge(frame.payload);
     ASSERT_TRUE(gotChallenge);
+    pair.client.SetVersion(kProtocolVersion);
 
-    const Digest clientKey = UserKey("admin", clientPassword);
-    LoginRequest login{"admin",
-                       ClientProof(clientKey, gotChallenge->deviceNonce, hello.clientNonce, "admin")};
+    Transcript transcript{2,
+                          2,
+                          2,
+                          hello.clientNonce,
+                          gotChallenge->deviceNonce,
+                          gotChallenge->salt,
+                          gotChallenge->iterations,
+                          hello.customer,
+                          "admin"};
+    const Digest clientHash = TranscriptHash(transcript);
+    const Digest clientKey = UserKey("admin", clientPassword, gotChallenge->salt, gotChallenge->iterations);
+    LoginRequest login{"admin", ClientProof(clientKey, clientHash)};
     frame = Pass(pair.client, pair.device, kLogin, EncodeLogin(login));
     const auto gotLogin = DecodeLogin(frame.payload);
     ASSERT_TRUE(gotLogin);
-    const Digest deviceKey = UserKey(gotLogin->user, devicePassword);
-    const bool accepted = SameDigest(
-        gotLogin->proof, ClientProof(deviceKey, challenge.deviceNonce, gotHello->clientNonce, "admin"));
+    const Digest deviceKey = UserKey(gotLogin->user, devicePassword, challenge.salt, challenge.iterations);
+    const Digest deviceHash = TranscriptHash({gotHello->minVersion, gotHello->maxVersion, 2,
+                                              gotHello->clientNonce, challenge.deviceNonce, challenge.salt,
+                                              challenge.iterations, gotHello->customer, gotLogin->user});
+    const bool accepted = SameDigest(gotLogin->proof, ClientProof(deviceKey, deviceHash));
     EXPECT_EQ(accepted, clientPassword == devicePassword);
-    pair.client.StartEncryption(SessionKey(clientKey, hello.clientNonce, challenge.deviceNonce));
-    pair.device.StartEncryption(SessionKey(deviceKey, gotHello->clientNonce, challenge.deviceNonce));
+    pair.client.StartEncryption(SessionKey(clientKey, transcript, clientHash));
+    pair.device.StartEncryption(SessionKey(deviceKey, transcript, deviceHash));
 }
 
 } // namespace
@@ -86,7 +110,7 @@ TEST(WireCodec, SealedPayloadDoesNotContainThePlaintext) {
     Pair pair;
     Handshake(pair, "pw", "pw");
     const std::string secret = "very-secret-configuration-bytes";
-    const Bytes wire = pair.client.Encode(kSetConfig, Bytes(secret.begin(), secret.end()));
+    const Bytes wire = Wire(pair.client, kSetConfig, Bytes(secret.begin(), secret.end()));
     const std::string onWire(wire.begin(), wire.end());
     EXPECT_EQ(onWire.find(secret), std::string::npos);
     EXPECT_EQ(wire.size(), kHeaderSize + secret.size() + kTagSize);
@@ -95,7 +119,7 @@ TEST(WireCodec, SealedPayloadDoesNotContainThePlaintext) {
 TEST(WireCodec, DifferentPasswordsGiveKeysThatCannotOpenFrames) {
     Pair pair;
     Handshake(pair, "right", "wrong");
-    pair.device.Feed(pair.client.Encode(kKeepAlive, EncodeRequest(1, {})));
+    pair.device.Feed(Wire(pair.client, kKeepAlive, EncodeRequest(1, {})));
     Frame frame;
     EXPECT_EQ(pair.device.Next(frame), FrameCodec::Status::Failed);
 }
@@ -104,7 +128,7 @@ TEST(WireCodec, TamperedReplayedOrClearFramesAfterLoginAreRefused) {
     {
         Pair pair;
         Handshake(pair, "pw", "pw");
-        Bytes wire = pair.client.Encode(kReboot, EncodeRequest(7, {}));
+        Bytes wire = Wire(pair.client, kReboot, EncodeRequest(7, {}));
         wire.back() ^= 0x01; // one flipped tag bit
         pair.device.Feed(wire);
         Frame frame;
@@ -113,7 +137,7 @@ TEST(WireCodec, TamperedReplayedOrClearFramesAfterLoginAreRefused) {
     {
         Pair pair;
         Handshake(pair, "pw", "pw");
-        const Bytes wire = pair.client.Encode(kReboot, EncodeRequest(7, {}));
+        const Bytes wire = Wire(pair.client, kReboot, EncodeRequest(7, {}));
         pair.device.Feed(wire);
         pair.device.Feed(wire); // the same frame again: its number is stale
         Frame frame;
@@ -126,9 +150,9 @@ TEST(WireCodec, TamperedReplayedOrClearFramesAfterLoginAreRefused) {
         FrameCodec plain(Role::Client);
         // Forge a clear frame with the right number (4 frames came before).
         for (int i = 0; i < 2; ++i) {
-            plain.Encode(kHello, {});
+            Wire(plain, kHello, {});
         }
-        pair.device.Feed(plain.Encode(kReboot, EncodeRequest(1, {})));
+        pair.device.Feed(Wire(plain, kReboot, EncodeRequest(1, {})));
         Frame frame;
         EXPECT_EQ(pair.device.Next(frame), FrameCodec::Status::Failed);
     }
@@ -139,7 +163,7 @@ TEST(WireCodec, FramesSplitAtEveryByteStillAssemble) {
     FrameCodec device(Role::Device);
     Hello hello;
     hello.customer = "X";
-    const Bytes wire = client.Encode(kHello, EncodeHello(hello));
+    const Bytes wire = Wire(client, kHello, EncodeHello(hello));
     Frame frame;
     for (std::size_t i = 0; i + 1 < wire.size(); ++i) {
         device.Feed(std::span(&wire[i], 1));

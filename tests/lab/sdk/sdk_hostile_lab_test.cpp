@@ -1,0 +1,186 @@
+// The client against devices that misbehave on purpose, and the device
+// against a client that replays what it recorded: a device of the first
+// protocol version, replies of the wrong type, short configuration blocks,
+// pictures that are not pictures, over-long user names, and a recorded
+// login and request sent again on a new connection.
+#include "sdk/wire_frame.h"
+#include "sdk/wire_messages.h"
+#include "sim_fixture.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+#include <string>
+#include <thread>
+
+using namespace simlab;
+using sdkwire::Bytes;
+
+namespace {
+
+class CountingSink : public SdkFrameSink {
+public:
+    void OnFrame(const uint8_t*, std::size_t, int, int) override { ++m_frames; }
+    std::atomic<int> m_frames{0};
+};
+
+// Reads what arrives within the time, for the replay below.
+Bytes ReadFor(sdknet::TcpLink& link, int ms) {
+    Bytes all;
+    uint8_t buffer[4096];
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+        const int count = link.Receive(buffer, 50);
+        if (count < 0) {
+            break;
+        }
+        all.insert(all.end(), buffer, buffer + count);
+    }
+    return all;
+}
+
+} // namespace
+
+TEST(SdkHostile, ADeviceOfTheFirstVersionIsRefusedWithAClearError) {
+    const auto settings = NewSettings();
+    auto listener = sdknet::TcpListener::Listen(settings.ip, settings.tcpPort);
+    ASSERT_TRUE(listener);
+    std::thread device([&] {
+        auto link = listener->Accept(5000);
+        ASSERT_TRUE(link);
+        ReadFor(*link, 200); // the HELLO
+        // CHALLENGE as the first version wrote it: version 1, nonce only.
+        Bytes challenge = {'C', 'V', 'D', 'P', 1, 0, 0x02, 0x00, 0, 0, 0, 0, 17, 0, 0, 0, 1};
+        challenge.resize(challenge.size() + 16, 0x22);
+        link->SendAll(challenge);
+        // Nothing more may come: no LOGIN (and so no proof) for this device.
+        EXPECT_TRUE(ReadFor(*link, 300).empty());
+    });
+    int error = 0;
+    EXPECT_LE(Login(settings, "admin", "admin123", &error), 0);
+    device.join();
+    EXPECT_EQ(error, 11);
+    EXPECT_NE(std::string(SdkLastLoginError()).find("only protocol version 1"), std::string::npos)
+        << SdkLastLoginError();
+}
+
+TEST(SdkHostile, LongUserNamesAreRefusedNotCut) {
+    const auto settings = NewSettings();
+    auto device = StartDevice(settings);
+    ASSERT_TRUE(device);
+    int error = 0;
+    EXPECT_LE(Login(settings, std::string(96, 'a'), "admin123", &error), 0);
+    EXPECT_EQ(error, 11);
+    EXPECT_NE(std::string(SdkLastLoginError()).find("longer than 95 bytes"), std::string::npos);
+    EXPECT_EQ(device->SessionCount(), 0);
+}
+
+TEST(SdkHostile, RepliesOfAnotherTypeShortBlocksAndNonPicturesFailTheCall) {
+    const auto settings = NewSettings("pw");
+    auto device = StartDevice(settings);
+    ASSERT_TRUE(device);
+    int error = 0;
+
+    // A REBOOT answered with a user table reply under the same id.
+    devsim::SimSdkFaults faults;
+    faults.wrongReplyType = sdkwire::kGetUsers;
+    device->SetFaults(faults);
+    int handle = Login(settings, "admin", "pw", &error);
+    ASSERT_GT(handle, 0);
+    EXPECT_NE(SDK_Reboot(handle), 1);
+    SDK_Logout(handle);
+    ASSERT_TRUE(WaitFor([&] { return device->Online() && device->SessionCount() == 0; }));
+
+    // Blocks 81 and 155 served with 8 bytes: refused, nothing to write back.
+    faults = {};
+    faults.shortBlocks = 8;
+    device->SetFaults(faults);
+    handle = Login(settings, "admin", "pw", &error);
+    ASSERT_GT(handle, 0);
+    Bytes block(772, 0xEE);
+    int length = -1;
+    EXPECT_EQ(SDK_GetConfig(handle, 81, -1, block.data(), 772, &length, -1, 0, 0), 0);
+    EXPECT_EQ(SDK_GetConfig(handle, 155, -1, block.data(), 260, &length, -1, 0, 0), 0);
+    EXPECT_EQ(block, Bytes(772, 0xEE));
+
+    // Preview pictures that do not start like a JPEG picture never reach the sink.
+    faults = {};
+    faults.badPictures = true;
+    device->SetFaults(faults);
+    CountingSink sink;
+    const int preview = SDK_StartPreview(handle, 0, &sink, 3, 0);
+    ASSERT_GT(preview, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    SDK_StopPreview(preview);
+    EXPECT_EQ(sink.m_frames, 0);
+    SDK_Logout(handle);
+}
+
+TEST(SdkHostile, RecordedFramesReplayedIntoANewSessionAreRefused) {
+    const auto settings = NewSettings("pw");
+    auto device = StartDevice(settings);
+    ASSERT_TRUE(device);
+    // A man in the middle records a whole session of the client: HELLO,
+    // LOGIN and a sealed REBOOT request (the relay forwards both ways).
+    auto relayListener =
+        sdknet::TcpListener::Listen(settings.ip, static_cast<uint16_t>(settings.tcpPort + 1));
+    ASSERT_TRUE(relayListener);
+    Bytes recorded;
+    std::mutex recordedMutex;
+    std::atomic<bool> relayDone{false};
+    std::thread relay([&] {
+        auto fromClient = relayListener->Accept(5000);
+        auto toDevice = sdknet::TcpLink::Connect(settings.ip, settings.tcpPort, 1000);
+        if (!fromClient || !toDevice) {
+            return;
+        }
+        uint8_t buffer[65536];
+        while (!relayDone) {
+            const int up = fromClient->Receive(buffer, 20);
+            if (up > 0) {
+                std::lock_guard lock(recordedMutex);
+                recorded.insert(recorded.end(), buffer, buffer + up);
+                toDevice->SendAll(std::span(buffer, static_cast<std::size_t>(up)));
+            }
+            const int down = toDevice->Receive(buffer, 20);
+            if (down > 0) {
+                fromClient->SendAll(std::span(buffer, static_cast<std::size_t>(down)));
+            }
+            if (up < 0 || down < 0) {
+                break;
+            }
+        }
+    });
+    int error = 0;
+    const int handle = Login(settings, "admin", "pw", &error, static_cast<uint16_t>(settings.tcpPort + 1));
+    ASSERT_GT(handle, 0);
+    char version[64] = {};
+    int length = 0;
+    EXPECT_EQ(SDK_QueryDeviceInfo(handle, 50, version, sizeof version, &length, 0), 1);
+    SDK_Logout(handle);
+    relayDone = true;
+    relay.join();
+    ASSERT_TRUE(WaitFor([&] { return device->SessionCount() == 0; }));
+
+    // Every recorded byte sent again on a new connection: the device's
+    // new nonce makes the recorded proof wrong; no request is answered.
+    auto replay = sdknet::TcpLink::Connect(settings.ip, settings.tcpPort, 1000);
+    ASSERT_TRUE(replay);
+    {
+        std::lock_guard lock(recordedMutex);
+        ASSERT_GT(recorded.size(), 100u);
+        replay->SendAll(recorded);
+    }
+    const Bytes answer = ReadFor(*replay, 1500);
+    sdkwire::FrameCodec codec(sdkwire::Role::Client);
+    codec.Feed(answer);
+    sdkwire::Frame frame;
+    ASSERT_EQ(codec.Next(frame), sdkwire::FrameCodec::Status::HaveFrame);
+    EXPECT_EQ(frame.type, sdkwire::kChallenge);
+    ASSERT_EQ(codec.Next(frame), sdkwire::FrameCodec::Status::HaveFrame);
+    ASSERT_EQ(frame.type, sdkwire::kLoginResult);
+    const auto result = sdkwire::DecodeLoginResult(frame.payload);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->code, sdkwire::kLoginWrongPassword);
+    EXPECT_NE(codec.Next(frame), sdkwire::FrameCodec::Status::HaveFrame); // and nothing after it
+    EXPECT_EQ(device->SessionCount(), 0);
+}
