@@ -76,6 +76,7 @@ CCorvaneDlg::~CCorvaneDlg() {
 void CCorvaneDlg::OnInitDialog() {
     LoadConfig(m_config, m_options.programFolder,
                [](const char* customerCodes) { SDK_SetCustomer(customerCodes); });
+    SdkSetUpgradeTransfers(m_config.UpgradeTransfers);
     m_session->SetSearchOptions(m_options.endpoints, m_options.searchTiming, m_config.CustomerCodes);
     LoadPictures();
     m_band = new TitleBand(*this, m_countFont);

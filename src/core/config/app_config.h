@@ -25,6 +25,9 @@ inline constexpr uint32_t kModelColumnBit = 0x100;
 // Narrow customer text limit (the SDK's customer buffer holds 1500 bytes).
 inline constexpr std::size_t kMaxCustomerBytes = 1499;
 
+inline constexpr int kDefaultUpgradeTransfers = 8;
+inline constexpr int kMaxUpgradeTransfers = 64;
+
 struct AppConfig {
     // Paths built from the program folder.
     std::string ConfigPath;      // Config File/Config/Config.ini
@@ -53,6 +56,10 @@ struct AppConfig {
     int SearchPeriodMinutes = 1;
 
     bool ShowHelp = false;
+
+    // Firmware transfers of an upgrade batch that run at once; the others
+    // wait their turn ("UPGRADE_CFG" / "Max_Transfers", 1..64).
+    int UpgradeTransfers = kDefaultUpgradeTransfers;
 };
 
 // Receives the customer codes once per load; the program passes the device

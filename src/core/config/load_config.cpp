@@ -134,6 +134,11 @@ void ApplyConfigText(AppConfig& config, std::string_view text) {
     }
 
     config.ShowHelp = reader.Flag("HELP_CFG", "Show_Help");
+
+    // A value out of range keeps the default rather than a limit nobody chose.
+    const int transfers = reader.Integer("UPGRADE_CFG", "Max_Transfers", kDefaultUpgradeTransfers);
+    config.UpgradeTransfers =
+        transfers >= 1 && transfers <= kMaxUpgradeTransfers ? transfers : kDefaultUpgradeTransfers;
 }
 
 void LoadConfig(AppConfig& config, const std::string& programFolder, const CustomerSink& setCustomer) {

@@ -51,6 +51,9 @@ int SDK_RestoreDefault(int loginHandle, unsigned int mask);
 
 // 0 = failure (no login, unreadable file); the callback then reports the
 // upgrade until a final total 0 with value -1 (success) or -2 (failure).
+// Upgrades of one file share one copy of it, and at most
+// SdkSetUpgradeTransfers of them send at once: one waiting for its turn
+// reports (file size, 0) every few seconds.
 int SDK_OpenUpgrade(int loginHandle, const char* path, SdkUpgradeCallback callback, void* context,
                     int reserved);
 int SDK_StartUpgrade(int upgradeHandle);
@@ -66,6 +69,9 @@ int SDK_StopPreview(int previewHandle);
 // handshake answer and a request without its own time-out; values <= 0 keep
 // the current one. Tests shorten them.
 void SdkSetTimeouts(int connectMs, int handshakeMs, int requestMs);
+// Firmware transfers that may run at once (the others wait); values below 1
+// keep the current number, 8 at start.
+void SdkSetUpgradeTransfers(int maxTransfers);
 // Ends every open session and upgrade and forgets the user keys kept for
 // logging in again (for tests, the end of a batch and orderly shutdown).
 void SdkCloseAll();

@@ -1,8 +1,10 @@
 // The SDK calls over the sessions, upgrades and previews kept by handle.
 #include "sdk/client_session.h"
 #include "sdk/config_file.h"
+#include "sdk/firmware_cache.h"
 #include "sdk/sdk.h"
 #include "sdk/sdk_layout.h"
+#include "sdk/transfer_slots.h"
 #include "sdk/upgrade_job.h"
 #include "sdk/user_key_cache.h"
 #include "sdk/wire_messages.h"
@@ -111,6 +113,10 @@ int SDK_SetCustomer(const char* customer) {
 
 const char* SdkLastLoginError() {
     return t_lastLoginDetail.c_str();
+}
+
+void SdkSetUpgradeTransfers(int maxTransfers) {
+    sdkclient::UpgradeTransferSlots().SetCapacity(maxTransfers);
 }
 
 void SdkSetTimeouts(int connectMs, int handshakeMs, int requestMs) {
@@ -339,11 +345,12 @@ int SDK_OpenUpgrade(int loginHandle, const char* path, SdkUpgradeCallback callba
     if (!session || !session->Open() || !path || !callback) {
         return 0;
     }
-    auto firmware = ReadWholeFile(path, kMaxFirmwareSize);
+    // Every upgrade of the same file shares one read-only copy of it.
+    auto firmware = sdkclient::SharedFirmware(path, kMaxFirmwareSize);
     if (!firmware) {
         return 0;
     }
-    auto job = std::make_shared<UpgradeJob>(std::move(session), std::move(*firmware), callback, context);
+    auto job = std::make_shared<UpgradeJob>(std::move(session), std::move(firmware), callback, context);
     auto& state = State();
     std::lock_guard lock(state.mutex);
     const int handle = NewHandle(state);

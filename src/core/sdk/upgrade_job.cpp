@@ -1,6 +1,7 @@
 #include "sdk/upgrade_job.h"
 
 #include "sdk/client_session.h"
+#include "sdk/transfer_slots.h"
 #include "sdk/wire_messages.h"
 
 #include <algorithm>
@@ -9,8 +10,15 @@ namespace sdkclient {
 
 using namespace sdkwire;
 
-UpgradeJob::UpgradeJob(std::shared_ptr<ClientSession> session, Bytes firmware, SdkUpgradeCallback callback,
-                       void* context)
+namespace {
+
+// How often an upgrade waiting for its transfer slot says it is alive.
+constexpr int kWaitingReportMs = 5000;
+
+} // namespace
+
+UpgradeJob::UpgradeJob(std::shared_ptr<ClientSession> session, std::shared_ptr<const Bytes> firmware,
+                       SdkUpgradeCallback callback, void* context)
     : m_session(std::move(session)), m_firmware(std::move(firmware)), m_callback(callback),
       m_context(context) {}
 
@@ -52,6 +60,7 @@ void UpgradeJob::Close() {
         std::lock_guard lock(m_mutex);
         m_closed = true;
     }
+    UpgradeTransferSlots().WakeAll(); // a transfer waiting for its turn gives up now
     // Waits for a progress call that is running on the session's reader.
     m_session->SetUpgradeListener(nullptr);
     std::thread transfer;
@@ -81,40 +90,52 @@ void UpgradeJob::Report(int total, int value) {
     m_callback(0, 0, total, value, m_context);
 }
 
+bool UpgradeJob::Closed() {
+    std::lock_guard lock(m_mutex);
+    return m_closed;
+}
+
 void UpgradeJob::Transfer() {
-    const auto size = static_cast<uint32_t>(m_firmware.size());
+    const int size = static_cast<int>(m_firmware->size());
+    TransferSlots& slots = UpgradeTransferSlots();
+    if (!slots.Acquire([this] { return Closed(); }, [this, size] { Report(size, 0); }, kWaitingReportMs)) {
+        return; // closed while waiting
+    }
+    const bool sent = SendImage();
+    slots.Release();
+    if (!sent && !Closed()) {
+        Report(0, -2);
+    }
+    // After a sent image the device reports through UPGRADE_PROGRESS events.
+}
+
+bool UpgradeJob::SendImage() {
+    const Bytes& image = *m_firmware;
+    const auto size = static_cast<uint32_t>(image.size());
     const auto succeeded = [](const std::optional<Reply>& reply) {
         return reply && reply->result == kResultDone;
     };
     ByteWriter begin;
     begin.U32(size);
     if (!succeeded(m_session->Call(kUpgradeBegin, begin.Data()))) {
-        Report(0, -2);
-        return;
+        return false;
     }
     Report(static_cast<int>(size), 0);
     for (uint32_t offset = 0; offset < size;) {
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_closed) {
-                return;
-            }
+        if (Closed()) {
+            return false;
         }
         const uint32_t chunk = std::min<uint32_t>(size - offset, static_cast<uint32_t>(kMaxUpgradeChunk));
         ByteWriter data;
         data.U32(offset);
-        data.Blob(std::span(m_firmware.data() + offset, chunk));
+        data.Blob(std::span(image.data() + offset, chunk));
         if (!succeeded(m_session->Call(kUpgradeData, data.Data()))) {
-            Report(0, -2);
-            return;
+            return false;
         }
         offset += chunk;
         Report(static_cast<int>(size), static_cast<int>(offset));
     }
-    if (!succeeded(m_session->Call(kUpgradeEnd, {}))) {
-        Report(0, -2);
-    }
-    // From here the device reports through UPGRADE_PROGRESS events.
+    return succeeded(m_session->Call(kUpgradeEnd, {}));
 }
 
 } // namespace sdkclient

@@ -1,8 +1,9 @@
 #pragma once
-// One firmware upgrade over a session: sends the file in chunks (reporting
-// total = file size, value = bytes sent), then relays the device's progress
-// until a final (0, -1) success or (0, -2) failure. After Close() the
-// callback is never called again.
+// One firmware upgrade over a session: waits for a transfer slot (reporting
+// total = image size, value = 0 every few seconds meanwhile), sends the
+// shared image in chunks (value = bytes sent), frees the slot, then relays
+// the device's progress until a final (0, -1) success or (0, -2) failure.
+// After Close() the callback is never called again.
 #include "sdk/byte_codec.h"
 #include "sdk/sdk.h"
 
@@ -16,18 +17,20 @@ class ClientSession;
 
 class UpgradeJob : public std::enable_shared_from_this<UpgradeJob> {
 public:
-    UpgradeJob(std::shared_ptr<ClientSession> session, sdkwire::Bytes firmware, SdkUpgradeCallback callback,
-               void* context);
+    UpgradeJob(std::shared_ptr<ClientSession> session, std::shared_ptr<const sdkwire::Bytes> firmware,
+               SdkUpgradeCallback callback, void* context);
     ~UpgradeJob();
     bool Start();
     void Close();
 
 private:
     void Transfer();
+    bool SendImage();
+    bool Closed();
     void Report(int total, int value);
 
     std::shared_ptr<ClientSession> m_session;
-    sdkwire::Bytes m_firmware;
+    std::shared_ptr<const sdkwire::Bytes> m_firmware;
     SdkUpgradeCallback m_callback;
     void* m_context;
 

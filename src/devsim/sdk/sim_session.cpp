@@ -2,6 +2,7 @@
 
 #include "devsim/sdk/sim_device.h"
 #include "devsim/sdk/test_picture.h"
+#include "devsim/sdk/transfer_count.h"
 #include "sdk/config_file.h"
 #include "sdk/sdk_layout.h"
 
@@ -187,6 +188,10 @@ void SimSession::Run() {
         }
     }
     Close();
+    if (m_upgradeOpen) {
+        m_upgradeOpen = false; // the transfer broke off
+        TransferEnded();
+    }
     if (m_upgradeOwned) {
         m_upgradeOwned = false;
         if (m_upgradeThread.joinable()) {
@@ -336,6 +341,7 @@ bool SimSession::Handle(const Frame& frame) {
             m_upgradeSize = size;
             m_upgradeImage.clear();
             m_upgradeImage.reserve(std::min<uint32_t>(size, 1024 * 1024));
+            TransferBegan();
         }
         return Reply(frame.type, id, result);
     }
@@ -346,6 +352,7 @@ bool SimSession::Handle(const Frame& frame) {
             return Reply(frame.type, id, kResultBadArgument);
         }
         m_upgradeOpen = false;
+        TransferEnded();
         const bool sent = Reply(frame.type, id, kResultDone);
         FinishUpgrade();
         return sent;

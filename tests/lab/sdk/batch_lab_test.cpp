@@ -1,6 +1,7 @@
 // The batch engine against simulated devices: the login once per batch,
 // cancelling, wrong credentials, every operation's lines and login state,
 // and the upgrade counters with the watchdog.
+#include "devsim/sdk/transfer_count.h"
 #include "operate/batch_engine.h"
 #include "sdk/config_file.h"
 #include "sim_fixture.h"
@@ -362,6 +363,30 @@ TEST_F(BatchLab, UpgradeOneGoodOneStalledEndsAfterTheWatchdog) {
         const auto now = m_devices[0]->Snapshot();
         return now.online && now.firmwareVersion == "V7.00 Build: 2026-12-07";
     }));
+}
+
+TEST_F(BatchLab, UpgradesShareTheImageAndTakeTurnsAtTheTransferLimit) {
+    for (int i = 0; i < 5; ++i) {
+        AddDevice(NewSettings("pw"));
+    }
+    const std::string path = ::testing::TempDir() + "batch-turns.upf";
+    ASSERT_TRUE(sdkwire::WriteWholeFile(
+        path, sdkwire::EncodeFirmware({"IPC-SIM", "V7.10 Build: 2026-12-08", sdkwire::Bytes(2000000, 7)})));
+    SdkSetUpgradeTransfers(2);
+    devsim::ResetPeakTransfers();
+    BatchEngine engine(m_prompt, m_observer, m_leases);
+    BatchRequest request;
+    request.operation = BatchOperation::Upgrade;
+    request.devices = All();
+    request.path = path;
+    Run(engine, request);
+    SdkSetUpgradeTransfers(8);
+    for (const auto& entry : m_entries) {
+        EXPECT_EQ(m_observer.LineOf(entry->mac), Expect(*entry, "tx.success"));
+    }
+    EXPECT_EQ(m_observer.m_ended, std::vector<bool>{true});
+    EXPECT_GE(devsim::PeakTransfers(), 1);
+    EXPECT_LE(devsim::PeakTransfers(), 2);
 }
 
 TEST_F(BatchLab, UpgradeWithABadFileOrNoLoginFails) {

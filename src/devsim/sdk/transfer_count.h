@@ -1,0 +1,13 @@
+#pragma once
+// How many firmware transfers the simulator receives at once, over every
+// device and session of the process: the upgrade benchmark reads the peak
+// from the simulator's standard error ("devsim: firmware transfers at once:
+// N" at each new peak); in-process tests read it directly.
+namespace devsim {
+
+void TransferBegan();
+void TransferEnded();
+int PeakTransfers();
+void ResetPeakTransfers();
+
+} // namespace devsim
