@@ -56,8 +56,10 @@ int ChangePassword(const DeviceEntry& entry, const std::string& oldPassword, con
             std::vector<uint8_t> newCopy = oldCopy;
             PutField(oldCopy.data() + kUserPasswordOffset, kUserPasswordSize, oldPassword);
             PutField(newCopy.data() + kUserPasswordOffset, kUserPasswordSize, newPassword);
+            // The device derives a key from each password (PBKDF2): give it
+            // the time of an ordinary request, not one second.
             result =
-                SDK_ModifyUser(entry.loginHandle, kModifyUserPassword, newCopy.data(), oldCopy.data(), 1000);
+                SDK_ModifyUser(entry.loginHandle, kModifyUserPassword, newCopy.data(), oldCopy.data(), 5000);
             sdkwire::WipeAll(oldCopy);
             sdkwire::WipeAll(newCopy);
             break;
