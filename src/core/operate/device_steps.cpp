@@ -56,6 +56,7 @@ int ChangePassword(const DeviceEntry& entry, const std::string& oldPassword, con
             std::vector<uint8_t> newCopy = oldCopy;
             PutField(oldCopy.data() + kUserPasswordOffset, kUserPasswordSize, oldPassword);
             PutField(newCopy.data() + kUserPasswordOffset, kUserPasswordSize, newPassword);
+            // The SDK adds the device's key derivations to this time-out.
             result =
                 sdk.modifyUser(entry.loginHandle, kModifyUserPassword, newCopy.data(), oldCopy.data(), 1000);
             sdkwire::WipeAll(oldCopy);

@@ -53,7 +53,7 @@ TEST(SdkLayout, BlocksAndUserTableHaveTheDocumentedSizesAndOffsets) {
     std::memcpy(&oldRecord[104], "pw", 3);
     Bytes newRecord = oldRecord;
     std::memcpy(&newRecord[104], "layout-pw", 10);
-    EXPECT_EQ(SDK_ModifyUser(handle, 6, newRecord.data(), oldRecord.data(), 1000), 1);
+    EXPECT_EQ(SDK_ModifyUser(handle, 6, newRecord.data(), oldRecord.data(), 5000), 1);
     EXPECT_TRUE(device->PasswordIs("admin", "layout-pw"));
     SDK_Logout(handle);
 }

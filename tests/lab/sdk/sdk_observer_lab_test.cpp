@@ -115,7 +115,7 @@ TEST(SdkObserver, SessionBytesRevealNoPasswordUserTableOrConfiguration) {
     Bytes newRecord = oldRecord;
     std::memset(&newRecord[kUserPasswordOffset], 0, kUserPasswordSize);
     std::memcpy(&newRecord[kUserPasswordOffset], newPassword.data(), newPassword.size());
-    ASSERT_EQ(SDK_ModifyUser(handle, kModifyUserPassword, newRecord.data(), oldRecord.data(), 1000), 1);
+    ASSERT_EQ(SDK_ModifyUser(handle, kModifyUserPassword, newRecord.data(), oldRecord.data(), 5000), 1);
     SDK_Logout(handle);
 
     ASSERT_TRUE(WaitFor([&] { return relay.Recorded().size() > kUserTableSize; }));

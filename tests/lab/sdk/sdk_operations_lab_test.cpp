@@ -124,7 +124,7 @@ TEST_F(SdkOperations, UserTableAndPasswordChange) {
     Bytes newRecord = oldRecord;
     std::memset(&newRecord[kUserPasswordOffset], 0, kUserPasswordSize);
     std::memcpy(&newRecord[kUserPasswordOffset], "new-pw", 6);
-    EXPECT_EQ(SDK_ModifyUser(m_handle, kModifyUserPassword, newRecord.data(), oldRecord.data(), 1000), 1);
+    EXPECT_EQ(SDK_ModifyUser(m_handle, kModifyUserPassword, newRecord.data(), oldRecord.data(), 5000), 1);
     int error = 0;
     EXPECT_LE(Login(m_settings, "admin", "pw", &error), 0);
     EXPECT_EQ(error, 1);
@@ -133,11 +133,11 @@ TEST_F(SdkOperations, UserTableAndPasswordChange) {
     SDK_Logout(fresh);
 
     // The old password in the record no longer matches: refused.
-    EXPECT_NE(SDK_ModifyUser(m_handle, kModifyUserPassword, newRecord.data(), oldRecord.data(), 1000), 1);
+    EXPECT_NE(SDK_ModifyUser(m_handle, kModifyUserPassword, newRecord.data(), oldRecord.data(), 5000), 1);
     // A user the device does not have.
     Bytes ghost(kUserRecordSize, 0);
     std::memcpy(&ghost[kUserNameOffset], "ghost", 5);
-    EXPECT_NE(SDK_ModifyUser(m_handle, kModifyUserPassword, ghost.data(), ghost.data(), 1000), 1);
+    EXPECT_NE(SDK_ModifyUser(m_handle, kModifyUserPassword, ghost.data(), ghost.data(), 5000), 1);
 }
 
 TEST_F(SdkOperations, AUserWhoIsNoAdministratorSeesOnlyItsOwnRecordAndPassword) {
@@ -159,15 +159,15 @@ TEST_F(SdkOperations, AUserWhoIsNoAdministratorSeesOnlyItsOwnRecordAndPassword) 
     std::memcpy(&adminOld[kUserPasswordOffset], "pw", 3);
     Bytes adminNew = adminOld;
     std::memcpy(&adminNew[kUserPasswordOffset], "taken", 6);
-    EXPECT_EQ(SDK_ModifyUser(viewer, kModifyUserPassword, adminNew.data(), adminOld.data(), 1000), -4);
+    EXPECT_EQ(SDK_ModifyUser(viewer, kModifyUserPassword, adminNew.data(), adminOld.data(), 5000), -4);
     EXPECT_TRUE(m_device->PasswordIs("admin", "pw"));
     // Its own, with its old password checked by the device.
     std::memcpy(&own[kUserPasswordOffset], "wrong", 6);
     Bytes next = own;
     std::memcpy(&next[kUserPasswordOffset], "op-next", 8);
-    EXPECT_EQ(SDK_ModifyUser(viewer, kModifyUserPassword, next.data(), own.data(), 1000), -1);
+    EXPECT_EQ(SDK_ModifyUser(viewer, kModifyUserPassword, next.data(), own.data(), 5000), -1);
     std::memcpy(&own[kUserPasswordOffset], "op-pass", 8);
-    EXPECT_EQ(SDK_ModifyUser(viewer, kModifyUserPassword, next.data(), own.data(), 1000), 1);
+    EXPECT_EQ(SDK_ModifyUser(viewer, kModifyUserPassword, next.data(), own.data(), 5000), 1);
     EXPECT_TRUE(m_device->PasswordIs("operator", "op-next"));
     SDK_Logout(viewer);
 }

@@ -32,7 +32,7 @@ TEST(SimStateFile, ChangesSurviveARestartedSimulator) {
         std::memcpy(&oldRecord[sdklayout::kUserPasswordOffset], "first", 6);
         sdkwire::Bytes newRecord = oldRecord;
         std::memcpy(&newRecord[sdklayout::kUserPasswordOffset], "second\\|x", 10);
-        ASSERT_EQ(SDK_ModifyUser(handle, 6, newRecord.data(), oldRecord.data(), 1000), 1);
+        ASSERT_EQ(SDK_ModifyUser(handle, 6, newRecord.data(), oldRecord.data(), 5000), 1);
         SDK_Logout(handle);
         states["02-00-00-00-00-99"] = device->SnapshotForSaving();
     }
