@@ -13,6 +13,7 @@
 namespace {
 
 const QColor kResultColour(88, 109, 175);
+const QColor kSeparatorColour(200, 204, 210);
 
 int32_t EditNumber(const QLineEdit& edit) {
     return Tool::ToInt(edit.text().toStdString());
@@ -27,8 +28,13 @@ CCapacityBlock::CCapacityBlock(QWidget* parent, const CapacityBlockSpec& spec, c
       m_secondEdit(MakeEdit(spec.second)), m_secondUnit(MakeStatic("secondUnit")),
       m_resultLabel(MakeStatic("resultLabel")), m_result(MakeStatic(spec.resultName)) {
     m_separator->setObjectName("separator");
+    // A 1-pixel line: a frame of one line width, drawn plain in the line colour.
     m_separator->setFrameShape(QFrame::HLine);
-    m_separator->setFrameShadow(QFrame::Sunken);
+    m_separator->setFrameShadow(QFrame::Plain);
+    m_separator->setLineWidth(1);
+    QPalette lineColours = m_separator->palette();
+    lineColours.setColor(QPalette::WindowText, kSeparatorColour);
+    m_separator->setPalette(lineColours);
     m_result->setFont(resultFont);
     m_result->setAlignment(Qt::AlignCenter);
     QPalette colours = m_result->palette();

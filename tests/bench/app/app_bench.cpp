@@ -178,8 +178,7 @@ int main(int argc, char** argv) {
         return Rebuild(argc, argv, std::max(1, std::atoi(argv[2])), std::max(1, std::atoi(argv[3])));
     }
     if (mode == "capacity" && argc == 4) {
-        return CapacityBench(argc, argv, std::max(1, std::atoi(argv[2])), std::max(1, std::atoi(argv[3])),
-                             PrintFigures);
+        return CapacityBench(argc, argv, std::max(1, std::atoi(argv[2])), std::max(1, std::atoi(argv[3])));
     }
     std::fprintf(stderr,
                  "usage: corvane-app-bench startup RUNS | rebuild DEVICES RUNS | capacity ROWS RUNS\n");
