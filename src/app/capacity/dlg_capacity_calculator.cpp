@@ -77,6 +77,11 @@ CDlgCapacityCalculator::CDlgCapacityCalculator(QWidget* parent, const QFont& res
     OnRelayout();
 }
 
+CDlgCapacityCalculator::~CDlgCapacityCalculator() {
+    // The editor still open goes with the page: nothing of the page may run then.
+    disconnect(m_editor, nullptr, this, nullptr);
+}
+
 void CDlgCapacityCalculator::OnLanguageChanged() {
     const std::pair<CxSkinButton*, const char*> buttons[] = {
         {m_add, "tx.Add_channel"}, {m_delete, "tx.Del_channel"}, {m_modify, "tx.Modify_channel"}};

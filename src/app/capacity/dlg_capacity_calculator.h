@@ -23,6 +23,7 @@ public:
     // resultFont: the shared font of the two results; encodeIniPath: the
     // bit-rate file the channel editor reads its resolutions from.
     CDlgCapacityCalculator(QWidget* parent, const QFont& resultFont, std::string encodeIniPath);
+    ~CDlgCapacityCalculator() override;
 
     void OnLanguageChanged() override;
     void OnRelayout() override;

@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QEvent>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -277,5 +278,13 @@ void CDlgChannelEditor::OnCloseButton() {
 
 void CDlgChannelEditor::HideEditor() {
     hide();
-    emit Hidden();
+}
+
+void CDlgChannelEditor::hideEvent(QHideEvent* event) {
+    // However the editor goes (close button, confirmation, the window
+    // system's close), the main window is given back.
+    CPopupDialog::hideEvent(event);
+    if (!event->spontaneous()) {
+        emit Hidden();
+    }
 }

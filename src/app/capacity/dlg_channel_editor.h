@@ -50,13 +50,14 @@ signals:
     void AddChannel(const CapacityChannel& channel);
     // Modify mode: write the group over every checked row.
     void ModifyChannels(const CapacityChannel& channel);
-    // The editor hid itself (close button, or a confirmation in modify
-    // mode): the main window may be enabled again.
+    // The editor was hidden (close button, a confirmation in modify mode,
+    // or the window system): the main window may be enabled again.
     void Hidden();
 
 protected:
     void OnCloseButton() override;
     void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void FirstShowing();

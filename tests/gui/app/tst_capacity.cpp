@@ -236,6 +236,12 @@ void CapacityTest::addModeStaysOpenAndAddsEveryConfirmation() {
     QTest::mouseClick(editor.CloseButton(), Qt::LeftButton);
     QVERIFY(!editor.isVisible());
     QVERIFY(m_mainWindow->isEnabled());
+    // Closed by the window system: the main window comes back as well.
+    OpenEditor(false);
+    QVERIFY(!m_mainWindow->isEnabled());
+    editor.close();
+    QVERIFY(!editor.isVisible());
+    QVERIFY(m_mainWindow->isEnabled());
 }
 
 void CapacityTest::resultsCountOnlyCheckedRows() {
