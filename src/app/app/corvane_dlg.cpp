@@ -120,8 +120,8 @@ void CCorvaneDlg::CreatePages() {
     // The pages, in the order of their strip buttons.
     AddPage(kPageDevInfo, m_devInfo, "devInfoButton", kDevInfoSkin, "menu.Dev_info");
     AddPage(kPageOperate, new CDlgOperate(this), "operateButton", kOperateSkin, "menu.Batch_Operate");
-    AddPage(kPageCapacity, new CDlgCapacityCalculator(this), "capacityButton", kCapacitySkin,
-            "menu.Capacity_calucator");
+    AddPage(kPageCapacity, new CDlgCapacityCalculator(this, m_resultFont, m_config.EncodePath),
+            "capacityButton", kCapacitySkin, "menu.Capacity_calucator");
     m_mainMenu->SetPages(m_pages);
 
     m_setting = new CDlgSetting(this, m_config);

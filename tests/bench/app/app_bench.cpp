@@ -2,6 +2,7 @@
 //
 //   corvane-app-bench startup RUNS         start-up to the first search, RUNS fresh processes
 //   corvane-app-bench rebuild DEVICES RUNS the device list rebuilt from DEVICES devices
+//   corvane-app-bench capacity ROWS RUNS   the capacity results after a check-box change
 //
 // startup: each run starts a fresh process (this program again) that does
 // what the program's main does (application, style, main window, its
@@ -14,6 +15,7 @@
 // device table, the list model reset, the visible rows painted), then a sort
 // and a FIND over the same rows.
 #include "app/corvane_dlg.h"
+#include "capacity_bench.h"
 #include "devlist/dlg_dev_info.h"
 #include "platform/paths.h"
 #include "session/device_session.h"
@@ -175,6 +177,10 @@ int main(int argc, char** argv) {
     if (mode == "rebuild" && argc == 4) {
         return Rebuild(argc, argv, std::max(1, std::atoi(argv[2])), std::max(1, std::atoi(argv[3])));
     }
-    std::fprintf(stderr, "usage: corvane-app-bench startup RUNS | rebuild DEVICES RUNS\n");
+    if (mode == "capacity" && argc == 4) {
+        return CapacityBench(argc, argv, std::max(1, std::atoi(argv[2])), std::max(1, std::atoi(argv[3])));
+    }
+    std::fprintf(stderr,
+                 "usage: corvane-app-bench startup RUNS | rebuild DEVICES RUNS | capacity ROWS RUNS\n");
     return 2;
 }

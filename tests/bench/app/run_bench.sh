@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Prints the desktop program's figures: start-up to the first search (target
 # under 1 s) and the device list rebuilt with 2000 devices (target under
-# 200 ms), offscreen, inside a network namespace of its own (the start-up
+# 200 ms) and the capacity results after a check-box change with 1000 rows
+# (target under 5 ms), offscreen, inside a network namespace of its own (the start-up
 # search broadcasts). Needs root; binaries from $CORVANE_BIN_DIR, else build/bin.
 #
 #   tests/bench/app/run_bench.sh [RUNS]
@@ -14,3 +15,4 @@ export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 "$root/tests/netns-run" "$bin/corvane-app-bench" startup "$runs"
 "$root/tests/netns-run" "$bin/corvane-app-bench" rebuild 2000 "$runs"
+"$root/tests/netns-run" "$bin/corvane-app-bench" capacity 1000 "$((runs * 10))"

@@ -25,6 +25,7 @@
 #include "devlist/dlg_dev_info.h"
 #include "lang/language_table.h"
 #include "program_folder.h"
+#include "screenshots_capacity.h"
 #include "settings/dlg_setting.h"
 #include "text_overflow.h"
 #include "ui/app_style.h"
@@ -252,6 +253,7 @@ int main(int argc, char** argv) {
         ReportOverflows(pack, RenderWindows(window, out, '-' + pack), englishOverflows,
                         options.programFolder);
     }
+    g_failures += CapacityScreenshots(window, out, languages, options.programFolder);
     std::printf("%d check(s) failed\n", g_failures);
     return g_failures == 0 ? 0 : 1;
 }
