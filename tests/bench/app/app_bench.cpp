@@ -16,6 +16,7 @@
 #include "app/corvane_dlg.h"
 #include "devlist/dlg_dev_info.h"
 #include "platform/paths.h"
+#include "qr_click_bench.h"
 #include "session/device_session.h"
 #include "ui/app_style.h"
 #include "ui/color_list_ctrl.h"
@@ -175,6 +176,9 @@ int main(int argc, char** argv) {
     if (mode == "rebuild" && argc == 4) {
         return Rebuild(argc, argv, std::max(1, std::atoi(argv[2])), std::max(1, std::atoi(argv[3])));
     }
-    std::fprintf(stderr, "usage: corvane-app-bench startup RUNS | rebuild DEVICES RUNS\n");
+    if (mode == "qr-click" && argc == 3) {
+        return QrClickBench(argc, argv, std::max(1, std::atoi(argv[2])));
+    }
+    std::fprintf(stderr, "usage: corvane-app-bench startup RUNS | rebuild DEVICES RUNS | qr-click RUNS\n");
     return 2;
 }

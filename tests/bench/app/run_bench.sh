@@ -14,3 +14,4 @@ export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 "$root/tests/netns-run" "$bin/corvane-app-bench" startup "$runs"
 "$root/tests/netns-run" "$bin/corvane-app-bench" rebuild 2000 "$runs"
+"$root/tests/netns-run" "$bin/corvane-app-bench" qr-click "$((runs * 10))"
