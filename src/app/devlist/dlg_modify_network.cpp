@@ -97,6 +97,7 @@ void CDlgModifyNetworkNew::SetEntry(const DeviceEntry& entry) {
 }
 
 void CDlgModifyNetworkNew::ApplyTexts() {
+    AlignBodyLabels(this);
     TitleLabel()->setText(LangText("tx.NetworkModify"));
     m_securityHeading->setText(LangText("tx.Security"));
     m_passwordLabel->setText(LangText("tx.Admin_Pas"));

@@ -58,6 +58,7 @@ void CDlgLoginLocal::SetRequest(const LoginPromptRequest& request) {
 }
 
 void CDlgLoginLocal::ApplyTexts() {
+    AlignBodyLabels(this);
     TitleLabel()->setText(LangText(m_request.captionKey.empty() ? "msg.Login" : m_request.captionKey));
     m_userLabel->setText(LangText("tx.Username"));
     m_passwordLabel->setText(LangText("tx.Password"));

@@ -65,6 +65,7 @@ void CDlgModifyModel::SetDevice(const std::string& mac, const std::string& model
 }
 
 void CDlgModifyModel::ApplyTexts() {
+    AlignBodyLabels(this);
     TitleLabel()->setText(LangText("tx.Modify_model"));
     m_macLabel->setText(LangText("ck.MAC"));
     m_modelLabel->setText(LangText("ck.Model"));

@@ -36,6 +36,7 @@ CIpAddressCtrl::CIpAddressCtrl(QWidget* parent) : QFrame(parent) {
         auto* field = new QLineEdit(this);
         field->setObjectName(QStringLiteral("field%1").arg(i));
         field->setFrame(false);
+        field->setLayoutDirection(Qt::LeftToRight);
         field->setAlignment(Qt::AlignCenter);
         field->installEventFilter(this);
         const int index = static_cast<int>(i);
