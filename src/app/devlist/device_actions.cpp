@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
@@ -420,7 +421,11 @@ void CDeviceActions::SaveExport(const std::string& mac, const std::string& versi
     request.save = true;
     request.name = QString::fromStdString(ProposeExportName(version, LocalNow()));
     request.filter = QStringLiteral("coi Files (*.coi)");
-    const QString path = FileDialog::Ask(m_page, request);
+    QString path = FileDialog::Ask(m_page, request);
+    // A name typed without an extension gets the default one.
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) {
+        path += QStringLiteral(".coi");
+    }
     DeviceEntry* entry = EntryByMac(mac);
     if (path.isEmpty() || entry == nullptr) {
         SetRunning(false);

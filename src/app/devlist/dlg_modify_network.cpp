@@ -93,7 +93,6 @@ void CDlgModifyNetworkNew::SetEntry(const DeviceEntry& entry) {
     m_dns1->SetText(QString::fromStdString(entry.dns1));
     m_dns2->SetText(QString::fromStdString(entry.dns2));
     m_password->clear();
-    m_initialAddress = m_ip->Text();
 }
 
 void CDlgModifyNetworkNew::ApplyTexts() {

@@ -60,7 +60,6 @@ private:
     DeviceEntry m_entry;
     bool m_extended = true;
     bool m_initialDhcp = false;
-    QString m_initialAddress;
 
     QLabel* m_securityHeading;
     QLabel* m_passwordLabel;

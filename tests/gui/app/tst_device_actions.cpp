@@ -309,7 +309,8 @@ void DeviceActionsTest::contextMenuFollowsTheDevice() {
 void DeviceActionsTest::exportProposesTheNameAndWritesALoadableFile() {
     QTemporaryDir out;
     QList<FileDialogRequest> asked;
-    const QString path = out.filePath("device.coi");
+    // Typed without an extension: the default one is added.
+    const QString path = out.filePath("device");
     FileDialog::SetAnswerer([&](const FileDialogRequest& request) {
         asked.append(request);
         return path;
@@ -325,7 +326,7 @@ void DeviceActionsTest::exportProposesTheNameAndWritesALoadableFile() {
     // No "Build:" in the version: the name is "." and the time stamp.
     QVERIFY2(asked[0].name.startsWith("." + today) && asked[0].name.size() == 15, qPrintable(asked[0].name));
     QVERIFY(asked[0].filter.contains("*.coi"));
-    const auto file = sdkwire::ReadWholeFile(path.toStdString(), 1 << 20);
+    const auto file = sdkwire::ReadWholeFile((path + ".coi").toStdString(), 1 << 20);
     QVERIFY(file.has_value());
     QVERIFY(sdkwire::DecodeConfigFile(*file).has_value());
 
