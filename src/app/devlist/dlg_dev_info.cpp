@@ -1,5 +1,6 @@
 #include "devlist/dlg_dev_info.h"
 
+#include "devlist/device_actions.h"
 #include "devlist/device_columns.h"
 #include "session/device_session.h"
 #include "ui/color_list_ctrl.h"
@@ -46,11 +47,10 @@ CDlgDevInfo::CDlgDevInfo(QWidget* parent, DeviceSession& session, const QFont& c
     for (CxSkinButton* button : {m_find, m_all, m_net, m_export, m_search}) {
         button->SetSkin(look::kButtonSkin);
     }
-    // The per-device actions arrive with their own change; until then their
-    // buttons stay in place and inactive.
-    m_net->setEnabled(false);
-    m_export->setEnabled(false);
     m_qrPicture->hide();
+    m_qrPicture->setAlignment(Qt::AlignCenter);
+    m_actions = new CDeviceActions(this, session, m_list, m_qrPicture, modifyMode);
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_count->setFont(countFont);
     m_count->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_countCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -70,6 +70,18 @@ CDlgDevInfo::CDlgDevInfo(QWidget* parent, DeviceSession& session, const QFont& c
     connect(m_all, &CxSkinButton::clicked, this, &CDlgDevInfo::ShowAll);
     connect(m_search, &CxSkinButton::clicked, this, [this] { SearchRequest(false); });
     connect(m_list, &CMyColorListCtrlEx::ColumnClicked, this, &CDlgDevInfo::SortByColumn);
+    connect(m_net, &CxSkinButton::clicked, m_actions, &CDeviceActions::OnNetButton);
+    connect(m_export, &CxSkinButton::clicked, m_actions, &CDeviceActions::OnExportButton);
+    connect(m_list, &QAbstractItemView::clicked, m_actions,
+            [this](const QModelIndex& index) { m_actions->OnClick(index.row()); });
+    connect(m_list, &QAbstractItemView::doubleClicked, m_actions,
+            [this](const QModelIndex& index) { m_actions->OnDoubleClick(index.row(), index.column()); });
+    connect(m_list, &QWidget::customContextMenuRequested, m_actions, [this](const QPoint& position) {
+        const QModelIndex index = m_list->indexAt(position);
+        if (index.isValid()) {
+            m_actions->OnContextMenu(index.row(), index.column(), m_list->viewport()->mapToGlobal(position));
+        }
+    });
     connect(&m_session, &DeviceSession::SearchStarted, this, &CDlgDevInfo::OnSearchStart);
     connect(&m_session, &DeviceSession::SearchFinished, this, &CDlgDevInfo::RebuildAfterSearch);
     connect(&m_session, &DeviceSession::PortsChanged, this, &CDlgDevInfo::OnPortsChanged);
@@ -187,7 +199,7 @@ void CDlgDevInfo::SearchRequest(bool quiet) {
         return;
     }
     m_session.RequestSearch(quiet);
-    m_qrPicture->clear();
+    m_actions->ClearQrPicture();
 }
 
 void CDlgDevInfo::Find() {

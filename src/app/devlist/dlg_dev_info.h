@@ -5,8 +5,8 @@
 // sorts by any column but the row number.
 //
 // The per-device actions (double click, the QR picture of a clicked device,
-// NET, EXPORT and the context menu) are not part of this page yet: their
-// controls are in place and inactive.
+// NET, EXPORT and the context menu) are CDeviceActions'; the page forwards
+// its list's clicks and its buttons to them.
 #include "discovery/device_entry.h"
 #include "ui/page.h"
 
@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+class CDeviceActions;
 class CMyColorListCtrlEx;
 class DeviceSession;
 class CxSkinButton;
@@ -55,6 +56,7 @@ public:
     uint32_t ColumnMask() const { return m_columnMask; }
     bool ShowsAll() const { return m_showsAll; }
     CMyColorListCtrlEx* List() const { return m_list; }
+    CDeviceActions* Actions() const { return m_actions; }
     // The device shown in a row, or null.
     const DeviceEntry* EntryAt(int row) const;
 
@@ -87,4 +89,5 @@ private:
     QLabel* m_qrPicture;
     QLabel* m_separator;
     QLabel* m_separator2;
+    CDeviceActions* m_actions;
 };

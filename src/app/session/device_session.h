@@ -26,6 +26,8 @@ public:
 
     // What every search is started with (set before the first one).
     void SetSearchOptions(DiscoveryEndpoints endpoints, SearchTiming timing, std::string customerCodes);
+    // Where the search and the network changes send (the same sockets).
+    const DiscoveryEndpoints& Endpoints() const { return m_options.endpoints; }
 
     // The only way a search begins; false (nothing done) while one runs.
     // Emits SearchStarted, then logs out every open and parked login,

@@ -16,6 +16,8 @@ struct SdkCalls {
     std::function<decltype(SDK_Reboot)> reboot = SDK_Reboot;
     std::function<decltype(SDK_RestoreDefault)> restoreDefault = SDK_RestoreDefault;
     std::function<decltype(SDK_ImportConfig)> importConfig = SDK_ImportConfig;
+    std::function<decltype(SDK_ExportConfig)> exportConfig = SDK_ExportConfig;
+    std::function<decltype(SDK_QueryDeviceInfo)> queryDeviceInfo = SDK_QueryDeviceInfo;
     std::function<decltype(SDK_OpenUpgrade)> openUpgrade = SDK_OpenUpgrade;
     std::function<decltype(SDK_StartUpgrade)> startUpgrade = SDK_StartUpgrade;
     std::function<decltype(SDK_CloseUpgrade)> closeUpgrade = SDK_CloseUpgrade;

@@ -18,6 +18,7 @@
 #include "capacity_bench.h"
 #include "devlist/dlg_dev_info.h"
 #include "platform/paths.h"
+#include "qr_click_bench.h"
 #include "session/device_session.h"
 #include "ui/app_style.h"
 #include "ui/color_list_ctrl.h"
@@ -180,7 +181,10 @@ int main(int argc, char** argv) {
     if (mode == "capacity" && argc == 4) {
         return CapacityBench(argc, argv, std::max(1, std::atoi(argv[2])), std::max(1, std::atoi(argv[3])));
     }
-    std::fprintf(stderr,
-                 "usage: corvane-app-bench startup RUNS | rebuild DEVICES RUNS | capacity ROWS RUNS\n");
+    if (mode == "qr-click" && argc == 3) {
+        return QrClickBench(argc, argv, std::max(1, std::atoi(argv[2])));
+    }
+    std::fprintf(stderr, "usage: corvane-app-bench startup RUNS | rebuild DEVICES RUNS | capacity ROWS RUNS | "
+                         "qr-click RUNS\n");
     return 2;
 }

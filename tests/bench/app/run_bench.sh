@@ -16,3 +16,4 @@ export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 "$root/tests/netns-run" "$bin/corvane-app-bench" startup "$runs"
 "$root/tests/netns-run" "$bin/corvane-app-bench" rebuild 2000 "$runs"
 "$root/tests/netns-run" "$bin/corvane-app-bench" capacity 1000 "$((runs * 10))"
+"$root/tests/netns-run" "$bin/corvane-app-bench" qr-click "$((runs * 10))"

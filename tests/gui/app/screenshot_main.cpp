@@ -26,6 +26,7 @@
 #include "lang/language_table.h"
 #include "program_folder.h"
 #include "screenshots_capacity.h"
+#include "screenshots_devlist.h"
 #include "settings/dlg_setting.h"
 #include "text_overflow.h"
 #include "ui/app_style.h"
@@ -240,6 +241,7 @@ int main(int argc, char** argv) {
     help.hide();
 
     Save(BitmapSheet(), out + "/bitmaps.png");
+    RenderDeviceListShots(window, out);
 
     std::set<QString> englishOverflows;
     for (const TextOverflow& overflow : english) {

@@ -1,0 +1,69 @@
+#include "operate/device_actions.h"
+
+#include "util/tool.h"
+
+#include <array>
+#include <cstdio>
+
+namespace {
+
+constexpr int kVersionItem = 50;
+constexpr int kVersionBufferSize = 64;
+constexpr int kVersionTimeoutMs = 1000;
+constexpr int kLoginErrorTexts = 13;
+
+} // namespace
+
+std::string ProposeExportName(std::string_view version, const std::tm& localTime) {
+    const std::size_t build = version.find("Build:");
+    std::string name(build == std::string_view::npos ? std::string_view{} : version.substr(0, build));
+    std::array<char, 32> stamp{};
+    std::snprintf(stamp.data(), stamp.size(), ".%04d%02d%02d%02d%02d%02d", localTime.tm_year + 1900,
+                  localTime.tm_mon + 1, localTime.tm_mday, localTime.tm_hour, localTime.tm_min,
+                  localTime.tm_sec);
+    return name + stamp.data();
+}
+
+int LoginErrorTextIndex(int error) {
+    // Computed in 64 bits: the SDK's code may be any int.
+    const int64_t index = static_cast<int64_t>(error) + 1;
+    return index >= 0 && index < kLoginErrorTexts ? static_cast<int>(index) : -1;
+}
+
+ModelTextCheck CheckNewModel(const std::string& text, std::string& offending) {
+    if (text.empty()) {
+        return ModelTextCheck::Empty;
+    }
+    std::string checked = text;
+    if (!Tool::CheckModelChars(checked)) {
+        offending = checked;
+        return ModelTextCheck::IllegalChar;
+    }
+    return ModelTextCheck::Ok;
+}
+
+void CopyNetworkValues(DeviceEntry& target, const DeviceEntry& changed, bool viaConfigV3) {
+    target.ip = changed.ip;
+    target.gateway = changed.gateway;
+    target.mask = changed.mask;
+    if (viaConfigV3) {
+        target.dns1 = changed.dns1;
+        target.dns2 = changed.dns2;
+        target.dhcpMode = changed.dhcpMode;
+    }
+}
+
+std::string QueryFirmwareVersion(int loginHandle, const SdkCalls& sdk) {
+    std::array<char, kVersionBufferSize + 1> buffer{};
+    int length = 0;
+    if (sdk.queryDeviceInfo(loginHandle, kVersionItem, buffer.data(), kVersionBufferSize, &length,
+                            kVersionTimeoutMs) != 1) {
+        return {};
+    }
+    // The buffer's last byte stays zero, so the text always ends inside it.
+    return std::string(buffer.data());
+}
+
+int ExportConfiguration(int loginHandle, const std::string& path, const SdkCalls& sdk) {
+    return sdk.exportConfig(loginHandle, 0, path.c_str(), 0, 0);
+}

@@ -1,0 +1,38 @@
+#pragma once
+// What the device list's actions on one device decide without a window: the
+// file name an export proposes, the login failure's error text, the check of
+// a new model text, the values a confirmed network change leaves in the
+// record, and the SDK calls of an export.
+#include "discovery/device_entry.h"
+#include "operate/sdk_calls.h"
+
+#include <ctime>
+#include <string>
+#include <string_view>
+
+// The firmware version up to (not including) its first "Build:" (all of it
+// is dropped when there is none), ".", then the local time as
+// YYYYMMDDhhmmss.
+std::string ProposeExportName(std::string_view version, const std::tm& localTime);
+
+// The index of the login error text for an SDK_Login error code (code + 1),
+// or -1 when there is no text for it (the message then shows an empty text).
+int LoginErrorTextIndex(int error);
+
+enum class ModelTextCheck { Ok, Empty, IllegalChar };
+// The new model of the model dialog: not empty, printable ASCII without
+// " ' ? or \. On IllegalChar, offending holds the first bad character.
+ModelTextCheck CheckNewModel(const std::string& text, std::string& offending);
+// The model edit keeps its narrow form under 20 bytes.
+inline constexpr std::size_t kModelEditByteLimit = 20;
+
+// A confirmed change: the record takes the new address, gateway and mask,
+// and for CFG.V3 also both DNS servers and the DHCP mode. The login is the
+// caller's to give up.
+void CopyNetworkValues(DeviceEntry& target, const DeviceEntry& changed, bool viaConfigV3);
+
+// The firmware version text of a logged-in device (device info item 50);
+// empty when the query fails.
+std::string QueryFirmwareVersion(int loginHandle, const SdkCalls& sdk = RealSdk());
+// SDK_ExportConfig into the file: 1 on success, anything else a failure.
+int ExportConfiguration(int loginHandle, const std::string& path, const SdkCalls& sdk = RealSdk());

@@ -1,0 +1,93 @@
+#include "operate/device_actions.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+
+namespace {
+
+std::tm Stamp() {
+    std::tm t{};
+    t.tm_year = 2026 - 1900;
+    t.tm_mon = 11; // December
+    t.tm_mday = 8;
+    t.tm_hour = 7;
+    t.tm_min = 5;
+    t.tm_sec = 9;
+    return t;
+}
+
+} // namespace
+
+TEST(DeviceActions, ExportNameCutsAtBuildAndStampsTheLocalTime) {
+    EXPECT_EQ(ProposeExportName("V4.02.R11.Build:2020", Stamp()), "V4.02.R11..20261208070509");
+    // Without "Build:" nothing of the version is kept.
+    EXPECT_EQ(ProposeExportName("V4.02.R11", Stamp()), ".20261208070509");
+    EXPECT_EQ(ProposeExportName("", Stamp()), ".20261208070509");
+    EXPECT_EQ(ProposeExportName("Build:1", Stamp()), ".20261208070509");
+}
+
+TEST(DeviceActions, LoginErrorIndexCoversTheThirteenTexts) {
+    EXPECT_EQ(LoginErrorTextIndex(-1), 0);
+    EXPECT_EQ(LoginErrorTextIndex(11), 12);
+    EXPECT_EQ(LoginErrorTextIndex(12), -1);
+    EXPECT_EQ(LoginErrorTextIndex(-2), -1);
+    EXPECT_EQ(LoginErrorTextIndex(INT32_MAX), -1);
+    EXPECT_EQ(LoginErrorTextIndex(INT32_MIN), -1);
+}
+
+TEST(DeviceActions, NewModelMustBePrintableWithoutQuotesOrBackslash) {
+    std::string bad;
+    EXPECT_EQ(CheckNewModel("", bad), ModelTextCheck::Empty);
+    EXPECT_EQ(CheckNewModel("IPC-HX 2020", bad), ModelTextCheck::Ok);
+    for (const char* text : {"a\"b", "a'b", "a?b", "a\\b", "a\tb", "caf\xC3\xA9"}) {
+        bad.clear();
+        EXPECT_EQ(CheckNewModel(text, bad), ModelTextCheck::IllegalChar) << text;
+        EXPECT_FALSE(bad.empty()) << text;
+    }
+    CheckNewModel("ab?c", bad);
+    EXPECT_EQ(bad, "?");
+}
+
+TEST(DeviceActions, NetworkValuesOfConfigV2LeaveDnsAndDhcp) {
+    DeviceEntry target;
+    target.ip = "10.0.0.2";
+    target.dns1 = "1.1.1.1";
+    target.dhcpMode = 2;
+    target.loginHandle = 7;
+    target.loggedIn = 1;
+    DeviceEntry changed = target;
+    changed.ip = "10.0.0.9";
+    changed.gateway = "10.0.0.1";
+    changed.mask = "255.0.0.0";
+    changed.dns1 = "9.9.9.9";
+    changed.dhcpMode = 1;
+    DeviceEntry v2 = target;
+    CopyNetworkValues(v2, changed, false);
+    EXPECT_EQ(v2.ip, "10.0.0.9");
+    EXPECT_EQ(v2.gateway, "10.0.0.1");
+    EXPECT_EQ(v2.mask, "255.0.0.0");
+    EXPECT_EQ(v2.dns1, "1.1.1.1");
+    EXPECT_EQ(v2.dhcpMode, 2);
+    EXPECT_EQ(v2.loggedIn, 1); // the login is the caller's to park
+    DeviceEntry v3 = target;
+    CopyNetworkValues(v3, changed, true);
+    EXPECT_EQ(v3.dns1, "9.9.9.9");
+    EXPECT_EQ(v3.dhcpMode, 1);
+}
+
+TEST(DeviceActions, FirmwareVersionIsBoundedAndEmptyOnFailure) {
+    SdkCalls sdk;
+    int askedSize = 0;
+    sdk.queryDeviceInfo = [&](int, int item, char* buffer, int size, int*, int) {
+        askedSize = size;
+        if (item != 50) {
+            return 0;
+        }
+        std::memset(buffer, 'V', static_cast<std::size_t>(size)); // no terminator of its own
+        return 1;
+    };
+    EXPECT_EQ(QueryFirmwareVersion(3, sdk), std::string(64, 'V'));
+    EXPECT_EQ(askedSize, 64);
+    sdk.queryDeviceInfo = [](int, int, char*, int, int*, int) { return -1; };
+    EXPECT_EQ(QueryFirmwareVersion(3, sdk), "");
+}
