@@ -2,8 +2,8 @@
 
 #include "app/corvane_dlg.h"
 #include "app/instance_lock.h"
+#include "config/config_location.h"
 #include "ini/ini_file.h"
-#include "platform/paths.h"
 
 #include <QMessageBox>
 
@@ -28,9 +28,9 @@ void CCorvaneApp::SetMessageBox(MessageBox messageBox) {
 }
 
 bool CCorvaneApp::AcquireSingleInstance() {
-    const std::string sep(1, kPathSeparator);
-    const std::string configPath = m_programFolder + "Config File" + sep + "Config" + sep + "Config.ini";
-    m_appName = QString::fromStdString(ini::GetString(configPath, "SETTING", "App_Name", "", 511));
+    // The name is read from the shipped file: a user's copy never changes it.
+    m_appName = QString::fromStdString(
+        ini::GetString(ShippedConfigPath(m_programFolder), "SETTING", "App_Name", "", 511));
     m_lock = std::make_unique<InstanceLock>("HV_TOOL");
     if (m_lock->Acquire() == InstanceLock::Result::HeldElsewhere) {
         InstalledMessageBox()(QStringLiteral("%1 is running!").arg(m_appName), m_appName);

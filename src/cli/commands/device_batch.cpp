@@ -167,9 +167,11 @@ DeviceTable ResolveDevices(const std::string& command, const DeviceSelection& se
     }
     const SearchResult found = RunSearch(options);
     for (const auto& [mac, entry] : found.devices) {
+        // clang 14 cannot capture a structured binding in a lambda.
+        const std::string key = MacKey(mac);
         const bool wanted = selection.ip.empty()
                                 ? std::any_of(selection.macs.begin(), selection.macs.end(),
-                                              [&](const std::string& m) { return MacKey(m) == MacKey(mac); })
+                                              [&key](const std::string& m) { return MacKey(m) == key; })
                                 : entry.ip == selection.ip;
         if (wanted) {
             chosen[mac] = entry;
