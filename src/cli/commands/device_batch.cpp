@@ -46,13 +46,14 @@ class PrintingObserver : public IBatchObserver {
 public:
     PrintingObserver() : m_terminal(isatty(STDOUT_FILENO) != 0) {}
 
-    void OnDeviceText(const DeviceEntry& entry, const std::string& text, int percent) override {
+    void OnDeviceReport(const DeviceEntry& entry, const DeviceReport& report) override {
         std::lock_guard lock(m_mutex);
-        if (percent >= 0) {
+        const std::string text = ReportLine(entry, report, CliText);
+        if (report.outcome == BatchOutcome::Progress) {
             if (!m_terminal) {
                 std::printf("%s\n", text.c_str());
             } else {
-                m_progress[entry.ip] = percent;
+                m_progress[entry.ip] = report.percent;
                 DrawBars();
             }
             std::fflush(stdout);
@@ -62,12 +63,14 @@ public:
         if (m_terminal) {
             std::printf("\r\033[K");
         }
-        std::printf("%s\n", text.c_str());
+        if (!text.empty()) {
+            std::printf("%s\n", text.c_str());
+        }
         if (m_terminal && !m_progress.empty()) {
             DrawBars();
         }
         std::fflush(stdout);
-        if (text != entry.ip + "  " + CliText("tx.success")) {
+        if (report.outcome != BatchOutcome::Success) {
             m_failed = true;
         }
     }
@@ -191,7 +194,7 @@ int RunDeviceBatch(const DeviceSelection& selection, DeviceTable& devices, Batch
     PrintingObserver observer;
     RecordLeases leases;
     {
-        BatchEngine engine(prompt, observer, leases, [](const std::string& key) { return CliText(key); });
+        BatchEngine engine(prompt, observer, leases);
         for (auto& [mac, entry] : devices) {
             request.devices.push_back(&entry);
         }

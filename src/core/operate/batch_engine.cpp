@@ -1,6 +1,5 @@
 #include "operate/batch_engine.h"
 
-#include "lang/language.h"
 #include "sdk/sdk.h"
 
 #include <algorithm>
@@ -16,13 +15,8 @@ constexpr unsigned int kRestoreAllMask = 0x80000000u;
 
 } // namespace
 
-BatchEngine::BatchEngine(ILoginPrompt& prompt, IBatchObserver& observer, RecordLeases& leases,
-                         TextLookup text, int watchdogMs)
-    : m_prompt(prompt), m_observer(observer), m_leases(leases), m_text(std::move(text)),
-      m_watchdogMs(watchdogMs) {
-    if (!m_text) {
-        m_text = [](const std::string& key) { return CLanguage::GetInstance().GetText(key); };
-    }
+BatchEngine::BatchEngine(ILoginPrompt& prompt, IBatchObserver& observer, RecordLeases& leases, int watchdogMs)
+    : m_prompt(prompt), m_observer(observer), m_leases(leases), m_watchdogMs(watchdogMs) {
     m_eventThread = std::thread([this] { EventLoop(); });
 }
 
@@ -142,12 +136,8 @@ void BatchEngine::ReleaseLeaseWhenIdle() {
     m_idle.notify_all();
 }
 
-std::string BatchEngine::Line(const DeviceEntry& entry, const std::string& key) const {
-    return entry.ip + "  " + m_text(key);
-}
-
-void BatchEngine::WriteLine(const DeviceEntry& entry, const std::string& key) {
-    m_observer.OnDeviceText(entry, Line(entry, key), -1);
+void BatchEngine::Report(const DeviceEntry& entry, const DeviceReport& report) {
+    m_observer.OnDeviceReport(entry, report);
 }
 
 void BatchEngine::LoggedOut(DeviceEntry& entry, bool callLogout) {
@@ -174,6 +164,7 @@ void BatchEngine::RunBatch(BatchRequest request) {
             *entry, credentials, m_prompt,
             [this](const std::string& mac) { m_observer.OnLoginState(mac, true); }, error);
         if (login == -2) {
+            Report(*entry, DeviceReport{BatchOutcome::Cancelled, {}, 0, 0});
             cancelled = true;
             break;
         }
@@ -182,7 +173,7 @@ void BatchEngine::RunBatch(BatchRequest request) {
             if (operation == BatchOperation::Upgrade) {
                 CountUpgrade(false);
             }
-            WriteLine(*entry, "info.Login_fail");
+            Report(*entry, LoginFailedReport(error));
             continue;
         }
         RunDeviceStep(request, *entry);
@@ -213,7 +204,7 @@ void BatchEngine::RunDeviceStep(const BatchRequest& request, DeviceEntry& entry)
         if (accepted) {
             LoggedOut(entry, true);
         }
-        WriteLine(entry, accepted ? "tx.success" : "tx.fail");
+        Report(entry, SuccessOrFailure(accepted));
         break;
     }
     case BatchOperation::FactoryDefault: {
@@ -224,12 +215,11 @@ void BatchEngine::RunDeviceStep(const BatchRequest& request, DeviceEntry& entry)
             // handle on this side.
             LoggedOut(entry, true);
         }
-        WriteLine(entry, accepted ? "tx.success" : "tx.fail");
+        Report(entry, SuccessOrFailure(accepted));
         break;
     }
     case BatchOperation::Password:
-        WriteLine(entry, ChangePassword(entry, request.oldPassword, request.newPassword) == 1 ? "tx.success"
-                                                                                              : "tx.fail");
+        Report(entry, SuccessOrFailure(ChangePassword(entry, request.oldPassword, request.newPassword) == 1));
         break;
     case BatchOperation::Port: {
         const PortChangeResult result = ChangePorts(entry, request.ports);
@@ -237,7 +227,7 @@ void BatchEngine::RunDeviceStep(const BatchRequest& request, DeviceEntry& entry)
             LoggedOut(entry, true);
         }
         // Only a change the device took whole, and restarted with, succeeded.
-        WriteLine(entry, result.written == 1 && result.restarted ? "tx.success" : "tx.fail");
+        Report(entry, SuccessOrFailure(result.written == 1 && result.restarted));
         break;
     }
     case BatchOperation::ConfigImport: {
@@ -245,7 +235,7 @@ void BatchEngine::RunDeviceStep(const BatchRequest& request, DeviceEntry& entry)
         if (accepted) {
             LoggedOut(entry, true);
         }
-        WriteLine(entry, accepted ? "tx.success" : "tx.fail");
+        Report(entry, SuccessOrFailure(accepted));
         break;
     }
     case BatchOperation::Upgrade:

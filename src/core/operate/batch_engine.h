@@ -1,8 +1,8 @@
 #pragma once
 // The batch engine of the batch operation page, without any window: it runs
 // one operation over the ticked device records in order, logs in through
-// BatchLogin (credentials asked once per batch), writes "%s  %s" result
-// lines through the observer, counts upgrade results under its lock, turns
+// BatchLogin (credentials asked once per batch), reports each device's
+// outcome through the observer, counts upgrade results under its lock, turns
 // upgrade progress into percent, and fails silent upgrades by its watchdog.
 //
 // Every batch runs on a worker thread, so a window never freezes; the
@@ -15,6 +15,7 @@
 // device's progress is shown (the page's upgrade item), lastPercent is the
 // last percent reported, stallCount the watchdog ticks since the last report.
 #include "discovery/device_entry.h"
+#include "operate/batch_report.h"
 #include "operate/device_steps.h"
 #include "operate/login.h"
 #include "operate/record_lease.h"
@@ -36,9 +37,9 @@ constexpr std::size_t kBatchOperationCount = 6;
 class IBatchObserver {
 public:
     virtual ~IBatchObserver() = default;
-    // The device's item text: a result line "%s  %s" (percent -1), or
-    // "%s  %d%" while its upgrade runs (percent 1..100).
-    virtual void OnDeviceText(const DeviceEntry& entry, const std::string& text, int percent) = 0;
+    // A device's outcome: a final one once per device and batch, progress
+    // reports while its upgrade runs (only when the percent changed).
+    virtual void OnDeviceReport(const DeviceEntry& entry, const DeviceReport& report) = 0;
     // The device list writes "tx.Logined" / "tx.unLogin" into the row.
     virtual void OnLoginState(const std::string& mac, bool loggedIn) = 0;
     // After a port batch: the device list redraws its rows (ports).
@@ -56,14 +57,10 @@ struct BatchRequest {
     std::string path; // firmware or configuration file
 };
 
-using TextLookup = std::function<std::string(const std::string& key)>;
-
 class BatchEngine {
 public:
-    // text: the language lookup (CLanguage when empty). watchdogMs: the
-    // upgrade watchdog's period, 30000 in the program.
-    BatchEngine(ILoginPrompt& prompt, IBatchObserver& observer, RecordLeases& leases, TextLookup text = {},
-                int watchdogMs = 30000);
+    // watchdogMs: the upgrade watchdog's period, 30000 in the program.
+    BatchEngine(ILoginPrompt& prompt, IBatchObserver& observer, RecordLeases& leases, int watchdogMs = 30000);
     ~BatchEngine();
     BatchEngine(const BatchEngine&) = delete;
     BatchEngine& operator=(const BatchEngine&) = delete;
@@ -87,8 +84,7 @@ private:
     };
 
     void RunBatch(BatchRequest request);
-    std::string Line(const DeviceEntry& entry, const std::string& key) const;
-    void WriteLine(const DeviceEntry& entry, const std::string& key);
+    void Report(const DeviceEntry& entry, const DeviceReport& report);
     void LoggedOut(DeviceEntry& entry, bool callLogout);
     void EndBatch(BatchOperation operation, bool completed);
     void SetBusy(BatchOperation operation, bool busy);
@@ -112,7 +108,6 @@ private:
     ILoginPrompt& m_prompt;
     IBatchObserver& m_observer;
     RecordLeases& m_leases;
-    TextLookup m_text;
     const int m_watchdogMs;
 
     // The page lock: counters, their comparison with the total, and the

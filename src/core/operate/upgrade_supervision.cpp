@@ -22,7 +22,7 @@ void BatchEngine::StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& e
         SDK_OpenUpgrade(entry.loginHandle, request.path.c_str(), ProgressCallback, context, 0);
     if (upgrade == 0) {
         CountUpgrade(false);
-        WriteLine(entry, "tx.fail");
+        Report(entry, SuccessOrFailure(false));
         return;
     }
     // Stored before the start, so that an early final state is not lost.
@@ -43,7 +43,7 @@ void BatchEngine::StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& e
         ++m_upgradeFailures;
     }
     SDK_CloseUpgrade(upgrade);
-    WriteLine(entry, "tx.fail");
+    Report(entry, SuccessOrFailure(false));
 }
 
 void BatchEngine::ProgressCallback(int, int, int total, int value, void* context) {
@@ -115,13 +115,13 @@ void BatchEngine::HandleProgress(const ProgressEvent& event) {
         }
     }
     if (event.percent >= 1) {
-        m_observer.OnDeviceText(entry, entry.ip + "  " + std::to_string(event.percent) + "%", event.percent);
+        Report(entry, ProgressReport(event.percent));
     } else if (event.percent == -1 || event.percent == -2) {
         SDK_CloseUpgrade(upgrade);
         // After a success the device restarts and ends the session itself;
         // the logout then only frees the handle on this side.
         SDK_Logout(login);
-        WriteLine(entry, event.percent == -1 ? "tx.success" : "tx.fail");
+        Report(entry, SuccessOrFailure(event.percent == -1));
         m_observer.OnLoginState(entry.mac, false);
     }
     CheckUpgradeCompletion();
@@ -160,7 +160,7 @@ void BatchEngine::FailUpgrade(DeviceEntry& entry) {
         upgrade = EndUpgradeLocked(entry);
     }
     SDK_CloseUpgrade(upgrade);
-    WriteLine(entry, "tx.fail");
+    Report(entry, SuccessOrFailure(false));
     m_observer.OnLoginState(entry.mac, false);
     CheckUpgradeCompletion();
     ReleaseLeaseWhenIdle();

@@ -40,9 +40,14 @@ public:
 
 class RecordingObserver : public IBatchObserver {
 public:
-    void OnDeviceText(const DeviceEntry& entry, const std::string& text, int percent) override {
+    void OnDeviceReport(const DeviceEntry& entry, const DeviceReport& report) override {
         std::lock_guard lock(m_mutex);
-        if (percent < 0) {
+        const std::string text = ReportLine(entry, report, [](const std::string& key) { return key; });
+        const int percent = report.percent;
+        if (report.outcome == BatchOutcome::Cancelled) {
+            return;
+        }
+        if (report.outcome != BatchOutcome::Progress) {
             m_lines.push_back(text);
             m_lineOf[entry.mac] = text;
         } else {
@@ -116,7 +121,6 @@ protected:
     ScriptedPrompt m_prompt;
     RecordingObserver m_observer;
     RecordLeases m_leases;
-    TextLookup m_keys = [](const std::string& key) { return key; };
     std::vector<std::unique_ptr<devsim::SimSdkDevice>> m_devices;
     std::vector<devsim::SimSdkSettings> m_settings;
     std::vector<std::unique_ptr<DeviceEntry>> m_entries;
@@ -136,7 +140,7 @@ TEST_F(BatchLab, AsksOnceAtTheFirstDeviceNotLoggedInAndRebootLogsOut) {
     first.loggedIn = 1;
     first.loginUser = "admin";
 
-    BatchEngine engine(m_prompt, m_observer, m_leases, m_keys);
+    BatchEngine engine(m_prompt, m_observer, m_leases);
     BatchRequest request;
     request.operation = BatchOperation::Reboot;
     request.devices = All();
@@ -165,7 +169,7 @@ TEST_F(BatchLab, CancellingEndsTheBatchAndAWrongPasswordFailsEveryDevice) {
     for (int i = 0; i < 3; ++i) {
         AddDevice(NewSettings("pw"));
     }
-    BatchEngine engine(m_prompt, m_observer, m_leases, m_keys);
+    BatchEngine engine(m_prompt, m_observer, m_leases);
     BatchRequest request;
     request.operation = BatchOperation::Password;
     request.devices = All();
@@ -192,7 +196,7 @@ TEST_F(BatchLab, CancellingEndsTheBatchAndAWrongPasswordFailsEveryDevice) {
 TEST_F(BatchLab, PasswordChangeSucceedsAndFailsForAUserMissingFromTheTable) {
     AddDevice(NewSettings("pw"));
     AddDevice(NewSettings("pw"));
-    BatchEngine engine(m_prompt, m_observer, m_leases, m_keys);
+    BatchEngine engine(m_prompt, m_observer, m_leases);
     // The second record is logged in under a name the device does not list.
     int error = 0;
     DeviceEntry& ghost = *m_entries[1];
@@ -217,7 +221,7 @@ TEST_F(BatchLab, PasswordChangeSucceedsAndFailsForAUserMissingFromTheTable) {
 TEST_F(BatchLab, PortChangeLogsOutAndTheListShowsThePortsTheDeviceHas) {
     DeviceEntry& whole = AddDevice(NewSettings("pw"));
     DeviceEntry& half = AddDevice(NewSettings("pw"));
-    BatchEngine engine(m_prompt, m_observer, m_leases, m_keys);
+    BatchEngine engine(m_prompt, m_observer, m_leases);
     BatchRequest request;
     request.operation = BatchOperation::Port;
     request.devices = {&whole};
@@ -262,7 +266,7 @@ TEST_F(BatchLab, FactoryDefaultReportsTheDevicesRealAnswer) {
     devsim::SimSdkFaults refuse;
     refuse.refuseConfigWrites = true;
     m_devices[0]->SetFaults(refuse);
-    BatchEngine engine(m_prompt, m_observer, m_leases, m_keys);
+    BatchEngine engine(m_prompt, m_observer, m_leases);
     BatchRequest request;
     request.operation = BatchOperation::FactoryDefault;
     request.devices = All();
@@ -285,7 +289,7 @@ TEST_F(BatchLab, ConfigurationImportLogsOutOnSuccessAndFailsOnARefusal) {
     devsim::SimSdkFaults refuse;
     refuse.refuseConfigWrites = true;
     m_devices[1]->SetFaults(refuse);
-    BatchEngine engine(m_prompt, m_observer, m_leases, m_keys);
+    BatchEngine engine(m_prompt, m_observer, m_leases);
     BatchRequest request;
     request.operation = BatchOperation::ConfigImport;
     request.devices = All();
@@ -306,7 +310,7 @@ TEST_F(BatchLab, UpgradeOneGoodOneStalledEndsAfterTheWatchdog) {
     const std::string path = ::testing::TempDir() + "batch-good.upf";
     ASSERT_TRUE(sdkwire::WriteWholeFile(
         path, sdkwire::EncodeFirmware({"IPC-SIM", "V7.00 Build: 2026-12-07", sdkwire::Bytes(300000, 9)})));
-    BatchEngine engine(m_prompt, m_observer, m_leases, m_keys, 400);
+    BatchEngine engine(m_prompt, m_observer, m_leases, 400);
     BatchRequest request;
     request.operation = BatchOperation::Upgrade;
     request.devices = All();
@@ -345,7 +349,7 @@ TEST_F(BatchLab, UpgradeWithABadFileOrNoLoginFails) {
     sdkwire::Bytes image = sdkwire::EncodeFirmware({"IPC-SIM", "V8 Build: z", sdkwire::Bytes(5000, 1)});
     image[1000] ^= 0xFF;
     ASSERT_TRUE(sdkwire::WriteWholeFile(path, image));
-    BatchEngine engine(m_prompt, m_observer, m_leases, m_keys, 400);
+    BatchEngine engine(m_prompt, m_observer, m_leases, 400);
     BatchRequest request;
     request.operation = BatchOperation::Upgrade;
     request.devices = All();

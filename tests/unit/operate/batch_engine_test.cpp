@@ -19,11 +19,18 @@ public:
     bool cancel = false;
 };
 
+std::string Keys(const std::string& key) {
+    return "<" + key + ">";
+}
+
 class Observer : public IBatchObserver {
 public:
-    void OnDeviceText(const DeviceEntry&, const std::string& text, int) override {
+    void OnDeviceReport(const DeviceEntry& entry, const DeviceReport& report) override {
         std::lock_guard lock(mutex);
-        lines.push_back(text);
+        outcomes.push_back(report.outcome);
+        if (report.outcome != BatchOutcome::Cancelled) {
+            lines.push_back(ReportLine(entry, report, Keys));
+        }
     }
     void OnLoginState(const std::string&, bool) override {}
     void OnPortsChanged() override {
@@ -36,6 +43,7 @@ public:
     }
     std::mutex mutex;
     std::vector<std::string> lines;
+    std::vector<BatchOutcome> outcomes;
     std::vector<std::pair<BatchOperation, bool>> ended;
     int portsChanged = 0;
 };
@@ -50,17 +58,13 @@ std::vector<DeviceEntry> Unreachable(int count) {
     return entries;
 }
 
-std::string Keys(const std::string& key) {
-    return "<" + key + ">";
-}
-
 } // namespace
 
 TEST(BatchEngine, RefusesAnEmptyBatchAndReportsUnreachableDevices) {
     Prompt prompt;
     Observer observer;
     RecordLeases leases;
-    BatchEngine engine(prompt, observer, leases, Keys, 1000);
+    BatchEngine engine(prompt, observer, leases, 1000);
     EXPECT_FALSE(engine.Start(BatchRequest{}));
     EXPECT_FALSE(engine.Busy());
 
@@ -93,7 +97,7 @@ TEST(BatchEngine, CancellingTheLoginEndsTheBatchWithoutCompletion) {
     prompt.cancel = true;
     Observer observer;
     RecordLeases leases;
-    BatchEngine engine(prompt, observer, leases, Keys, 1000);
+    BatchEngine engine(prompt, observer, leases, 1000);
     auto entries = Unreachable(2);
     BatchRequest request;
     request.operation = BatchOperation::Reboot;
@@ -103,6 +107,7 @@ TEST(BatchEngine, CancellingTheLoginEndsTheBatchWithoutCompletion) {
     EXPECT_FALSE(leases.InUse());
     std::lock_guard lock(observer.mutex);
     EXPECT_TRUE(observer.lines.empty());
+    EXPECT_EQ(observer.outcomes, std::vector<BatchOutcome>{BatchOutcome::Cancelled});
     EXPECT_EQ(observer.ended,
               (std::vector<std::pair<BatchOperation, bool>>{{BatchOperation::Reboot, false}}));
     EXPECT_EQ(entries[0].processed, 0);
