@@ -69,7 +69,8 @@ std::string ResolveConfigPath(const std::string& programFolder) {
     std::error_code error;
     // A program folder without its data tree keeps the old behaviour: no
     // settings to copy, and the saves fail as they always did.
-    if (!std::filesystem::is_directory(shippedFolder, error) || IsFolderWritable(shippedFolder.string())) {
+    if (!std::filesystem::is_directory(shippedFolder, error) ||
+        (!IsInstalledProgramFolder(programFolder) && IsFolderWritable(shippedFolder.string()))) {
         return shipped;
     }
     const std::string user = UserConfigPath();

@@ -2,7 +2,8 @@
 // Where Config.ini is read and written. Run from a folder the user can write
 // (a build tree, a copied program folder), it is the shipped file in the data
 // tree, as it has always been. Installed, the program folder cannot be
-// written: each user then has an own Config.ini under the configuration home
+// written (or is the installed <prefix>/share/corvane/, which the program
+// never writes into): each user then has an own Config.ini under the configuration home
 // (<XDG config home>/corvane/Config.ini), copied from the shipped one the
 // first time, and every save goes there. The language packs, Encode.ini and
 // the skin pictures are always read from the program folder.

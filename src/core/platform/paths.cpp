@@ -52,6 +52,12 @@ std::string GetProgramFolder() {
     return WithSeparator(exeFolder.string());
 }
 
+bool IsInstalledProgramFolder(const std::string& programFolder) {
+    const std::filesystem::path folder = std::filesystem::path(programFolder).lexically_normal();
+    const std::filesystem::path last = folder.has_filename() ? folder : folder.parent_path();
+    return last.filename() == "corvane" && last.parent_path().filename() == "share";
+}
+
 bool IsFolderWritable(const std::string& folder) {
     struct stat info {};
     struct statvfs volume {};

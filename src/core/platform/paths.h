@@ -17,6 +17,11 @@ inline constexpr char kPathSeparator = '/';
 // executable's folder.
 std::string GetProgramFolder();
 
+// Whether programFolder is the installed layout's <prefix>/share/corvane/
+// (the files of a package, which the program never writes into, even when
+// run by root, who could).
+bool IsInstalledProgramFolder(const std::string& programFolder);
+
 // Whether the program may write files into folder: the process may, and the
 // folder carries a write permission bit (so that a folder made read-only is
 // respected by root too, who is never refused by the system).

@@ -63,13 +63,3 @@ TEST_F(ConfigTest, AReadOnlyProgramFolderSavesIntoTheUsersCopy) {
     EXPECT_EQ(Load().ConfigPath, ConfigPath());
     EXPECT_EQ(Load().AppName, "Corvane");
 }
-
-TEST(ConfigLocation, UserConfigFollowsTheXdgConfigHome) {
-    {
-        ScopedEnv configHome("XDG_CONFIG_HOME", "/cfg");
-        EXPECT_EQ(UserConfigPath(), "/cfg/corvane/Config.ini");
-    }
-    ScopedEnv configHome("XDG_CONFIG_HOME", "relative");
-    ScopedEnv home("HOME", "/home/user");
-    EXPECT_EQ(UserConfigPath(), "/home/user/.config/corvane/Config.ini");
-}
