@@ -50,7 +50,7 @@ add_custom_command(OUTPUT ${changelog}
     VERBATIM)
 add_custom_target(corvane_packaging_files ALL DEPENDS ${CORVANE_MAN_OUT} ${changelog})
 install(FILES ${CORVANE_MAN_OUT} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${changelog} ${CORVANE_PACKAGING_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${changelog} ${CORVANE_PACKAGING_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/corvane)
 install(FILES ${CORVANE_PACKAGING_DIR}/corvane-cli.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME corvane-cli)
 
@@ -80,17 +80,18 @@ set(CPACK_PACKAGE_VENDOR "Corvane developers")
 set(CPACK_PACKAGE_CONTACT "Corvane developers <corvane@example.org>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "find and configure IP cameras and recorders on a LAN")
+# The extended description; CPack puts the summary before it as the
+# synopsis and indents every line.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "find and configure IP cameras and recorders on a LAN
- Corvane finds IP cameras and video recorders on the local network by a UDP
- broadcast search, lists them, changes their network settings without a
- login, and logs in to them to reboot, reset, change passwords and ports,
- upgrade firmware and import or export configuration in batches. It shows
- live video, a QR code of a device's cloud id, and estimates recording
- capacity.
- .
- The package holds the desktop program corvane, the command line
- corvane-cli for scripted batches, and the device simulator corvane-devsim.")
+    "Corvane finds IP cameras and video recorders on the local network by a UDP
+broadcast search, lists them, changes their network settings without a
+login, and logs in to them to reboot, reset, change passwords and ports,
+upgrade firmware and import or export configuration in batches. It shows
+live video, a QR code of a device's cloud id, and estimates recording
+capacity.
+.
+The package holds the desktop program corvane, the command line
+corvane-cli for scripted batches, and the device simulator corvane-devsim.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
