@@ -5,6 +5,7 @@
 namespace {
 
 constexpr int kBarWidth = 20;
+constexpr std::size_t kAddressWidth = 15;
 
 } // namespace
 
@@ -32,7 +33,10 @@ void ProgressBoard::Finish(const std::string& ip, bool succeeded) {
 
 std::string ProgressBoard::DeviceLine(const std::string& ip, int percent) {
     const int filled = percent * kBarWidth / 100;
-    return ip + "  [" + std::string(static_cast<std::size_t>(filled), '#') +
+    // Addresses padded to the longest dotted form, so the bars line up.
+    const std::string padded =
+        ip.size() < kAddressWidth ? ip + std::string(kAddressWidth - ip.size(), ' ') : ip;
+    return padded + "  [" + std::string(static_cast<std::size_t>(filled), '#') +
            std::string(static_cast<std::size_t>(kBarWidth - filled), ' ') + "] " + std::to_string(percent) +
            "%";
 }

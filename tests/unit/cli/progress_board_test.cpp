@@ -21,8 +21,9 @@ TEST(ProgressBoard, OneLinePerUnfinishedDeviceCutBelowTheWidth) {
     board.SetPercent("10.77.16.1", 50);
     board.SetPercent("10.77.16.2", 250); // clamped
     board.Finish("10.77.16.3", true);
-    EXPECT_EQ(board.Render(80, 24), (std::vector<std::string>{"10.77.16.1  [##########          ] 50%",
-                                                              "10.77.16.2  [####################] 100%"}));
+    EXPECT_EQ(board.Render(80, 24),
+              (std::vector<std::string>{"10.77.16.1       [##########          ] 50%",
+                                        "10.77.16.2       [####################] 100%"}));
     for (const std::string& line : board.Render(20, 24)) {
         EXPECT_EQ(line.size(), 19u) << line;
     }
