@@ -173,8 +173,18 @@ void AddDeviceOptions(CLI::App& command, DeviceSelection& selection) {
 
 int CompleteSelection(DeviceSelection& selection) {
     std::string error;
-    if (!selection.macsFrom.empty() && !ReadMacList(selection.macsFrom, selection.macs, error)) {
-        return UsageError(selection.command, error);
+    if (selection.macsFrom == "-" && selection.passwordFile == "-") {
+        return UsageError(selection.command,
+                          "--macs-from and --password-file cannot both read standard input");
+    }
+    if (!selection.macsFrom.empty()) {
+        const std::size_t given = selection.macs.size();
+        if (!ReadMacList(selection.macsFrom, selection.macs, error)) {
+            return UsageError(selection.command, error);
+        }
+        if (selection.macs.size() == given) {
+            return UsageError(selection.command, selection.macsFrom + " lists no MAC address");
+        }
     }
     if (!selection.all && selection.patterns.empty() && selection.macs.empty() && selection.ip.empty()) {
         return UsageError(selection.command,
@@ -184,10 +194,6 @@ int CompleteSelection(DeviceSelection& selection) {
     sources.optionGiven = selection.passwordOption != nullptr && selection.passwordOption->count() > 0;
     sources.option = selection.password;
     sources.file = selection.passwordFile;
-    if (selection.macsFrom == "-" && selection.passwordFile == "-") {
-        return UsageError(selection.command,
-                          "--macs-from and --password-file cannot both read standard input");
-    }
     if (!FindPassword(sources, selection.user, selection.password, error)) {
         return UsageError(selection.command, error);
     }
