@@ -30,19 +30,21 @@ bool ReadFirstLine(const std::string& file, std::string& line) {
 // Reads one line from the terminal on standard input with the echo off,
 // the prompt and the closing line break on stderr.
 bool PromptWithoutEcho(const std::string& user, std::string& password) {
-    std::fprintf(stderr, "Password for %s: ", user.c_str());
-    std::fflush(stderr);
+    // The echo goes off before the prompt shows, so nothing typed after
+    // the prompt is echoed or discarded by the change.
     termios saved{};
     const bool haveTerminal = ::tcgetattr(STDIN_FILENO, &saved) == 0;
     if (haveTerminal) {
         termios quiet = saved;
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         quiet.c_lflag |= ECHONL;
-        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
     }
+    std::fprintf(stderr, "Password for %s: ", user.c_str());
+    std::fflush(stderr);
     const bool read = static_cast<bool>(std::getline(std::cin, password));
     if (haveTerminal) {
-        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &saved);
     } else {
         std::fputc('\n', stderr);
     }

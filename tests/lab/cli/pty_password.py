@@ -32,10 +32,15 @@ while time.monotonic() < deadline:
     if not answered and b"Password for admin: " in output:
         os.write(fd, password + b"\n")
         answered = True
+if not answered or time.monotonic() >= deadline:
+    os.kill(pid, 9)
 _, status = os.waitpid(pid, 0)
 sys.stdout.write(output.decode(errors="replace"))
 if not answered:
     print("no password prompt")
+    sys.exit(3)
+if time.monotonic() >= deadline:
+    print("the command did not end after the password")
     sys.exit(3)
 if password in output:
     print("the password was echoed")
