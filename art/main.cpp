@@ -2,6 +2,8 @@
 //
 //   corvane-art bitmaps DIR   writes DIR/<id>.png for every bitmap resource
 //   corvane-art skin DIR      writes DIR/Logo.ico and DIR/Help.bmp
+//   corvane-art icons DIR     writes DIR/<n>x<n>/apps/corvane.png, the logo in
+//                             the hicolor icon theme's sizes (for installing)
 //
 // The build runs the first form and compiles the pictures into the desktop
 // program; the second form made the two files shipped in "Config File/Skin/"
@@ -46,11 +48,26 @@ bool WriteSkin(const QString& folder) {
     return true;
 }
 
+// The sizes desktops look up in the hicolor theme; the logo is drawn for each
+// rather than scaled from one picture.
+bool WriteThemeIcons(const QString& folder) {
+    for (const int side : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString size = QString::number(side);
+        const QString dir = folder + "/" + size + "x" + size + "/apps";
+        const QString path = dir + "/corvane.png";
+        if (!QDir().mkpath(dir) || !art::DrawLogo(side).save(path, "PNG")) {
+            std::fprintf(stderr, "corvane-art: cannot write %s\n", qPrintable(path));
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: corvane-art bitmaps|skin DIR\n");
+        std::fprintf(stderr, "usage: corvane-art bitmaps|skin|icons DIR\n");
         return 2;
     }
     const std::string mode = argv[1];
@@ -65,6 +82,9 @@ int main(int argc, char** argv) {
     if (mode == "skin") {
         return WriteSkin(folder) ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: corvane-art bitmaps|skin DIR\n");
+    if (mode == "icons") {
+        return WriteThemeIcons(folder) ? 0 : 1;
+    }
+    std::fprintf(stderr, "usage: corvane-art bitmaps|skin|icons DIR\n");
     return 2;
 }

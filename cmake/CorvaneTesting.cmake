@@ -12,6 +12,11 @@ function(corvane_add_gtest name)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
     add_dependencies(${name} corvane_data)
     corvane_add_test(${name} COMMAND $<TARGET_FILE:${name}> LABELS ${ARG_LABELS})
+    # The target unit-tests builds every test labelled "unit" and nothing
+    # else (the second configuration of scripts/test).
+    if("unit" IN_LIST ARG_LABELS)
+        set_property(GLOBAL APPEND PROPERTY CORVANE_UNIT_TEST_TARGETS ${name})
+    endif()
 endfunction()
 
 # corvane_add_test(<name> COMMAND <cmd...> [LABELS <labels...>])

@@ -2,8 +2,8 @@
 
 #include "app/corvane_dlg.h"
 #include "app/instance_lock.h"
+#include "config/config_location.h"
 #include "ini/ini_file.h"
-#include "platform/paths.h"
 #include "ui/dlg_tip.h"
 
 CCorvaneApp::CCorvaneApp(std::string programFolder) : m_programFolder(std::move(programFolder)) {}
@@ -11,9 +11,9 @@ CCorvaneApp::CCorvaneApp(std::string programFolder) : m_programFolder(std::move(
 CCorvaneApp::~CCorvaneApp() = default;
 
 bool CCorvaneApp::AcquireSingleInstance() {
-    const std::string sep(1, kPathSeparator);
-    const std::string configPath = m_programFolder + "Config File" + sep + "Config" + sep + "Config.ini";
-    m_appName = QString::fromStdString(ini::GetString(configPath, "SETTING", "App_Name", "", 511));
+    // The name is read from the shipped file: a user's copy never changes it.
+    m_appName = QString::fromStdString(
+        ini::GetString(ShippedConfigPath(m_programFolder), "SETTING", "App_Name", "", 511));
     m_lock = std::make_unique<InstanceLock>("HV_TOOL");
     if (m_lock->Acquire() == InstanceLock::Result::HeldElsewhere) {
         ShowPlatformMessage(QStringLiteral("%1 is running!").arg(m_appName), m_appName);

@@ -6,70 +6,53 @@
 #include <charconv>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: corvane-cli bitrate --standard PAL|NTSC --resolution-id N --quality Q --fps F";
-
-int Fail(const std::string& what) {
-    std::fprintf(stderr, "corvane-cli bitrate: %s\n%s\n", what.c_str(), kUsage);
-    return 2;
-}
-
-// A whole decimal number within [minimum, maximum], nothing else.
-bool ParseNumber(const std::string& text, int minimum, int maximum, int& value) {
-    const char* end = text.data() + text.size();
-    const auto [last, error] = std::from_chars(text.data(), end, value);
-    return error == std::errc() && last == end && value >= minimum && value <= maximum;
-}
-
-int RunBitrate(const std::vector<std::string>& args) {
-    std::map<std::string, std::string> options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& name = args[i];
-        if (name != "--standard" && name != "--resolution-id" && name != "--quality" && name != "--fps") {
-            return Fail("unknown argument \"" + name + "\"");
-        }
-        if (i + 1 >= args.size()) {
-            return Fail(name + " needs a value");
-        }
-        options[name] = args[++i];
-    }
-    for (const char* required : {"--standard", "--resolution-id", "--quality", "--fps"}) {
-        if (options.count(required) == 0) {
-            return Fail(std::string(required) + " is needed");
-        }
-    }
-    const auto standard = capacity::ParseVideoStandard(options["--standard"]);
-    if (!standard) {
-        return Fail("--standard must be PAL or NTSC");
-    }
-    int id = 0;
-    if (!ParseNumber(options["--resolution-id"], 0, capacity::kResolutionIds - 1, id)) {
-        return Fail("--resolution-id must be a resolution id from 0 to 31");
-    }
+struct Arguments {
+    std::string standard;
+    int resolutionId = 0;
     int quality = 0;
-    if (!ParseNumber(options["--quality"], 0, capacity::kQualityLevels - 1, quality)) {
-        return Fail("--quality must be a quality level from 0 (lowest) to 5 (best)");
+    int frameRate = 0;
+};
+
+int RunBitrate(const Arguments& arguments) {
+    const auto standard = capacity::ParseVideoStandard(arguments.standard);
+    if (!standard) {
+        return UsageError("bitrate", "--standard must be PAL or NTSC");
     }
     const int maxFrameRate = capacity::MaxFrameRate(*standard);
-    int frameRate = 0;
-    if (!ParseNumber(options["--fps"], 1, maxFrameRate, frameRate)) {
-        return Fail("--fps must be a frame rate from 1 to " + std::to_string(maxFrameRate) + " for " +
-                    std::string(capacity::VideoStandardName(*standard)));
+    if (arguments.frameRate > maxFrameRate) {
+        return UsageError("bitrate", "--fps must be a frame rate from 1 to " + std::to_string(maxFrameRate) +
+                                         " for " + std::string(capacity::VideoStandardName(*standard)));
     }
-    const auto table = capacity::BuildWorkingTable(*standard, id);
-    std::printf("%d Kb/s\n", table ? table->At(quality, frameRate) : 0);
+    const auto table = capacity::BuildWorkingTable(*standard, arguments.resolutionId);
+    std::printf("%d Kb/s\n", table ? table->At(arguments.quality, arguments.frameRate) : 0);
     return 0;
 }
 
-const CliCommandRegistration kRegistration{
-    CliCommand{"bitrate",
-               "bitrate --standard PAL|NTSC --resolution-id N --quality Q --fps F\n"
-               "                               bit rate offered for a channel (Kb/s)",
-               RunBitrate}};
+const CliCommandRegistration kRegistration({
+    "bitrate",
+    "The bit rate (Kb/s) the channel editor offers for a video standard, resolution, quality and frame rate",
+    [](CLI::App& command) -> std::function<int()> {
+        auto arguments = std::make_shared<Arguments>();
+        command.add_option("--standard", arguments->standard, "PAL or NTSC")
+            ->required()
+            ->type_name("PAL|NTSC");
+        command.add_option("--resolution-id", arguments->resolutionId, "Resolution id")
+            ->required()
+            ->check(CLI::Range(0, capacity::kResolutionIds - 1));
+        command.add_option("--quality", arguments->quality, "Quality level, 0 (lowest) to 5 (best)")
+            ->required()
+            ->check(CLI::Range(0, capacity::kQualityLevels - 1));
+        command.add_option("--fps", arguments->frameRate, "Frame rate")
+            ->required()
+            ->check(CLI::PositiveNumber);
+        return [arguments] { return RunBitrate(*arguments); };
+    },
+});
 
 } // namespace

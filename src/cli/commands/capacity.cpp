@@ -6,26 +6,17 @@
 
 #include <charconv>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
-
-constexpr const char* kUsage = "usage: corvane-cli capacity days --disk-gb D --hours H --group CHANNELS:KBPS "
-                               "[--group ...]\n"
-                               "       corvane-cli capacity disk --days T --hours H --group CHANNELS:KBPS "
-                               "[--group ...]";
 
 // The limits of the page's edit fields and of the channel editor.
 constexpr int32_t kMaxDiskGb = 999999999;
 constexpr int32_t kMaxHours = 24;
 constexpr int32_t kMaxDays = 366;
 constexpr int32_t kMaxChannels = 1024;
-
-int Fail(const std::string& what) {
-    std::fprintf(stderr, "corvane-cli capacity: %s\n%s\n", what.c_str(), kUsage);
-    return 2;
-}
 
 bool ParseNumber(std::string_view text, int32_t minimum, int32_t maximum, int32_t& value) {
     const char* end = text.data() + text.size();
@@ -43,62 +34,65 @@ bool ParseGroup(const std::string& text, capacity::ChannelLoad& group) {
            ParseNumber(view.substr(colon + 1), 0, INT32_MAX, group.bitRate);
 }
 
-int RunCapacity(const std::vector<std::string>& args) {
-    if (args.empty() || (args[0] != "days" && args[0] != "disk")) {
-        return Fail("say what to calculate: days or disk");
-    }
-    const bool daysWanted = args[0] == "days";
-    const std::string amountOption = daysWanted ? "--disk-gb" : "--days";
-    const int32_t amountMaximum = daysWanted ? kMaxDiskGb : kMaxDays;
-    bool haveAmount = false;
-    bool haveHours = false;
+struct Arguments {
     int32_t amount = 0;
     int32_t hours = 0;
+    std::vector<std::string> groups;
+};
+
+int RunCapacity(const Arguments& arguments, bool daysWanted) {
     std::vector<capacity::ChannelLoad> groups;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& name = args[i];
-        if (name != amountOption && name != "--hours" && name != "--group") {
-            return Fail("unknown argument \"" + name + "\"");
+    for (const std::string& text : arguments.groups) {
+        capacity::ChannelLoad group;
+        if (!ParseGroup(text, group)) {
+            return UsageError("capacity",
+                              "--group must be CHANNELS:KBPS, with 1 to 1024 channels and a bit rate "
+                              "in Kb/s, not \"" +
+                                  text + "\"");
         }
-        if (i + 1 >= args.size()) {
-            return Fail(name + " needs a value");
-        }
-        const std::string& value = args[++i];
-        if (name == amountOption) {
-            if (!ParseNumber(value, 0, amountMaximum, amount)) {
-                return Fail(name + " must be a whole number from 0 to " + std::to_string(amountMaximum));
-            }
-            haveAmount = true;
-        } else if (name == "--hours") {
-            if (!ParseNumber(value, 0, kMaxHours, hours)) {
-                return Fail("--hours must be a whole number from 0 to 24");
-            }
-            haveHours = true;
-        } else {
-            capacity::ChannelLoad group;
-            if (!ParseGroup(value, group)) {
-                return Fail(
-                    "--group must be CHANNELS:KBPS, with 1 to 1024 channels and a bit rate in Kb/s, not \"" +
-                    value + "\"");
-            }
-            groups.push_back(group);
-        }
+        groups.push_back(group);
     }
-    if (!haveAmount || !haveHours || groups.empty()) {
-        return Fail(amountOption + ", --hours and at least one --group are needed");
-    }
-    const int32_t result = daysWanted ? capacity::RecordDaysForDisk(amount, hours, groups)
-                                      : capacity::DiskGbForDays(amount, hours, groups);
+    const int32_t result = daysWanted ? capacity::RecordDaysForDisk(arguments.amount, arguments.hours, groups)
+                                      : capacity::DiskGbForDays(arguments.amount, arguments.hours, groups);
     std::printf("%d\n", result);
     return 0;
 }
 
-const CliCommandRegistration kRegistration{
-    CliCommand{"capacity",
-               "capacity days --disk-gb D --hours H --group CHANNELS:KBPS [--group ...]\n"
-               "                               recording days a disk of D GB holds\n"
-               "  capacity disk --days T --hours H --group CHANNELS:KBPS [--group ...]\n"
-               "                               disk size in GB for T days of recording",
-               RunCapacity}};
+// "capacity days" and "capacity disk": the same options but the amount.
+std::function<int()> DefineCalculation(CLI::App& command, bool daysWanted,
+                                       const std::shared_ptr<Arguments>& arguments) {
+    if (daysWanted) {
+        command.add_option("--disk-gb", arguments->amount, "Disk size in GB")
+            ->required()
+            ->check(CLI::Range(0, kMaxDiskGb));
+    } else {
+        command.add_option("--days", arguments->amount, "Days of recording")
+            ->required()
+            ->check(CLI::Range(0, kMaxDays));
+    }
+    command.add_option("--hours", arguments->hours, "Recording hours a day")
+        ->required()
+        ->check(CLI::Range(0, kMaxHours));
+    command
+        .add_option("--group", arguments->groups,
+                    "CHANNELS:KBPS, channels recording at a bit rate; may be repeated")
+        ->required()
+        ->type_name("CHANNELS:KBPS");
+    return [arguments, daysWanted] { return RunCapacity(*arguments, daysWanted); };
+}
+
+const CliCommandRegistration kRegistration({
+    "capacity",
+    "Recording days a disk holds (days), or the disk size for a number of days (disk)",
+    [](CLI::App& command) -> std::function<int()> {
+        auto arguments = std::make_shared<Arguments>();
+        command.require_subcommand(1);
+        CLI::App* days = command.add_subcommand("days", "Recording days a disk of D GB holds");
+        CLI::App* disk = command.add_subcommand("disk", "Disk size in GB for T days of recording");
+        auto runDays = DefineCalculation(*days, true, arguments);
+        auto runDisk = DefineCalculation(*disk, false, arguments);
+        return [days, runDays, runDisk] { return *days ? runDays() : runDisk(); };
+    },
+});
 
 } // namespace

@@ -1,31 +1,22 @@
 #include "device_batch.h"
 
+#include "credentials.h"
+#include "lang/tool_language.h"
 #include "sdk/sdk.h"
 #include "search.h"
+#include "support/device_match.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <map>
-#include <mutex>
-#include <unistd.h>
-
-const char* const kSelectionUsage =
-    "(--ip A [--port P] | --mac M [--mac M ...]) [--user U] [--password P] [--phase-ms MS]";
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <memory>
+#include <set>
+#include <sstream>
 
 namespace {
-
-std::string MacKey(const std::string& text) {
-    std::string kept;
-    for (const char c : text) {
-        if (std::isxdigit(static_cast<unsigned char>(c)) != 0) {
-            kept += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        }
-    }
-    return kept;
-}
 
 class OptionPrompt : public ILoginPrompt {
 public:
@@ -40,115 +31,176 @@ private:
     const DeviceSelection& m_selection;
 };
 
-// Prints the batch's lines as they come; on a terminal the upgrade progress
-// is one bar per device on a status line, otherwise plain "ip  N%" lines.
-class PrintingObserver : public IBatchObserver {
+OutputFormat FormatOf(const DeviceSelection& selection) {
+    return ParseOutputFormat(selection.format).value_or(OutputFormat::Table);
+}
+
+std::vector<const DeviceEntry*> Entries(const DeviceTable& devices) {
+    std::vector<const DeviceEntry*> entries;
+    for (const auto& [mac, entry] : devices) {
+        entries.push_back(&entry);
+    }
+    return entries;
+}
+
+// Turns the engine's reports into the command's output; the outcome, never
+// the text, decides success.
+class ReportingObserver : public IBatchObserver {
 public:
-    PrintingObserver() : m_terminal(isatty(STDOUT_FILENO) != 0) {}
+    explicit ReportingObserver(BatchOutput& output) : m_output(output) {}
 
     void OnDeviceReport(const DeviceEntry& entry, const DeviceReport& report) override {
-        std::lock_guard lock(m_mutex);
-        const std::string text = ReportLine(entry, report, CliText);
-        if (report.outcome == BatchOutcome::Progress) {
-            if (!m_terminal) {
-                std::printf("%s\n", text.c_str());
-            } else {
-                m_progress[entry.ip] = report.percent;
-                DrawBars();
-            }
-            std::fflush(stdout);
+        switch (report.outcome) {
+        case BatchOutcome::Progress:
+            m_output.Progress(entry, report.percent);
             return;
-        }
-        m_progress.erase(entry.ip);
-        if (m_terminal) {
-            std::printf("\r\033[K");
-        }
-        if (!text.empty()) {
-            std::printf("%s\n", text.c_str());
-        }
-        if (m_terminal && !m_progress.empty()) {
-            DrawBars();
-        }
-        std::fflush(stdout);
-        if (report.outcome != BatchOutcome::Success) {
-            m_failed = true;
+        case BatchOutcome::Success:
+            m_output.Result(entry, DeviceOutcome::Success, CliText(report.key));
+            return;
+        case BatchOutcome::Failure:
+            m_output.Result(entry, DeviceOutcome::Failure, CliText(report.key));
+            return;
+        case BatchOutcome::LoginFailed:
+            m_output.Result(entry, DeviceOutcome::LoginFailed, LoginFailureText(report.loginError));
+            return;
+        case BatchOutcome::Cancelled:
+            m_output.Result(entry, DeviceOutcome::Cancelled, std::string());
+            return;
         }
     }
     void OnLoginState(const std::string&, bool) override {}
     void OnPortsChanged() override {}
-    void OnBatchEnded(BatchOperation, bool completed) override {
-        std::lock_guard lock(m_mutex);
-        if (!completed) {
-            m_failed = true;
-        }
-    }
-    bool Failed() {
-        std::lock_guard lock(m_mutex);
-        return m_failed;
-    }
+    void OnBatchEnded(BatchOperation, bool) override {}
 
 private:
-    void DrawBars() {
-        std::string line = "\r\033[K";
-        for (const auto& [ip, percent] : m_progress) {
-            const int filled = percent / 5;
-            line += ip + " [" + std::string(static_cast<std::size_t>(filled), '#') +
-                    std::string(static_cast<std::size_t>(20 - filled), ' ') + "] " + std::to_string(percent) +
-                    "%  ";
-        }
-        std::printf("%s", line.c_str());
-    }
-
-    std::mutex m_mutex;
-    bool m_terminal;
-    bool m_failed = false;
-    std::map<std::string, int> m_progress;
+    BatchOutput& m_output;
 };
 
-} // namespace
-
-bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string& value) {
-    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
-        if (args[i] == name) {
-            value = args[i + 1];
-            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
-                       args.begin() + static_cast<std::ptrdiff_t>(i + 2));
-            return true;
-        }
+const char* VerbOf(BatchOperation operation) {
+    switch (operation) {
+    case BatchOperation::Upgrade:
+        return "upgrading";
+    case BatchOperation::ConfigImport:
+        return "importing into";
+    default:
+        return "working on";
     }
-    return false;
 }
 
-bool ParseSelection(const std::string& command, std::vector<std::string>& args, DeviceSelection& selection) {
-    std::string value;
-    while (TakeOption(args, "--mac", value)) {
-        selection.macs.push_back(value);
-    }
-    TakeOption(args, "--ip", selection.ip);
-    if (TakeOption(args, "--port", value)) {
-        selection.port = std::atoi(value.c_str());
-        if (selection.port < 1 || selection.port > 65535) {
-            std::fprintf(stderr, "corvane-cli %s: --port is 1..65535\n", command.c_str());
+bool ReadMacList(const std::string& file, std::vector<std::string>& macs, std::string& error) {
+    std::string text;
+    if (file == "-") {
+        text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    } else {
+        std::ifstream in(file, std::ios::binary);
+        if (!in) {
+            error = "cannot read " + file;
             return false;
         }
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    TakeOption(args, "--user", selection.user);
-    TakeOption(args, "--password", selection.password);
-    if (TakeOption(args, "--phase-ms", value)) {
-        selection.phaseMs = std::atoi(value.c_str());
-        if (selection.phaseMs <= 0 || selection.phaseMs > 60000) {
-            std::fprintf(stderr, "corvane-cli %s: --phase-ms is 1..60000\n", command.c_str());
-            return false;
-        }
-    }
-    if (selection.ip.empty() == selection.macs.empty()) {
-        std::fprintf(stderr, "corvane-cli %s: give either --ip or one or more --mac\n", command.c_str());
+    if (!ParseMacList(text, macs, error)) {
+        error = file + ": " + error;
         return false;
     }
     return true;
 }
 
-DeviceTable ResolveDevices(const std::string& command, const DeviceSelection& selection) {
+} // namespace
+
+void AddDeviceOptions(CLI::App& command, DeviceSelection& selection) {
+    selection.command = command.get_name();
+    const std::string devices = "Devices";
+    CLI::Option* all =
+        command.add_flag("--all", selection.all, "Every device the search finds")->group(devices);
+    CLI::Option* match = command
+                             .add_option("--match", selection.patterns,
+                                         "Devices whose address, MAC address or model matches PATTERN ('*' "
+                                         "for any text); may be repeated")
+                             ->type_name("PATTERN")
+                             ->group(devices);
+    CLI::Option* mac =
+        command.add_option("--mac", selection.macs, "The device with this MAC address; may be repeated")
+            ->type_name("MAC")
+            ->group(devices);
+    CLI::Option* macsFrom = command
+                                .add_option("--macs-from", selection.macsFrom,
+                                            "The devices listed in FILE, one MAC address a line ('-': "
+                                            "standard input)")
+                                ->type_name("FILE")
+                                ->group(devices);
+    CLI::Option* ip = command.add_option("--ip", selection.ip, "The device at this address")
+                          ->type_name("ADDRESS")
+                          ->group(devices);
+    command
+        .add_option("--port", selection.port,
+                    "With --ip: the device's TCP port, and no search (default: the "
+                    "port the search reports)")
+        ->check(CLI::Range(1, 65535))
+        ->needs(ip)
+        ->group(devices);
+    all->excludes(match)->excludes(mac)->excludes(macsFrom)->excludes(ip);
+    ip->excludes(match)->excludes(mac)->excludes(macsFrom);
+
+    const std::string login = "Login";
+    command.add_option("--user", selection.user, "User name (default: admin)")->group(login);
+    selection.passwordOption =
+        command
+            .add_option("--password", selection.password,
+                        "Password. Visible to every user of this machine in the process list: prefer "
+                        "--password-file, CORVANE_PASSWORD or the prompt")
+            ->group(login);
+    command
+        .add_option("--password-file", selection.passwordFile,
+                    "Read the password from the first line of FILE ('-': standard input)")
+        ->type_name("FILE")
+        ->excludes(selection.passwordOption)
+        ->group(login);
+
+    command
+        .add_option("--format", selection.format,
+                    "How the results are written: one line per device, or "
+                    "JSON or CSV records (address, MAC, outcome, text)")
+        ->check(CLI::IsMember({"table", "json", "csv"}))
+        ->type_name("FORMAT");
+    command.add_option("--phase-ms", selection.phaseMs, "Length of each search phase (default 3000)")
+        ->check(CLI::Range(1, 60000))
+        ->type_name("MS");
+    command.footer("Without --password or --password-file the password is taken from CORVANE_PASSWORD, or "
+                   "asked on the terminal without echo.\nExit status: 0 when every device succeeded, 1 when "
+                   "any failed, 2 for a usage error.");
+}
+
+int CompleteSelection(DeviceSelection& selection) {
+    std::string error;
+    if (selection.macsFrom == "-" && selection.passwordFile == "-") {
+        return UsageError(selection.command,
+                          "--macs-from and --password-file cannot both read standard input");
+    }
+    if (!selection.macsFrom.empty()) {
+        const std::size_t given = selection.macs.size();
+        if (!ReadMacList(selection.macsFrom, selection.macs, error)) {
+            return UsageError(selection.command, error);
+        }
+        if (selection.macs.size() == given) {
+            return UsageError(selection.command, selection.macsFrom + " lists no MAC address");
+        }
+    }
+    if (!selection.all && selection.patterns.empty() && selection.macs.empty() && selection.ip.empty()) {
+        return UsageError(selection.command,
+                          "choose the devices with --all, --match, --mac, --macs-from or --ip (see --help)");
+    }
+    PasswordSources sources;
+    sources.optionGiven = selection.passwordOption != nullptr && selection.passwordOption->count() > 0;
+    sources.option = selection.password;
+    sources.file = selection.passwordFile;
+    if (!FindPassword(sources, selection.user, selection.password, error)) {
+        return UsageError(selection.command, error);
+    }
+    return 0;
+}
+
+DeviceTable ResolveDevices(const DeviceSelection& selection) {
     // Loads the language for the result lines, and the customer codes.
     const CliDiscoverySettings settings = LoadCliDiscoverySettings();
     SDK_SetCustomer(settings.customerCodes.c_str());
@@ -164,32 +216,57 @@ DeviceTable ResolveDevices(const std::string& command, const DeviceSelection& se
     SearchOptions options;
     options.customerCodes = settings.customerCodes;
     if (selection.phaseMs > 0) {
-        std::vector<std::string> phase{"--phase-ms", std::to_string(selection.phaseMs)};
-        std::size_t index = 0;
-        ParsePhaseOption(phase, index, options.timing);
+        SetSearchPhase(selection.phaseMs, options.timing);
     }
     const SearchResult found = RunSearch(options);
+    std::set<std::string> wantedMacs;
+    for (const std::string& mac : selection.macs) {
+        wantedMacs.insert(MacKey(mac));
+    }
+    std::set<std::string> foundMacs;
     for (const auto& [mac, entry] : found.devices) {
-        const bool wanted = selection.ip.empty()
-                                ? std::any_of(selection.macs.begin(), selection.macs.end(),
-                                              [&](const std::string& m) { return MacKey(m) == MacKey(mac); })
-                                : entry.ip == selection.ip;
-        if (wanted) {
+        const std::string key = MacKey(mac);
+        // A reference of its own: clang 14 cannot capture a structured binding.
+        const DeviceEntry& device = entry;
+        const bool byPattern = std::any_of(
+            selection.patterns.begin(), selection.patterns.end(), [&device](const std::string& pattern) {
+                return MatchesDevice(pattern, device.ip, device.mac, device.model);
+            });
+        if (selection.all || byPattern || wantedMacs.count(key) != 0 ||
+            (!selection.ip.empty() && entry.ip == selection.ip)) {
             chosen[mac] = entry;
+            foundMacs.insert(key);
         }
     }
-    const std::size_t expected = selection.ip.empty() ? selection.macs.size() : 1;
-    if (chosen.size() < expected) {
-        std::fprintf(stderr, "corvane-cli %s: %zu of %zu devices answered the search\n", command.c_str(),
-                     chosen.size(), expected);
+    std::vector<std::string> missing;
+    for (const std::string& mac : selection.macs) {
+        if (foundMacs.count(MacKey(mac)) == 0) {
+            missing.push_back(mac);
+        }
+    }
+    if (!missing.empty()) {
+        std::string list;
+        for (const std::string& mac : missing) {
+            list += (list.empty() ? "" : ", ") + mac;
+        }
+        std::fprintf(stderr, "corvane-cli %s: %zu devices did not answer the search: %s\n",
+                     selection.command.c_str(), missing.size(), list.c_str());
         return {};
+    }
+    if (!selection.ip.empty() && chosen.empty()) {
+        std::fprintf(stderr, "corvane-cli %s: no device at %s answered the search\n",
+                     selection.command.c_str(), selection.ip.c_str());
+    } else if (chosen.empty()) {
+        std::fprintf(stderr, "corvane-cli %s: no device %s\n", selection.command.c_str(),
+                     selection.all ? "answered the search" : "matches");
     }
     return chosen;
 }
 
 int RunDeviceBatch(const DeviceSelection& selection, DeviceTable& devices, BatchRequest request) {
     OptionPrompt prompt(selection);
-    PrintingObserver observer;
+    BatchOutput output(FormatOf(selection), VerbOf(request.operation), Entries(devices));
+    ReportingObserver observer(output);
     RecordLeases leases;
     {
         BatchEngine engine(prompt, observer, leases);
@@ -204,23 +281,34 @@ int RunDeviceBatch(const DeviceSelection& selection, DeviceTable& devices, Batch
         engine.WaitIdle(24 * 60 * 60 * 1000);
     }
     LogoutAll(devices);
-    return observer.Failed() ? 1 : 0;
+    return output.Finish();
 }
 
-bool LoginForCommand(const DeviceSelection& selection, DeviceEntry& entry) {
+std::string LoginFailureText(int loginError) {
+    std::string text = CliText("info.Login_fail");
+    // The table is indexed by the error code + 1; codes without a key keep
+    // the general text.
+    Tool::LoginErrorText(loginError + 1, text);
+    return text;
+}
+
+int ForEachDevice(const DeviceSelection& selection, DeviceTable& devices,
+                  const std::function<bool(DeviceEntry&, std::string& key)>& step) {
+    BatchOutput output(FormatOf(selection), "working on", Entries(devices));
     OptionPrompt prompt(selection);
-    BatchCredentials credentials;
-    int error = 0;
-    if (BatchLogin(entry, credentials, prompt, nullptr, error) == 1) {
-        return true;
+    for (auto& [mac, entry] : devices) {
+        BatchCredentials credentials;
+        int error = 0;
+        if (BatchLogin(entry, credentials, prompt, nullptr, error) != 1) {
+            output.Result(entry, DeviceOutcome::LoginFailed, LoginFailureText(error));
+            continue;
+        }
+        std::string key = "info.operate_fail";
+        const bool succeeded = step(entry, key);
+        output.Result(entry, succeeded ? DeviceOutcome::Success : DeviceOutcome::Failure, CliText(key));
     }
-    PrintResultLine(entry, "info.Login_fail");
-    return false;
-}
-
-void PrintResultLine(const DeviceEntry& entry, const std::string& key) {
-    std::printf("%s  %s\n", entry.ip.c_str(), CliText(key).c_str());
-    std::fflush(stdout);
+    LogoutAll(devices);
+    return output.Finish();
 }
 
 void LogoutAll(DeviceTable& devices) {
@@ -228,31 +316,58 @@ void LogoutAll(DeviceTable& devices) {
     EndLogins(devices, none, [](int32_t handle) { SDK_Logout(handle); });
 }
 
-int SaveFromEachDevice(const std::string& command, const DeviceSelection& selection, const std::string& out,
-                       const std::function<std::string(const DeviceEntry&)>& nameInFolder,
-                       const std::function<bool(DeviceEntry&, const std::string& path)>& save) {
+int SaveFromEachDevice(
+    const DeviceSelection& selection, const std::string& out,
+    const std::function<std::string(const DeviceEntry&)>& nameInFolder,
+    const std::function<bool(DeviceEntry&, const std::string& path, std::string& key)>& save) {
     const bool folder = std::filesystem::is_directory(out);
-    DeviceTable devices = ResolveDevices(command, selection);
+    DeviceTable devices = ResolveDevices(selection);
     if (devices.empty()) {
         return 1;
     }
     if (!folder && devices.size() > 1) {
-        std::fprintf(stderr, "corvane-cli %s: several devices need --out to be a folder\n", command.c_str());
-        return 2;
+        return UsageError(selection.command, "several devices need --out to be a folder");
     }
-    bool failed = false;
-    for (auto& [mac, entry] : devices) {
-        if (!LoginForCommand(selection, entry)) {
-            failed = true;
-            continue;
-        }
+    std::FILE* paths = FormatOf(selection) == OutputFormat::Table ? stdout : stderr;
+    return ForEachDevice(selection, devices, [&](DeviceEntry& entry, std::string& key) {
         const std::string path = folder ? (std::filesystem::path(out) / nameInFolder(entry)).string() : out;
-        const bool written = save(entry, path);
+        const bool written = save(entry, path, key);
         if (written && folder) {
-            std::printf("%s\n", path.c_str());
+            std::fprintf(paths, "%s\n", path.c_str());
         }
-        failed = failed || !written;
-    }
-    LogoutAll(devices);
-    return failed ? 1 : 0;
+        return written;
+    });
+}
+
+CliCommand BatchCommand(std::string name, std::string description, BatchOperation operation,
+                        std::function<void(CLI::App&, BatchRequest&)> addOptions,
+                        std::function<int(const DeviceSelection&, BatchRequest&)> check) {
+    struct Arguments {
+        DeviceSelection selection;
+        BatchRequest request;
+    };
+    return CliCommand{
+        std::move(name), std::move(description), [=](CLI::App& command) -> std::function<int()> {
+            auto arguments = std::make_shared<Arguments>();
+            arguments->request.operation = operation;
+            AddDeviceOptions(command, arguments->selection);
+            if (addOptions) {
+                addOptions(command, arguments->request);
+            }
+            return [arguments, check] {
+                if (check) {
+                    if (const int status = check(arguments->selection, arguments->request); status != 0) {
+                        return status;
+                    }
+                }
+                if (const int status = CompleteSelection(arguments->selection); status != 0) {
+                    return status;
+                }
+                DeviceTable devices = ResolveDevices(arguments->selection);
+                if (devices.empty()) {
+                    return 1;
+                }
+                return RunDeviceBatch(arguments->selection, devices, arguments->request);
+            };
+        }};
 }

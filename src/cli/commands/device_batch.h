@@ -1,9 +1,12 @@
 #pragma once
 // What the device-operation commands share (reboot, reset, password, ports,
-// model, upgrade, export, import, snapshot): choosing devices by --ip
-// (--port, else the port the device search reports) or by repeated --mac,
-// the credentials of --user/--password, running a batch of the engine and
-// printing each device's result line as the batch writes it.
+// model, upgrade, export, import, snapshot): choosing devices (--all,
+// --match, --mac, --macs-from, or --ip with --port, else the port the search
+// reports), the credentials (--user, and the password from --password,
+// --password-file, CORVANE_PASSWORD or a prompt), running a batch of the
+// engine, and the results in the chosen --format.
+#include "batch_output.h"
+#include "command.h"
 #include "discovery/device_entry.h"
 #include "operate/batch_engine.h"
 
@@ -12,46 +15,67 @@
 #include <vector>
 
 struct DeviceSelection {
+    std::string command; // the command's name, for messages
+    bool all = false;
+    std::vector<std::string> patterns; // --match
+    std::vector<std::string> macs;     // --mac and the lines of --macs-from
+    std::string macsFrom;
     std::string ip;
     int port = 0;
-    std::vector<std::string> macs;
     std::string user = "admin";
     std::string password;
+    std::string passwordFile;
     int phaseMs = 0; // search phase length, 0 = the default
+    std::string format = "table";
+
+    CLI::Option* passwordOption = nullptr;
 };
 
-// Takes the selection options out of args (the rest stay for the command).
-// false with a message on stderr for a bad value.
-bool ParseSelection(const std::string& command, std::vector<std::string>& args, DeviceSelection& selection);
-// Takes "--name value" out of args; false when missing.
-bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string& value);
+// Declares the selection, credential and --format options on command.
+void AddDeviceOptions(CLI::App& command, DeviceSelection& selection);
+
+// After the parse: reads --macs-from, checks that devices were chosen, and
+// finds the password. 0, or kUsageError with a message on stderr.
+int CompleteSelection(DeviceSelection& selection);
 
 // The chosen devices as records (a search finds them when needed). Empty
-// with a message on stderr when a device is not found.
-DeviceTable ResolveDevices(const std::string& command, const DeviceSelection& selection);
+// with a message on stderr when no device, or not every named one, answers.
+DeviceTable ResolveDevices(const DeviceSelection& selection);
 
-// Runs one batch over every record of the table and prints the lines.
+// Runs one batch over every record of the table and prints the results.
 // Exit status: 0 when every device succeeded, 1 otherwise.
 int RunDeviceBatch(const DeviceSelection& selection, DeviceTable& devices, BatchRequest request);
 
-// For the single-device commands: logs in one record with the selection's
-// credentials; prints the failure line and returns false when it fails.
-bool LoginForCommand(const DeviceSelection& selection, DeviceEntry& entry);
-// Prints "%s  %s" (address, text of key).
-void PrintResultLine(const DeviceEntry& entry, const std::string& key);
+// The text of a failed login: the language table's text of SDK_Login's
+// error (wrong password, locked, busy, time-out, no connection, ...), else
+// "info.Login_fail".
+std::string LoginFailureText(int loginError);
+
+// For the commands that work on one device at a time (model, export,
+// snapshot): resolve, log in to each device with the selection's
+// credentials and call step, which gives the device's outcome and the key
+// of its text; a failed login is reported without calling step. Exit status
+// as RunDeviceBatch.
+int ForEachDevice(const DeviceSelection& selection, DeviceTable& devices,
+                  const std::function<bool(DeviceEntry&, std::string& key)>& step);
+
 // Ends the logins the command made.
 void LogoutAll(DeviceTable& devices);
 
 // For the commands that save something from each device (export, snapshot):
 // out names the file for one device, or an existing folder that takes one
-// file per device under the name nameInFolder gives. Logs in to each device
-// and calls save with the path; save prints the device's result line and
-// says whether the file was written. The path of each file written into a
-// folder is printed too. Exit status as RunDeviceBatch, 2 for a file name
-// given to several devices.
-int SaveFromEachDevice(const std::string& command, const DeviceSelection& selection, const std::string& out,
-                       const std::function<std::string(const DeviceEntry&)>& nameInFolder,
-                       const std::function<bool(DeviceEntry&, const std::string& path)>& save);
+// file per device under the name nameInFolder gives. save writes the file
+// and sets the key of the device's text. The path of each file written into
+// a folder is printed on stderr. Exit status as RunDeviceBatch, 2 for a file
+// name given to several devices.
+int SaveFromEachDevice(
+    const DeviceSelection& selection, const std::string& out,
+    const std::function<std::string(const DeviceEntry&)>& nameInFolder,
+    const std::function<bool(DeviceEntry&, const std::string& path, std::string& key)>& save);
 
-// The usage lines of the selection options.
-extern const char* const kSelectionUsage;
+// A command that runs one batch of the engine over the chosen devices:
+// addOptions declares what the operation needs into its request; check (may
+// be empty) refuses values after the parse with kUsageError.
+CliCommand BatchCommand(std::string name, std::string description, BatchOperation operation,
+                        std::function<void(CLI::App&, BatchRequest&)> addOptions,
+                        std::function<int(const DeviceSelection&, BatchRequest&)> check);

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <memory>
 
 namespace {
 
@@ -29,28 +30,35 @@ std::string ProposedName(const DeviceEntry& entry) {
     return entry.ip + "-" + prefix + "." + stamp + ".coi";
 }
 
-int Run(const std::vector<std::string>& arguments) {
-    std::vector<std::string> args = arguments;
+struct Arguments {
     DeviceSelection selection;
     std::string out;
-    if (!ParseSelection("export", args, selection) || !TakeOption(args, "--out", out) || !args.empty()) {
-        std::fprintf(stderr,
-                     "corvane-cli export: needs --out FILE.coi (or a folder) and the device options\n");
-        return 2;
+};
+
+int Run(Arguments& arguments) {
+    if (const int status = CompleteSelection(arguments.selection); status != 0) {
+        return status;
     }
-    return SaveFromEachDevice(
-        "export", selection, out, ProposedName, [](DeviceEntry& entry, const std::string& path) {
-            const bool written = SDK_ExportConfig(entry.loginHandle, 0, path.c_str(), 0, 0) == 1;
-            PrintResultLine(entry, written ? "info.operate_success" : "info.operate_fail");
-            return written;
-        });
+    return SaveFromEachDevice(arguments.selection, arguments.out, ProposedName,
+                              [](DeviceEntry& entry, const std::string& path, std::string& key) {
+                                  const bool written =
+                                      SDK_ExportConfig(entry.loginHandle, 0, path.c_str(), 0, 0) == 1;
+                                  key = written ? "info.operate_success" : "info.operate_fail";
+                                  return written;
+                              });
 }
 
 const CliCommandRegistration kRegistration({
     "export",
-    std::string("export ") + kSelectionUsage +
-        " --out FILE.coi|FOLDER\n                               save the devices' configuration",
-    Run,
+    "Save the devices' configuration",
+    [](CLI::App& command) -> std::function<int()> {
+        auto arguments = std::make_shared<Arguments>();
+        AddDeviceOptions(command, arguments->selection);
+        command.add_option("--out", arguments->out, "The file for one device, or a folder for one file each")
+            ->required()
+            ->type_name("FILE.coi|FOLDER");
+        return [arguments] { return Run(*arguments); };
+    },
 });
 
 } // namespace

@@ -4,7 +4,7 @@
 #include "device_batch.h"
 #include "operate/device_steps.h"
 
-#include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -22,41 +22,38 @@ bool ValidModel(const std::string& model) {
     return true;
 }
 
-int Run(const std::vector<std::string>& arguments) {
-    std::vector<std::string> args = arguments;
+struct Arguments {
     DeviceSelection selection;
     std::string model;
-    if (!ParseSelection("model", args, selection) || !TakeOption(args, "--set", model) || !args.empty()) {
-        std::fprintf(stderr, "corvane-cli model: needs --set NAME and the device options\n");
-        return 2;
+};
+
+int Run(Arguments& arguments) {
+    if (!ValidModel(arguments.model)) {
+        return UsageError("model", "1 to 19 printable characters, without \" ' ? \\");
     }
-    if (!ValidModel(model)) {
-        std::fprintf(stderr, "corvane-cli model: 1 to 19 printable characters, without \" ' ? \\\n");
-        return 2;
+    if (const int status = CompleteSelection(arguments.selection); status != 0) {
+        return status;
     }
-    DeviceTable devices = ResolveDevices("model", selection);
+    DeviceTable devices = ResolveDevices(arguments.selection);
     if (devices.empty()) {
         return 1;
     }
-    bool failed = false;
-    for (auto& [mac, entry] : devices) {
-        if (!LoginForCommand(selection, entry)) {
-            failed = true;
-            continue;
-        }
-        const bool changed = ChangeModel(entry, model) == 1;
-        PrintResultLine(entry, changed ? "info.operate_success" : "info.operate_fail");
-        failed = failed || !changed;
-    }
-    LogoutAll(devices);
-    return failed ? 1 : 0;
+    return ForEachDevice(arguments.selection, devices, [&](DeviceEntry& entry, std::string& key) {
+        const bool changed = ChangeModel(entry, arguments.model) == 1;
+        key = changed ? "info.operate_success" : "info.operate_fail";
+        return changed;
+    });
 }
 
 const CliCommandRegistration kRegistration({
     "model",
-    std::string("model ") + kSelectionUsage +
-        " --set NAME\n                               change the devices' model text",
-    Run,
+    "Change the devices' model text",
+    [](CLI::App& command) -> std::function<int()> {
+        auto arguments = std::make_shared<Arguments>();
+        AddDeviceOptions(command, arguments->selection);
+        command.add_option("--set", arguments->model, "The new model text")->required()->type_name("NAME");
+        return [arguments] { return Run(*arguments); };
+    },
 });
 
 } // namespace

@@ -1,46 +1,29 @@
 // corvane-cli password: changes the login user's password on the devices.
-#include "command.h"
 #include "device_batch.h"
-#include "search.h"
 #include "util/tool.h"
-
-#include <cstdio>
 
 namespace {
 
-int Run(const std::vector<std::string>& arguments) {
-    std::vector<std::string> args = arguments;
-    DeviceSelection selection;
-    BatchRequest request;
-    request.operation = BatchOperation::Password;
-    if (!ParseSelection("password", args, selection) || !TakeOption(args, "--old", request.oldPassword) ||
-        !TakeOption(args, "--new", request.newPassword) || !args.empty()) {
-        std::fprintf(stderr, "corvane-cli password: needs --old P --new P and the device options\n");
-        return 2;
-    }
-    // The password panel's character rule and length limit.
-    for (std::string text : {request.oldPassword, request.newPassword}) {
-        if (!text.empty() && !Tool::CheckPasswordChars(text)) {
-            std::fprintf(stderr, "corvane-cli password: the character \"%s\" is not allowed\n", text.c_str());
-            return 2;
+// The password panel's character rule and length limit.
+int CheckPasswords(const DeviceSelection& selection, BatchRequest& request) {
+    for (const std::string& text : {request.oldPassword, request.newPassword}) {
+        std::string checked = text;
+        if (!checked.empty() && !Tool::CheckPasswordChars(checked)) {
+            return UsageError(selection.command, "the character \"" + checked + "\" is not allowed");
+        }
+        if (text.size() > 64) {
+            return UsageError(selection.command, "at most 64 characters");
         }
     }
-    if (request.newPassword.size() > 64 || request.oldPassword.size() > 64) {
-        std::fprintf(stderr, "corvane-cli password: at most 64 characters\n");
-        return 2;
-    }
-    DeviceTable devices = ResolveDevices("password", selection);
-    if (devices.empty()) {
-        return 1;
-    }
-    return RunDeviceBatch(selection, devices, std::move(request));
+    return 0;
 }
 
-const CliCommandRegistration kRegistration({
-    "password",
-    std::string("password ") + kSelectionUsage +
-        " --old P --new P\n                               change the login user's password",
-    Run,
-});
+const CliCommandRegistration kRegistration(BatchCommand(
+    "password", "Change the login user's password on the devices", BatchOperation::Password,
+    [](CLI::App& command, BatchRequest& request) {
+        command.add_option("--old", request.oldPassword, "The current password")->required();
+        command.add_option("--new", request.newPassword, "The new password")->required();
+    },
+    CheckPasswords));
 
 } // namespace

@@ -1,57 +1,35 @@
 // corvane-cli ports: changes the HTTP/ONVIF, TCP and RTSP ports of the
 // devices; each device restarts with them.
-#include "command.h"
 #include "device_batch.h"
 #include "search.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
-bool ParsePort(const std::string& text, int32_t& port) {
-    char* end = nullptr;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || value < 1 || value > 65535) {
-        return false;
-    }
-    port = static_cast<int32_t>(value);
-    return true;
-}
-
-int Run(const std::vector<std::string>& arguments) {
-    std::vector<std::string> args = arguments;
-    DeviceSelection selection;
-    BatchRequest request;
-    request.operation = BatchOperation::Port;
-    std::string http;
-    std::string tcp;
-    std::string rtsp;
-    if (!ParseSelection("ports", args, selection) || !TakeOption(args, "--http", http) ||
-        !TakeOption(args, "--tcp", tcp) || !TakeOption(args, "--rtsp", rtsp) || !args.empty() ||
-        !ParsePort(http, request.ports.http) || !ParsePort(tcp, request.ports.tcp) ||
-        !ParsePort(rtsp, request.ports.rtsp)) {
-        std::fprintf(
-            stderr, "corvane-cli ports: needs --http N --tcp N --rtsp N (1..65535) and the device options\n");
-        return 2;
-    }
+int CheckPorts(const DeviceSelection&, BatchRequest& request) {
     const PortTriple& ports = request.ports;
     if (ports.http == ports.tcp || ports.http == ports.rtsp || ports.tcp == ports.rtsp) {
+        LoadCliDiscoverySettings(); // the language of the message
         std::fprintf(stderr, "%s\n", CliText("info.Port_set_error_same").c_str());
-        return 2;
+        return kUsageError;
     }
-    DeviceTable devices = ResolveDevices("ports", selection);
-    if (devices.empty()) {
-        return 1;
-    }
-    return RunDeviceBatch(selection, devices, std::move(request));
+    return 0;
 }
 
-const CliCommandRegistration kRegistration({
-    "ports",
-    std::string("ports ") + kSelectionUsage +
-        " --http N --tcp N --rtsp N\n                               change the devices' ports (they restart)",
-    Run,
-});
+const CliCommandRegistration kRegistration(BatchCommand(
+    "ports", "Change the devices' ports (they restart)", BatchOperation::Port,
+    [](CLI::App& command, BatchRequest& request) {
+        command.add_option("--http", request.ports.http, "HTTP and ONVIF port")
+            ->required()
+            ->check(CLI::Range(1, 65535));
+        command.add_option("--tcp", request.ports.tcp, "TCP (device protocol) port")
+            ->required()
+            ->check(CLI::Range(1, 65535));
+        command.add_option("--rtsp", request.ports.rtsp, "RTSP port")
+            ->required()
+            ->check(CLI::Range(1, 65535));
+    },
+    CheckPorts));
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "qr/qr_image.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,46 +12,37 @@ namespace {
 
 constexpr std::size_t kMaxQrTextBytes = 127;
 
-int Fail(const char* what) {
-    std::fprintf(stderr, "corvane-cli qr: %s\nusage: corvane-cli qr TEXT --out FILE.bmp\n", what);
-    return 2;
-}
-
-int RunQr(const std::vector<std::string>& args) {
+struct Arguments {
     std::string text;
     std::string out;
-    bool haveText = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--out") {
-            if (i + 1 >= args.size()) {
-                return Fail("--out needs a file name");
-            }
-            out = args[++i];
-        } else if (!haveText) {
-            text = args[i];
-            haveText = true;
-        } else {
-            return Fail(("unexpected argument \"" + args[i] + "\"").c_str());
-        }
+};
+
+int RunQr(const Arguments& arguments) {
+    if (arguments.text.empty()) {
+        return UsageError("qr", "a non-empty TEXT is needed");
     }
-    if (!haveText || text.empty()) {
-        return Fail("a non-empty TEXT is needed");
-    }
-    if (out.empty()) {
-        return Fail("--out FILE.bmp is needed");
-    }
-    if (text.size() > kMaxQrTextBytes) {
+    if (arguments.text.size() > kMaxQrTextBytes) {
         std::fprintf(stderr, "corvane-cli qr: only the first %zu bytes of the text are encoded\n",
                      kMaxQrTextBytes);
     }
-    if (Tool::WriteQrImage(text, out) != 0) {
-        std::fprintf(stderr, "corvane-cli qr: could not write %s\n", out.c_str());
+    if (Tool::WriteQrImage(arguments.text, arguments.out) != 0) {
+        std::fprintf(stderr, "corvane-cli qr: could not write %s\n", arguments.out.c_str());
         return 1;
     }
     return 0;
 }
 
-const CliCommandRegistration kRegistration{
-    CliCommand{"qr", "qr TEXT --out FILE.bmp        write the QR picture of TEXT (first 127 bytes)", RunQr}};
+const CliCommandRegistration kRegistration({
+    "qr",
+    "Write the QR picture of TEXT (its first 127 bytes), as the device list writes it for a cloud id",
+    [](CLI::App& command) -> std::function<int()> {
+        auto arguments = std::make_shared<Arguments>();
+        command.add_option("text", arguments->text, "The text to encode")->required()->type_name("TEXT");
+        command.add_option("--out", arguments->out, "The picture to write")
+            ->required()
+            ->type_name("FILE.bmp");
+        return [arguments] { return RunQr(*arguments); };
+    },
+});
 
 } // namespace

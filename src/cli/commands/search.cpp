@@ -7,11 +7,13 @@
 #include "lang/language.h"
 #include "lang/tool_language.h"
 #include "platform/paths.h"
+#include "support/text_format.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -46,95 +48,6 @@ const std::vector<Column>& Columns() {
     return columns;
 }
 
-// Length of the valid UTF-8 sequence at text[i], or 0 when it is not one.
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    std::size_t length;
-    uint32_t minimum;
-    if (lead < 0x80) {
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        minimum = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        minimum = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        minimum = 0x10000;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size()) {
-        return 0;
-    }
-    uint32_t code = lead & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) {
-            return 0;
-        }
-        code = (code << 6) | (byte(i + k) & 0x3F);
-    }
-    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-        return 0;
-    }
-    return length;
-}
-
-// Device bytes as a JSON string: valid UTF-8 kept, each byte that is not
-// part of valid UTF-8 becomes U+FFFD, control characters are escaped.
-std::string JsonString(std::string_view text) {
-    std::string out = "\"";
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = Utf8SequenceLength(text, i);
-        if (length == 0) {
-            out += "\xEF\xBF\xBD";
-            ++i;
-            continue;
-        }
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c == 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out.append(text.substr(i, length));
-        }
-        i += length;
-    }
-    return out + "\"";
-}
-
-std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) {
-        return text;
-    }
-    std::string out = "\"";
-    for (const char c : text) {
-        out += c;
-        if (c == '"') {
-            out += '"';
-        }
-    }
-    return out + "\"";
-}
-
-// Control characters would steer the terminal: shown as '?'.
-std::string TableCell(const std::string& text) {
-    std::string out = text;
-    for (char& c : out) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            c = '?';
-        }
-    }
-    return out;
-}
-
 void PrintJson(const DeviceTable& devices) {
     std::string out = "[";
     bool firstDevice = true;
@@ -145,7 +58,9 @@ void PrintJson(const DeviceTable& devices) {
         for (const Column& column : Columns()) {
             out += firstField ? "" : ", ";
             firstField = false;
-            out += "\"" + std::string(column.key) + "\": ";
+            out += '"';
+            out += column.key;
+            out += "\": ";
             out += column.number ? column.text(device) : JsonString(column.text(device));
         }
         out += "}";
@@ -157,13 +72,15 @@ void PrintJson(const DeviceTable& devices) {
 void PrintCsv(const DeviceTable& devices) {
     std::string out;
     for (const Column& column : Columns()) {
-        out += (out.empty() ? "" : ",") + std::string(column.key);
+        out += out.empty() ? "" : ",";
+        out += column.key;
     }
     out += "\r\n";
     for (const auto& [mac, device] : devices) {
         bool first = true;
         for (const Column& column : Columns()) {
-            out += (first ? "" : ",") + CsvField(column.text(device));
+            out += first ? "" : ",";
+            out += CsvField(column.text(device));
             first = false;
         }
         out += "\r\n";
@@ -204,20 +121,15 @@ void PrintTable(const DeviceTable& devices) {
     std::fprintf(stderr, "corvane-cli: %zu devices\n", devices.size());
 }
 
-int RunSearchCommand(const std::vector<std::string>& args) {
+struct SearchArguments {
     std::string format = "table";
+    int phaseMs = 0;
+};
+
+int RunSearchCommand(const SearchArguments& arguments) {
     SearchOptions options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--format" && i + 1 < args.size()) {
-            format = args[++i];
-        } else if (!ParsePhaseOption(args, i, options.timing)) {
-            std::fprintf(stderr, "corvane-cli search: unknown argument \"%s\"\n", args[i].c_str());
-            return 2;
-        }
-    }
-    if (format != "table" && format != "json" && format != "csv") {
-        std::fprintf(stderr, "corvane-cli search: --format is table, json or csv\n");
-        return 2;
+    if (arguments.phaseMs > 0) {
+        SetSearchPhase(arguments.phaseMs, options.timing);
     }
     options.customerCodes = LoadCliDiscoverySettings().customerCodes;
     const SearchResult result = RunSearch(options);
@@ -227,22 +139,35 @@ int RunSearchCommand(const std::vector<std::string>& args) {
         std::fprintf(stderr, "%s\n", text.c_str());
         return 2;
     }
-    if (format == "json") {
+    switch (ParseOutputFormat(arguments.format).value_or(OutputFormat::Table)) {
+    case OutputFormat::Json:
         PrintJson(result.devices);
-    } else if (format == "csv") {
+        break;
+    case OutputFormat::Csv:
         PrintCsv(result.devices);
-    } else {
+        break;
+    case OutputFormat::Table:
         PrintTable(result.devices);
+        break;
     }
     return 0;
 }
 
 const CliCommandRegistration kRegistration({
     "search",
-    "search [--format table|json|csv] [--phase-ms MS]\n"
-    "                               find the devices on the network and list them in MAC order\n"
-    "                               (V1 then V3 search, MS milliseconds each, 3000 by default)",
-    RunSearchCommand,
+    "Find the devices on the network and list them in MAC order",
+    [](CLI::App& command) -> std::function<int()> {
+        auto arguments = std::make_shared<SearchArguments>();
+        command.add_option("--format", arguments->format, "table, json or csv")
+            ->check(CLI::IsMember({"table", "json", "csv"}))
+            ->type_name("FORMAT");
+        command
+            .add_option("--phase-ms", arguments->phaseMs,
+                        "Length of each of the two search phases (V1, then V3), 3000 by default")
+            ->check(CLI::Range(1, 60000))
+            ->type_name("MS");
+        return [arguments] { return RunSearchCommand(*arguments); };
+    },
 });
 
 } // namespace
@@ -258,16 +183,8 @@ std::string CliText(std::string_view key) {
     return CLanguage::GetInstance().GetText(key);
 }
 
-bool ParsePhaseOption(const std::vector<std::string>& args, std::size_t& i, SearchTiming& timing) {
-    if (args[i] != "--phase-ms" || i + 1 >= args.size()) {
-        return false;
-    }
-    const int phase = std::atoi(args[++i].c_str());
-    if (phase <= 0 || phase > 60000) {
-        return false;
-    }
-    timing.phaseMs = phase;
+void SetSearchPhase(int phaseMs, SearchTiming& timing) {
+    timing.phaseMs = phaseMs;
     // A shortened phase still sends its six requests.
-    timing.resendMs = std::min<int64_t>(timing.resendMs, phase / 6);
-    return true;
+    timing.resendMs = std::min<int64_t>(timing.resendMs, phaseMs / 6);
 }

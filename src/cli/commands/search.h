@@ -16,5 +16,5 @@ struct CliDiscoverySettings {
 CliDiscoverySettings LoadCliDiscoverySettings();
 // The active language's text of a key (the key itself when it has none).
 std::string CliText(std::string_view key);
-// Parses "--phase-ms N" (lab runs shorten the phases); false on a bad value.
-bool ParsePhaseOption(const std::vector<std::string>& args, std::size_t& i, SearchTiming& timing);
+// A search phase of phaseMs (1..60000) milliseconds: lab runs shorten them.
+void SetSearchPhase(int phaseMs, SearchTiming& timing);

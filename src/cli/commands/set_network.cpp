@@ -11,6 +11,7 @@
 #include <cctype>
 #include <cstdio>
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -28,33 +29,16 @@ std::string LettersAndDigitsUpper(const std::string& text) {
     return kept;
 }
 
-int Fail(const char* what) {
-    std::fprintf(stderr, "corvane-cli set-network: %s\n", what);
-    return 2;
-}
+struct Arguments {
+    std::map<std::string, std::string> values; // by option name
+    int phaseMs = 0;
+};
 
-int RunSetNetwork(const std::vector<std::string>& args) {
-    std::map<std::string, std::string> values;
+int RunSetNetwork(Arguments& arguments) {
+    std::map<std::string, std::string>& values = arguments.values;
     SearchOptions search;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        static const std::vector<std::string> kKeys{"--mac",  "--ip",   "--mask", "--gateway",
-                                                    "--dns1", "--dns2", "--dhcp", "--admin-password"};
-        if (std::find(kKeys.begin(), kKeys.end(), args[i]) != kKeys.end() && i + 1 < args.size()) {
-            values[args[i]] = args[i + 1];
-            ++i;
-        } else if (!ParsePhaseOption(args, i, search.timing)) {
-            std::fprintf(stderr, "corvane-cli set-network: unknown argument \"%s\"\n", args[i].c_str());
-            return 2;
-        }
-    }
-    for (const char* required : {"--mac", "--ip", "--mask", "--gateway"}) {
-        if (values.count(required) == 0) {
-            std::fprintf(stderr, "corvane-cli set-network: %s is required\n", required);
-            return 2;
-        }
-    }
-    if (values.count("--dhcp") != 0 && values["--dhcp"] != "on" && values["--dhcp"] != "off") {
-        return Fail("--dhcp is on or off");
+    if (arguments.phaseMs > 0) {
+        SetSearchPhase(arguments.phaseMs, search.timing);
     }
     const CliDiscoverySettings settings = LoadCliDiscoverySettings();
 
@@ -122,12 +106,30 @@ int RunSetNetwork(const std::vector<std::string>& args) {
 
 const CliCommandRegistration kRegistration({
     "set-network",
-    "set-network --mac MAC --ip A --mask M --gateway G [--dns1 D] [--dns2 D]\n"
-    "            [--dhcp on|off] [--admin-password P] [--phase-ms MS]\n"
-    "                               change a device's network settings without a login; a search\n"
-    "                               finds it first (CFG.V3 with the administrator password when\n"
-    "                               the device supports it, else CFG.V2)",
-    RunSetNetwork,
+    "Change a device's network settings without a login",
+    [](CLI::App& command) -> std::function<int()> {
+        auto arguments = std::make_shared<Arguments>();
+        const auto value = [&command, arguments](const std::string& name, const std::string& help) {
+            return command.add_option_function<std::string>(
+                name, [arguments, name](const std::string& text) { arguments->values[name] = text; }, help);
+        };
+        value("--mac", "The device, found by a search first")->required()->type_name("MAC");
+        value("--ip", "The new address")->required()->type_name("ADDRESS");
+        value("--mask", "The new subnet mask")->required()->type_name("MASK");
+        value("--gateway", "The new gateway")->required()->type_name("ADDRESS");
+        value("--dns1", "The first DNS server")->type_name("ADDRESS");
+        value("--dns2", "The second DNS server")->type_name("ADDRESS");
+        value("--dhcp", "Address by DHCP")->check(CLI::IsMember({"on", "off"}))->type_name("MODE");
+        value("--admin-password",
+              "The administrator password, sent with the change (CFG.V3) to devices that support it")
+            ->type_name("PASSWORD");
+        command.add_option("--phase-ms", arguments->phaseMs, "Length of each search phase (default 3000)")
+            ->check(CLI::Range(1, 60000))
+            ->type_name("MS");
+        command.footer("The device is found by a search; devices that support it get CFG.V3 with the "
+                       "administrator password, the others CFG.V2.");
+        return [arguments] { return RunSetNetwork(*arguments); };
+    },
 });
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 
 namespace {
@@ -33,43 +34,55 @@ private:
     std::vector<uint8_t> m_jpeg;
 };
 
-int Run(const std::vector<std::string>& arguments) {
-    std::vector<std::string> args = arguments;
+struct Arguments {
     DeviceSelection selection;
-    std::string streamName;
+    std::string stream;
     std::string out;
-    if (!ParseSelection("snapshot", args, selection) || !TakeOption(args, "--stream", streamName) ||
-        !TakeOption(args, "--out", out) || !args.empty() || (streamName != "main" && streamName != "sub")) {
-        std::fprintf(stderr,
-                     "corvane-cli snapshot: needs --stream main|sub --out FILE.jpg and the device options\n");
-        return 2;
+};
+
+int Run(Arguments& arguments) {
+    if (const int status = CompleteSelection(arguments.selection); status != 0) {
+        return status;
     }
-    const int stream = streamName == "main" ? sdklayout::kMainStream : sdklayout::kSubStream;
-    const auto nameInFolder = [&](const DeviceEntry& entry) { return entry.ip + "-" + streamName + ".jpg"; };
-    return SaveFromEachDevice(
-        "snapshot", selection, out, nameInFolder, [stream](DeviceEntry& entry, const std::string& path) {
-            FirstFrame sink;
-            SDK_SetPreviewOption(0, 1);
-            const int preview = SDK_StartPreview(entry.loginHandle, 0, &sink, stream, 0);
-            std::vector<uint8_t> jpeg;
-            if (preview != 0) {
-                jpeg = sink.Wait(5000);
-                SDK_StopPreview(preview);
-            }
-            const bool written = !jpeg.empty() && sdkwire::WriteWholeFile(path, jpeg);
-            PrintResultLine(entry, written        ? "info.operate_success"
-                                   : preview == 0 ? "info.Preview_open_fail"
-                                                  : "info.operate_fail");
-            return written;
-        });
+    const int stream = arguments.stream == "main" ? sdklayout::kMainStream : sdklayout::kSubStream;
+    const std::string streamName = arguments.stream;
+    const auto nameInFolder = [streamName](const DeviceEntry& entry) {
+        return entry.ip + "-" + streamName + ".jpg";
+    };
+    return SaveFromEachDevice(arguments.selection, arguments.out, nameInFolder,
+                              [stream](DeviceEntry& entry, const std::string& path, std::string& key) {
+                                  FirstFrame sink;
+                                  SDK_SetPreviewOption(0, 1);
+                                  const int preview =
+                                      SDK_StartPreview(entry.loginHandle, 0, &sink, stream, 0);
+                                  std::vector<uint8_t> jpeg;
+                                  if (preview != 0) {
+                                      jpeg = sink.Wait(5000);
+                                      SDK_StopPreview(preview);
+                                  }
+                                  const bool written = !jpeg.empty() && sdkwire::WriteWholeFile(path, jpeg);
+                                  key = written        ? "info.operate_success"
+                                        : preview == 0 ? "info.Preview_open_fail"
+                                                       : "info.operate_fail";
+                                  return written;
+                              });
 }
 
 const CliCommandRegistration kRegistration({
     "snapshot",
-    std::string("snapshot ") + kSelectionUsage +
-        " --stream main|sub --out FILE.jpg|FOLDER\n                               save one picture of a "
-        "stream",
-    Run,
+    "Save one picture of a stream of each device",
+    [](CLI::App& command) -> std::function<int()> {
+        auto arguments = std::make_shared<Arguments>();
+        AddDeviceOptions(command, arguments->selection);
+        command.add_option("--stream", arguments->stream, "main or sub")
+            ->required()
+            ->check(CLI::IsMember({"main", "sub"}))
+            ->type_name("STREAM");
+        command.add_option("--out", arguments->out, "The file for one device, or a folder for one file each")
+            ->required()
+            ->type_name("FILE.jpg|FOLDER");
+        return [arguments] { return Run(*arguments); };
+    },
 });
 
 } // namespace

@@ -30,7 +30,7 @@ inline constexpr int kMaxUpgradeTransfers = 64;
 
 struct AppConfig {
     // Paths built from the program folder.
-    std::string ConfigPath;      // Config File/Config/Config.ini
+    std::string ConfigPath;      // Config File/Config/Config.ini, or the user's copy (config_location.h)
     std::string EncodePath;      // Config File/Config/Encode.ini
     std::string SkinFolder;      // Config File/Skin/
     std::string LogoIconPath;    // Skin folder + Logo.ico (icon, shown at 32 x 32)

@@ -1,6 +1,7 @@
 // LoadConfig: Config.ini into AppConfig, in the order the program has always
 // read it.
 #include "config/app_config.h"
+#include "config/config_location.h"
 #include "config/config_values.h"
 #include "ini/ini_file.h"
 #include "ini/ini_text.h"
@@ -64,7 +65,7 @@ std::string CutCustomerCodes(std::string codes) {
 void BuildPaths(AppConfig& config, const std::string& programFolder) {
     const std::string sep(1, kPathSeparator);
     const std::string dataFolder = programFolder + "Config File" + sep;
-    config.ConfigPath = dataFolder + "Config" + sep + "Config.ini";
+    config.ConfigPath = ResolveConfigPath(programFolder);
     config.EncodePath = dataFolder + "Config" + sep + "Encode.ini";
     config.SkinFolder = dataFolder + "Skin" + sep;
     config.LogoIconPath = config.SkinFolder + "Logo.ico";

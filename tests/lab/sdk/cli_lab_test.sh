@@ -34,7 +34,7 @@ wait_back() { # the device answers the search again with this TCP port
 }
 ok=$(text_of tx.success)
 bad=$(text_of tx.fail)
-login_fail=$(text_of info.Login_fail)
+wrong_password=$(text_of info.login_password_err)
 op_ok=$(text_of info.operate_success)
 
 # Reboot one device; its port comes from the search.
@@ -46,8 +46,8 @@ wait_back $A 34567
 # A wrong password fails every device and the exit status says so.
 "$cli" reset --mac 02-C0-00-00-10-01 --mac 02:c0:00:00:10:02 --password nope "${fast[@]}" >"$out/reset" 2>&1
 expect_status 1 $? "reset with a wrong password"
-expect_line "$out/reset" "$A  $login_fail" "reset, first device"
-expect_line "$out/reset" "$B  $login_fail" "reset, second device"
+expect_line "$out/reset" "$A  $wrong_password" "reset, first device"
+expect_line "$out/reset" "$B  $wrong_password" "reset, second device"
 
 # Password change on both, then the new one logs in.
 "$cli" password --mac 02-C0-00-00-10-01 --mac 02-C0-00-00-10-02 --password secret --old secret --new Secret_2 \

@@ -37,3 +37,20 @@ TEST(LocalAppDataFolder, FollowsTheXdgRules) {
         EXPECT_EQ(GetLocalAppDataFolder(), "");
     }
 }
+
+TEST(ProgramFolder, TheInstalledLayoutIsKnownByItsPlace) {
+    EXPECT_TRUE(IsInstalledProgramFolder("/usr/share/corvane/"));
+    EXPECT_TRUE(IsInstalledProgramFolder("/tmp/root/usr/local/share/corvane"));
+    EXPECT_FALSE(IsInstalledProgramFolder("/work/build/bin/"));
+    EXPECT_FALSE(IsInstalledProgramFolder("/opt/corvane/"));
+}
+
+TEST(ConfigHomeFolder, FollowsTheXdgRules) {
+    {
+        ScopedEnv configHome("XDG_CONFIG_HOME", "/cfg");
+        EXPECT_EQ(GetConfigHomeFolder(), "/cfg");
+    }
+    ScopedEnv configHome("XDG_CONFIG_HOME", nullptr);
+    ScopedEnv home("HOME", "/home/user");
+    EXPECT_EQ(GetConfigHomeFolder(), "/home/user/.config");
+}
