@@ -78,7 +78,11 @@ CDlgPreview::~CDlgPreview() {
 }
 
 void CDlgPreview::Start() {
-    const QIcon icon = QApplication::windowIcon();
+    // The application's icon, as the main window shows it.
+    QIcon icon = parentWidget() != nullptr ? parentWidget()->window()->windowIcon() : QIcon();
+    if (icon.isNull()) {
+        icon = QApplication::windowIcon();
+    }
     if (!icon.isNull()) {
         m_icon->setPixmap(icon.pixmap(32, 32));
     }
@@ -171,6 +175,7 @@ void CDlgPreview::StopVideo() {
         return;
     }
     m_closed = true;
+    m_sdk.connectionFull(nullptr, nullptr); // the library never calls a closed window
     m_videoPath->Detach();
     int handle = 0;
     {
@@ -192,7 +197,6 @@ void CDlgPreview::StopVideo() {
 
 void CDlgPreview::OnCloseButton() {
     StopVideo();
-    m_sdk.connectionFull(nullptr, nullptr);
     emit PreviewClosed();
     done(1);
 }

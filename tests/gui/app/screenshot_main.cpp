@@ -25,6 +25,7 @@
 #include "devlist/dlg_dev_info.h"
 #include "lang/language_table.h"
 #include "program_folder.h"
+#include "screenshots_preview.h"
 #include "settings/dlg_setting.h"
 #include "text_overflow.h"
 #include "ui/app_style.h"
@@ -239,6 +240,7 @@ int main(int argc, char** argv) {
     help.hide();
 
     Save(BitmapSheet(), out + "/bitmaps.png");
+    RenderPreviewScreenshot(window, out, Check);
 
     std::set<QString> englishOverflows;
     for (const TextOverflow& overflow : english) {
