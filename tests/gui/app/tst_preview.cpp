@@ -2,8 +2,10 @@
 // preview, maximise and dragging, the connection-full callback from another
 // thread, and pictures that do not decode.
 #include "operate/dlg_preview.h"
+#include "operate/open_preview.h"
 #include "operate/preview_video.h"
 #include "operate/preview_view.h"
+#include "session/device_session.h"
 #include "ui/dlg_tip.h"
 #include "ui/skin_button.h"
 
@@ -12,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QThreadPool>
+#include <QTimer>
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -88,6 +91,7 @@ private slots:
     void aPressBelowTheBandDoesNotDrag();
     void connectionFullFromAnotherThreadShowsOneMessage();
     void undecodablePicturesAreDroppedAndLaterOnesShow();
+    void openPreviewLaysTheWindowOverTheMainWindowAndRunsItModally();
 
 private:
     void Open();
@@ -267,6 +271,36 @@ void PreviewTest::undecodablePicturesAreDroppedAndLaterOnesShow() {
     QCOMPARE(m_tips.size(), 1);
     QCOMPARE(m_tips[0].text, QString("info.Preview_open_fail"));
     QVERIFY(centre().green() > 200);
+}
+
+void PreviewTest::openPreviewLaysTheWindowOverTheMainWindowAndRunsItModally() {
+    m_main->show();
+    DeviceSession session;
+    DeviceEntry entry;
+    entry.ip = "10.77.16.1";
+    entry.loginHandle = 7;
+    int closedNotices = 0;
+    QRect placed;
+    bool runningMeanwhile = false;
+    QTimer::singleShot(0, this, [&] {
+        auto* preview = qobject_cast<CDlgPreview*>(QApplication::activeModalWidget());
+        QVERIFY(preview != nullptr);
+        placed = preview->geometry();
+        runningMeanwhile = session.IsOperationRunning();
+        QTRY_COMPARE(preview->PreviewHandle(), 42);
+        QTest::mouseClick(preview->findChild<CxSkinButton*>("closeButton"), Qt::LeftButton);
+    });
+    QCOMPARE(OpenPreview(
+                 m_main.get(), session, entry, 2, [&] { ++closedNotices; }, m_fake->Calls()),
+             1);
+    QThreadPool::globalInstance()->waitForDone();
+    QCOMPARE(placed, m_main->frameGeometry().adjusted(30, 20, -30, -15));
+    QVERIFY(runningMeanwhile); // a periodic search would have logged the device out
+    QVERIFY(!session.IsOperationRunning());
+    QCOMPARE(closedNotices, 1);
+    QCOMPARE(m_fake->starts.load(), 1);
+    QCOMPARE(m_fake->stops.load(), 1);
+    QCOMPARE(entry.loginHandle, 7); // the login stays open
 }
 
 QTEST_MAIN(PreviewTest)
