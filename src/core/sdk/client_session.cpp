@@ -315,6 +315,14 @@ void ClientSession::ReadLoop() {
     if (listener) {
         listener(0, -2); // a running upgrade cannot finish without the link
     }
+    std::map<uint32_t, SdkFrameSink*> sinks;
+    {
+        std::lock_guard lock(m_mutex);
+        sinks.swap(m_previewSinks);
+    }
+    for (const auto& [streamId, sink] : sinks) {
+        sink->OnStreamEnded();
+    }
 }
 
 void ClientSession::Dispatch(const Frame& frame) {

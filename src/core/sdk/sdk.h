@@ -12,6 +12,9 @@ class SdkFrameSink {
 public:
     virtual ~SdkFrameSink() = default;
     virtual void OnFrame(const uint8_t* jpeg, std::size_t size, int width, int height) = 0;
+    // The session that carried the stream has ended (the device went away or
+    // closed it): no frame follows. Called at most once, on an SDK thread.
+    virtual void OnStreamEnded() {}
 };
 
 using SdkInitCallback = void (*)(void* context);

@@ -59,12 +59,16 @@ bool ParseSdkFaults(const std::string& text, SimSdkSettings& settings, std::stri
             ok = ParseNumber(value, 1, 0x7FFF, settings.faults.wrongReplyType);
         } else if (name == "bad-pictures" && equals == std::string::npos) {
             settings.faults.badPictures = true;
+        } else if (name == "corrupt-pictures") {
+            ok = ParseNumber(value, 1, 1000000, settings.faults.corruptPictureEvery);
+        } else if (name == "stall-preview") {
+            ok = ParseNumber(value, 0, 1000000, settings.faults.stallPreviewAfter);
         } else if (name == "sessions") {
             ok = ParseNumber(value, 1, 64, settings.maxSessions);
         } else if (name == "flash-ms") {
             ok = ParseNumber(value, 0, 600000, settings.flashMs);
         } else if (name == "fps") {
-            ok = ParseNumber(value, 1, 30, settings.previewFps);
+            ok = ParseNumber(value, 1, 50, settings.previewFps);
         } else {
             ok = false;
         }

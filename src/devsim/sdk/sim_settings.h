@@ -35,6 +35,8 @@ struct SimSdkFaults {
     int shortBlocks = -1;            // >= 0: GET_CONFIG blocks cut to this many bytes
     int wrongReplyType = 0;          // non-zero: every reply carries this type (| 0x8000)
     bool badPictures = false;        // preview pictures that are not JPEG pictures
+    int corruptPictureEvery = 0;     // > 0: every n-th preview picture starts like a JPEG but is unreadable
+    int stallPreviewAfter = -1;      // >= 0: the preview stops after this many frames, the connection stays
 };
 
 struct SimSdkSettings {
@@ -50,7 +52,7 @@ struct SimSdkSettings {
     int flashMs = 1000;  // time the device takes to write a firmware image
     int maxSessions = 4; // logged-in sessions at once
     int lockMs = 300000; // how long a user stays locked after five failures
-    int previewFps = 5;
+    int previewFps = 25;
     uint32_t keyIterations = sdkwire::kDefaultKeyIterations;
     SimSdkFaults faults;
 };

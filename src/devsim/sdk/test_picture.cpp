@@ -1,9 +1,13 @@
 #include "devsim/sdk/test_picture.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <ctime>
+#include <cstdlib>
+#include <cstring>
 #include <jpeglib.h>
+#include <map>
+#include <mutex>
 
 namespace devsim {
 
@@ -79,29 +83,35 @@ void DrawText(TestPicture& picture, int x, int y, int scale, const std::string& 
 
 TestPicture DrawTestPicture(const std::string& name, int stream, uint32_t frameNumber, bool mainStream) {
     TestPicture picture;
-    picture.width = mainStream ? 640 : 320;
-    picture.height = mainStream ? 360 : 180;
+    picture.width = mainStream ? kMainWidth : kSubWidth;
+    picture.height = mainStream ? kMainHeight : kSubHeight;
     picture.rgb.assign(static_cast<std::size_t>(picture.width * picture.height * 3), 0);
     static constexpr uint8_t kBars[7][3] = {{192, 192, 192}, {192, 192, 0}, {0, 192, 192}, {0, 192, 0},
                                             {192, 0, 192},   {192, 0, 0},   {0, 0, 192}};
     const int barWidth = picture.width / 7 + 1;
-    const int shift = static_cast<int>(frameNumber * 4 % static_cast<uint32_t>(picture.width));
+    // Eight bars repeat every width + barWidth pixels; one cycle moves them
+    // by exactly that, so the last frame of a cycle leads into the first.
+    const uint32_t phase = frameNumber % kPictureCycle;
+    const int shift =
+        static_cast<int>(phase * static_cast<uint32_t>(picture.width + barWidth) / kPictureCycle);
     for (int bar = 0; bar < 8; ++bar) {
         const auto& colour = kBars[bar % 7];
         const int x = (bar * barWidth + shift) % (picture.width + barWidth) - barWidth;
         Fill(picture, x, 0, barWidth, picture.height, colour[0], colour[1], colour[2]);
     }
-    const int scale = mainStream ? 3 : 2;
-    Fill(picture, 0, 0, picture.width, 8 + 3 * 9 * scale, 32, 32, 32);
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char clock[32];
-    std::snprintf(clock, sizeof clock, "%02d:%02d:%02d #%u", local.tm_hour, local.tm_min, local.tm_sec,
-                  frameNumber);
+    const int scale = picture.height / 120; // 9 on the main stream, 3 on the sub stream
+    Fill(picture, 0, 0, picture.width, 8 + 2 * 9 * scale, 32, 32, 32);
     DrawText(picture, 4, 4, scale, name);
     DrawText(picture, 4, 4 + 9 * scale, scale, stream == 2 ? "MAIN STREAM" : "SUB STREAM");
-    DrawText(picture, 4, 4 + 18 * scale, scale, clock);
+    // The counter, large in the middle: a viewer sees it run.
+    char counter[16];
+    std::snprintf(counter, sizeof counter, "#%02u", phase);
+    const int big = scale * 3;
+    const int textWidth = 6 * big * static_cast<int>(std::strlen(counter));
+    const int x = (picture.width - textWidth) / 2;
+    const int y = (picture.height - 7 * big) / 2;
+    Fill(picture, x - big, y - big, textWidth + big, 9 * big, 32, 32, 32);
+    DrawText(picture, x, y, big, counter);
     return picture;
 }
 
@@ -130,6 +140,34 @@ std::vector<uint8_t> EncodeJpeg(const TestPicture& picture, int quality) {
     jpeg_destroy_compress(&compressor);
     std::free(buffer);
     return jpeg;
+}
+
+std::shared_ptr<const std::vector<uint8_t>> CycleJpeg(const std::string& name, int stream,
+                                                      uint32_t frameNumber) {
+    using Cycle = std::vector<std::shared_ptr<const std::vector<uint8_t>>>;
+    static std::mutex mutex;
+    static std::map<std::pair<std::string, int>, Cycle> cycles;
+    const uint32_t phase = frameNumber % kPictureCycle;
+    {
+        std::lock_guard lock(mutex);
+        Cycle& cycle = cycles[{name, stream}];
+        if (cycle.empty()) {
+            cycle.resize(kPictureCycle);
+        }
+        if (cycle[phase]) {
+            return cycle[phase];
+        }
+    }
+    // Encoded outside the lock: two sessions may both encode the same frame
+    // once; the first one stored wins.
+    auto jpeg = std::make_shared<const std::vector<uint8_t>>(
+        EncodeJpeg(DrawTestPicture(name, stream, phase, stream == 2), kCycleQuality));
+    std::lock_guard lock(mutex);
+    auto& slot = cycles[{name, stream}][phase];
+    if (!slot) {
+        slot = std::move(jpeg);
+    }
+    return slot;
 }
 
 } // namespace devsim

@@ -27,6 +27,7 @@
 #include "program_folder.h"
 #include "screenshots_capacity.h"
 #include "screenshots_devlist.h"
+#include "screenshots_preview.h"
 #include "settings/dlg_setting.h"
 #include "text_overflow.h"
 #include "ui/app_style.h"
@@ -242,6 +243,7 @@ int main(int argc, char** argv) {
 
     Save(BitmapSheet(), out + "/bitmaps.png");
     RenderDeviceListShots(window, out);
+    RenderPreviewScreenshot(window, out, Check);
 
     std::set<QString> englishOverflows;
     for (const TextOverflow& overflow : english) {

@@ -4,6 +4,7 @@
 #include "sdk/sdk_layout.h"
 #include "sim_fixture.h"
 
+#include <atomic>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <mutex>
@@ -351,13 +352,19 @@ public:
         m_width = width;
         m_height = height;
         m_last.assign(jpeg, jpeg + size);
+        if (size >= 2 && jpeg[size - 2] == 0xFF && jpeg[size - 1] == 0xD9) {
+            ++m_whole;
+        }
     }
+    void OnStreamEnded() override { ++m_ended; }
     int Frames() {
         std::lock_guard lock(m_mutex);
         return m_frames;
     }
     std::mutex m_mutex;
     int m_frames = 0;
+    int m_whole = 0; // ending with the JPEG end-of-image marker
+    std::atomic<int> m_ended{0};
     int m_width = 0;
     int m_height = 0;
     Bytes m_last;
@@ -378,8 +385,8 @@ TEST_F(SdkOperations, PreviewDeliversJpegPicturesOfEachStreamUntilStopped) {
     const int mainFrames = main.Frames();
     {
         std::lock_guard lock(main.m_mutex);
-        EXPECT_EQ(main.m_width, 640);
-        EXPECT_EQ(main.m_height, 360);
+        EXPECT_EQ(main.m_width, 1920);
+        EXPECT_EQ(main.m_height, 1080);
         ASSERT_GT(main.m_last.size(), 4u);
         EXPECT_EQ(main.m_last[0], 0xFF);
         EXPECT_EQ(main.m_last[1], 0xD8); // JPEG start of image
@@ -387,8 +394,8 @@ TEST_F(SdkOperations, PreviewDeliversJpegPicturesOfEachStreamUntilStopped) {
     }
     {
         std::lock_guard lock(sub.m_mutex);
-        EXPECT_EQ(sub.m_width, 320);
-        EXPECT_EQ(sub.m_height, 180);
+        EXPECT_EQ(sub.m_width, 640);
+        EXPECT_EQ(sub.m_height, 360);
     }
     // The sub stream goes on: five of its frames later, the stopped main
     // stream has sent nothing.
@@ -397,6 +404,45 @@ TEST_F(SdkOperations, PreviewDeliversJpegPicturesOfEachStreamUntilStopped) {
     EXPECT_EQ(main.Frames(), mainFrames);
     EXPECT_EQ(SDK_StopPreview(subHandle), 1);
     EXPECT_EQ(SDK_StartPreview(m_handle, 0, &main, 7, 0), 0); // no such stream
+}
+
+TEST_F(SdkOperations, PreviewFaultsScrambleOrStallTheStreamAndAnEndedSessionTellsTheSink) {
+    devsim::SimSdkFaults faults;
+    faults.corruptPictureEvery = 2;
+    m_device->SetFaults(faults);
+    FrameCollector mixed;
+    const int mixedHandle = SDK_StartPreview(m_handle, 0, &mixed, kSubStream, 0);
+    ASSERT_NE(mixedHandle, 0);
+    ASSERT_TRUE(WaitFor([&] { return mixed.Frames() >= 6; }));
+    EXPECT_EQ(SDK_StopPreview(mixedHandle), 1);
+    {
+        // Scrambled pictures still start like a JPEG picture, so they reach the sink.
+        std::lock_guard lock(mixed.m_mutex);
+        EXPECT_GT(mixed.m_whole, 0);
+        EXPECT_LT(mixed.m_whole, mixed.m_frames);
+    }
+
+    faults = {};
+    faults.stallPreviewAfter = 3;
+    m_device->SetFaults(faults);
+    FrameCollector stalled;
+    const int stalledHandle = SDK_StartPreview(m_handle, 0, &stalled, kMainStream, 0);
+    ASSERT_NE(stalledHandle, 0);
+    ASSERT_TRUE(WaitFor([&] { return stalled.Frames() >= 3; }));
+    char version[64];
+    int length = 0;
+    // Ten frame periods later: no more pictures, and the session still answers.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(stalled.Frames(), 3);
+    EXPECT_EQ(SDK_QueryDeviceInfo(m_handle, kInfoVersionItem, version, 64, &length, 2000), 1);
+    EXPECT_EQ(stalled.m_ended.load(), 0);
+
+    // The device restarts: the session ends and the sink hears of it once.
+    EXPECT_EQ(SDK_Reboot(m_handle), 1);
+    ASSERT_TRUE(WaitFor([&] { return stalled.m_ended.load() == 1; }));
+    WaitForRestart();
+    EXPECT_EQ(stalled.m_ended.load(), 1);
+    SDK_StopPreview(stalledHandle);
 }
 
 TEST_F(SdkOperations, ASlowDeviceStillAnswersAndATooSlowOneTimesOut) {

@@ -1,0 +1,27 @@
+#include "operate/open_preview.h"
+
+#include "discovery/device_entry.h"
+#include "operate/dlg_preview.h"
+#include "session/device_session.h"
+
+#include <QWidget>
+
+QRect PreviewRectangle(const QRect& mainWindowFrame) {
+    return mainWindowFrame.adjusted(30, 20, -30, -15);
+}
+
+int OpenPreview(QWidget* mainWindow, DeviceSession& session, DeviceEntry& entry, int stream,
+                const std::function<void()>& onClosed, const PreviewSdkCalls& sdk) {
+    CDlgPreview preview(mainWindow, entry.loginHandle, QString::fromStdString(entry.ip), stream, sdk);
+    if (mainWindow != nullptr) {
+        preview.setGeometry(PreviewRectangle(mainWindow->frameGeometry()));
+    }
+    if (onClosed) {
+        QObject::connect(&preview, &CDlgPreview::PreviewClosed, &preview, [&onClosed] { onClosed(); });
+    }
+    session.SetOperationRunning(&preview, true);
+    preview.Start();
+    preview.exec();
+    session.SetOperationRunning(&preview, false);
+    return 1;
+}

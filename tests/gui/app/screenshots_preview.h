@@ -1,0 +1,13 @@
+#pragma once
+// The preview window's screenshot (see screenshot_main.cpp).
+#include <QString>
+#include <functional>
+
+class CCorvaneDlg;
+
+// Logs in to the lab's first generated device (10.77.16.1), opens the
+// preview of its main stream over window and writes preview.png once a
+// picture has been painted; reports each check through check. Returns false
+// when no picture came.
+bool RenderPreviewScreenshot(CCorvaneDlg& window, const QString& out,
+                             const std::function<void(bool ok, const char* what)>& check);
