@@ -51,7 +51,7 @@ protected:
 // The grid of the panels: labels at x 10, edits at x 120, rows 38 apart.
 namespace panel_grid {
 inline constexpr int kLabelX = 10;
-inline constexpr int kLabelWidth = 110;
+inline constexpr int kLabelWidth = 104; // a gap before the edit, whichever side the text is on
 inline constexpr int kEditX = 120;
 inline constexpr int kEditWidth = 180;
 inline constexpr int kRowHeight = 28;

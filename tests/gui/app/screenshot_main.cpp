@@ -25,6 +25,7 @@
 #include "devlist/dlg_dev_info.h"
 #include "lang/language_table.h"
 #include "program_folder.h"
+#include "screenshots_operate.h"
 #include "settings/dlg_setting.h"
 #include "text_overflow.h"
 #include "ui/app_style.h"
@@ -140,6 +141,7 @@ std::vector<TextOverflow> RenderWindows(CCorvaneDlg& window, const QString& out,
     }
     setting->OnCancel();
     QApplication::processEvents();
+    RenderOperatePage(window, out, suffix);
     return found;
 }
 
