@@ -16,6 +16,7 @@
 #include "ui/tree_ctrl.h"
 
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
@@ -59,6 +60,7 @@ private slots:
     void panelChecksComeBeforeAnyBatch();
     void rebootBatchWritesOneLinePerDeviceAndOneCompletion();
     void cancelledLoginEndsTheBatchKeepingEarlierResults();
+    void portBatchTellsTheSessionAndANetworkChangeResetsTheLine();
     void upgradeEndsAfterTheWatchdogFailsTheSilentDevice();
     void upgradeWhereEveryLoginFailsEndsAtOnce();
 
@@ -327,6 +329,26 @@ void OperateTest::cancelledLoginEndsTheBatchKeepingEarlierResults() {
     QVERIFY(!lines[1].contains("  "));
     QVERIFY(!lines[2].contains("  "));
     QVERIFY(!m_page->AnyBusy());
+}
+
+void OperateTest::portBatchTellsTheSessionAndANetworkChangeResetsTheLine() {
+    DeviceEntry& device = AddDevice(true);
+    MakePage();
+    QSignalSpy portsChanged(&m_session, &DeviceSession::PortsChanged);
+    TickAll();
+    m_page->ShowPanel(OperatePanel::Port);
+    COperatePanel* port = m_page->Panel(OperatePanel::Port);
+    port->findChild<QLineEdit*>("httpPortEdit")->setText("8080");
+    port->findChild<QLineEdit*>("rtspPortEdit")->setText("555");
+    QTest::mouseClick(port->findChild<CxSkinButton*>("modifyButton"), Qt::LeftButton);
+    QCOMPARE(m_tips.first().text, LangText("msg.Ensure_modify_port"));
+    QVERIFY(WaitForCompletion(20000));
+    QCOMPARE(portsChanged.count(), 1);
+    QCOMPARE(Lines()[0], QString::fromStdString(device.ip) + "  " + LangText("tx.success"));
+    QCOMPARE(device.webPort, uint16_t(8080));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_session.IsOperationRunning(), 5000);
+    emit m_session.NetworkChanged(QString::fromStdString(device.mac));
+    QCOMPARE(Lines()[0], QString::fromStdString(device.ip));
 }
 
 void OperateTest::upgradeEndsAfterTheWatchdogFailsTheSilentDevice() {
