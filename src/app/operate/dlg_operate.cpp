@@ -50,6 +50,10 @@ CDlgOperate::CDlgOperate(QWidget* parent, DeviceSession& session, ILoginPrompt& 
     m_title->setTextFormat(Qt::PlainText);
     for (CxSkinButton* button : {m_find, m_all}) {
         button->SetSkin(look::kButtonSkin);
+        // The two buttons are 28 pixels square: a smaller caption fits there.
+        QFont small = button->font();
+        small.setPixelSize(10);
+        button->setFont(small);
     }
     m_panels = {new CDlgUpgrade(this, *this), new CDlgConfiguration(this, *this),
                 new CDlgModifyPassword(this, *this), new CDlgModifyPort(this, *this, options.ports),

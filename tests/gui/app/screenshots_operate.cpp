@@ -3,6 +3,7 @@
 #include "app/corvane_dlg.h"
 #include "operate/dlg_operate.h"
 #include "session/device_session.h"
+#include "text_overflow.h"
 #include "ui/dlg_tip.h"
 #include "ui/tree_ctrl.h"
 
@@ -10,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QThread>
+#include <cstdio>
 #include <mutex>
 #include <vector>
 
@@ -72,7 +74,14 @@ void RenderOperatePage(CCorvaneDlg& window, const QString& out, const QString& s
     for (const auto& [panel, name] : panels) {
         page->ShowPanel(panel);
         Pump(30);
-        window.grab().save(out + "/operate-" + name + suffix + ".png");
+        const QString picture = QStringLiteral("operate-") + name;
+        window.grab().save(out + '/' + picture + suffix + ".png");
+        // Listed for the reader; the layout's sizes are fixed, so nothing fails.
+        for (const TextOverflow& overflow : FindTextOverflows(picture, page)) {
+            std::printf("note %s%s %s \"%s\" needs %d px, has %d\n", qPrintable(picture), qPrintable(suffix),
+                        qPrintable(overflow.control), qPrintable(overflow.text), overflow.needed,
+                        overflow.available);
+        }
     }
 
     // An upgrade in progress, on a page of its own over a copy of the
