@@ -5,6 +5,7 @@
 #include "capacity/dlg_capacity_calculator.h"
 #include "devlist/dlg_dev_info.h"
 #include "lang/tool_language.h"
+#include "operate/dlg_login_local.h"
 #include "operate/dlg_operate.h"
 #include "sdk/sdk.h"
 #include "session/device_session.h"
@@ -119,7 +120,10 @@ void CCorvaneDlg::CreatePages() {
     m_devInfo = new CDlgDevInfo(this, *m_session, m_countFont, m_config.ModifyMode, m_config.DevInfoMask);
     // The pages, in the order of their strip buttons.
     AddPage(kPageDevInfo, m_devInfo, "devInfoButton", kDevInfoSkin, "menu.Dev_info");
-    AddPage(kPageOperate, new CDlgOperate(this), "operateButton", kOperateSkin, "menu.Batch_Operate");
+    AddPage(kPageOperate,
+            new CDlgOperate(this, *m_session, *new DesktopLoginPrompt(this),
+                            {ReadPortDefaults(m_config.ConfigPath)}),
+            "operateButton", kOperateSkin, "menu.Batch_Operate");
     AddPage(kPageCapacity, new CDlgCapacityCalculator(this, m_resultFont, m_config.EncodePath),
             "capacityButton", kCapacitySkin, "menu.Capacity_calucator");
     m_mainMenu->SetPages(m_pages);

@@ -9,7 +9,9 @@
 #include "operate/dlg_login_local.h"
 #include "operate/dlg_modify_model.h"
 #include "operate/login.h"
+#include "operate/open_preview.h"
 #include "qr/qr_image.h"
+#include "sdk/sdk_layout.h"
 #include "session/device_session.h"
 #include "ui/color_list_ctrl.h"
 #include "ui/dlg_tip.h"
@@ -467,9 +469,10 @@ void CDeviceActions::ChangeModel(DeviceEntry& entry) {
         });
 }
 
-void CDeviceActions::OpenPreview(DeviceEntry& /*entry*/, int /*stream*/) {
-    // The live preview window is not part of the program yet.
-    Tip(m_page, "info.Preview_open_fail");
+void CDeviceActions::OpenPreview(DeviceEntry& entry, int stream) {
+    // The preview window shows its own failures and keeps the login open.
+    ::OpenPreview(m_page->window(), m_session, entry,
+                  stream == 0 ? sdklayout::kMainStream : sdklayout::kSubStream);
 }
 
 void CDeviceActions::SetMenuChooser(MenuChooser chooser) {

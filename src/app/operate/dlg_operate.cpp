@@ -1,24 +1,308 @@
 #include "operate/dlg_operate.h"
 
+#include "operate/batch_runner.h"
+#include "operate/dlg_configuration.h"
+#include "operate/dlg_modify_password.h"
+#include "operate/dlg_modify_port.h"
+#include "operate/dlg_reboot.h"
+#include "operate/dlg_upgrade.h"
+#include "session/device_session.h"
+#include "ui/dlg_tip.h"
 #include "ui/lang_text.h"
+#include "ui/shared_look.h"
+#include "ui/skin_button.h"
+#include "ui/tree_ctrl.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 
-CDlgOperate::CDlgOperate(QWidget* parent) : CPage(parent), m_title(new QLabel(this)) {
+namespace {
+
+const QColor kFrameColour(0xF7, 0xF5, 0xF3);
+constexpr int kRightFrameX = 300;
+constexpr int kPanelX = 448;
+constexpr int kPanelY = 90;
+constexpr const char* kButtonKeys[kOperatePanelCount] = {"tx.Upgrade", "tx.Configuration", "tx.Password",
+                                                         "tx.Port", "tx.Reboot"};
+constexpr const char* kButtonNames[kOperatePanelCount] = {"upgradeTab", "configurationTab", "passwordTab",
+                                                          "portTab", "rebootTab"};
+
+DeviceEntry* RecordOf(const QTreeWidgetItem* item) {
+    return reinterpret_cast<DeviceEntry*>(item->data(0, Qt::UserRole).value<quintptr>());
+}
+
+} // namespace
+
+CDlgOperate::CDlgOperate(QWidget* parent, DeviceSession& session, ILoginPrompt& prompt,
+                         OperatePageOptions options)
+    : CPage(parent), m_session(session),
+      m_runner(new BatchRunner(this, prompt, options.watchdogMs, options.sdk ? *options.sdk : RealSdk())),
+      m_tree(new CMyTreeCtrl(this)), m_filter(new QLineEdit(this)), m_find(new CxSkinButton(this)),
+      m_all(new CxSkinButton(this)), m_title(new QLabel(this)) {
     setObjectName("operatePage");
-    m_title->setObjectName("pageTitle");
-    m_title->setGeometry(20, 16, 400, 24);
+    m_tree->setObjectName("deviceTree");
+    m_tree->setStyleSheet("QTreeWidget::item { min-height: 23px; }");
+    m_filter->setObjectName("filterEdit");
+    m_find->setObjectName("findButton");
+    m_all->setObjectName("allButton");
+    m_title->setObjectName("panelTitle");
+    m_title->setTextFormat(Qt::PlainText);
+    for (CxSkinButton* button : {m_find, m_all}) {
+        button->SetSkin(look::kButtonSkin);
+        // The two buttons are 28 pixels square: a smaller caption fits there.
+        QFont small = button->font();
+        small.setPixelSize(10);
+        button->setFont(small);
+    }
+    m_panels = {new CDlgUpgrade(this, *this), new CDlgConfiguration(this, *this),
+                new CDlgModifyPassword(this, *this), new CDlgModifyPort(this, *this, options.ports),
+                new CDlgReboot(this, *this)};
+    for (int index = 0; index < kOperatePanelCount; ++index) {
+        auto* button = new CxSkinButton(this);
+        button->setObjectName(kButtonNames[index]);
+        button->SetSkin(look::kButtonSkin);
+        m_buttons[static_cast<std::size_t>(index)] = button;
+        connect(button, &CxSkinButton::clicked, this,
+                [this, index] { ShowPanel(static_cast<OperatePanel>(index)); });
+        m_panels[static_cast<std::size_t>(index)]->hide();
+    }
+    connect(m_find, &CxSkinButton::clicked, this, &CDlgOperate::OnFind);
+    connect(m_all, &CxSkinButton::clicked, this, &CDlgOperate::OnAll);
+    connect(m_tree, &QTreeWidget::itemChanged, this, &CDlgOperate::OnItemChanged);
+    connect(&m_session, &DeviceSession::SearchStarted, this, &CDlgOperate::OnSearchStart);
+    connect(&m_session, &DeviceSession::SearchFinished, this, &CDlgOperate::RebuildAfterSearch);
+    connect(&m_session, &DeviceSession::NetworkChanged, this, &CDlgOperate::OnNetworkChanged);
+    connect(m_runner, &BatchRunner::DeviceReported, this, &CDlgOperate::OnDeviceReported);
+    connect(m_runner, &BatchRunner::BatchEnded, this, &CDlgOperate::OnBatchEnded);
+    connect(m_runner, &BatchRunner::PortsChanged, &m_session, &DeviceSession::NotifyPortsChanged);
+    connect(m_runner, &BatchRunner::Idle, this, [this] { m_session.SetOperationRunning(this, false); });
+    Rebuild({});
+    ShowPanel(OperatePanel::Upgrade);
     OnLanguageChanged();
+    OnRelayout();
+}
+
+CDlgOperate::~CDlgOperate() {
+    m_session.SetOperationRunning(this, false);
 }
 
 void CDlgOperate::OnLanguageChanged() {
-    m_title->setText(LangText("menu.Batch_Operate"));
+    m_title->setText(LangText("tx.DevOperate"));
+    m_find->SetCaption(LangText("tx.Find"));
+    m_find->SetTooltip(LangText("tx.Find"));
+    m_all->SetCaption(LangText("tx.All"));
+    m_all->SetTooltip(LangText("tx.All"));
+    for (int index = 0; index < kOperatePanelCount; ++index) {
+        m_buttons[static_cast<std::size_t>(index)]->SetCaption(LangText(kButtonKeys[index]));
+        m_buttons[static_cast<std::size_t>(index)]->SetTooltip(LangText(kButtonKeys[index]));
+    }
+    if (QTreeWidgetItem* root = Root()) {
+        root->setText(0, LangText("tx.Device_list"));
+    }
 }
 
-void CDlgOperate::OnRelayout() {}
+void CDlgOperate::OnRelayout() {
+    const int w = width();
+    const int h = height();
+    m_filter->setGeometry(20, 20, 154, 28);
+    m_find->setGeometry(184, 20, 28, 28);
+    m_all->setGeometry(222, 20, 28, 28);
+    m_tree->setGeometry(20, 58, 230, std::max(0, h - 20 - 58));
+    for (int index = 0; index < kOperatePanelCount; ++index) {
+        m_buttons[static_cast<std::size_t>(index)]->setGeometry(310, 50 + 45 * index, 84, 35);
+    }
+    m_title->setGeometry(kPanelX, 50, std::max(0, w - 20 - kPanelX), 20);
+    for (COperatePanel* panel : m_panels) {
+        panel->setGeometry(kPanelX, kPanelY, std::max(0, w - 20 - kPanelX), std::max(0, h - 20 - kPanelY));
+    }
+    update();
+}
+
+void CDlgOperate::resizeEvent(QResizeEvent* event) {
+    OnRelayout();
+    CPage::resizeEvent(event);
+}
 
 void CDlgOperate::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
+    painter.setPen(QColor(0xD8, 0xD4, 0xD0));
+    painter.setBrush(kFrameColour);
+    painter.drawRect(QRect(10, 10, 250, std::max(0, height() - 20)).adjusted(0, 0, -1, -1));
+    painter.drawRect(
+        QRect(kRightFrameX, 10, std::max(0, width() - 10 - kRightFrameX), std::max(0, height() - 20))
+            .adjusted(0, 0, -1, -1));
+    // The line under the panel title.
+    painter.drawLine(kPanelX, 78, width() - 20, 78);
+}
+
+void CDlgOperate::ShowPanel(OperatePanel panel) {
+    Panel(m_current)->hide();
+    m_current = panel;
+    Panel(panel)->show();
+    for (int index = 0; index < kOperatePanelCount; ++index) {
+        const bool selected = index == static_cast<int>(panel);
+        CxSkinButton* button = m_buttons[static_cast<std::size_t>(index)];
+        button->SetForcedLook(selected ? kLookDown : kLookNone);
+        button->SetTextColor(selected ? Qt::white : Qt::black);
+    }
+}
+
+QTreeWidgetItem* CDlgOperate::Root() const {
+    return m_tree->topLevelItem(0);
+}
+
+void CDlgOperate::OnSearchStart() {
+    // The table is emptied next: no item may point into it.
+    m_items.clear();
+    const QSignalBlocker quiet(m_tree);
+    m_tree->clear();
+    auto* root = new QTreeWidgetItem(m_tree, QStringList(LangText("tx.Device_list")));
+    root->setFlags(root->flags() | Qt::ItemIsUserCheckable);
+    root->setCheckState(0, Qt::Unchecked);
+    m_rootState = Qt::Unchecked;
+}
+
+void CDlgOperate::OnSearchEnd() {
+    Rebuild({});
+}
+
+void CDlgOperate::Rebuild(const QString& filter) {
+    OnSearchStart();
+    QTreeWidgetItem* root = Root();
+    const QSignalBlocker quiet(m_tree);
+    const std::string wanted = filter.toStdString();
+    for (auto& [mac, entry] : m_session.Devices()) {
+        if (!wanted.empty() && entry.ip.find(wanted) == std::string::npos) {
+            continue;
+        }
+        auto* item = new QTreeWidgetItem(root, QStringList(QString::fromStdString(entry.ip)));
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(0, Qt::Unchecked);
+        item->setData(0, Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(&entry)));
+        m_items.insert(&entry, item);
+    }
+    root->setExpanded(true);
+}
+
+void CDlgOperate::OnFind() {
+    const QString filter = m_filter->text();
+    if (filter.isEmpty()) {
+        return;
+    }
+    if (AnyBusy()) {
+        ShowTip(this, "info.Configuring_wait", false, kTipIconInformation);
+        return;
+    }
+    Rebuild(filter);
+    m_showsAll = Root()->childCount() == m_session.DeviceCount();
+}
+
+void CDlgOperate::OnAll() {
+    if (m_showsAll) {
+        return;
+    }
+    if (AnyBusy()) {
+        ShowTip(this, "info.Configuring_wait", false, kTipIconInformation);
+        return;
+    }
+    Rebuild({});
+    m_showsAll = true;
+}
+
+void CDlgOperate::OnItemChanged(QTreeWidgetItem* item) {
+    QTreeWidgetItem* root = Root();
+    if (m_settingChecks || root == nullptr) {
+        return;
+    }
+    m_settingChecks = true;
+    if (item == root) {
+        // Only a click on the root's box passes its state on (not a new text).
+        if (root->checkState(0) != m_rootState) {
+            for (int i = 0; i < root->childCount(); ++i) {
+                root->child(i)->setCheckState(0, root->checkState(0));
+            }
+        }
+    } else {
+        bool all = root->childCount() > 0;
+        for (int i = 0; i < root->childCount() && all; ++i) {
+            all = root->child(i)->checkState(0) == Qt::Checked;
+        }
+        root->setCheckState(0, all ? Qt::Checked : Qt::Unchecked);
+    }
+    m_rootState = root->checkState(0);
+    m_settingChecks = false;
+}
+
+void CDlgOperate::OnNetworkChanged(const QString& mac) {
+    for (auto it = m_items.begin(); it != m_items.end(); ++it) {
+        if (QString::fromStdString(it.key()->mac) == mac) {
+            const QSignalBlocker quiet(m_tree);
+            it.value()->setText(0, QString::fromStdString(it.key()->ip));
+        }
+    }
+}
+
+bool CDlgOperate::AnyBusy() const {
+    return m_runner->Busy();
+}
+
+bool CDlgOperate::AnyTicked() const {
+    int count = 0;
+    return Tool::CountCheckedChildren(*m_tree, count);
+}
+
+bool CDlgOperate::HoldsRecords() const {
+    return m_runner->HoldsRecords();
+}
+
+void CDlgOperate::RunBatch(BatchRequest request) {
+    QTreeWidgetItem* root = Root();
+    const QSignalBlocker quiet(m_tree);
+    for (int i = 0; i < root->childCount(); ++i) {
+        QTreeWidgetItem* item = root->child(i);
+        if (item->checkState(0) == Qt::Checked) {
+            request.devices.push_back(RecordOf(item));
+        }
+    }
+    if (request.devices.empty()) {
+        ShowTip(this, "msg.Sel_dev_first", false, kTipIconInformation);
+        return;
+    }
+    // The results of the batch before go.
+    for (int i = 0; i < root->childCount(); ++i) {
+        QTreeWidgetItem* item = root->child(i);
+        DeviceEntry* entry = RecordOf(item);
+        if (entry->processed != 0) {
+            item->setText(0, QString::fromStdString(entry->ip));
+            entry->processed = 0;
+        }
+    }
+    m_session.SetOperationRunning(this, true);
+    if (!m_runner->Start(std::move(request))) {
+        if (!m_runner->HoldsRecords()) {
+            m_session.SetOperationRunning(this, false);
+        }
+        ShowTip(this, "info.Configuring_wait", false, kTipIconInformation);
+    }
+}
+
+void CDlgOperate::OnDeviceReported(const DeviceEntry* entry, const DeviceReport& report) {
+    QTreeWidgetItem* item = m_items.value(entry, nullptr);
+    if (item == nullptr) {
+        return; // no longer listed (FIND after the batch began)
+    }
+    const std::string line =
+        ReportLine(*entry, report, [](const std::string& key) { return LangText(key).toStdString(); });
+    if (!line.empty()) {
+        const QSignalBlocker quiet(m_tree);
+        item->setText(0, QString::fromStdString(line));
+    }
+}
+
+void CDlgOperate::OnBatchEnded(BatchOperation /*operation*/, bool completed) {
+    if (completed) {
+        ShowTip(this, "info.operate_completed", false, kTipIconInformation);
+    }
 }

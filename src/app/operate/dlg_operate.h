@@ -1,24 +1,87 @@
 #pragma once
-// CDlgOperate: the batch operation page. For now it is an empty page in its
-// place in the navigation: it shows its title and nothing else, runs no
-// batch, and so is never busy. The batch engine, the device tree and the
-// operation panels come with their own change.
+// CDlgOperate: the batch operation page. The user ticks devices in the
+// check-box tree and runs one operation on all of them from one of the five
+// panels; each device's result is written into its tree item and a message
+// tells the end of the batch. Batches run on the engine's worker (the
+// window never waits on a device); while one runs, the page registers with
+// the device session so that the search, the exit and every other action
+// refuse with "info.Configuring_wait" and the records stay alive.
+#include "config/port_defaults.h"
+#include "operate/batch_engine.h"
+#include "operate/operate_panel.h"
 #include "ui/page.h"
 
-class QLabel;
+#include <QHash>
+#include <array>
 
-class CDlgOperate : public CPage {
+class BatchRunner;
+class CMyTreeCtrl;
+class CxSkinButton;
+class DeviceSession;
+class QLabel;
+class QLineEdit;
+class QTreeWidgetItem;
+
+struct OperatePageOptions {
+    PortDefaults ports;            // the port panel's defaults ("DEFAULT_CFG")
+    int watchdogMs = 30000;        // period of the upgrade watchdog
+    const SdkCalls* sdk = nullptr; // null: the real SDK
+};
+
+enum class OperatePanel { Upgrade, Configuration, Password, Port, Reboot };
+constexpr int kOperatePanelCount = 5;
+
+class CDlgOperate : public CPage, public IOperateHost {
     Q_OBJECT
 
 public:
-    explicit CDlgOperate(QWidget* parent);
+    CDlgOperate(QWidget* parent, DeviceSession& session, ILoginPrompt& prompt,
+                OperatePageOptions options = {});
+    ~CDlgOperate() override;
 
     void OnLanguageChanged() override;
     void OnRelayout() override;
+    void OnSearchStart() override;
+    void OnSearchEnd() override;
+
+    bool AnyBusy() const override;
+    bool AnyTicked() const override;
+    void RunBatch(BatchRequest request) override;
+
+    void ShowPanel(OperatePanel panel);
+    OperatePanel CurrentPanel() const { return m_current; }
+    COperatePanel* Panel(OperatePanel panel) const { return m_panels[static_cast<std::size_t>(panel)]; }
+    CMyTreeCtrl* Tree() const { return m_tree; }
+    bool ShowsAll() const { return m_showsAll; }
+    // A batch or a running upgrade still holds the device records.
+    bool HoldsRecords() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void Rebuild(const QString& filter);
+    void OnFind();
+    void OnAll();
+    void OnItemChanged(QTreeWidgetItem* item);
+    void OnNetworkChanged(const QString& mac);
+    void OnDeviceReported(const DeviceEntry* entry, const DeviceReport& report);
+    void OnBatchEnded(BatchOperation operation, bool completed);
+    QTreeWidgetItem* Root() const;
+
+    DeviceSession& m_session;
+    BatchRunner* m_runner;
+    CMyTreeCtrl* m_tree;
+    QLineEdit* m_filter;
+    CxSkinButton* m_find;
+    CxSkinButton* m_all;
     QLabel* m_title;
+    std::array<CxSkinButton*, kOperatePanelCount> m_buttons{};
+    std::array<COperatePanel*, kOperatePanelCount> m_panels{};
+    OperatePanel m_current = OperatePanel::Upgrade;
+    QHash<const DeviceEntry*, QTreeWidgetItem*> m_items;
+    bool m_showsAll = true;
+    bool m_settingChecks = false;
+    Qt::CheckState m_rootState = Qt::Unchecked;
 };

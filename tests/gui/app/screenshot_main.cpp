@@ -27,6 +27,7 @@
 #include "program_folder.h"
 #include "screenshots_capacity.h"
 #include "screenshots_devlist.h"
+#include "screenshots_operate.h"
 #include "screenshots_preview.h"
 #include "settings/dlg_setting.h"
 #include "text_overflow.h"
@@ -143,6 +144,7 @@ std::vector<TextOverflow> RenderWindows(CCorvaneDlg& window, const QString& out,
     }
     setting->OnCancel();
     QApplication::processEvents();
+    RenderOperatePage(window, out, suffix);
     return found;
 }
 

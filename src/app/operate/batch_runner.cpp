@@ -1,0 +1,86 @@
+#include "operate/batch_runner.h"
+
+BatchRunner::BatchRunner(QObject* parent, ILoginPrompt& prompt, int watchdogMs, const SdkCalls& sdk)
+    : QObject(parent) {
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(kFlushMs);
+    connect(&m_flushTimer, &QTimer::timeout, this, &BatchRunner::Flush);
+    m_idleTimer.setInterval(kFlushMs);
+    connect(&m_idleTimer, &QTimer::timeout, this, &BatchRunner::CheckIdle);
+    IBatchObserver& observer = *this;
+    m_engine = std::make_unique<BatchEngine>(prompt, observer, m_leases, watchdogMs, sdk);
+}
+
+BatchRunner::~BatchRunner() {
+    // The engine joins its threads and closes running upgrades before the
+    // gathering and the leases it reports into go.
+    m_engine.reset();
+}
+
+bool BatchRunner::Start(BatchRequest request) {
+    if (!m_engine->Start(std::move(request))) {
+        return false;
+    }
+    m_idleTimer.start();
+    return true;
+}
+
+bool BatchRunner::Busy() const {
+    return m_engine->Busy();
+}
+
+bool BatchRunner::HoldsRecords() const {
+    return m_engine->Busy() || m_leases.InUse();
+}
+
+void BatchRunner::OnDeviceReport(const DeviceEntry& entry, const DeviceReport& report) {
+    if (m_pending.Add(entry, report)) {
+        // The first report since the last delivery schedules the next one.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!m_flushTimer.isActive()) {
+                    m_flushTimer.start();
+                }
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void BatchRunner::OnLoginState(const std::string& /*mac*/, bool /*loggedIn*/) {
+    // The record's login fields are the state; the device list shows them
+    // when it draws its rows.
+}
+
+void BatchRunner::OnPortsChanged() {
+    QMetaObject::invokeMethod(
+        this, [this] { emit PortsChanged(); }, Qt::QueuedConnection);
+}
+
+void BatchRunner::OnBatchEnded(BatchOperation operation, bool completed) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, operation, completed] {
+            // Every device line comes before the end is told.
+            Flush();
+            emit BatchEnded(operation, completed);
+            CheckIdle();
+        },
+        Qt::QueuedConnection);
+}
+
+void BatchRunner::Flush() {
+    m_flushTimer.stop();
+    for (const ReportCoalescer::Pending& pending : m_pending.Take()) {
+        emit DeviceReported(pending.entry, pending.report);
+    }
+}
+
+void BatchRunner::CheckIdle() {
+    if (HoldsRecords()) {
+        return;
+    }
+    m_idleTimer.stop();
+    Flush();
+    emit Idle();
+}

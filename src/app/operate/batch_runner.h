@@ -1,0 +1,54 @@
+#pragma once
+// BatchRunner: the batch engine brought to the window thread. The engine
+// reports from its worker and event threads; the runner gathers the reports
+// (a device's progress reports replace each other) and delivers them on the
+// window thread at most once per flush period, so 200 devices reporting
+// every percent cost the window one pass over at most 200 items per period.
+// Every signal is emitted on the thread the runner lives on.
+#include "operate/batch_engine.h"
+#include "operate/record_lease.h"
+#include "operate/report_coalescer.h"
+
+#include <QObject>
+#include <QTimer>
+#include <memory>
+
+class BatchRunner : public QObject, private IBatchObserver {
+    Q_OBJECT
+
+public:
+    static constexpr int kFlushMs = 40;
+
+    BatchRunner(QObject* parent, ILoginPrompt& prompt, int watchdogMs, const SdkCalls& sdk);
+    ~BatchRunner() override;
+
+    // false: a batch runs (or no device given); nothing started.
+    bool Start(BatchRequest request);
+    // A busy flag is set (FIND, ALL and the panels refuse).
+    bool Busy() const;
+    // Busy, or an upgrade still runs: the records must stay.
+    bool HoldsRecords() const;
+
+signals:
+    void DeviceReported(const DeviceEntry* entry, const DeviceReport& report);
+    void PortsChanged();
+    // completed false: the batch login was cancelled.
+    void BatchEnded(BatchOperation operation, bool completed);
+    // No batch and no upgrade holds a record any more.
+    void Idle();
+
+private:
+    void OnDeviceReport(const DeviceEntry& entry, const DeviceReport& report) override;
+    void OnLoginState(const std::string& mac, bool loggedIn) override;
+    void OnPortsChanged() override;
+    void OnBatchEnded(BatchOperation operation, bool completed) override;
+
+    void Flush();
+    void CheckIdle();
+
+    RecordLeases m_leases;
+    ReportCoalescer m_pending;
+    QTimer m_flushTimer;
+    QTimer m_idleTimer;
+    std::unique_ptr<BatchEngine> m_engine;
+};

@@ -1,0 +1,396 @@
+// The batch operation page against simulated devices of its own (on
+// loopback addresses inside the test's network namespace): the tree's ticks
+// and filter, the panels' checks, and reboot, login and upgrade batches run
+// to their end through the page.
+#include "devsim/sdk/sim_device.h"
+#include "lang/tool_language.h"
+#include "operate/dlg_modify_password.h"
+#include "operate/dlg_operate.h"
+#include "sdk/config_file.h"
+#include "sdk/sdk.h"
+#include "session/device_session.h"
+#include "ui/dlg_tip.h"
+#include "ui/file_dialog.h"
+#include "ui/lang_text.h"
+#include "ui/skin_button.h"
+#include "ui/tree_ctrl.h"
+
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+// Answers the batch login on the engine's worker thread, as the real
+// prompt's caller would see it.
+class FakePrompt : public ILoginPrompt {
+public:
+    bool AskCredentials(const LoginPromptRequest& request, std::string& user,
+                        std::string& password) override {
+        std::lock_guard lock(m_mutex);
+        ++m_asked;
+        m_caption = request.captionKey;
+        user = "admin";
+        password = m_password;
+        return !m_cancel;
+    }
+    std::mutex m_mutex;
+    int m_asked = 0;
+    std::string m_caption;
+    std::string m_password = "pw";
+    bool m_cancel = false;
+};
+
+std::atomic<int> g_nextDevice{0};
+
+} // namespace
+
+class OperateTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void rootAndChildTicksAndFindKeepingShowsAll();
+    void panelChecksComeBeforeAnyBatch();
+    void rebootBatchWritesOneLinePerDeviceAndOneCompletion();
+    void cancelledLoginEndsTheBatchKeepingEarlierResults();
+    void portBatchTellsTheSessionAndANetworkChangeResetsTheLine();
+    void upgradeEndsAfterTheWatchdogFailsTheSilentDevice();
+    void upgradeWhereEveryLoginFailsEndsAtOnce();
+
+private:
+    DeviceEntry& AddDevice(bool live, const devsim::SimSdkFaults& faults = {});
+    void MakePage(int watchdogMs = 30000);
+    void TickAll();
+    QStringList Lines() const;
+    int Count(const char* key) const;
+    bool WaitForCompletion(int timeoutMs);
+    QString WriteFirmware();
+
+    DeviceSession m_session;
+    FakePrompt m_prompt;
+    std::vector<std::unique_ptr<devsim::SimSdkDevice>> m_devices;
+    std::unique_ptr<CDlgOperate> m_page;
+    QList<TipRequest> m_tips;
+    QTemporaryDir m_dir;
+};
+
+void OperateTest::init() {
+    m_session.Devices().clear();
+    m_prompt.m_password = "pw";
+    m_prompt.m_cancel = false;
+    m_prompt.m_asked = 0;
+    m_tips.clear();
+    CDlgTip::SetAnswerer([this](const TipRequest& request) {
+        m_tips.append(request);
+        return int(kTipOk);
+    });
+}
+
+void OperateTest::cleanup() {
+    if (m_page) {
+        QTRY_VERIFY_WITH_TIMEOUT(!m_page->HoldsRecords(), 20000);
+    }
+    m_page.reset();
+    CDlgTip::SetAnswerer({});
+    FileDialog::SetAnswerer({});
+    for (auto& [mac, entry] : m_session.Devices()) {
+        if (entry.loginHandle > 0) {
+            SDK_Logout(entry.loginHandle);
+        }
+    }
+    m_devices.clear();
+}
+
+DeviceEntry& OperateTest::AddDevice(bool live, const devsim::SimSdkFaults& faults) {
+    const int index = g_nextDevice++;
+    devsim::SimSdkSettings settings;
+    settings.name = "CAM-" + std::to_string(index);
+    settings.ip = "127.0.0." + std::to_string(2 + index);
+    settings.tcpPort = static_cast<uint16_t>(21000 + index);
+    settings.users = {{"admin", "pw"}};
+    settings.rebootMs = 200;
+    settings.flashMs = 200;
+    if (live) {
+        m_devices.push_back(std::make_unique<devsim::SimSdkDevice>(settings));
+        m_devices.back()->SetFaults(faults);
+        if (!m_devices.back()->Start()) {
+            qFatal("simulated device did not start");
+        }
+    }
+    DeviceEntry entry;
+    entry.mac = "02-00-00-00-00-" + std::to_string(10 + index);
+    entry.ip = settings.ip;
+    entry.tcpPort = settings.tcpPort;
+    entry.webPort = 80;
+    return m_session.Devices()[entry.mac] = entry;
+}
+
+void OperateTest::MakePage(int watchdogMs) {
+    OperatePageOptions options;
+    options.watchdogMs = watchdogMs;
+    m_page = std::make_unique<CDlgOperate>(nullptr, m_session, m_prompt, options);
+    m_page->resize(1030, 640);
+    m_page->show();
+    emit m_session.SearchFinished(0);
+}
+
+void OperateTest::TickAll() {
+    m_page->Tree()->topLevelItem(0)->setCheckState(0, Qt::Checked);
+}
+
+QStringList OperateTest::Lines() const {
+    QStringList lines;
+    const QTreeWidgetItem* root = m_page->Tree()->topLevelItem(0);
+    for (int i = 0; i < root->childCount(); ++i) {
+        lines << root->child(i)->text(0);
+    }
+    return lines;
+}
+
+int OperateTest::Count(const char* key) const {
+    int count = 0;
+    for (const TipRequest& tip : m_tips) {
+        count += tip.text == LangText(key) ? 1 : 0;
+    }
+    return count;
+}
+
+bool OperateTest::WaitForCompletion(int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (Count("info.operate_completed") == 0 && timer.elapsed() < timeoutMs) {
+        QTest::qWait(20);
+    }
+    return Count("info.operate_completed") > 0;
+}
+
+QString OperateTest::WriteFirmware() {
+    const std::string path = m_dir.filePath("image.upf").toStdString();
+    sdkwire::WriteWholeFile(
+        path, sdkwire::EncodeFirmware({"IPC-SIM", "V7.00 Build: 2026-12-07", sdkwire::Bytes(200000, 7)}));
+    return QString::fromStdString(path);
+}
+
+void OperateTest::rootAndChildTicksAndFindKeepingShowsAll() {
+    for (int i = 0; i < 3; ++i) {
+        AddDevice(false);
+    }
+    MakePage();
+    QTreeWidgetItem* root = m_page->Tree()->topLevelItem(0);
+    QCOMPARE(root->text(0), LangText("tx.Device_list"));
+    QCOMPARE(root->childCount(), 3);
+    TickAll();
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(root->child(i)->checkState(0), Qt::Checked);
+    }
+    root->child(1)->setCheckState(0, Qt::Unchecked);
+    QCOMPARE(root->checkState(0), Qt::Unchecked);
+    QCOMPARE(root->child(0)->checkState(0), Qt::Checked); // the others keep theirs
+    root->child(1)->setCheckState(0, Qt::Checked);
+    QCOMPARE(root->checkState(0), Qt::Checked);
+
+    // FIND matching every device keeps shows-all, so ALL leaves the tree alone.
+    auto* filter = m_page->findChild<QLineEdit*>("filterEdit");
+    filter->setText("127.0.0.");
+    QTest::mouseClick(m_page->findChild<CxSkinButton*>("findButton"), Qt::LeftButton);
+    QVERIFY(m_page->ShowsAll());
+    root = m_page->Tree()->topLevelItem(0);
+    root->child(0)->setCheckState(0, Qt::Checked);
+    QTest::mouseClick(m_page->findChild<CxSkinButton*>("allButton"), Qt::LeftButton);
+    QCOMPARE(m_page->Tree()->topLevelItem(0)->child(0)->checkState(0), Qt::Checked);
+    // One device fewer clears it; ALL then lists all again.
+    filter->setText(Lines().first());
+    QTest::mouseClick(m_page->findChild<CxSkinButton*>("findButton"), Qt::LeftButton);
+    QCOMPARE(Lines().size(), 1);
+    QVERIFY(!m_page->ShowsAll());
+    QTest::mouseClick(m_page->findChild<CxSkinButton*>("allButton"), Qt::LeftButton);
+    QCOMPARE(Lines().size(), 3);
+    QVERIFY(m_page->ShowsAll());
+}
+
+void OperateTest::panelChecksComeBeforeAnyBatch() {
+    AddDevice(false);
+    MakePage();
+    // Upgrade without a file: the file is asked for even with nothing ticked.
+    m_page->ShowPanel(OperatePanel::Upgrade);
+    QTest::mouseClick(m_page->findChild<CxSkinButton*>("upgradeButton"), Qt::LeftButton);
+    QCOMPARE(m_tips.size(), 1);
+    QCOMPARE(m_tips[0].text, LangText("info.select_upgrade_file"));
+
+    // Default setting with nothing ticked: told before any question.
+    m_page->ShowPanel(OperatePanel::Configuration);
+    QTest::mouseClick(m_page->findChild<CxSkinButton*>("defaultButton"), Qt::LeftButton);
+    QCOMPARE(m_tips.size(), 2);
+    QCOMPARE(m_tips[1].text, LangText("msg.Sel_dev_first"));
+
+    // A space in a password edit is named and empties that edit only.
+    m_page->ShowPanel(OperatePanel::Password);
+    COperatePanel* password = m_page->Panel(OperatePanel::Password);
+    auto* oldEdit = password->findChild<QLineEdit*>("oldPasswordEdit");
+    auto* newEdit = password->findChild<QLineEdit*>("newPasswordEdit");
+    QTest::keyClicks(oldEdit, "kept");
+    QTest::keyClicks(newEdit, "ab ");
+    QCOMPARE(m_tips.size(), 3);
+    QCOMPARE(m_tips[2].text,
+             QString::fromStdString(Tool::FormatText(LangText("strContainIllegalChar").toStdString(), " ")));
+    QCOMPARE(m_tips[2].iconType, int(kTipIconStop));
+    QVERIFY(newEdit->text().isEmpty());
+    QCOMPARE(oldEdit->text(), QString("kept"));
+    // Hiding the panel empties its edits.
+    m_page->ShowPanel(OperatePanel::Port);
+    QVERIFY(oldEdit->text().isEmpty());
+
+    // Equal ports are refused; the edits keep ports in range.
+    COperatePanel* port = m_page->Panel(OperatePanel::Port);
+    auto* http = port->findChild<QLineEdit*>("httpPortEdit");
+    auto* tcp = port->findChild<QLineEdit*>("tcpPortEdit");
+    auto* rtsp = port->findChild<QLineEdit*>("rtspPortEdit");
+    QCOMPARE(QStringList({http->text(), tcp->text(), rtsp->text()}), QStringList({"80", "34567", "554"}));
+    tcp->setText("80");
+    QTest::mouseClick(port->findChild<CxSkinButton*>("modifyButton"), Qt::LeftButton);
+    QCOMPARE(m_tips.size(), 4);
+    QCOMPARE(m_tips[3].text, LangText("info.Port_set_error_same"));
+    tcp->setText("99999");
+    QCOMPARE(tcp->text(), QString("65535"));
+    m_page->ShowPanel(OperatePanel::Reboot);
+    QCOMPARE(tcp->text(), QString("34567"));
+
+    // Reboot with nothing ticked: asked, then nothing to do.
+    QTest::mouseClick(m_page->findChild<CxSkinButton*>("rebootButton"), Qt::LeftButton);
+    QCOMPARE(m_tips.size(), 6);
+    QCOMPARE(m_tips[4].text, LangText("msg.Ensure_reboot"));
+    QCOMPARE(m_tips[5].text, LangText("msg.Sel_dev_first"));
+    QVERIFY(!m_session.IsOperationRunning());
+}
+
+void OperateTest::rebootBatchWritesOneLinePerDeviceAndOneCompletion() {
+    devsim::SimSdkFaults slow;
+    slow.slowMs = 60; // long enough to find the batch running
+    std::vector<DeviceEntry*> devices;
+    for (int i = 0; i < 3; ++i) {
+        devices.push_back(&AddDevice(true, slow));
+    }
+    AddDevice(false); // never ticked: no line
+    MakePage();
+    TickAll();
+    m_page->Tree()->topLevelItem(0)->child(3)->setCheckState(0, Qt::Unchecked);
+    m_page->ShowPanel(OperatePanel::Reboot);
+    QTest::mouseClick(m_page->findChild<CxSkinButton*>("rebootButton"), Qt::LeftButton);
+    QVERIFY(m_session.IsOperationRunning());
+    // While it runs, FIND and the panels refuse.
+    m_page->findChild<QLineEdit*>("filterEdit")->setText("127");
+    QTest::mouseClick(m_page->findChild<CxSkinButton*>("findButton"), Qt::LeftButton);
+    QTest::mouseClick(m_page->findChild<CxSkinButton*>("rebootButton"), Qt::LeftButton);
+    QCOMPARE(Count("info.Configuring_wait"), 2);
+
+    QVERIFY(WaitForCompletion(20000));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_session.IsOperationRunning(), 5000);
+    QTest::qWait(200); // nothing more arrives
+    QCOMPARE(Count("info.operate_completed"), 1);
+    QCOMPARE(m_prompt.m_asked, 1);
+    QCOMPARE(QString::fromStdString(m_prompt.m_caption), QString("msg.Login_first"));
+    const QStringList lines = Lines();
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(lines[i], QString::fromStdString(devices[i]->ip) + "  " + LangText("tx.success"));
+        QCOMPARE(devices[i]->loggedIn, uint8_t(0));
+    }
+    QCOMPARE(lines[3], QString::fromStdString(m_session.Devices().rbegin()->second.ip));
+}
+
+void OperateTest::cancelledLoginEndsTheBatchKeepingEarlierResults() {
+    DeviceEntry& first = AddDevice(true);
+    AddDevice(true);
+    AddDevice(true);
+    // The first device is logged in already, so the batch asks at the second.
+    unsigned char info[48];
+    int error = 0;
+    first.loginHandle = SDK_Login(first.ip.c_str(), first.tcpPort, "admin", "pw", info, &error, 0, 0);
+    QVERIFY(first.loginHandle > 0);
+    first.loggedIn = 1;
+    first.loginUser = "admin";
+    m_prompt.m_cancel = true;
+    MakePage();
+    TickAll();
+    m_page->ShowPanel(OperatePanel::Reboot);
+    QTest::mouseClick(m_page->findChild<CxSkinButton*>("rebootButton"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_session.IsOperationRunning(), 15000);
+    QTest::qWait(100);
+    QCOMPARE(m_prompt.m_asked, 1);
+    QCOMPARE(Count("info.operate_completed"), 0);
+    const QStringList lines = Lines();
+    QCOMPARE(lines[0], QString::fromStdString(first.ip) + "  " + LangText("tx.success"));
+    QVERIFY(!lines[1].contains("  "));
+    QVERIFY(!lines[2].contains("  "));
+    QVERIFY(!m_page->AnyBusy());
+}
+
+void OperateTest::portBatchTellsTheSessionAndANetworkChangeResetsTheLine() {
+    DeviceEntry& device = AddDevice(true);
+    MakePage();
+    QSignalSpy portsChanged(&m_session, &DeviceSession::PortsChanged);
+    TickAll();
+    m_page->ShowPanel(OperatePanel::Port);
+    COperatePanel* port = m_page->Panel(OperatePanel::Port);
+    port->findChild<QLineEdit*>("httpPortEdit")->setText("8080");
+    port->findChild<QLineEdit*>("rtspPortEdit")->setText("555");
+    QTest::mouseClick(port->findChild<CxSkinButton*>("modifyButton"), Qt::LeftButton);
+    QCOMPARE(m_tips.first().text, LangText("msg.Ensure_modify_port"));
+    QVERIFY(WaitForCompletion(20000));
+    QCOMPARE(portsChanged.count(), 1);
+    QCOMPARE(Lines()[0], QString::fromStdString(device.ip) + "  " + LangText("tx.success"));
+    QCOMPARE(device.webPort, uint16_t(8080));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_session.IsOperationRunning(), 5000);
+    emit m_session.NetworkChanged(QString::fromStdString(device.mac));
+    QCOMPARE(Lines()[0], QString::fromStdString(device.ip));
+}
+
+void OperateTest::upgradeEndsAfterTheWatchdogFailsTheSilentDevice() {
+    DeviceEntry& good = AddDevice(true);
+    devsim::SimSdkFaults stall;
+    stall.stallUpgradeAtPercent = 70;
+    DeviceEntry& silent = AddDevice(true, stall);
+    MakePage(400);
+    TickAll();
+    const QString path = WriteFirmware();
+    FileDialog::SetAnswerer([path](const FileDialogRequest& request) {
+        return request.filter.startsWith("upf") ? path : QString();
+    });
+    QTest::mouseClick(m_page->findChild<CxSkinButton*>("browseButton"), Qt::LeftButton);
+    QTest::mouseClick(m_page->findChild<CxSkinButton*>("upgradeButton"), Qt::LeftButton);
+    QCOMPARE(m_tips.first().text, LangText("msg.Ensure_upgrade"));
+    // Progress shows as "address  percent%" while it runs.
+    QTRY_VERIFY_WITH_TIMEOUT(Lines()[1].endsWith("%"), 10000);
+    QVERIFY(WaitForCompletion(20000));
+    QCOMPARE(Lines()[0], QString::fromStdString(good.ip) + "  " + LangText("tx.success"));
+    QCOMPARE(Lines()[1], QString::fromStdString(silent.ip) + "  " + LangText("tx.fail"));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_session.IsOperationRunning(), 5000);
+    QCOMPARE(Count("info.operate_completed"), 1);
+}
+
+void OperateTest::upgradeWhereEveryLoginFailsEndsAtOnce() {
+    AddDevice(true);
+    AddDevice(true);
+    m_prompt.m_password = "wrong";
+    MakePage(400);
+    TickAll();
+    m_page->findChild<QLineEdit*>("pathEdit")->setText(WriteFirmware());
+    QElapsedTimer timer;
+    timer.start();
+    QTest::mouseClick(m_page->findChild<CxSkinButton*>("upgradeButton"), Qt::LeftButton);
+    QVERIFY(WaitForCompletion(15000));
+    QVERIFY(timer.elapsed() < 10000);
+    for (const QString& line : Lines()) {
+        QVERIFY2(line.endsWith("  " + LangText("info.Login_fail")), qPrintable(line));
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!m_session.IsOperationRunning(), 5000);
+}
+
+QTEST_MAIN(OperateTest)
+#include "tst_operate.moc"
