@@ -110,6 +110,10 @@ void SimSdkDevice::Restart(RestartReason reason, const std::string& newVersion) 
         return;
     }
     m_restarting = true;
+    // Offline from this moment, not from when the restart thread runs: a
+    // client that waits for the device to come back must not see it still
+    // online just before it goes.
+    m_online = false;
     if (m_restartThread.joinable()) {
         m_restartThread.join(); // the previous restart has long finished
     }
