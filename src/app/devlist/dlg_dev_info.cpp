@@ -85,6 +85,7 @@ CDlgDevInfo::CDlgDevInfo(QWidget* parent, DeviceSession& session, const QFont& c
     connect(&m_session, &DeviceSession::SearchStarted, this, &CDlgDevInfo::OnSearchStart);
     connect(&m_session, &DeviceSession::SearchFinished, this, &CDlgDevInfo::RebuildAfterSearch);
     connect(&m_session, &DeviceSession::PortsChanged, this, &CDlgDevInfo::OnPortsChanged);
+    connect(&m_session, &DeviceSession::LoginStateChanged, this, &CDlgDevInfo::ShowLoginState);
 
     OnLanguageChanged();
     UpdateCount();
@@ -189,6 +190,18 @@ int CDlgDevInfo::SetLoginStateByMac(const std::string& mac, int state) {
         }
     }
     return -1;
+}
+
+void CDlgDevInfo::ShowLoginState(const QString& mac, bool loggedIn) {
+    const std::string key = mac.toStdString();
+    const LoginTexts login = CurrentLoginTexts();
+    for (int row = 0; row < m_list->GetItemCount(); ++row) {
+        const DeviceEntry* entry = EntryAt(row);
+        if (entry != nullptr && entry->mac == key) {
+            m_list->SetItemText(row, kColLoginState, loggedIn ? login.loggedIn : login.notLoggedIn);
+            return;
+        }
+    }
 }
 
 void CDlgDevInfo::SearchRequest(bool quiet) {

@@ -45,6 +45,9 @@ public:
     // Sets the login state of the first row whose device has this MAC:
     // 1, or -1 when no row matches.
     int SetLoginStateByMac(const std::string& mac, int state);
+    // Redraws the login column of the device's row from a batch's report,
+    // without touching the record (the batch already set it).
+    void ShowLoginState(const QString& mac, bool loggedIn);
 
     // The Search button (quiet = false) or the periodic timer (quiet = true).
     void SearchRequest(bool quiet);

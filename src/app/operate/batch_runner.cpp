@@ -47,9 +47,12 @@ void BatchRunner::OnDeviceReport(const DeviceEntry& entry, const DeviceReport& r
     }
 }
 
-void BatchRunner::OnLoginState(const std::string& /*mac*/, bool /*loggedIn*/) {
-    // The record's login fields are the state; the device list shows them
-    // when it draws its rows.
+void BatchRunner::OnLoginState(const std::string& mac, bool loggedIn) {
+    // The record's login fields are already set; the device list redraws
+    // the row's login column from this.
+    QMetaObject::invokeMethod(
+        this, [this, mac = QString::fromStdString(mac), loggedIn] { emit LoginStateChanged(mac, loggedIn); },
+        Qt::QueuedConnection);
 }
 
 void BatchRunner::OnPortsChanged() {

@@ -32,6 +32,7 @@ public:
 signals:
     void DeviceReported(const DeviceEntry* entry, const DeviceReport& report);
     void PortsChanged();
+    void LoginStateChanged(const QString& mac, bool loggedIn);
     // completed false: the batch login was cancelled.
     void BatchEnded(BatchOperation operation, bool completed);
     // No batch and no upgrade holds a record any more.

@@ -76,6 +76,7 @@ CDlgOperate::CDlgOperate(QWidget* parent, DeviceSession& session, ILoginPrompt& 
     connect(m_runner, &BatchRunner::DeviceReported, this, &CDlgOperate::OnDeviceReported);
     connect(m_runner, &BatchRunner::BatchEnded, this, &CDlgOperate::OnBatchEnded);
     connect(m_runner, &BatchRunner::PortsChanged, &m_session, &DeviceSession::NotifyPortsChanged);
+    connect(m_runner, &BatchRunner::LoginStateChanged, &m_session, &DeviceSession::NotifyLoginState);
     connect(m_runner, &BatchRunner::Idle, this, [this] { m_session.SetOperationRunning(this, false); });
     Rebuild({});
     ShowPanel(OperatePanel::Upgrade);

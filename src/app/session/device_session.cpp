@@ -59,6 +59,10 @@ void DeviceSession::NotifyPortsChanged() {
     emit PortsChanged();
 }
 
+void DeviceSession::NotifyLoginState(const QString& mac, bool loggedIn) {
+    emit LoginStateChanged(mac, loggedIn);
+}
+
 void DeviceSession::SetOperationRunning(const QObject* owner, bool running) {
     if (running) {
         m_running.insert(owner);

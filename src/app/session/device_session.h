@@ -48,6 +48,9 @@ public:
     const PendingLogoutList& PendingLogouts() const { return m_pendingLogouts; }
     // A port batch ended: rows that show ports draw them again.
     void NotifyPortsChanged();
+    // A batch logged a device in or out (the record already says so): rows
+    // that show the login state draw it again.
+    void NotifyLoginState(const QString& mac, bool loggedIn);
 
     // Device actions and batches say when they run, so that every other
     // action, the search and the exit can refuse with "info.Configuring_wait".
@@ -64,6 +67,7 @@ signals:
     void SearchRequested(bool quiet);
     void NetworkChanged(const QString& mac);
     void PortsChanged();
+    void LoginStateChanged(const QString& mac, bool loggedIn);
 
 private:
     void OnSearchDone(SearchResult result);

@@ -1,5 +1,7 @@
 #include "discovery/device_entry.h"
 
+#include <openssl/crypto.h>
+
 void MergeSupplement(DeviceTable& devices, const SupplementTable& supplement) {
     for (auto& [mac, entry] : devices) {
         const auto found = supplement.find(mac);
@@ -32,6 +34,9 @@ void EndLogins(DeviceTable& devices, PendingLogoutList& pendingLogouts,
             entry.loggedIn = 0;
             entry.loginHandle = 0;
         }
+        // The password a login kept ends with it.
+        OPENSSL_cleanse(entry.loginPassword.data(), entry.loginPassword.size());
+        entry.loginPassword.clear();
     }
     for (const int32_t handle : pendingLogouts) {
         logout(handle);

@@ -1,5 +1,7 @@
 #include "operate/batch_engine.h"
 
+#include "sdk/session_crypto.h"
+
 #include <algorithm>
 #include <chrono>
 
@@ -144,6 +146,8 @@ void BatchEngine::LoggedOut(DeviceEntry& entry, bool callLogout) {
     if (callLogout) {
         m_sdk.logout(entry.loginHandle);
     }
+    sdkwire::WipeAll(entry.loginPassword);
+    entry.loginPassword.clear();
     entry.loginHandle = 0;
     entry.loggedIn = 0;
     m_observer.OnLoginState(entry.mac, false);
@@ -178,6 +182,9 @@ void BatchEngine::RunBatch(BatchRequest request) {
         }
         RunDeviceStep(request, *entry);
     }
+    // The batch's credentials end with it.
+    sdkwire::WipeAll(credentials.password);
+    credentials.password.clear();
     if (cancelled) {
         SetBusy(operation, false);
         m_observer.OnBatchEnded(operation, false);

@@ -2,6 +2,7 @@
 // turning progress callbacks into percent, the progress events, the
 // watchdog and the completion test, all under the page lock.
 #include "operate/batch_engine.h"
+#include "sdk/session_crypto.h"
 
 #include <algorithm>
 
@@ -169,6 +170,8 @@ int BatchEngine::EndUpgradeLocked(DeviceEntry& entry) {
     entry.upgradeItem = 0;
     entry.loginHandle = 0;
     entry.loggedIn = 0;
+    sdkwire::WipeAll(entry.loginPassword);
+    entry.loginPassword.clear();
     entry.lastPercent = 0;
     entry.stallCount = 0;
     entry.upgradeHandle = 0;

@@ -224,6 +224,10 @@ void DevInfoTest::loginStateByMacAndPortRedraw() {
     QCOMPARE(m_page->List()->GetItemText(2, kColLoginState), QString("tx.unLogin"));
     QCOMPARE(m_page->SetLoginStateByMac("00-00-00-00-00-09", 1), -1);
     QCOMPARE(m_page->SetLoginStateByMac("00-00-00-00-00-0", 1), -1); // exact match only
+    // A batch's report redraws the cell and leaves the record to the batch.
+    m_session.NotifyLoginState("00-00-00-00-00-03", true);
+    QCOMPARE(m_page->List()->GetItemText(2, kColLoginState), QString("tx.Logined"));
+    QCOMPARE(m_devices["00-00-00-00-00-03"].loggedIn, uint8_t(0));
 
     m_devices["00-00-00-00-00-01"].tcpPort = 4000;
     m_devices["00-00-00-00-00-01"].webPort = 8000;

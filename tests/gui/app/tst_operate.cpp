@@ -282,6 +282,7 @@ void OperateTest::rebootBatchWritesOneLinePerDeviceAndOneCompletion() {
     TickAll();
     m_page->Tree()->topLevelItem(0)->child(3)->setCheckState(0, Qt::Unchecked);
     m_page->ShowPanel(OperatePanel::Reboot);
+    QSignalSpy logins(&m_session, &DeviceSession::LoginStateChanged);
     QTest::mouseClick(m_page->findChild<CxSkinButton*>("rebootButton"), Qt::LeftButton);
     QVERIFY(m_session.IsOperationRunning());
     // While it runs, FIND and the panels refuse.
@@ -302,6 +303,10 @@ void OperateTest::rebootBatchWritesOneLinePerDeviceAndOneCompletion() {
         QCOMPARE(devices[i]->loggedIn, uint8_t(0));
     }
     QCOMPARE(lines[3], QString::fromStdString(m_session.Devices().rbegin()->second.ip));
+    // The device list hears of each login and of each logout by the restart.
+    QCOMPARE(logins.count(), 6);
+    QCOMPARE(logins.first().at(1).toBool(), true);
+    QCOMPARE(logins.last().at(1).toBool(), false);
 }
 
 void OperateTest::cancelledLoginEndsTheBatchKeepingEarlierResults() {

@@ -100,6 +100,7 @@ TEST_F(BatchSeam, RebootWritesALinePerDeviceAndCompletesOnce) {
                                                         "10.0.0.3  <tx.success>"}));
     EXPECT_EQ(observer.ended, (std::vector<std::pair<BatchOperation, bool>>{{BatchOperation::Reboot, true}}));
     EXPECT_EQ(entries[0].loggedIn, 0);
+    EXPECT_TRUE(entries[0].loginPassword.empty()); // wiped with the login
 }
 
 TEST_F(BatchSeam, CancelledLoginEndsTheBatchWithoutCompletionOrDeviceCalls) {
