@@ -204,6 +204,7 @@ DeviceTable ResolveDevices(const DeviceSelection& selection) {
     // Loads the language for the result lines, and the customer codes.
     const CliDiscoverySettings settings = LoadCliDiscoverySettings();
     SDK_SetCustomer(settings.customerCodes.c_str());
+    SdkSetUpgradeTransfers(settings.upgradeTransfers);
     DeviceTable chosen;
     if (!selection.ip.empty() && selection.port != 0) {
         DeviceEntry entry;

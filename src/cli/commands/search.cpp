@@ -176,7 +176,7 @@ CliDiscoverySettings LoadCliDiscoverySettings() {
     AppConfig config;
     LoadConfig(config);
     Tool::LoadLanguage(config.LanguageIndex, GetProgramFolder());
-    return {config.CustomerCodes};
+    return {config.CustomerCodes, config.UpgradeTransfers};
 }
 
 std::string CliText(std::string_view key) {

@@ -1,6 +1,7 @@
 #pragma once
 // What the search and set-network commands share: the settings they take
 // from Config.ini next to the executable, the language texts, one search.
+#include "config/app_config.h"
 #include "discovery/search_engine.h"
 
 #include <string>
@@ -9,6 +10,7 @@
 
 struct CliDiscoverySettings {
     std::string customerCodes;
+    int upgradeTransfers = kDefaultUpgradeTransfers; // UPGRADE_CFG Max_Transfers
 };
 
 // Reads Config.ini next to the executable and loads the configured
