@@ -1,8 +1,8 @@
 #include "capacity/capacity_block.h"
 
+#include "ui/body_static.h"
 #include "ui/edit_rules.h"
 #include "ui/lang_text.h"
-#include "ui/shared_look.h"
 #include "util/tool.h"
 
 #include <QFrame>
@@ -56,13 +56,7 @@ CCapacityBlock::CCapacityBlock(QWidget* parent, const CapacityBlockSpec& spec, c
 }
 
 QLabel* CCapacityBlock::MakeStatic(const char* name) {
-    auto* label = new QLabel(this);
-    label->setObjectName(name);
-    label->setTextFormat(Qt::PlainText);
-    QPalette colours = label->palette();
-    colours.setColor(QPalette::WindowText, look::kBodyTextColor);
-    label->setPalette(colours);
-    return label;
+    return MakeBodyStatic(this, name);
 }
 
 QLineEdit* CCapacityBlock::MakeEdit(const CapacityEditSpec& spec) {

@@ -1,6 +1,6 @@
 #include "settings/setting_page.h"
 
-#include "ui/shared_look.h"
+#include "ui/body_static.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -19,11 +19,5 @@ void CSettingPage::changeEvent(QEvent* event) {
 }
 
 QLabel* CSettingPage::MakeStatic(const char* name) {
-    auto* label = new QLabel(this);
-    label->setObjectName(name);
-    label->setTextFormat(Qt::PlainText);
-    QPalette colours = label->palette();
-    colours.setColor(QPalette::WindowText, look::kBodyTextColor);
-    label->setPalette(colours);
-    return label;
+    return MakeBodyStatic(this, name);
 }
