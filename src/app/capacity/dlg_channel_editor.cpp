@@ -1,5 +1,6 @@
 #include "capacity/dlg_channel_editor.h"
 
+#include "ui/body_static.h"
 #include "ui/edit_rules.h"
 #include "ui/lang_text.h"
 #include "ui/shared_look.h"
@@ -27,16 +28,6 @@ constexpr int kControlWidth = 186;
 constexpr int kFirstRowY = 60;
 constexpr int kRowStep = 40;
 constexpr int kConfirmWidth = 140;
-
-QLabel* MakeBodyStatic(QWidget* parent, const char* name) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setTextFormat(Qt::PlainText);
-    QPalette colours = label->palette();
-    colours.setColor(QPalette::WindowText, look::kBodyTextColor);
-    label->setPalette(colours);
-    return label;
-}
 
 int ComboInt(const QComboBox& list) {
     return Tool::ToInt(list.currentText().toStdString());
