@@ -355,7 +355,9 @@ void CCorvaneDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CCorvaneDlg::mousePressEvent(QMouseEvent* event) {
-    if (event->position().y() <= TitleBand::kHeight && m_drag.Begin(*this, *event)) {
+    // A maximised window stays where it is: dragging it would carry Quit,
+    // MAX and the strip off the screen. Double click or MAX restores it.
+    if (!m_maximized && event->position().y() <= TitleBand::kHeight && m_drag.Begin(*this, *event)) {
         event->accept();
         return;
     }

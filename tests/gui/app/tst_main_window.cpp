@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -282,6 +283,14 @@ void MainWindowTest::maxTwiceRestoresTheExactGeometry() {
     // The band follows the new width; the pages are laid out again.
     QCOMPARE(window->Band()->quit->x(), window->width() - 24);
     QTRY_COMPARE(window->DevInfoPage()->width(), window->width() - 60);
+    // While maximised, a drag on the band does not move the window.
+    const QRect maximised = window->geometry();
+    QTest::mousePress(window.get(), Qt::LeftButton, {}, QPoint(500, 30));
+    QMouseEvent move(QEvent::MouseMove, QPointF(700, 230), window->mapToGlobal(QPointF(700, 230)),
+                     Qt::LeftButton, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(window.get(), &move);
+    QTest::mouseRelease(window.get(), Qt::LeftButton, {}, QPoint(700, 230));
+    QCOMPARE(window->geometry(), maximised);
     QTest::mouseClick(window->Band()->max, Qt::LeftButton);
     QVERIFY(!window->IsMaximized());
     QCOMPARE(window->geometry(), before);
