@@ -116,13 +116,6 @@ void CDlgChannelEditor::OnLanguageChanged() {
     SetModeTexts();
 }
 
-void CDlgChannelEditor::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::LanguageChange) {
-        OnLanguageChanged();
-    }
-    CPopupDialog::changeEvent(event);
-}
-
 void CDlgChannelEditor::SetModeTexts() {
     const QString text = LangText(m_modifyMode ? "tx.Modify_channel" : "tx.Add_channel");
     TitleLabel()->setText(text);

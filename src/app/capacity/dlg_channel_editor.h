@@ -41,7 +41,7 @@ public:
     bool ModifyMode() const { return m_modifyMode; }
     // The group the last confirmation built.
     const CapacityChannel& LastRecord() const { return m_record; }
-    void OnLanguageChanged();
+    void OnLanguageChanged() override;
     // The confirm button.
     void Confirm();
 
@@ -56,7 +56,6 @@ signals:
 
 protected:
     void OnCloseButton() override;
-    void changeEvent(QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:

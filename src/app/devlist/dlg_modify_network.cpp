@@ -74,7 +74,7 @@ CDlgModifyNetworkNew::CDlgModifyNetworkNew(QWidget* parent)
     connect(m_ip, &CIpAddressCtrl::FieldChanged, this, &CDlgModifyNetworkNew::OnAddressChanged);
     connect(m_dhcp, &QCheckBox::clicked, this, &CDlgModifyNetworkNew::OnDhcpClicked);
     connect(m_ok, &CxSkinButton::clicked, this, &CDlgModifyNetworkNew::OnOk);
-    ApplyTexts();
+    OnLanguageChanged();
     Layout();
 }
 
@@ -95,7 +95,7 @@ void CDlgModifyNetworkNew::SetEntry(const DeviceEntry& entry) {
     m_password->clear();
 }
 
-void CDlgModifyNetworkNew::ApplyTexts() {
+void CDlgModifyNetworkNew::OnLanguageChanged() {
     AlignBodyLabels(this);
     TitleLabel()->setText(LangText("tx.NetworkModify"));
     m_securityHeading->setText(LangText("tx.Security"));
@@ -184,13 +184,6 @@ void CDlgModifyNetworkNew::OnOk() {
 
 int CDlgModifyNetworkNew::DoModal() {
     return exec() == 1 ? 1 : 2;
-}
-
-void CDlgModifyNetworkNew::changeEvent(QEvent* event) {
-    CPopupDialog::changeEvent(event);
-    if (event->type() == QEvent::LanguageChange) {
-        ApplyTexts();
-    }
 }
 
 int CDlgModifyNetworkNew::Ask(QWidget* owner, const DeviceEntry& entry, DeviceEntry& changed) {

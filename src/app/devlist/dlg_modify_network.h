@@ -48,10 +48,8 @@ public:
     static void SetAnswerer(Answerer answerer);
 
 protected:
-    void changeEvent(QEvent* event) override;
-
 private:
-    void ApplyTexts();
+    void OnLanguageChanged() override;
     void Layout();
     void OnAddressChanged();
     void OnDhcpClicked();

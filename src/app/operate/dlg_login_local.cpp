@@ -53,11 +53,11 @@ void CDlgLoginLocal::SetRequest(const LoginPromptRequest& request) {
     m_userEdit->setText(QString::fromStdString(request.user));
     m_passwordEdit->clear();
     m_addressEdit->setText(QString::fromStdString(request.address));
-    ApplyTexts();
+    OnLanguageChanged();
     Layout();
 }
 
-void CDlgLoginLocal::ApplyTexts() {
+void CDlgLoginLocal::OnLanguageChanged() {
     AlignBodyLabels(this);
     TitleLabel()->setText(LangText(m_request.captionKey.empty() ? "msg.Login" : m_request.captionKey));
     m_userLabel->setText(LangText("tx.Username"));
@@ -95,13 +95,6 @@ void CDlgLoginLocal::OnOk() {
 
 int CDlgLoginLocal::DoModal() {
     return exec() == 1 ? 1 : 2;
-}
-
-void CDlgLoginLocal::changeEvent(QEvent* event) {
-    CPopupDialog::changeEvent(event);
-    if (event->type() == QEvent::LanguageChange) {
-        ApplyTexts();
-    }
 }
 
 bool CDlgLoginLocal::Ask(QWidget* owner, const LoginPromptRequest& request, std::string& user,

@@ -42,10 +42,8 @@ public:
     static void SetAnswerer(Answerer answerer);
 
 protected:
-    void changeEvent(QEvent* event) override;
-
 private:
-    void ApplyTexts();
+    void OnLanguageChanged() override;
     void Layout();
     void OnOk();
 

@@ -55,7 +55,7 @@ CDlgModifyModel::CDlgModifyModel(QWidget* parent)
     m_modify->setGeometry(kEditX, y + 4, 110, kRowHeight);
     connect(m_newEdit, &QLineEdit::textChanged, this, &CDlgModifyModel::OnEdited);
     connect(m_modify, &CxSkinButton::clicked, this, &CDlgModifyModel::OnModify);
-    ApplyTexts();
+    OnLanguageChanged();
 }
 
 void CDlgModifyModel::SetDevice(const std::string& mac, const std::string& model) {
@@ -64,7 +64,7 @@ void CDlgModifyModel::SetDevice(const std::string& mac, const std::string& model
     m_newEdit->setText(QString::fromStdString(model));
 }
 
-void CDlgModifyModel::ApplyTexts() {
+void CDlgModifyModel::OnLanguageChanged() {
     AlignBodyLabels(this);
     TitleLabel()->setText(LangText("tx.Modify_model"));
     m_macLabel->setText(LangText("ck.MAC"));
@@ -102,13 +102,6 @@ void CDlgModifyModel::OnModify() {
 
 int CDlgModifyModel::DoModal() {
     return exec() == 1 ? 1 : 2;
-}
-
-void CDlgModifyModel::changeEvent(QEvent* event) {
-    CPopupDialog::changeEvent(event);
-    if (event->type() == QEvent::LanguageChange) {
-        ApplyTexts();
-    }
 }
 
 bool CDlgModifyModel::Ask(QWidget* owner, const std::string& mac, const std::string& model,

@@ -34,10 +34,8 @@ public:
     static void SetAnswerer(Answerer answerer);
 
 protected:
-    void changeEvent(QEvent* event) override;
-
 private:
-    void ApplyTexts();
+    void OnLanguageChanged() override;
     void OnEdited();
 
     std::string m_newModel;

@@ -86,7 +86,7 @@ void CDlgPreview::Start() {
     if (!icon.isNull()) {
         m_icon->setPixmap(icon.pixmap(32, 32));
     }
-    SetTexts();
+    OnLanguageChanged();
     LayOut();
     m_sdk.setOption(0, 1);
     m_sdk.connectionFull(&CDlgPreview::OnConnectionFull, this);
@@ -201,7 +201,7 @@ void CDlgPreview::OnCloseButton() {
     done(1);
 }
 
-void CDlgPreview::SetTexts() {
+void CDlgPreview::OnLanguageChanged() {
     QString streamName;
     if (m_stream == kMainStream) {
         streamName = LangText("tx.Main_stream");
@@ -258,11 +258,4 @@ void CDlgPreview::mouseDoubleClickEvent(QMouseEvent* event) {
         return;
     }
     CPopupDialog::mouseDoubleClickEvent(event);
-}
-
-void CDlgPreview::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::LanguageChange) {
-        SetTexts();
-    }
-    CPopupDialog::changeEvent(event);
 }

@@ -48,7 +48,6 @@ protected:
     void PaintBody(QPainter& painter) override;
     void resizeEvent(QResizeEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     static void OnConnectionFull(void* context);
@@ -56,7 +55,7 @@ private:
     void OnStarted(int handle);
     void OnStreamEnded();
     void ShowFailureOnce();
-    void SetTexts();
+    void OnLanguageChanged() override;
     void LayOut();
     void StopVideo();
 

@@ -159,14 +159,6 @@ void CDlgSetting::OnLanguageChanged() {
     }
 }
 
-void CDlgSetting::changeEvent(QEvent* event) {
-    // The pages are children: the event reaches them after this window.
-    if (event->type() == QEvent::LanguageChange) {
-        OnLanguageChanged();
-    }
-    CPopupDialog::changeEvent(event);
-}
-
 void CDlgSetting::ShowCentredOver(const QRect& mainWindowRect) {
     move(mainWindowRect.center() - QPoint(width() / 2, height() / 2));
     show();

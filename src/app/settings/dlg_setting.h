@@ -35,7 +35,7 @@ class CDlgSetting : public CPopupDialog {
 public:
     CDlgSetting(QWidget* mainWindow, const AppConfig& config);
 
-    void OnLanguageChanged();
+    void OnLanguageChanged() override;
     void ShowCentredOver(const QRect& mainWindowRect);
     void SelectPage(int kind);
     int CurrentPage() const { return m_currentPage; }
@@ -56,7 +56,6 @@ protected:
     void OnCloseButton() override;
     void PaintBody(QPainter& painter) override;
     void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     void BuildTree();

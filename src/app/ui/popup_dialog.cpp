@@ -3,6 +3,7 @@
 #include "ui/shared_look.h"
 #include "ui/skin_button.h"
 
+#include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -77,6 +78,13 @@ void CPopupDialog::mouseMoveEvent(QMouseEvent* event) {
 void CPopupDialog::mouseReleaseEvent(QMouseEvent* event) {
     m_drag.End();
     QDialog::mouseReleaseEvent(event);
+}
+
+void CPopupDialog::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        OnLanguageChanged();
+    }
+    QDialog::changeEvent(event);
 }
 
 void CPopupDialog::resizeEvent(QResizeEvent* event) {

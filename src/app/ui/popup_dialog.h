@@ -35,6 +35,10 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Calls OnLanguageChanged on Qt's LanguageChange event.
+    void changeEvent(QEvent* event) override;
+    // The language changed: set every text again. The default sets none.
+    virtual void OnLanguageChanged() {}
 
     // Paints the body below the band; the default is white.
     virtual void PaintBody(QPainter& painter);
