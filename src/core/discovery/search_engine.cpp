@@ -42,13 +42,54 @@ int RunPhase(SocketPair& sockets, SearchVersion version, const SearchTiming& tim
     return 1;
 }
 
+// Collects the new entries of a phase and hands them on in batches: at
+// once when the socket has nothing waiting, and during a burst every
+// kFlushMs or kFlushCount entries, so the first devices show at once and a
+// thousand replies are a few dozen calls.
+class FoundBatcher {
+public:
+    explicit FoundBatcher(const FoundCallback& found) : m_found(found) {}
+    ~FoundBatcher() { Flush(); }
+    FoundBatcher(const FoundBatcher&) = delete;
+    FoundBatcher& operator=(const FoundBatcher&) = delete;
+
+    void Add(const DeviceEntry& entry, int64_t now) {
+        if (!m_found) {
+            return;
+        }
+        m_pending.push_back(entry);
+        // The first device of a search shows without delay.
+        if (!m_flushed || m_pending.size() >= kFlushCount || now - m_lastFlushMs >= kFlushMs) {
+            Flush();
+            m_lastFlushMs = now;
+        }
+    }
+    void Flush() {
+        if (m_found && !m_pending.empty()) {
+            m_found(std::move(m_pending));
+            m_pending.clear();
+            m_flushed = true;
+        }
+    }
+
+private:
+    static constexpr std::size_t kFlushCount = 200;
+    static constexpr int64_t kFlushMs = 40;
+    const FoundCallback& m_found;
+    std::vector<DeviceEntry> m_pending;
+    bool m_flushed = false;
+    int64_t m_lastFlushMs = 0;
+};
+
 } // namespace
 
 int RunV1Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, DeviceTable& devices,
-               const std::atomic<bool>* stop) {
+               const std::atomic<bool>* stop, const FoundCallback& found) {
+    FoundBatcher batch(found);
     return RunPhase(sockets, SearchVersion::V1, timing, clock, stop,
-                    [&](const ReceiveBuffer& buffer, int length, int64_t, int64_t, int64_t) {
+                    [&](const ReceiveBuffer& buffer, int length, int64_t now, int64_t, int64_t) {
                         if (length != static_cast<int>(kV1ReplySize)) {
+                            batch.Flush();
                             clock.SleepMs(timing.pauseMs);
                             return;
                         }
@@ -59,19 +100,24 @@ int RunV1Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, De
                             ParseV1Reply(std::span(buffer).first(kV1ReplySize));
                         if (entry) {
                             // The first reply of a device wins.
-                            devices.try_emplace(entry->mac, std::move(*entry));
+                            const auto [where, inserted] = devices.try_emplace(entry->mac, std::move(*entry));
+                            if (inserted) {
+                                batch.Add(where->second, now);
+                            }
                         }
                     });
 }
 
 int RunV3Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, SupplementTable& supplement,
-               const std::atomic<bool>* stop) {
+               const std::atomic<bool>* stop, const FoundCallback& found) {
+    FoundBatcher batch(found);
     std::size_t expectedLength = 0;
     return RunPhase(
         sockets, SearchVersion::V3, timing, clock, stop,
         [&](const ReceiveBuffer& buffer, int length, int64_t now, int64_t start, int64_t lastSend) {
             if (!HasMagic(buffer, kSearchV3Magic)) {
                 if (length < 0) {
+                    batch.Flush();
                     // Nothing waiting: no pause, as the protocol's V3 loop
                     // polls on at once; but wait in the kernel for the next
                     // datagram, the next resend or the phase's end instead
@@ -91,7 +137,10 @@ int RunV3Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, Su
             }
             std::optional<DeviceEntry> entry = ParseV3Reply(std::span(buffer).first(kV3ReplySize));
             if (entry) {
-                supplement.try_emplace(entry->mac, std::move(*entry));
+                const auto [where, inserted] = supplement.try_emplace(entry->mac, std::move(*entry));
+                if (inserted) {
+                    batch.Add(where->second, now);
+                }
             }
         });
 }
@@ -106,8 +155,8 @@ SearchResult RunSearch(const SearchOptions& options, const std::atomic<bool>* st
     }
     SupplementTable supplement;
     // A phase that ends early simply contributes what it has collected.
-    RunV1Phase(sockets, options.timing, clock, result.devices, stop);
-    RunV3Phase(sockets, options.timing, clock, supplement, stop);
+    RunV1Phase(sockets, options.timing, clock, result.devices, stop, options.progress.v1Found);
+    RunV3Phase(sockets, options.timing, clock, supplement, stop, options.progress.v3Found);
     if (!supplement.empty()) {
         MergeSupplement(result.devices, supplement);
     }

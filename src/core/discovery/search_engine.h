@@ -3,9 +3,9 @@
 // supplement table, merge, customer filter, then the result is handed over.
 // RunSearch does one search on the calling thread; SearchWorker runs it on a
 // thread of its own and publishes through a callback.
-#include "platform/clock.h"
 #include "discovery/device_entry.h"
 #include "discovery/socket_pair.h"
+#include "platform/clock.h"
 
 #include <atomic>
 #include <cstdint>
@@ -13,11 +13,21 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 struct SearchTiming {
     int64_t phaseMs = 3000; // each phase runs this long
     int64_t resendMs = 500; // the request is sent again once more than this has passed
     int64_t pauseMs = 50;   // pause after a datagram the length test does not accept
+};
+
+// What a search reports while it runs, on the search's thread, so that a
+// window can show devices as their replies come in. Entries come in
+// batches: a burst of replies is one call, not one per datagram. The final
+// result (merged and customer-filtered) still comes at the end.
+struct SearchProgress {
+    std::function<void(std::vector<DeviceEntry>)> v1Found; // devices new to this search's V1 phase
+    std::function<void(std::vector<DeviceEntry>)> v3Found; // V3 replies new to this search
 };
 
 struct SearchOptions {
@@ -27,6 +37,7 @@ struct SearchOptions {
     std::string customerCodes;
     net::DatagramSocketFactory socketFactory = net::CreateUdpSocket;
     Clock* clock = nullptr; // nullptr: the steady clock
+    SearchProgress progress;
 };
 
 struct SearchResult {
@@ -36,10 +47,12 @@ struct SearchResult {
 
 // A phase's result: 1, or -8 when a request could not be sent (the phase
 // then ends with what it has collected).
+// found, when set, receives the new entries in batches as they come in.
+using FoundCallback = std::function<void(std::vector<DeviceEntry>)>;
 int RunV1Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, DeviceTable& devices,
-               const std::atomic<bool>* stop = nullptr);
+               const std::atomic<bool>* stop = nullptr, const FoundCallback& found = {});
 int RunV3Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, SupplementTable& supplement,
-               const std::atomic<bool>* stop = nullptr);
+               const std::atomic<bool>* stop = nullptr, const FoundCallback& found = {});
 
 // One full search on the calling thread. A set stop flag ends the phases
 // early (used when the program goes away mid-search).

@@ -180,7 +180,29 @@ TEST_F(SearchEngineTest, FullSearchMergesFiltersAndDropsV3OnlyDevices) {
     };
     SearchOptions options = Options();
     options.customerCodes = "C1234";
+    // While the search runs, each device is reported once, at the first
+    // reply; the first one alone, at the receive that brings it (after the
+    // 50 ms pause that follows the empty first poll).
+    std::vector<std::pair<int64_t, std::vector<std::string>>> v1Batches;
+    std::vector<std::string> v3Macs;
+    const int64_t start = m_net.now;
+    options.progress.v1Found = [&](std::vector<DeviceEntry> entries) {
+        v1Batches.emplace_back(m_net.now - start, std::vector<std::string>{});
+        for (const DeviceEntry& entry : entries) {
+            v1Batches.back().second.push_back(entry.mac);
+        }
+    };
+    options.progress.v3Found = [&](std::vector<DeviceEntry> entries) {
+        for (const DeviceEntry& entry : entries) {
+            v3Macs.push_back(entry.mac);
+        }
+    };
     const SearchResult result = RunSearch(options);
+    ASSERT_EQ(v1Batches.size(), 2u);
+    EXPECT_EQ(v1Batches[0], (std::pair<int64_t, std::vector<std::string>>{50, {"02-00-00-00-00-01"}}));
+    EXPECT_EQ(v1Batches[1].second, (std::vector<std::string>{"02-00-00-00-00-02", "02-00-00-00-00-04"}));
+    EXPECT_EQ(v3Macs,
+              (std::vector<std::string>{"02-00-00-00-00-01", "02-00-00-00-00-03", "02-00-00-00-00-04"}));
     ASSERT_EQ(result.setUpResult, 1);
     ASSERT_EQ(result.devices.size(), 2u); // 3 answered V3 only, 4 belongs to another customer
     const DeviceEntry& one = result.devices.at("02-00-00-00-00-01");

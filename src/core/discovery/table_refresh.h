@@ -1,0 +1,59 @@
+#pragma once
+// TableRefresh keeps the device table that the windows show up to date
+// while a search runs and after it ends. Records are never copied or moved:
+// a device that is still there keeps its record (and every pointer into it),
+// new devices get a record as soon as their V1 reply is in, and V3 texts are
+// merged as they arrive.
+//
+// An explicit search starts from an emptied table. A quiet (periodic) one
+// keeps the table: a device that does not answer is marked missing (the
+// list greys it) and removed only when it misses a second search in a row.
+#include "discovery/device_entry.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+// MACs whose records a step added, changed or is about to remove. Removed
+// records are still in the table until EraseRecords: holders of pointers
+// let go of them first.
+struct TableChanges {
+    std::vector<std::string> added;
+    std::vector<std::string> changed;
+    std::vector<std::string> removing;
+};
+
+// Copies what a search learns of a device (its addresses, ports, flags and
+// texts) into the kept record, leaving its login and upgrade state alone.
+// True when anything differed.
+bool RefreshRecord(DeviceEntry& kept, const DeviceEntry& found);
+
+class TableRefresh {
+public:
+    explicit TableRefresh(DeviceTable& table) : m_table(table) {}
+
+    // A search begins. An explicit one forgets every missing mark (the
+    // caller has emptied the table).
+    void Begin(bool quiet);
+    // New V1 replies: devices not in the table are added; a missing device
+    // that answers again is no longer missing.
+    TableChanges AddFound(const std::vector<DeviceEntry>& v1Entries);
+    // V3 replies: their texts go into the records of devices that answered
+    // V1 in this search.
+    TableChanges MergeFound(const std::vector<DeviceEntry>& v3Entries);
+    // The search's final table (merged and customer-filtered). Devices that
+    // answered but were filtered out are removed; a quiet search marks the
+    // devices that did not answer missing, or removes them if they already
+    // were; an explicit one removes them.
+    TableChanges Finish(const DeviceTable& result);
+    void EraseRecords(const std::vector<std::string>& macs);
+
+    bool IsMissing(const std::string& mac) const { return m_missing.count(mac) != 0; }
+    bool IsQuiet() const { return m_quiet; }
+
+private:
+    DeviceTable& m_table;
+    std::set<std::string> m_answered; // answered V1 in this search
+    std::set<std::string> m_missing;  // did not answer the last quiet search
+    bool m_quiet = false;
+};

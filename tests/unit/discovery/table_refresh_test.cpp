@@ -1,0 +1,87 @@
+// The table the windows show across searches: records stay put, quiet
+// searches grey a silent device once and remove it the second time.
+#include "discovery/table_refresh.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+DeviceEntry Device(const std::string& mac, const std::string& ip) {
+    DeviceEntry entry;
+    entry.mac = mac;
+    entry.ip = ip;
+    return entry;
+}
+
+using Macs = std::vector<std::string>;
+
+TEST(TableRefresh, ExplicitSearchAddsAsFoundMergesAnsweredAndDropsFiltered) {
+    DeviceTable table;
+    TableRefresh refresh(table);
+    refresh.Begin(false);
+    EXPECT_EQ(refresh.AddFound({Device("A", "10.0.0.1"), Device("B", "10.0.0.2")}).added, (Macs{"A", "B"}));
+    EXPECT_TRUE(refresh.AddFound({Device("A", "10.0.0.9")}).added.empty()); // a repeated reply
+    DeviceEntry* a = &table.at("A");
+    DeviceEntry textsA = Device("A", "");
+    textsA.cloudId = "cloud-a";
+    // C answered V3 only: no record for it.
+    EXPECT_EQ(refresh.MergeFound({textsA, Device("C", "")}).changed, (Macs{"A"}));
+    EXPECT_EQ(a->cloudId, "cloud-a");
+    EXPECT_EQ(a->ip, "10.0.0.1");
+
+    DeviceTable result;
+    result.emplace("A", *a);
+    const TableChanges end = refresh.Finish(result); // B was filtered out by its customer code
+    EXPECT_TRUE(end.added.empty());
+    EXPECT_EQ(end.removing, (Macs{"B"}));
+    refresh.EraseRecords(end.removing);
+    EXPECT_EQ(table.size(), 1u);
+    EXPECT_EQ(&table.at("A"), a);
+}
+
+TEST(TableRefresh, QuietSearchKeepsRecordsGreysOnceThenRemoves) {
+    DeviceTable table;
+    TableRefresh refresh(table);
+    table.emplace("A", Device("A", "10.0.0.1"));
+    table.emplace("B", Device("B", "10.0.0.2"));
+    DeviceEntry* a = &table.at("A");
+    a->loginHandle = 7;
+
+    refresh.Begin(true);
+    EXPECT_EQ(refresh.AddFound({Device("A", "10.0.0.1"), Device("C", "10.0.0.3")}).added, (Macs{"C"}));
+    DeviceTable result;
+    result.emplace("A", Device("A", "10.0.0.11")); // re-addressed meanwhile
+    result.emplace("C", Device("C", "10.0.0.3"));
+    TableChanges end = refresh.Finish(result);
+    EXPECT_EQ(end.changed, (Macs{"A", "B"}));
+    EXPECT_TRUE(end.removing.empty());
+    EXPECT_TRUE(refresh.IsMissing("B"));
+    EXPECT_FALSE(refresh.IsMissing("A"));
+    EXPECT_EQ(&table.at("A"), a);
+    EXPECT_EQ(a->ip, "10.0.0.11");
+    EXPECT_EQ(a->loginHandle, 7); // what the program keeps of a device is not the search's
+
+    // B misses again: removed. C missed once: greyed.
+    refresh.Begin(true);
+    refresh.AddFound({Device("A", "10.0.0.11")});
+    result.erase("C");
+    end = refresh.Finish(result);
+    EXPECT_EQ(end.removing, (Macs{"B"}));
+    EXPECT_EQ(end.changed, (Macs{"C"}));
+    refresh.EraseRecords(end.removing);
+    EXPECT_EQ(table.count("B"), 0u);
+
+    // C answers again: no longer greyed, at the first reply.
+    refresh.Begin(true);
+    EXPECT_EQ(refresh.AddFound({Device("C", "10.0.0.3")}).changed, (Macs{"C"}));
+    EXPECT_FALSE(refresh.IsMissing("C"));
+
+    // An explicit search forgets the marks (the caller empties the table).
+    refresh.Begin(true);
+    refresh.Finish({});
+    EXPECT_TRUE(refresh.IsMissing("A"));
+    refresh.Begin(false);
+    EXPECT_FALSE(refresh.IsMissing("A"));
+}
+
+} // namespace
