@@ -65,6 +65,12 @@ CCorvaneDlg::CCorvaneDlg(MainWindowOptions options)
     // Connected before any page, so the band and the set-up error come first.
     connect(m_session, &DeviceSession::SearchStarted, this, &CCorvaneDlg::OnSearchStarted);
     connect(m_session, &DeviceSession::SearchFinished, this, &CCorvaneDlg::OnSearchFinished);
+    connect(m_session, &DeviceSession::QuietSearchStarted, this, [this] { m_band->SetSearching(true); });
+    connect(m_session, &DeviceSession::QuietSearchFinished, this, &CCorvaneDlg::OnSearchFinished);
+    // The count follows the rows as they come in and go.
+    for (const auto signal : {&DeviceSession::DevicesAdded, &DeviceSession::DevicesRemoving}) {
+        connect(m_session, signal, this, [this] { m_band->SetCount(m_session->DeviceCount()); });
+    }
     connect(m_session, &DeviceSession::SearchRequested, this, &CCorvaneDlg::OnSearchRequestMessage);
 }
 
@@ -235,9 +241,9 @@ void CCorvaneDlg::OnSearchParamsMessage(bool enabled, int minutes) {
     SaveSearchParams(m_config, enabled, minutes);
 }
 
-void CCorvaneDlg::OnSearchRequestMessage() {
+void CCorvaneDlg::OnSearchRequestMessage(bool quiet) {
     m_periodicTimer.stop();
-    StartSearch();
+    m_session->StartSearch(quiet);
     RestartPeriodicTimer();
 }
 

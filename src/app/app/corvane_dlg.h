@@ -58,7 +58,7 @@ public:
     // Handlers of what the pages and the settings window send.
     void OnLanguageMessage(int index);                     // language chosen
     void OnColumnMaskMessage(uint32_t mask);               // new device-list columns
-    void OnSearchRequestMessage();                         // search request from the device list page
+    void OnSearchRequestMessage(bool quiet);               // search request from the device list page
     void OnSearchParamsMessage(bool enabled, int minutes); // new periodic-search values
     void OnQuit();
     void OnHelp();

@@ -9,9 +9,12 @@
 #include "ui/shared_look.h"
 #include "ui/skin_button.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QSet>
+#include <QStringList>
 
 namespace {
 
@@ -84,6 +87,11 @@ CDlgDevInfo::CDlgDevInfo(QWidget* parent, DeviceSession& session, const QFont& c
     });
     connect(&m_session, &DeviceSession::SearchStarted, this, &CDlgDevInfo::OnSearchStart);
     connect(&m_session, &DeviceSession::SearchFinished, this, &CDlgDevInfo::RebuildAfterSearch);
+    connect(&m_session, &DeviceSession::QuietSearchStarted, this, [this] { OnQuietSearch(true); });
+    connect(&m_session, &DeviceSession::QuietSearchFinished, this, [this] { OnQuietSearch(false); });
+    connect(&m_session, &DeviceSession::DevicesAdded, this, &CDlgDevInfo::OnDevicesAdded);
+    connect(&m_session, &DeviceSession::DevicesChanged, this, &CDlgDevInfo::OnDevicesChanged);
+    connect(&m_session, &DeviceSession::DevicesRemoving, this, &CDlgDevInfo::OnDevicesRemoving);
     connect(&m_session, &DeviceSession::PortsChanged, this, &CDlgDevInfo::OnPortsChanged);
     connect(&m_session, &DeviceSession::LoginStateChanged, this, &CDlgDevInfo::ShowLoginState);
 
@@ -133,18 +141,95 @@ void CDlgDevInfo::OnRelayout() {
 void CDlgDevInfo::OnSearchStart() {
     m_list->DeleteAllItems();
     m_showsAll = false;
+    m_findText.clear();
+    ResetSort();
     m_count->setText(QStringLiteral("0"));
     m_search->SetForcedLook(kLookDisabled);
     m_search->setEnabled(false);
 }
 
 void CDlgDevInfo::OnSearchEnd() {
-    std::fill(m_sortStates.begin(), m_sortStates.end(), 1);
+    ResetSort();
     m_search->SetForcedLook(kLookNone);
     m_search->setEnabled(true);
-    if (!m_session.Devices().empty()) {
-        Rebuild();
+    m_findText.clear();
+    Rebuild();
+}
+
+void CDlgDevInfo::ResetSort() {
+    std::fill(m_sortStates.begin(), m_sortStates.end(), 1);
+    m_sortColumn = -1;
+    m_list->header()->setSortIndicatorShown(false);
+}
+
+void CDlgDevInfo::OnQuietSearch(bool running) {
+    m_search->SetForcedLook(running ? kLookDisabled : kLookNone);
+    m_search->setEnabled(!running);
+}
+
+ListRow CDlgDevInfo::RowFor(const DeviceEntry& entry, int number) const {
+    ListRow row = MakeDeviceRow(entry, number, CurrentLoginTexts());
+    row.greyed = m_session.IsMissing(entry.mac);
+    return row;
+}
+
+int CDlgDevInfo::InsertPosition(const DeviceEntry& entry) const {
+    // Rows are in key order until a header click sorts them; a new row
+    // goes after every row that does not order after it.
+    const auto before = [this, &entry](const DeviceEntry& shown) {
+        if (m_sortColumn < 0) {
+            return entry.mac < shown.mac;
+        }
+        return m_sortAscending ? DeviceColumnLess(m_sortColumn, entry, shown)
+                               : DeviceColumnLess(m_sortColumn, shown, entry);
+    };
+    int low = 0;
+    int high = m_list->GetItemCount();
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (before(*EntryAt(middle))) {
+            high = middle;
+        } else {
+            low = middle + 1;
+        }
     }
+    return low;
+}
+
+void CDlgDevInfo::OnDevicesAdded(const QStringList& macs) {
+    const DeviceTable& devices = m_session.Devices();
+    for (const QString& mac : macs) {
+        const auto found = devices.find(mac.toStdString());
+        if (found == devices.end() ||
+            (!m_findText.empty() && !DeviceMatchesFind(found->second, m_findText, m_columnMask))) {
+            continue;
+        }
+        m_list->Model()->InsertRow(InsertPosition(found->second), RowFor(found->second, 0));
+    }
+    Renumber();
+    UpdateCount();
+}
+
+void CDlgDevInfo::OnDevicesChanged(const QStringList& macs) {
+    const QSet<QString> changed(macs.begin(), macs.end());
+    for (int row = 0; row < m_list->GetItemCount(); ++row) {
+        const DeviceEntry* entry = EntryAt(row);
+        if (entry != nullptr && changed.contains(QString::fromStdString(entry->mac))) {
+            m_list->Model()->SetRow(row, RowFor(*entry, row + 1));
+        }
+    }
+}
+
+void CDlgDevInfo::OnDevicesRemoving(const QStringList& macs) {
+    const QSet<QString> removing(macs.begin(), macs.end());
+    for (int row = m_list->GetItemCount() - 1; row >= 0; --row) {
+        const DeviceEntry* entry = EntryAt(row);
+        if (entry != nullptr && removing.contains(QString::fromStdString(entry->mac))) {
+            m_list->DeleteItem(row);
+        }
+    }
+    Renumber();
+    UpdateCount();
 }
 
 void CDlgDevInfo::OnColumnMask(uint32_t mask) {
@@ -229,6 +314,7 @@ void CDlgDevInfo::Find() {
     }
     SetRows(hits);
     m_showsAll = hits.size() == m_session.Devices().size();
+    m_findText = m_showsAll ? std::string() : needle;
 }
 
 void CDlgDevInfo::ShowAll() {
@@ -237,6 +323,7 @@ void CDlgDevInfo::ShowAll() {
     }
     Rebuild();
     m_showsAll = true;
+    m_findText.clear();
 }
 
 void CDlgDevInfo::Rebuild() {
@@ -249,13 +336,15 @@ void CDlgDevInfo::Rebuild() {
 }
 
 void CDlgDevInfo::SetRows(const std::vector<const DeviceEntry*>& entries) {
-    const LoginTexts login = CurrentLoginTexts();
     std::vector<ListRow> rows;
     rows.reserve(entries.size());
     int number = 1;
     for (const DeviceEntry* entry : entries) {
-        rows.push_back(MakeDeviceRow(*entry, number++, login));
+        rows.push_back(RowFor(*entry, number++));
     }
+    // A rebuilt list is in key order again.
+    m_sortColumn = -1;
+    m_list->header()->setSortIndicatorShown(false);
     m_list->SetAllItems(std::move(rows));
     UpdateCount();
 }
@@ -267,6 +356,10 @@ void CDlgDevInfo::SortByColumn(int column) {
     int& state = m_sortStates[static_cast<std::size_t>(column)];
     const bool ascending = state == 1;
     state = ascending ? 2 : 1;
+    m_sortColumn = column;
+    m_sortAscending = ascending;
+    m_list->header()->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    m_list->header()->setSortIndicatorShown(true);
     m_list->SortItems([column, ascending](const ListRow& a, const ListRow& b) {
         const DeviceEntry* left = RowEntry(a);
         const DeviceEntry* right = RowEntry(b);

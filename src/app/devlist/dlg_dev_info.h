@@ -22,6 +22,8 @@ class DeviceSession;
 class CxSkinButton;
 class QLabel;
 class QLineEdit;
+#include <QStringList>
+struct ListRow;
 
 class CDlgDevInfo : public CPage {
     Q_OBJECT
@@ -38,6 +40,13 @@ public:
     void OnSearchStart() override;
     // Search end: sort states back to 1, Search button restored, rows rebuilt.
     void OnSearchEnd() override;
+    // A quiet search keeps the rows, the find filter, the sort order and
+    // the selection; only the Search button shows it runs.
+    void OnQuietSearch(bool running);
+    // Rows follow the session's records as they come, change and go.
+    void OnDevicesAdded(const QStringList& macs);
+    void OnDevicesChanged(const QStringList& macs);
+    void OnDevicesRemoving(const QStringList& macs);
     // A new column mask from the settings; masks below 2 are ignored.
     void OnColumnMask(uint32_t mask);
     // The batch page changed ports: columns 5, 6 and 7 of every row again.
@@ -54,6 +63,9 @@ public:
     void Find();
     void ShowAll();
     void SortByColumn(int column);
+    // The column the rows are sorted by (-1: key order) and its direction.
+    int SortColumn() const { return m_sortColumn; }
+    bool SortAscending() const { return m_sortAscending; }
 
     bool ModifyMode() const { return m_modifyMode; }
     uint32_t ColumnMask() const { return m_columnMask; }
@@ -73,11 +85,18 @@ private:
     void ApplyColumnWidths();
     void UpdateCount();
     void Renumber();
+    ListRow RowFor(const DeviceEntry& entry, int number) const;
+    // Where a new row goes so that the shown order holds.
+    int InsertPosition(const DeviceEntry& entry) const;
+    void ResetSort();
 
     DeviceSession& m_session;
     bool m_modifyMode;
     uint32_t m_columnMask;
     bool m_showsAll = false;
+    std::string m_findText; // the FIND filter in force; empty: every device
+    int m_sortColumn = -1;
+    bool m_sortAscending = true;
     std::vector<int> m_sortStates; // per column: 1 sorts ascending next, 2 descending
 
     CMyColorListCtrlEx* m_list;

@@ -13,6 +13,8 @@
 #include "ui/skin_button.h"
 #include "ui/tree_ctrl.h"
 
+#include <QBrush>
+#include <QColor>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -73,6 +75,9 @@ CDlgOperate::CDlgOperate(QWidget* parent, DeviceSession& session, ILoginPrompt& 
     connect(&m_session, &DeviceSession::SearchStarted, this, &CDlgOperate::OnSearchStart);
     connect(&m_session, &DeviceSession::SearchFinished, this, &CDlgOperate::RebuildAfterSearch);
     connect(&m_session, &DeviceSession::NetworkChanged, this, &CDlgOperate::OnNetworkChanged);
+    connect(&m_session, &DeviceSession::DevicesAdded, this, &CDlgOperate::OnDevicesAdded);
+    connect(&m_session, &DeviceSession::DevicesChanged, this, &CDlgOperate::OnDevicesChanged);
+    connect(&m_session, &DeviceSession::DevicesRemoving, this, &CDlgOperate::OnDevicesRemoving);
     connect(m_runner, &BatchRunner::DeviceReported, this, &CDlgOperate::OnDeviceReported);
     connect(m_runner, &BatchRunner::BatchEnded, this, &CDlgOperate::OnBatchEnded);
     connect(m_runner, &BatchRunner::PortsChanged, &m_session, &DeviceSession::NotifyPortsChanged);
@@ -173,18 +178,78 @@ void CDlgOperate::Rebuild(const QString& filter) {
     OnSearchStart();
     QTreeWidgetItem* root = Root();
     const QSignalBlocker quiet(m_tree);
-    const std::string wanted = filter.toStdString();
+    m_appliedFilter = filter.toStdString();
     for (auto& [mac, entry] : m_session.Devices()) {
-        if (!wanted.empty() && entry.ip.find(wanted) == std::string::npos) {
+        if (!m_appliedFilter.empty() && entry.ip.find(m_appliedFilter) == std::string::npos) {
             continue;
         }
-        auto* item = new QTreeWidgetItem(root, QStringList(QString::fromStdString(entry.ip)));
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(0, Qt::Unchecked);
-        item->setData(0, Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(&entry)));
-        m_items.insert(&entry, item);
+        AddItem(entry, root->childCount());
     }
     root->setExpanded(true);
+}
+
+void CDlgOperate::AddItem(DeviceEntry& entry, int at) {
+    auto* item = new QTreeWidgetItem(QStringList(QString::fromStdString(entry.ip)));
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(0, Qt::Unchecked);
+    item->setData(0, Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(&entry)));
+    Root()->insertChild(at, item);
+    m_items.insert(&entry, item);
+}
+
+void CDlgOperate::OnDevicesAdded(const QStringList& macs) {
+    QTreeWidgetItem* root = Root();
+    const QSignalBlocker quiet(m_tree);
+    for (const QString& mac : macs) {
+        const auto found = m_session.Devices().find(mac.toStdString());
+        if (found == m_session.Devices().end() || m_items.contains(&found->second) ||
+            (!m_appliedFilter.empty() && found->second.ip.find(m_appliedFilter) == std::string::npos)) {
+            continue;
+        }
+        // The items are in key order, as the table.
+        int at = 0;
+        while (at < root->childCount() && RecordOf(root->child(at))->mac < found->first) {
+            ++at;
+        }
+        AddItem(found->second, at);
+    }
+    root->setExpanded(true);
+    UpdateRootCheck();
+}
+
+void CDlgOperate::OnDevicesChanged(const QStringList& macs) {
+    const QSignalBlocker quiet(m_tree);
+    for (auto it = m_items.begin(); it != m_items.end(); ++it) {
+        if (macs.contains(QString::fromStdString(it.key()->mac))) {
+            it.value()->setText(0, QString::fromStdString(it.key()->ip));
+            const bool missing = m_session.IsMissing(it.key()->mac);
+            it.value()->setForeground(0, missing ? QBrush(QColor(120, 120, 120)) : QBrush());
+        }
+    }
+}
+
+void CDlgOperate::OnDevicesRemoving(const QStringList& macs) {
+    const QSignalBlocker quiet(m_tree);
+    for (auto it = m_items.begin(); it != m_items.end();) {
+        if (macs.contains(QString::fromStdString(it.key()->mac))) {
+            delete it.value();
+            it = m_items.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    UpdateRootCheck();
+}
+
+void CDlgOperate::UpdateRootCheck() {
+    QTreeWidgetItem* root = Root();
+    bool all = root->childCount() > 0;
+    for (int i = 0; i < root->childCount() && all; ++i) {
+        all = root->child(i)->checkState(0) == Qt::Checked;
+    }
+    const QSignalBlocker quiet(m_tree);
+    root->setCheckState(0, all ? Qt::Checked : Qt::Unchecked);
+    m_rootState = root->checkState(0);
 }
 
 void CDlgOperate::OnFind() {
@@ -226,23 +291,14 @@ void CDlgOperate::OnItemChanged(QTreeWidgetItem* item) {
             }
         }
     } else {
-        bool all = root->childCount() > 0;
-        for (int i = 0; i < root->childCount() && all; ++i) {
-            all = root->child(i)->checkState(0) == Qt::Checked;
-        }
-        root->setCheckState(0, all ? Qt::Checked : Qt::Unchecked);
+        UpdateRootCheck();
     }
     m_rootState = root->checkState(0);
     m_settingChecks = false;
 }
 
 void CDlgOperate::OnNetworkChanged(const QString& mac) {
-    for (auto it = m_items.begin(); it != m_items.end(); ++it) {
-        if (QString::fromStdString(it.key()->mac) == mac) {
-            const QSignalBlocker quiet(m_tree);
-            it.value()->setText(0, QString::fromStdString(it.key()->ip));
-        }
-    }
+    OnDevicesChanged(QStringList{mac});
 }
 
 bool CDlgOperate::AnyBusy() const {

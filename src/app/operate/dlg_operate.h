@@ -13,6 +13,7 @@
 
 #include <QHash>
 #include <array>
+#include <string>
 
 class BatchRunner;
 class CMyTreeCtrl;
@@ -20,6 +21,7 @@ class CxSkinButton;
 class DeviceSession;
 class QLabel;
 class QLineEdit;
+#include <QStringList>
 class QTreeWidgetItem;
 
 struct OperatePageOptions {
@@ -66,6 +68,13 @@ private:
     void OnAll();
     void OnItemChanged(QTreeWidgetItem* item);
     void OnNetworkChanged(const QString& mac);
+    // The tree follows the session's records as they come, change and go
+    // (a quiet search keeps the ticks of the devices still there).
+    void OnDevicesAdded(const QStringList& macs);
+    void OnDevicesChanged(const QStringList& macs);
+    void OnDevicesRemoving(const QStringList& macs);
+    void AddItem(DeviceEntry& entry, int at);
+    void UpdateRootCheck();
     void OnDeviceReported(const DeviceEntry* entry, const DeviceReport& report);
     void OnBatchEnded(BatchOperation operation, bool completed);
     QTreeWidgetItem* Root() const;
@@ -82,6 +91,7 @@ private:
     OperatePanel m_current = OperatePanel::Upgrade;
     QHash<const DeviceEntry*, QTreeWidgetItem*> m_items;
     bool m_showsAll = true;
+    std::string m_appliedFilter; // the IP filter the tree was built with
     bool m_settingChecks = false;
     Qt::CheckState m_rootState = Qt::Unchecked;
 };

@@ -16,19 +16,64 @@ void DeviceSession::SetSearchOptions(DiscoveryEndpoints endpoints, SearchTiming 
     m_options.customerCodes = std::move(customerCodes);
 }
 
-bool DeviceSession::StartSearch() {
+namespace {
+
+QStringList MacList(const std::vector<std::string>& macs) {
+    QStringList list;
+    list.reserve(static_cast<qsizetype>(macs.size()));
+    for (const std::string& mac : macs) {
+        list.push_back(QString::fromStdString(mac));
+    }
+    return list;
+}
+
+} // namespace
+
+bool DeviceSession::StartSearch(bool quiet) {
     if (m_searching) {
         return false;
     }
     m_searching = true;
-    // The lists let go of their rows before the table they point into is emptied.
-    emit SearchStarted();
-    EndLoginsAndClear(m_devices, m_supplement, m_pendingLogouts, [](int32_t handle) { SDK_Logout(handle); });
-    if (!m_search->Start(m_options, [this](SearchResult result) { OnSearchDone(std::move(result)); })) {
+    m_quiet = quiet;
+    const auto logout = [](int32_t handle) { SDK_Logout(handle); };
+    if (quiet) {
+        std::vector<std::string> loggedIn;
+        for (const auto& [mac, entry] : m_devices) {
+            if (entry.loggedIn != 0) {
+                loggedIn.push_back(mac);
+            }
+        }
+        EndLogins(m_devices, m_pendingLogouts, logout);
+        emit QuietSearchStarted();
+        if (!loggedIn.empty()) {
+            emit DevicesChanged(MacList(loggedIn));
+        }
+    } else {
+        // The lists let go of their rows before the table they point into is emptied.
+        emit SearchStarted();
+        EndLoginsAndClear(m_devices, m_supplement, m_pendingLogouts, logout);
+    }
+    m_refresh.Begin(quiet);
+
+    // The worker reports found devices from its thread; they are applied on
+    // this one, queued before the result, so they arrive in order.
+    SearchOptions options = m_options;
+    options.progress.v1Found = [this](std::vector<DeviceEntry> entries) {
+        QMetaObject::invokeMethod(
+            this, [this, found = std::move(entries)] { Announce(m_refresh.AddFound(found)); },
+            Qt::QueuedConnection);
+    };
+    options.progress.v3Found = [this](std::vector<DeviceEntry> entries) {
+        QMetaObject::invokeMethod(
+            this, [this, found = std::move(entries)] { Announce(m_refresh.MergeFound(found)); },
+            Qt::QueuedConnection);
+    };
+    if (!m_search->Start(std::move(options),
+                         [this](SearchResult result) { OnSearchDone(std::move(result)); })) {
         // The engine refuses only while a search runs, which this flag rules
         // out; stay ready for the next request all the same.
         m_searching = false;
-        emit SearchFinished(kSocketsReady);
+        emit quiet ? QuietSearchFinished(kSocketsReady) : SearchFinished(kSocketsReady);
         return false;
     }
     return true;
@@ -40,12 +85,33 @@ void DeviceSession::RequestSearch(bool quiet) {
 }
 
 void DeviceSession::OnSearchDone(SearchResult result) {
-    if (result.setUpResult != kSocketsReady) {
-        result.devices.clear();
+    // A quiet search whose sockets failed learns nothing: the list stays as
+    // it was. An explicit one ends with an empty table.
+    if (result.setUpResult == kSocketsReady || !m_quiet) {
+        if (result.setUpResult != kSocketsReady) {
+            result.devices.clear();
+        }
+        Announce(m_refresh.Finish(result.devices));
     }
-    m_devices = std::move(result.devices);
     m_searching = false;
-    emit SearchFinished(result.setUpResult);
+    if (m_quiet) {
+        emit QuietSearchFinished(result.setUpResult);
+    } else {
+        emit SearchFinished(result.setUpResult);
+    }
+}
+
+void DeviceSession::Announce(const TableChanges& changes) {
+    if (!changes.added.empty()) {
+        emit DevicesAdded(MacList(changes.added));
+    }
+    if (!changes.changed.empty()) {
+        emit DevicesChanged(MacList(changes.changed));
+    }
+    if (!changes.removing.empty()) {
+        emit DevicesRemoving(MacList(changes.removing));
+        m_refresh.EraseRecords(changes.removing);
+    }
 }
 
 void DeviceSession::ParkLoginAfterNetworkChange(DeviceEntry& entry) {

@@ -4,15 +4,20 @@
 // to it, read the table after SearchFinished and connect to its signals;
 // they never talk to each other or to the main window.
 //
-// Records in the table stay valid until the next search empties it; that
-// happens only after SearchStarted, which every holder of a record pointer
-// handles by letting go of it.
+// Records in the table stay valid until an explicit search empties it
+// (after SearchStarted, which every holder of a record pointer handles by
+// letting go of it) or until DevicesRemoving names them. A quiet search
+// keeps the table: devices are added, changed in place, greyed when they
+// miss one search and removed when they miss the next. During any search,
+// devices enter the table as their replies come in (DevicesAdded).
 #include "discovery/device_entry.h"
 #include "discovery/search_engine.h"
+#include "discovery/table_refresh.h"
 
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <string>
 
 class SearchController;
@@ -30,9 +35,10 @@ public:
     const DiscoveryEndpoints& Endpoints() const { return m_options.endpoints; }
 
     // The only way a search begins; false (nothing done) while one runs.
-    // Emits SearchStarted, then logs out every open and parked login,
-    // empties the tables and starts the search.
-    bool StartSearch();
+    // Logs out every open and parked login. An explicit search emits
+    // SearchStarted and empties the tables; a quiet one emits
+    // QuietSearchStarted and keeps them.
+    bool StartSearch(bool quiet = false);
     // A page asks for a search; the main window answers (queued), because
     // it also restarts the periodic timer.
     void RequestSearch(bool quiet);
@@ -41,6 +47,8 @@ public:
     const DeviceTable& Devices() const { return m_devices; }
     int DeviceCount() const { return static_cast<int>(m_devices.size()); }
     bool IsSearching() const { return m_searching; }
+    // The device did not answer the last quiet search (shown greyed).
+    bool IsMissing(const std::string& mac) const { return m_refresh.IsMissing(mac); }
 
     // A successful network change gives up the record's login: its handle
     // is logged out at the next search. Then NetworkChanged(mac).
@@ -64,6 +72,16 @@ signals:
     // The search's result is in the table (empty when the sockets could not
     // be set up: setUpResult is then the failure of the socket set-up).
     void SearchFinished(int setUpResult);
+    // A quiet search begins and ends; the table stays, the changes come as
+    // DevicesAdded, DevicesChanged and DevicesRemoving.
+    void QuietSearchStarted();
+    void QuietSearchFinished(int setUpResult);
+    // Records entered the table (during a search, as the replies come in).
+    void DevicesAdded(const QStringList& macs);
+    // Records changed in place (texts, addresses, login, greyed or not).
+    void DevicesChanged(const QStringList& macs);
+    // These records are erased right after: let go of them.
+    void DevicesRemoving(const QStringList& macs);
     void SearchRequested(bool quiet);
     void NetworkChanged(const QString& mac);
     void PortsChanged();
@@ -71,12 +89,15 @@ signals:
 
 private:
     void OnSearchDone(SearchResult result);
+    void Announce(const TableChanges& changes);
 
     DeviceTable m_devices;
     SupplementTable m_supplement;
     PendingLogoutList m_pendingLogouts;
     SearchOptions m_options;
     SearchController* m_search;
+    TableRefresh m_refresh{m_devices};
     bool m_searching = false;
+    bool m_quiet = false;
     QSet<const QObject*> m_running;
 };

@@ -1,5 +1,6 @@
 #include "ui/color_list_model.h"
 
+#include <QColor>
 #include <QTextDocument>
 #include <algorithm>
 
@@ -41,6 +42,8 @@ QVariant ColorListModel::data(const QModelIndex& index, int role) const {
         return PlainToolTip(column < row->cells.size() ? row->cells[column] : QString());
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(m_columns[column].format | Qt::AlignVCenter);
+    case Qt::ForegroundRole:
+        return row->greyed ? QVariant(QColor(120, 120, 120)) : QVariant();
     case Qt::CheckStateRole:
         if (m_checkBoxes && column == 0) {
             return row->checked ? Qt::Checked : Qt::Unchecked;
@@ -135,6 +138,17 @@ const ListRow* ColorListModel::Row(int row) const {
         return nullptr;
     }
     return &m_rows[static_cast<std::size_t>(row)];
+}
+
+bool ColorListModel::SetRow(int row, ListRow content) {
+    if (Row(row) == nullptr) {
+        return false;
+    }
+    ListRow& target = m_rows[static_cast<std::size_t>(row)];
+    content.checked = target.checked;
+    target = std::move(content);
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    return true;
 }
 
 bool ColorListModel::SetCell(int row, int column, const QString& text) {

@@ -12,6 +12,7 @@ struct ListRow {
     std::vector<QString> cells; // one per column; missing cells are empty
     quintptr data = 0;
     bool checked = false;
+    bool greyed = false; // texts drawn grey (a device that stopped answering)
 };
 
 struct ListColumn {
@@ -41,6 +42,9 @@ public:
     bool RemoveRow(int row);
     void ReplaceRows(std::vector<ListRow> rows);
     const ListRow* Row(int row) const;
+    // Replaces a row's cells, data and grey look in place (selection and
+    // check state stay).
+    bool SetRow(int row, ListRow content);
     bool SetCell(int row, int column, const QString& text);
     bool SetRowData(int row, quintptr data);
     bool SetChecked(int row, bool checked);
