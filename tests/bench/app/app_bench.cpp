@@ -3,6 +3,7 @@
 //   corvane-app-bench startup RUNS         start-up to the first search, RUNS fresh processes
 //   corvane-app-bench rebuild DEVICES RUNS the device list rebuilt from DEVICES devices
 //   corvane-app-bench capacity ROWS RUNS   the capacity results after a check-box change
+//   corvane-app-bench rows-found DEVICES RUNS  first and last row of a search on screen
 //
 // startup: each run starts a fresh process (this program again) that does
 // what the program's main does (application, style, main window, its
@@ -19,6 +20,7 @@
 #include "devlist/dlg_dev_info.h"
 #include "platform/paths.h"
 #include "qr_click_bench.h"
+#include "rows_found_bench.h"
 #include "session/device_session.h"
 #include "ui/app_style.h"
 #include "ui/color_list_ctrl.h"
@@ -181,10 +183,14 @@ int main(int argc, char** argv) {
     if (mode == "capacity" && argc == 4) {
         return CapacityBench(argc, argv, std::max(1, std::atoi(argv[2])), std::max(1, std::atoi(argv[3])));
     }
+    if (mode == "rows-found" && argc == 4) {
+        return RowsFoundBench(argc, argv, std::max(1, std::atoi(argv[2])), std::max(1, std::atoi(argv[3])));
+    }
     if (mode == "qr-click" && argc == 3) {
         return QrClickBench(argc, argv, std::max(1, std::atoi(argv[2])));
     }
-    std::fprintf(stderr, "usage: corvane-app-bench startup RUNS | rebuild DEVICES RUNS | capacity ROWS RUNS | "
-                         "qr-click RUNS\n");
+    std::fprintf(stderr,
+                 "usage: corvane-app-bench startup RUNS | rebuild DEVICES RUNS | capacity ROWS RUNS | "
+                 "qr-click RUNS | rows-found DEVICES RUNS\n");
     return 2;
 }
