@@ -57,6 +57,7 @@ private slots:
     void cleanup();
 
     void rootAndChildTicksAndFindKeepingShowsAll();
+    void devicesComingAndGoingKeepTheTicks();
     void panelChecksComeBeforeAnyBatch();
     void rebootBatchWritesOneLinePerDeviceAndOneCompletion();
     void cancelledLoginEndsTheBatchKeepingEarlierResults();
@@ -176,6 +177,31 @@ QString OperateTest::WriteFirmware() {
     sdkwire::WriteWholeFile(
         path, sdkwire::EncodeFirmware({"IPC-SIM", "V7.00 Build: 2026-12-07", sdkwire::Bytes(200000, 7)}));
     return QString::fromStdString(path);
+}
+
+void OperateTest::devicesComingAndGoingKeepTheTicks() {
+    const QString first = QString::fromStdString(AddDevice(false).ip);
+    const DeviceEntry& second = AddDevice(false);
+    MakePage();
+    QTreeWidgetItem* root = m_page->Tree()->topLevelItem(0);
+    root->child(1)->setCheckState(0, Qt::Checked);
+    // What a quiet search tells: a new device (ordered before the others by
+    // its MAC), a changed address, a device going away.
+    DeviceEntry fresh;
+    fresh.mac = "02-00-00-00-00-00";
+    fresh.ip = "127.0.0.99";
+    m_session.Devices()[fresh.mac] = fresh;
+    emit m_session.DevicesAdded({QString::fromStdString(fresh.mac)});
+    m_session.Devices()[second.mac].ip = "127.0.0.77";
+    emit m_session.DevicesChanged({QString::fromStdString(second.mac)});
+    QCOMPARE(Lines(), QStringList({"127.0.0.99", first, "127.0.0.77"}));
+    QCOMPARE(root->child(2)->checkState(0), Qt::Checked);
+    emit m_session.DevicesRemoving({QString::fromStdString(second.mac)});
+    QCOMPARE(root->childCount(), 2);
+    QCOMPARE(root->checkState(0), Qt::Unchecked);
+    root->child(0)->setCheckState(0, Qt::Checked);
+    root->child(1)->setCheckState(0, Qt::Checked);
+    QCOMPARE(root->checkState(0), Qt::Checked);
 }
 
 void OperateTest::rootAndChildTicksAndFindKeepingShowsAll() {
