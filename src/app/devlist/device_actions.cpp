@@ -101,6 +101,12 @@ bool CDeviceActions::IsRunning() const {
 }
 
 bool CDeviceActions::RefuseWhenBusy() const {
+    // A search updates the records in place when it ends: no action may
+    // hand one to a worker meanwhile.
+    if (m_session.IsSearching()) {
+        Tip(m_page, "info.Searching_wait");
+        return true;
+    }
     if (m_session.IsOperationRunning()) {
         Tip(m_page, "info.Configuring_wait");
         return true;

@@ -315,6 +315,12 @@ bool CDlgOperate::HoldsRecords() const {
 }
 
 void CDlgOperate::RunBatch(BatchRequest request) {
+    // A search updates the records in place when it ends: no batch may
+    // hold them meanwhile.
+    if (m_session.IsSearching()) {
+        ShowTip(this, "info.Searching_wait", false, kTipIconInformation);
+        return;
+    }
     QTreeWidgetItem* root = Root();
     const QSignalBlocker quiet(m_tree);
     for (int i = 0; i < root->childCount(); ++i) {

@@ -1,12 +1,15 @@
 // The device list across searches, against simulated devices served on
 // ports of the test's own inside its namespace: rows appear as replies come
 // in, and a quiet (periodic) search keeps the user's view.
+#include "devlist/device_actions.h"
 #include "devlist/device_columns.h"
 #include "devlist/dlg_dev_info.h"
 #include "population.h"
 #include "session/device_session.h"
 #include "udp_server.h"
 #include "ui/color_list_ctrl.h"
+#include "ui/dlg_tip.h"
+#include "ui/lang_text.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -117,6 +120,15 @@ void QuietSearchTest::rowsAppearAsTheRepliesComeIn() {
     QTRY_COMPARE_WITH_TIMEOUT(m_page->List()->GetItemCount(), kDevices, 500);
     QCOMPARE(count->text(), QString::number(kDevices));
     QCOMPARE(finished.count(), 0);
+    // The records change when the search ends: no action takes one meanwhile.
+    QStringList tips;
+    CDlgTip::SetAnswerer([&tips](const TipRequest& request) {
+        tips << request.text;
+        return int(kTipOk);
+    });
+    m_page->Actions()->OnDoubleClick(0, kColLoginState);
+    CDlgTip::SetAnswerer({});
+    QCOMPARE(tips, QStringList{LangText("info.Searching_wait")});
     // ...and its V3 texts show as soon as they are in, before the end.
     const int row = 0;
     QCOMPARE(m_page->List()->GetItemText(row, kColCloud), QString(kNoTextPlaceholder));
