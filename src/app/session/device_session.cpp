@@ -73,7 +73,11 @@ bool DeviceSession::StartSearch(bool quiet) {
         // The engine refuses only while a search runs, which this flag rules
         // out; stay ready for the next request all the same.
         m_searching = false;
-        emit quiet ? QuietSearchFinished(kSocketsReady) : SearchFinished(kSocketsReady);
+        if (quiet) {
+            emit QuietSearchFinished(kSocketsReady);
+        } else {
+            emit SearchFinished(kSocketsReady);
+        }
         return false;
     }
     return true;
