@@ -17,11 +17,14 @@ constexpr int kBand = 50;
 // and its header, find and show-all, the strip's pages, the settings button.
 constexpr const char* kCalloutKeys[5] = {"tx.Help_search", "tx.Help_list", "tx.Help_find", "tx.Help_pages",
                                          "tx.Help_settings"};
-// The legend row sits in the picture's margin below its markers (their
-// circles end 487 pixels down the picture): five equal cells.
+// Each name sits under its own marker, in the picture's margin below the
+// markers (their circles end 487 pixels down the picture). The markers lie at
+// x 392, 560, 250, 100 and 40; each name's cell reaches halfway to the
+// neighbouring markers (the leftmost a little further, for its long words).
 constexpr int kLegendTop = 490;
 constexpr int kLegendHeight = 36;
-constexpr int kLegendCell = 128;
+constexpr int kLegendLeft[5] = {321, 476, 175, 72, 0};
+constexpr int kLegendRight[5] = {476, 640, 321, 175, 72};
 
 } // namespace
 
@@ -34,7 +37,7 @@ CDlgHelp::CDlgHelp(QWidget* parent)
     // The OK button has the close button's look and place.
     CloseButton()->setObjectName("okButton");
     QFont legendFont = font();
-    legendFont.setPixelSize(11);
+    legendFont.setPixelSize(10);
     for (std::size_t i = 0; i < m_callouts.size(); ++i) {
         auto* callout = new QLabel(m_picture);
         callout->setObjectName(QString("callout%1").arg(i + 1));
@@ -45,7 +48,7 @@ CDlgHelp::CDlgHelp(QWidget* parent)
         ink.setColor(QPalette::WindowText, look::kBodyTextColor);
         callout->setPalette(ink);
         callout->setAlignment(Qt::AlignHCenter | Qt::AlignTop | Qt::AlignAbsolute);
-        callout->setGeometry(static_cast<int>(i) * kLegendCell + 4, kLegendTop, kLegendCell - 8,
+        callout->setGeometry(kLegendLeft[i] + 2, kLegendTop, kLegendRight[i] - kLegendLeft[i] - 4,
                              kLegendHeight);
         callout->hide();
         m_callouts[i] = callout;
@@ -54,7 +57,7 @@ CDlgHelp::CDlgHelp(QWidget* parent)
 
 void CDlgHelp::OnLanguageChanged() {
     for (std::size_t i = 0; i < m_callouts.size(); ++i) {
-        m_callouts[i]->setText(QString("%1  %2").arg(i + 1).arg(LangText(kCalloutKeys[i])));
+        m_callouts[i]->setText(LangText(kCalloutKeys[i]));
     }
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // CDlgHelp: the help window, the logo and the help picture on a background
 // of one colour, with a title and a close-look OK button. The picture is a
-// wordless diagram with numbered markers 1 to 5; a legend below the markers
-// names what each points at, in the window's language.
+// wordless diagram with numbered markers 1 to 5; under each marker a
+// short text names what it points at, in the window's language.
 #include "ui/popup_dialog.h"
 
 #include <QColor>
