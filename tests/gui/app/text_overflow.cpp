@@ -228,26 +228,6 @@ std::vector<TextOverflow> FindHiddenSectionOverflows(const QString& window, QWid
 
 namespace {
 
-// Columns of label that its text paints, in label coordinates: {first, last},
-// or {-1, -1} for none. Rendered without the background, so only ink shows.
-std::pair<int, int> InkColumns(QLabel* label) {
-    QImage image(label->size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    label->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
-    int first = -1;
-    int last = -1;
-    for (int x = 0; x < image.width(); ++x) {
-        for (int y = 0; y < image.height(); ++y) {
-            if (qAlpha(image.pixel(x, y)) > 64) {
-                first = first < 0 ? x : first;
-                last = x;
-                break;
-            }
-        }
-    }
-    return {first, last};
-}
-
 // The partner of label among its visible siblings, and whether it is below.
 QWidget* PartnerOf(QLabel* label, bool& below) {
     constexpr int kRowGap = 20;   // label box to partner on the same row
@@ -284,6 +264,24 @@ QWidget* PartnerOf(QLabel* label, bool& below) {
 }
 
 } // namespace
+
+std::pair<int, int> InkColumns(QLabel* label) {
+    QImage image(label->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    label->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+    int first = -1;
+    int last = -1;
+    for (int x = 0; x < image.width(); ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+            if (qAlpha(image.pixel(x, y)) > 64) {
+                first = first < 0 ? x : first;
+                last = x;
+                break;
+            }
+        }
+    }
+    return {first, last};
+}
 
 std::vector<TextOverflow> FindDetachedLabels(const QString& window, QWidget* root) {
     constexpr int kTolerance = 4; // side bearings and rounding of the ink

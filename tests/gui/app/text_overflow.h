@@ -9,9 +9,11 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QHeaderView;
+class QLabel;
 class QWidget;
 
 struct TextOverflow {
@@ -41,6 +43,10 @@ std::vector<TextOverflow> FindHiddenSectionOverflows(const QString& window, QWid
 // right-to-left text does in a label whose side is not absolute, is found.
 // kind "adjacency"; needed: the gap in pixels, available: the gap allowed.
 std::vector<TextOverflow> FindDetachedLabels(const QString& window, QWidget* root);
+
+// The first and last columns of label its text paints as Qt draws it, in
+// label coordinates ({-1, -1}: none). The background is left out.
+std::pair<int, int> InkColumns(QLabel* label);
 
 // Key of a shown text in one language pack, to name the text to shorten.
 class PackKeyIndex {

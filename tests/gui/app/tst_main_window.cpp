@@ -10,6 +10,7 @@
 #include "session/device_session.h"
 #include "settings/dlg_set_dev_info.h"
 #include "settings/dlg_setting.h"
+#include "text_overflow.h"
 #include "ui/color_list_ctrl.h"
 #include "ui/dlg_tip.h"
 #include "ui/lang_text.h"
@@ -73,24 +74,6 @@ private slots:
     void rightToLeftTextsStayNextToWhatTheyLabel();
 
 private:
-    // First and last columns the label's text paints (its background left out).
-    static std::pair<int, int> Ink(QLabel* label) {
-        QImage image(label->size(), QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        label->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
-        int first = -1;
-        int last = -1;
-        for (int x = 0; x < image.width(); ++x) {
-            for (int y = 0; y < image.height(); ++y) {
-                if (qAlpha(image.pixel(x, y)) > 64) {
-                    first = first < 0 ? x : first;
-                    last = x;
-                    break;
-                }
-            }
-        }
-        return {first, last};
-    }
     std::unique_ptr<CCorvaneDlg> Start(const MainWindowOptions& options);
     void WaitForSearchEnd(CCorvaneDlg& window);
 
@@ -437,7 +420,7 @@ void MainWindowTest::rightToLeftTextsStayNextToWhatTheyLabel() {
         {page->findChild<QLabel*>("countCaption"), page->findChild<QLabel*>("countLabel")}};
     for (const auto& [caption, count] : pairs) {
         QVERIFY(caption != nullptr && count != nullptr);
-        const int inkEnd = caption->x() + Ink(caption).second + 1;
+        const int inkEnd = caption->x() + InkColumns(caption).second + 1;
         QVERIFY2(caption->geometry().right() + 1 - inkEnd <= 4, qPrintable(caption->objectName()));
         QVERIFY(count->x() - inkEnd <= 10 && count->x() >= inkEnd);
     }
@@ -446,10 +429,10 @@ void MainWindowTest::rightToLeftTextsStayNextToWhatTheyLabel() {
     window->OpenSettings();
     CDlgSetting* setting = window->SettingWindow();
     QTRY_VERIFY(setting->isVisible());
-    QVERIFY(Ink(setting->TitleLabel()).first <= 4);
+    QVERIFY(InkColumns(setting->TitleLabel()).first <= 4);
     auto* languageCaption = setting->findChild<QLabel*>("switchLangLabel");
     auto* list = setting->findChild<QComboBox*>("languageList");
-    QVERIFY(std::abs(languageCaption->x() + Ink(languageCaption).first - list->x()) <= 4);
+    QVERIFY(std::abs(languageCaption->x() + InkColumns(languageCaption).first - list->x()) <= 4);
     setting->OnCancel();
 }
 
