@@ -11,8 +11,10 @@ namespace {
 constexpr int kStripTop = 59;
 constexpr int kStripWidth = 60;
 constexpr int kButtonHeight = 60;
-// The caption sits under the glyph of the strip bitmaps.
-constexpr int kCaptionTop = 32;
+// The caption sits under the glyph of the strip bitmaps (its lowest pixels
+// are 29 down), on up to two lines of the 11-pixel font.
+constexpr int kCaptionTop = 30;
+constexpr int kCaptionLines = 2;
 
 constexpr int kFirstPageButtonTop = 120;
 constexpr int kSettingSkin[4] = {201, 202, 201, 201};
@@ -48,6 +50,7 @@ CxSkinButton* CDlgMainMenu::MakeButton(const char* name, const int (&skin)[4]) {
     button->setObjectName(name);
     button->SetSkin(skin);
     button->SetCaptionTop(kCaptionTop);
+    button->SetCaptionLines(kCaptionLines);
     button->setFocusPolicy(Qt::NoFocus);
     QFont small = button->font();
     small.setPixelSize(11);

@@ -52,9 +52,10 @@ TitleBand::TitleBand(QWidget& window, const QFont& countFont) : QObject(&window)
     search->setFont(small);
     count = MakeStatic(window, "bandCount");
     count->setFont(countFont);
-    count->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // Absolute: an Arabic caption stays right-aligned against its count.
+    count->setAlignment(Qt::AlignLeft | Qt::AlignVCenter | Qt::AlignAbsolute);
     countCaption = MakeStatic(window, "bandCountCaption");
-    countCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    countCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter | Qt::AlignAbsolute);
     separator = MakeStatic(window, "bandSeparator");
     separator->setAutoFillBackground(true);
     QPalette line = separator->palette();
@@ -62,6 +63,7 @@ TitleBand::TitleBand(QWidget& window, const QFont& countFont) : QObject(&window)
     separator->setPalette(line);
     logo = MakeStatic(window, "bandLogo");
     title = MakeStatic(window, "bandTitle");
+    title->setAlignment(Qt::AlignLeft | Qt::AlignVCenter | Qt::AlignAbsolute);
     addDevice = MakeButton(window, "addDeviceButton", look::kButtonSkin);
     findEdit = new QLineEdit(&window);
     findEdit->setObjectName("bandFindEdit");

@@ -146,6 +146,9 @@ void CDlgSetting::SelectPage(int kind) {
     PageOfKind(m_currentPage)->hide();
     target->show();
     m_currentPage = kind;
+    if (QTreeWidgetItem* item = TreeItemOfKind(kind); item != m_tree->currentItem()) {
+        m_tree->setCurrentItem(item);
+    }
 }
 
 void CDlgSetting::OnLanguageChanged() {
@@ -157,6 +160,12 @@ void CDlgSetting::OnLanguageChanged() {
     for (int i = 0; i < root->childCount(); ++i) {
         root->child(i)->setText(0, LangText(kTreeEntries[i].key));
     }
+}
+
+void CDlgSetting::showEvent(QShowEvent* event) {
+    // The tree marks the page on view, not the root it would start on.
+    m_tree->setCurrentItem(TreeItemOfKind(m_currentPage));
+    CPopupDialog::showEvent(event);
 }
 
 void CDlgSetting::ShowCentredOver(const QRect& mainWindowRect) {

@@ -56,6 +56,7 @@ protected:
     void OnCloseButton() override;
     void PaintBody(QPainter& painter) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void BuildTree();

@@ -1,10 +1,13 @@
 #pragma once
 // CDlgHelp: the help window, the logo and the help picture on a background
-// of one colour, with a title and a close-look OK button.
+// of one colour, with a title and a close-look OK button. The picture is a
+// wordless diagram with numbered markers 1 to 5; under each marker a
+// short text names what it points at, in the window's language.
 #include "ui/popup_dialog.h"
 
 #include <QColor>
 #include <QPixmap>
+#include <array>
 
 class QLabel;
 
@@ -25,6 +28,7 @@ public:
 protected:
     void OnCloseButton() override;
     void PaintBody(QPainter& painter) override;
+    void OnLanguageChanged() override;
 
 private:
     QColor m_background{255, 255, 255};
@@ -33,4 +37,6 @@ private:
     QPixmap m_help;
     QLabel* m_icon;
     QLabel* m_picture;
+    // "callout1" .. "callout5": the legend of the picture's markers.
+    std::array<QLabel*, 5> m_callouts{};
 };

@@ -1,5 +1,7 @@
 #include "ui/page.h"
 
+#include "ui/text_sides.h"
+
 #include <QEvent>
 
 void CPage::RebuildAfterSearch() {
@@ -16,4 +18,11 @@ void CPage::changeEvent(QEvent* event) {
         OnLanguageChanged();
     }
     QWidget::changeEvent(event);
+}
+
+bool CPage::event(QEvent* event) {
+    if (event->type() == QEvent::Show || event->type() == QEvent::LanguageChange) {
+        KeepTextSides(this);
+    }
+    return QWidget::event(event);
 }

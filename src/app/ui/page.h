@@ -23,4 +23,6 @@ protected:
     // The page on screen rebuilds at once, a hidden one after it (queued).
     void RebuildAfterSearch();
     void changeEvent(QEvent* event) override;
+    // Showing or a language switch keeps every label on its side (text_sides.h).
+    bool event(QEvent* event) override;
 };

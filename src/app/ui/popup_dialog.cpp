@@ -2,6 +2,7 @@
 
 #include "ui/shared_look.h"
 #include "ui/skin_button.h"
+#include "ui/text_sides.h"
 
 #include <QEvent>
 #include <QKeyEvent>
@@ -85,6 +86,13 @@ void CPopupDialog::changeEvent(QEvent* event) {
         OnLanguageChanged();
     }
     QDialog::changeEvent(event);
+}
+
+bool CPopupDialog::event(QEvent* event) {
+    if (event->type() == QEvent::Show || event->type() == QEvent::LanguageChange) {
+        KeepTextSides(this);
+    }
+    return QDialog::event(event);
 }
 
 void CPopupDialog::resizeEvent(QResizeEvent* event) {

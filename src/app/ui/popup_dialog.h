@@ -37,6 +37,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     // Calls OnLanguageChanged on Qt's LanguageChange event.
     void changeEvent(QEvent* event) override;
+    // Showing or a language switch keeps every label on its side (text_sides.h).
+    bool event(QEvent* event) override;
     // The language changed: set every text again. The default sets none.
     virtual void OnLanguageChanged() {}
 

@@ -6,6 +6,8 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextLayout>
+#include <algorithm>
 
 namespace {
 
@@ -16,7 +18,72 @@ std::size_t FaceIndex(SkinFace face) {
     return static_cast<std::size_t>(face);
 }
 
+// A pack may mark where a long word may break with a soft hyphen: shown as
+// a hyphen at the end of a line, nowhere else.
+constexpr QChar kSoftHyphen(0x00AD);
+
+QString WithoutSoftHyphens(QString text) {
+    return text.remove(kSoftHyphen);
+}
+
+// The lines text breaks into at width in font, under the wrap rule.
+QStringList WrapLines(const QString& text, const QFont& font, int width, QTextOption::WrapMode wrap) {
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(wrap);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        QString shown = text.mid(line.textStart(), line.textLength()).trimmed();
+        if (shown.endsWith(kSoftHyphen)) {
+            shown.back() = QChar('-');
+        }
+        lines.push_back(WithoutSoftHyphens(shown));
+    }
+    layout.endLayout();
+    return lines;
+}
+
+bool LinesFit(const QStringList& lines, const QFont& font, const QSize& area, int maxLines) {
+    const QFontMetrics metrics(font);
+    if (lines.size() > maxLines || lines.size() * metrics.height() > area.height()) {
+        return false;
+    }
+    return std::all_of(lines.begin(), lines.end(),
+                       [&](const QString& line) { return metrics.horizontalAdvance(line) <= area.width(); });
+}
+
 } // namespace
+
+CaptionFit FitCaption(const QString& caption, const QFont& font, const QSize& area, int maxLines) {
+    const QFontMetrics metrics(font);
+    if (maxLines <= 1) {
+        const QString whole = WithoutSoftHyphens(caption);
+        return {{metrics.elidedText(whole, Qt::ElideRight, area.width())},
+                font,
+                metrics.horizontalAdvance(whole) > area.width()};
+    }
+    QFont smaller = font;
+    const int basePixels = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+    for (int pixels = basePixels; pixels >= basePixels - 2 && pixels > 0; --pixels) {
+        smaller.setPixelSize(pixels);
+        const QStringList lines = WrapLines(caption, smaller, area.width(), QTextOption::WordWrap);
+        if (LinesFit(lines, smaller, area, maxLines)) {
+            return {lines, smaller, false};
+        }
+    }
+    // The last resort: as many lines as there is room for, the last elided.
+    const int room = std::max(1, std::min(maxLines, area.height() / std::max(1, metrics.height())));
+    QStringList lines = WrapLines(caption, font, area.width(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+    if (lines.size() > room) {
+        QStringList rest = lines.mid(room - 1);
+        lines = lines.mid(0, room - 1);
+        lines.push_back(metrics.elidedText(rest.join(' '), Qt::ElideRight, area.width()));
+    }
+    return {lines, font, true};
+}
 
 SkinFace ChooseSkinFace(int forcedLook, bool enabled, bool pushed, bool hovering, bool hasOverBitmap) {
     if (forcedLook == kLookDown) {
@@ -80,7 +147,7 @@ void CxSkinButton::SetCaption(const QString& caption) {
 }
 
 void CxSkinButton::SetTooltip(const QString& tip) {
-    setToolTip(tip);
+    setToolTip(WithoutSoftHyphens(tip));
 }
 
 void CxSkinButton::SetForcedLook(int look) {
@@ -98,6 +165,15 @@ void CxSkinButton::SetCaptionTop(int top) {
     update();
 }
 
+void CxSkinButton::SetCaptionLines(int lines) {
+    m_captionLines = std::max(1, lines);
+    update();
+}
+
+CaptionFit CxSkinButton::FittedCaption() const {
+    return FitCaption(text(), font(), CaptionRect().size(), m_captionLines);
+}
+
 SkinFace CxSkinButton::CurrentFace() const {
     return ChooseSkinFace(m_forcedLook, isEnabled(), isDown(), m_hovering,
                           !m_bitmaps[FaceIndex(SkinFace::Over)].isNull());
@@ -108,7 +184,7 @@ QRect CxSkinButton::CaptionRect() const {
 }
 
 bool CxSkinButton::CaptionElided() const {
-    return fontMetrics().horizontalAdvance(text()) > width() - 2 * kCaptionInset;
+    return FittedCaption().elided;
 }
 
 QSize CxSkinButton::sizeHint() const {
@@ -128,13 +204,13 @@ void CxSkinButton::paintEvent(QPaintEvent* /*event*/) {
     } else {
         DrawSkinBitmap(painter, rect(), bitmap);
     }
-    const QRect area = CaptionRect();
-    const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
+    const CaptionFit fit = FittedCaption();
+    painter.setFont(fit.font);
     painter.setPen(m_textColor);
-    painter.drawText(area, Qt::AlignCenter | Qt::TextSingleLine, shown);
+    painter.drawText(CaptionRect(), Qt::AlignCenter, fit.lines.join('\n'));
     // A caption that does not fit offers itself whole as the tool tip.
-    if (CaptionElided() && toolTip() != text()) {
-        setToolTip(text());
+    if (fit.elided && toolTip() != WithoutSoftHyphens(text())) {
+        setToolTip(WithoutSoftHyphens(text()));
     }
 }
 

@@ -9,7 +9,9 @@
 // double click counts as a second press, so two quick clicks are two clicks.
 #include <QAbstractButton>
 #include <QColor>
+#include <QFont>
 #include <QPixmap>
+#include <QStringList>
 #include <array>
 
 // Forced look values.
@@ -26,6 +28,20 @@ enum class SkinFace { Normal, Down, Over, Disabled };
 // The drawing rule: a forced look wins; then disabled, pushed, hover (when
 // an over bitmap exists), normal.
 SkinFace ChooseSkinFace(int forcedLook, bool enabled, bool pushed, bool hovering, bool hasOverBitmap);
+
+// How a caption is drawn in its rectangle: the lines and the font.
+struct CaptionFit {
+    QStringList lines;
+    QFont font;
+    bool elided = false; // the lines do not hold the whole caption
+};
+
+// Fits caption into area with at most maxLines lines. One line: the
+// caption in font, elided on the right when too wide. More lines: wrapped
+// at word boundaries in font, then in a font up to two pixels smaller;
+// when even that needs more lines, or a word is wider than the area, the
+// lines are wrapped anywhere in font and the last one is elided.
+CaptionFit FitCaption(const QString& caption, const QFont& font, const QSize& area, int maxLines);
 
 class CxSkinButton : public QAbstractButton {
     Q_OBJECT
@@ -45,6 +61,11 @@ public:
     // Reserves the top of the button for the bitmap's glyph: the caption is
     // centred in the part below. 0 (the default) centres it in the whole button.
     void SetCaptionTop(int top);
+    // Lets the caption wrap onto up to lines lines (1, the default: never).
+    void SetCaptionLines(int lines);
+    // The caption as it is drawn at the button's present size.
+    CaptionFit FittedCaption() const;
+    QRect CaptionRect() const;
 
     bool IsHovering() const { return m_hovering; }
     SkinFace CurrentFace() const;
@@ -61,12 +82,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    QRect CaptionRect() const;
-
     std::array<QPixmap, 4> m_bitmaps; // indexed by SkinFace
     QColor m_textColor;
     int m_forcedLook = kLookNone;
     int m_captionTop = 0;
+    int m_captionLines = 1;
     bool m_hovering = false;
 };
 

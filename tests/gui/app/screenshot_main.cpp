@@ -28,6 +28,7 @@
 #include "screenshots_capacity.h"
 #include "screenshots_devlist.h"
 #include "screenshots_operate.h"
+#include "screenshots_polish.h"
 #include "screenshots_preview.h"
 #include "settings/dlg_setting.h"
 #include "text_overflow.h"
@@ -259,6 +260,7 @@ int main(int argc, char** argv) {
         ReportOverflows(pack, RenderWindows(window, out, '-' + pack), englishOverflows,
                         options.programFolder);
     }
+    g_failures += PolishScreenshots(window, out, options.programFolder);
     g_failures += CapacityScreenshots(window, out, languages, options.programFolder);
     std::printf("%d check(s) failed\n", g_failures);
     return g_failures == 0 ? 0 : 1;

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QStyle>
 #include <QStyleOption>
@@ -89,8 +90,20 @@ private:
 
     void VisitSkinButton(CxSkinButton* button) {
         const QString text = button->text();
-        Add(button, {}, "skin button", text, TextWidth(button->fontMetrics(), text),
-            button->width() - 2 * kSkinCaptionInset);
+        const CaptionFit fit = button->FittedCaption();
+        const QRect area = button->CaptionRect();
+        if (fit.elided) {
+            Add(button, {}, "skin button", text, TextWidth(button->fontMetrics(), text),
+                button->width() - 2 * kSkinCaptionInset);
+            return;
+        }
+        // Every line, in the font it is drawn in, within the width, all within the height.
+        const QFontMetrics metrics(fit.font);
+        Add(button, {}, "skin button", text, TextWidth(metrics, fit.lines.join('\n')), area.width());
+        if (fit.lines.size() > 1) {
+            Add(button, QStringLiteral(" (height)"), "skin button", text,
+                static_cast<int>(fit.lines.size()) * metrics.height(), area.height());
+        }
     }
 
     void VisitCheckBox(QCheckBox* box) {
@@ -211,6 +224,103 @@ std::vector<TextOverflow> FindHiddenSectionOverflows(const QString& window, QWid
         }
     }
     return collector.Take();
+}
+
+namespace {
+
+// The partner of label among its visible siblings, and whether it is below.
+QWidget* PartnerOf(QLabel* label, bool& below) {
+    constexpr int kRowGap = 20;   // label box to partner on the same row
+    constexpr int kBelowGap = 12; // caption above its control
+    const QRect own = label->geometry();
+    QWidget* best = nullptr;
+    int bestDistance = 0;
+    for (QObject* child : label->parentWidget()->children()) {
+        auto* other = qobject_cast<QWidget*>(child);
+        if (other == nullptr || other == label || other->isHidden() || other->isWindow()) {
+            continue;
+        }
+        const QRect place = other->geometry();
+        const int overlap = std::min(own.bottom(), place.bottom()) - std::max(own.top(), place.top());
+        const bool sameRow = overlap * 2 >= std::min(own.height(), place.height());
+        const int across = place.left() - own.right() - 1;
+        const int down = place.top() - own.bottom() - 1;
+        constexpr int kNoPartner = -2;
+        int distance = kNoPartner;
+        bool isBelow = false;
+        if (sameRow && across >= -1 && across <= kRowGap) {
+            distance = across;
+        } else if (down >= -1 && down <= kBelowGap && std::abs(place.left() - own.left()) <= 4) {
+            distance = down;
+            isBelow = true;
+        }
+        if (distance != kNoPartner && (best == nullptr || distance < bestDistance)) {
+            best = other;
+            bestDistance = distance;
+            below = isBelow;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+std::pair<int, int> InkColumns(QLabel* label) {
+    QImage image(label->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    label->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+    int first = -1;
+    int last = -1;
+    for (int x = 0; x < image.width(); ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+            if (qAlpha(image.pixel(x, y)) > 64) {
+                first = first < 0 ? x : first;
+                last = x;
+                break;
+            }
+        }
+    }
+    return {first, last};
+}
+
+std::vector<TextOverflow> FindDetachedLabels(const QString& window, QWidget* root) {
+    constexpr int kTolerance = 4; // side bearings and rounding of the ink
+    std::vector<TextOverflow> found;
+    for (QLabel* label : root->findChildren<QLabel*>()) {
+        if (!label->isVisibleTo(root) || label->text().isEmpty() || label->wordWrap() ||
+            label->textFormat() == Qt::RichText) {
+            continue;
+        }
+        bool below = false;
+        QWidget* partner = PartnerOf(label, below);
+        const auto [first, last] = InkColumns(label);
+        if (partner == nullptr || first < 0) {
+            continue;
+        }
+        const QRect own = label->geometry();
+        const int room =
+            std::max(0, label->contentsRect().width() - TextWidth(label->fontMetrics(), label->text()));
+        const Qt::Alignment written = label->alignment() & Qt::AlignHorizontal_Mask;
+        int gap = 0;
+        int allowed = 0;
+        if (below) {
+            // Read from the left edge down into the control.
+            gap = own.left() + first - partner->x();
+            allowed = written.testFlag(Qt::AlignRight)     ? room
+                      : written.testFlag(Qt::AlignHCenter) ? room / 2
+                                                           : 0;
+        } else {
+            gap = partner->x() - (own.left() + last + 1);
+            allowed = (partner->x() - own.right() - 1) + (written.testFlag(Qt::AlignRight)     ? 0
+                                                          : written.testFlag(Qt::AlignHCenter) ? room / 2
+                                                                                               : room);
+        }
+        if (gap > allowed + kTolerance) {
+            found.push_back({window, PathOf(label, root) + QStringLiteral(" -> ") + PathOf(partner, root),
+                             QStringLiteral("adjacency"), label->text(), gap, allowed});
+        }
+    }
+    return found;
 }
 
 PackKeyIndex::PackKeyIndex(const std::string& packPath) {

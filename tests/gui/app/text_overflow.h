@@ -9,9 +9,11 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QHeaderView;
+class QLabel;
 class QWidget;
 
 struct TextOverflow {
@@ -31,6 +33,20 @@ std::vector<TextOverflow> FindTextOverflows(const QString& window, QWidget* root
 std::vector<TextOverflow> FindHiddenSectionOverflows(const QString& window, QWidget* root,
                                                      QHeaderView* header,
                                                      const std::function<int(int)>& widthOf);
+
+// Labels drawn away from the control they label. A label's partner is the
+// nearest visible sibling just right of it on its row, or just below it
+// starting at its left edge. The text's ink is found in the label as Qt
+// paints it; the gap from the ink to the partner may be no larger than the
+// label's written alignment gives (left-aligned text leaves the box's
+// spare width, right-aligned none), so a text that swapped sides, as a
+// right-to-left text does in a label whose side is not absolute, is found.
+// kind "adjacency"; needed: the gap in pixels, available: the gap allowed.
+std::vector<TextOverflow> FindDetachedLabels(const QString& window, QWidget* root);
+
+// The first and last columns of label its text paints as Qt draws it, in
+// label coordinates ({-1, -1}: none). The background is left out.
+std::pair<int, int> InkColumns(QLabel* label);
 
 // Key of a shown text in one language pack, to name the text to shorten.
 class PackKeyIndex {

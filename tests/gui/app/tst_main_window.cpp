@@ -10,6 +10,7 @@
 #include "session/device_session.h"
 #include "settings/dlg_set_dev_info.h"
 #include "settings/dlg_setting.h"
+#include "text_overflow.h"
 #include "ui/color_list_ctrl.h"
 #include "ui/dlg_tip.h"
 #include "ui/lang_text.h"
@@ -70,6 +71,7 @@ private slots:
     void stripSwitchesPages();
     void languageSwitchRetitlesEverythingAndIsSaved();
     void columnMaskHidesShowsAndSurvivesARestart();
+    void rightToLeftTextsStayNextToWhatTheyLabel();
 
 private:
     std::unique_ptr<CCorvaneDlg> Start(const MainWindowOptions& options);
@@ -405,6 +407,36 @@ void MainWindowTest::columnMaskHidesShowsAndSurvivesARestart() {
     // IP, MAC and login state are shown whatever the file says.
     QVERIFY(!again->DevInfoPage()->List()->isColumnHidden(1));
     QVERIFY(!again->DevInfoPage()->List()->isColumnHidden(13));
+}
+
+void MainWindowTest::rightToLeftTextsStayNextToWhatTheyLabel() {
+    auto window = Start(FastOptions(*m_folder));
+    WaitForSearchEnd(*window);
+    window->OnLanguageMessage(20); // Arabic
+    QTRY_COMPARE(window->Band()->countCaption->text(), PackText(*m_folder, "Ar.lang", "tx.dev_num_descri"));
+    QVERIFY(window->Band()->countCaption->text().isRightToLeft());
+    // The band's caption ends at the right edge of its box, against its
+    // count, as in English; so does the device list page's.
+    CDlgDevInfo* page = window->DevInfoPage();
+    const std::pair<QLabel*, QLabel*> pairs[] = {
+        {window->Band()->countCaption, window->Band()->count},
+        {page->findChild<QLabel*>("countCaption"), page->findChild<QLabel*>("countLabel")}};
+    for (const auto& [caption, count] : pairs) {
+        QVERIFY(caption != nullptr && count != nullptr);
+        const int inkEnd = caption->x() + InkColumns(caption).second + 1;
+        QVERIFY2(caption->geometry().right() + 1 - inkEnd <= 4, qPrintable(caption->objectName()));
+        QVERIFY(count->x() - inkEnd <= 10 && count->x() >= inkEnd);
+    }
+    // The settings title and the language caption start at the left like
+    // the drop-down below the caption.
+    window->OpenSettings();
+    CDlgSetting* setting = window->SettingWindow();
+    QTRY_VERIFY(setting->isVisible());
+    QVERIFY(InkColumns(setting->TitleLabel()).first <= 4);
+    auto* languageCaption = setting->findChild<QLabel*>("switchLangLabel");
+    auto* list = setting->findChild<QComboBox*>("languageList");
+    QVERIFY(std::abs(languageCaption->x() + InkColumns(languageCaption).first - list->x()) <= 4);
+    setting->OnCancel();
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -42,6 +42,7 @@ private slots:
     void cancelKeepsThePageAndTheChoices();
     void emptyPeriodListDisablesPeriodicSearch();
     void rootItemSwitchesNothing();
+    void treeMarksThePageOnViewAtEveryOpening();
 
 private:
     void View(CDlgSetting& setting, int kind) {
@@ -203,6 +204,24 @@ void SettingsTest::rootItemSwitchesNothing() {
     QCOMPARE(setting.CurrentPage(), int(kSettingAbout));
     QVERIFY(setting.PageOfKind(kSettingAbout)->isVisible());
     QVERIFY(!setting.PageOfKind(kSettingLanguage)->isVisible());
+}
+
+void SettingsTest::treeMarksThePageOnViewAtEveryOpening() {
+    CDlgSetting setting(nullptr, BaseConfig());
+    auto* tree = setting.findChild<CMyTreeCtrl*>("settingTree");
+    setting.ShowCentredOver(QRect(0, 0, 1090, 700));
+    QVERIFY(QTest::qWaitForWindowExposed(&setting));
+    QCOMPARE(tree->currentItem(), setting.TreeItemOfKind(kSettingLanguage));
+    QVERIFY(tree->currentItem()->isSelected());
+    View(setting, kSettingColumns);
+    setting.OnCancel();
+    setting.ShowCentredOver(QRect(0, 0, 1090, 700));
+    QVERIFY(QTest::qWaitForWindowExposed(&setting));
+    QCOMPARE(tree->currentItem(), setting.TreeItemOfKind(kSettingColumns));
+    QVERIFY(!tree->topLevelItem(0)->isSelected());
+    // A page chosen from outside the tree is marked there too.
+    setting.SelectPage(kSettingAbout);
+    QCOMPARE(tree->currentItem(), setting.TreeItemOfKind(kSettingAbout));
 }
 
 QTEST_MAIN(SettingsTest)

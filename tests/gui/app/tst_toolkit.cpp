@@ -1,8 +1,12 @@
 // The skinned controls and the message and help dialogs, driven as a user
 // drives them, on the offscreen platform.
+#include "lang/language.h"
+#include "lang/tool_language.h"
+#include "platform/paths.h"
 #include "ui/color_list_ctrl.h"
 #include "ui/dlg_help.h"
 #include "ui/dlg_tip.h"
+#include "ui/lang_text.h"
 #include "ui/skin_bitmaps.h"
 #include "ui/skin_button.h"
 #include "ui/tree_ctrl.h"
@@ -14,6 +18,7 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QTreeWidgetItem>
+#include <vector>
 
 class ToolkitTest : public QObject {
     Q_OBJECT
@@ -25,6 +30,7 @@ private slots:
     void forcedLookWinsOverEveryState();
     void stretchKeepsTheTenPixelEdges();
     void longCaptionIsElidedAndOffersATooltip();
+    void stripCaptionsWrapOntoTwoLinesBeforeEliding();
     void pressDragOffAndReleaseDoesNotClick();
     void doubleClickCountsAsTwoClicks();
     void listRowsAlternateAndSelectionShows();
@@ -38,6 +44,7 @@ private slots:
     void tipAnswererStandsInForTheDialog();
     void closingKeysCloseNoPopup();
     void helpWindowHasItsSizeAndToleratesMissingPictures();
+    void helpLegendNamesTheFiveMarkersInTheLanguage();
 };
 
 void ToolkitTest::everyBitmapIdHasAPicture() {
@@ -104,6 +111,49 @@ void ToolkitTest::longCaptionIsElidedAndOffersATooltip() {
     narrow.grab();
     QVERIFY(narrow.CaptionElided());
     QCOMPARE(narrow.toolTip(), caption);
+}
+
+void ToolkitTest::stripCaptionsWrapOntoTwoLinesBeforeEliding() {
+    // A strip button: 60 x 60, the glyph above 30 pixels, 11-pixel captions.
+    CxSkinButton button;
+    button.resize(60, 60);
+    button.SetCaptionTop(30);
+    button.SetCaptionLines(2);
+    QFont small = button.font();
+    small.setPixelSize(11);
+    button.setFont(small);
+    button.SetTooltip("tip");
+
+    button.SetCaption("Batch Operation");
+    CaptionFit fit = button.FittedCaption();
+    QCOMPARE(fit.lines, QStringList({"Batch", "Operation"}));
+    QVERIFY(!fit.elided);
+    QCOMPARE(fit.font.pixelSize(), 11);
+
+    // A long German word breaks at its soft hyphen, in a smaller font if it must.
+    Tool::LoadLanguage(8, GetProgramFolder());
+    button.SetCaption(LangText("menu.Capacity_calucator"));
+    fit = button.FittedCaption();
+    QCOMPARE(fit.lines.size(), 2);
+    QVERIFY(!fit.elided);
+    QVERIFY(fit.lines[0].endsWith('-'));
+    QCOMPARE(QString(fit.lines.join(QString()).remove('-')), QString("Speicherrechner"));
+    const QFontMetrics metrics(fit.font);
+    for (const QString& line : fit.lines) {
+        QVERIFY(metrics.horizontalAdvance(line) <= button.CaptionRect().width());
+    }
+    QVERIFY(2 * metrics.height() <= button.CaptionRect().height());
+    button.grab();
+    QCOMPARE(button.toolTip(), QString("tip"));
+    CLanguage::GetInstance().Load({}); // back to no pack: texts are their keys
+
+    // Past two lines the ellipsis and the tool tip are the last resort.
+    const QString endless = "Unbreakablewordthatgoesonandon and more words";
+    button.SetCaption(endless);
+    QVERIFY(button.CaptionElided());
+    QVERIFY(button.FittedCaption().lines.size() <= 2);
+    button.grab();
+    QCOMPARE(button.toolTip(), endless);
 }
 
 void ToolkitTest::pressDragOffAndReleaseDoesNotClick() {
@@ -360,6 +410,48 @@ void ToolkitTest::helpWindowHasItsSizeAndToleratesMissingPictures() {
     help.Prepare();
     QCOMPARE(help.grab().toImage().pixelColor(320, 300), QColor(Qt::green));
     QCOMPARE(help.findChild<CxSkinButton*>("okButton")->geometry(), QRect(640 - 24, 6, 20, 20));
+}
+
+void ToolkitTest::helpLegendNamesTheFiveMarkersInTheLanguage() {
+    const char* keys[5] = {"tx.Help_search", "tx.Help_list", "tx.Help_find", "tx.Help_pages",
+                           "tx.Help_settings"};
+    Tool::LoadLanguage(8, GetProgramFolder());
+    CDlgHelp help;
+    QPixmap picture(640, 528);
+    picture.fill(Qt::white);
+    help.SetPictures(QPixmap(), picture);
+    help.Prepare();
+    help.show();
+    std::vector<QRect> places;
+    for (int i = 0; i < 5; ++i) {
+        auto* callout = help.findChild<QLabel*>(QString("callout%1").arg(i + 1));
+        QVERIFY(callout != nullptr);
+        QVERIFY(callout->isVisible());
+        const QString text = LangText(keys[i]);
+        QVERIFY2(text != QString(keys[i]), keys[i]);
+        QCOMPARE(callout->text(), text);
+        // Below the markers, inside the window, apart, and the German text
+        // fits its cell.
+        const QRect place(callout->mapTo(&help, QPoint(0, 0)), callout->size());
+        QVERIFY(place.top() >= 50 + 488 && help.rect().contains(place));
+        for (const QRect& other : places) {
+            QVERIFY(!other.intersects(place));
+        }
+        places.push_back(place);
+        const QRect needed = callout->fontMetrics().boundingRect(QRect(0, 0, place.width(), 1000),
+                                                                 Qt::TextWordWrap, callout->text());
+        QVERIFY2(needed.height() <= place.height() && needed.width() <= place.width(), qPrintable(text));
+    }
+    // A language switch reaches the legend.
+    Tool::LoadLanguage(0, GetProgramFolder());
+    QEvent change(QEvent::LanguageChange);
+    QCoreApplication::sendEvent(&help, &change);
+    QCOMPARE(help.findChild<QLabel*>("callout1")->text(), LangText(keys[0]));
+    // No picture, no markers to name.
+    help.SetPictures(QPixmap(), QPixmap());
+    help.Prepare();
+    QVERIFY(!help.findChild<QLabel*>("callout3")->isVisible());
+    CLanguage::GetInstance().Load({});
 }
 
 QTEST_MAIN(ToolkitTest)

@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 152> kProgramKeys = {
+inline constexpr std::array<std::string_view, 157> kProgramKeys = {
     "menu.Batch_Operate",
     "menu.Capacity_calucator",
     "menu.Dev_info",
@@ -35,6 +35,11 @@ inline constexpr std::array<std::string_view, 152> kProgramKeys = {
     "tx.Find",
     "tx.Gateway",
     "tx.Help",
+    "tx.Help_find",
+    "tx.Help_list",
+    "tx.Help_pages",
+    "tx.Help_search",
+    "tx.Help_settings",
     "tx.Hours",
     "tx.Http_Onvif_port",
     "tx.Image_quality_best",
