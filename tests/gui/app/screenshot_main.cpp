@@ -235,11 +235,7 @@ int main(int argc, char** argv) {
     tip.hide();
 
     CDlgHelp help(&window);
-    help.SetColours(QColor(49, 49, 49), QColor(255, 255, 255));
-    help.SetPictures(window.LogoIcon(), QPixmap(QString::fromStdString(window.Config().HelpPicturePath)));
-    help.Prepare();
-    help.show();
-    QApplication::processEvents();
+    ShowHelpLikeTheProgram(help, window);
     Save(help.grab(), out + "/help.png");
     Check(help.size() == QSize(640, 578), "help window is 640 x 578");
     help.hide();

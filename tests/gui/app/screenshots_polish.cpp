@@ -15,6 +15,14 @@
 #include <cstdio>
 #include <set>
 
+void ShowHelpLikeTheProgram(CDlgHelp& help, CCorvaneDlg& window) {
+    help.SetColours(QColor(49, 49, 49), QColor(255, 255, 255));
+    help.SetPictures(window.LogoIcon(), QPixmap(QString::fromStdString(window.Config().HelpPicturePath)));
+    help.Prepare();
+    help.show();
+    QApplication::processEvents();
+}
+
 namespace {
 
 constexpr int kPersian = 17;
@@ -85,11 +93,7 @@ std::vector<TextOverflow> StripAndLegend(CCorvaneDlg& window, const QString& out
         Save(window.MainMenu()->grab(), out + "/strip-" + Pack(index) + ".png");
     }
     CDlgHelp help(&window);
-    help.SetColours(QColor(49, 49, 49), QColor(255, 255, 255));
-    help.SetPictures(window.LogoIcon(), QPixmap(QString::fromStdString(window.Config().HelpPicturePath)));
-    help.Prepare();
-    help.show();
-    QApplication::processEvents();
+    ShowHelpLikeTheProgram(help, window);
     Append(found, FindTextOverflows("help", &help));
     if (saveHelp) {
         Save(help.grab(), out + "/help-" + Pack(index) + ".png");

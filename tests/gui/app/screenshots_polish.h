@@ -6,6 +6,10 @@
 #include <vector>
 
 class CCorvaneDlg;
+class CDlgHelp;
+
+// Gives the help window the main window's colours and pictures and shows it.
+void ShowHelpLikeTheProgram(CDlgHelp& help, CCorvaneDlg& window);
 
 // Writes main-window-rtl-<pack>.png and settings-language-rtl-<pack>.png for
 // Arabic and Hebrew, strip-<pack>.png for German and Russian and
