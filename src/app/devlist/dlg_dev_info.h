@@ -2,7 +2,9 @@
 // CDlgDevInfo: the device list page. It shows the session's device table
 // as a 14-column list (the column mask hides columns), starts searches,
 // filters the list by a text (FIND), shows every device again (ALL) and
-// sorts by any column but the row number.
+// sorts by any column but the row number. The widths the user drags its
+// columns to are kept in the configuration (saved a moment after the last
+// change, so one drag is one save).
 //
 // The per-device actions (double click, the QR picture of a clicked device,
 // NET, EXPORT and the context menu) are CDeviceActions'; the page forwards
@@ -16,21 +18,25 @@
 #include <string>
 #include <vector>
 
+struct AppConfig;
 class CDeviceActions;
 class CMyColorListCtrlEx;
 class DeviceSession;
 class CxSkinButton;
 class QLabel;
 class QLineEdit;
+class QTimer;
 
 class CDlgDevInfo : public CPage {
     Q_OBJECT
 
 public:
     // The rows point into the session's table; the page follows the
-    // session's search and port signals.
+    // session's search and port signals. With a configuration, the columns
+    // start at its saved widths and the user's widths are saved into it
+    // (the configuration outlives the page).
     CDlgDevInfo(QWidget* parent, DeviceSession& session, const QFont& countFont, bool modifyMode,
-                uint32_t columnMask);
+                uint32_t columnMask, AppConfig* config = nullptr);
 
     void OnLanguageChanged() override;
     void OnRelayout() override;
@@ -71,6 +77,9 @@ private:
     void Rebuild();
     void SetRows(const std::vector<const DeviceEntry*>& entries);
     void ApplyColumnWidths();
+    // A column's divider moved: remember its width and save soon.
+    void OnColumnResized(int column, int newWidth);
+    void SaveColumnWidths();
     void UpdateCount();
     void Renumber();
 
@@ -79,6 +88,10 @@ private:
     uint32_t m_columnMask;
     bool m_showsAll = false;
     std::vector<int> m_sortStates; // per column: 1 sorts ascending next, 2 descending
+    AppConfig* m_config;
+    std::vector<int> m_columnWidths; // per column: the user's width, 0 = the default
+    QTimer* m_widthSaveTimer;
+    bool m_applyingWidths = false;
 
     CMyColorListCtrlEx* m_list;
     QLineEdit* m_findEdit;
