@@ -123,7 +123,8 @@ void CCorvaneDlg::LoadPictures() {
 void CCorvaneDlg::CreatePages() {
     m_mainMenu = new CDlgMainMenu(this);
     m_mainMenu->hide();
-    m_devInfo = new CDlgDevInfo(this, *m_session, m_countFont, m_config.ModifyMode, m_config.DevInfoMask);
+    m_devInfo =
+        new CDlgDevInfo(this, *m_session, m_countFont, m_config.ModifyMode, m_config.DevInfoMask, &m_config);
     // The pages, in the order of their strip buttons.
     AddPage(kPageDevInfo, m_devInfo, "devInfoButton", kDevInfoSkin, "menu.Dev_info");
     AddPage(kPageOperate,

@@ -1,5 +1,6 @@
 #include "devlist/dlg_dev_info.h"
 
+#include "config/app_config.h"
 #include "devlist/device_actions.h"
 #include "devlist/device_columns.h"
 #include "session/device_session.h"
@@ -15,8 +16,15 @@
 #include <QPainter>
 #include <QSet>
 #include <QStringList>
+#include <QTimer>
+#include <algorithm>
 
 namespace {
+
+static_assert(kDevInfoColumnCount == kDeviceColumnCount);
+
+// Long enough that a drag, which resizes many times, is saved once.
+constexpr int kWidthSaveDelayMs = 400;
 
 bool MaskHas(uint32_t mask, int column) {
     return ((mask >> column) & 1U) != 0;
@@ -29,9 +37,11 @@ LoginTexts CurrentLoginTexts() {
 } // namespace
 
 CDlgDevInfo::CDlgDevInfo(QWidget* parent, DeviceSession& session, const QFont& countFont, bool modifyMode,
-                         uint32_t columnMask)
+                         uint32_t columnMask, AppConfig* config)
     : CPage(parent), m_session(session), m_modifyMode(modifyMode), m_columnMask(columnMask),
-      m_sortStates(kDeviceColumnCount, 1), m_list(new CMyColorListCtrlEx(this)),
+      m_sortStates(kDeviceColumnCount, 1), m_config(config),
+      m_columnWidths(config != nullptr ? config->DevInfoWidths : std::vector<int>()),
+      m_widthSaveTimer(new QTimer(this)), m_list(new CMyColorListCtrlEx(this)),
       m_findEdit(new QLineEdit(this)), m_find(new CxSkinButton(this)), m_all(new CxSkinButton(this)),
       m_net(new CxSkinButton(this)), m_export(new CxSkinButton(this)), m_search(new CxSkinButton(this)),
       m_countCaption(new QLabel(this)), m_count(new QLabel(this)), m_qrPicture(new QLabel(this)),
@@ -66,8 +76,13 @@ CDlgDevInfo::CDlgDevInfo(QWidget* parent, DeviceSession& session, const QFont& c
         const DeviceColumnSpec& spec = kDeviceColumns[static_cast<std::size_t>(column)];
         m_list->InsertColumn(column, LangText(spec.headerKey), Qt::AlignCenter, spec.width);
     }
-    m_list->SetResizableMask((1U << kDeviceColumnCount) - 1);
+    m_columnWidths.resize(kDeviceColumnCount, 0);
     ApplyColumnWidths();
+    m_widthSaveTimer->setSingleShot(true);
+    m_widthSaveTimer->setInterval(kWidthSaveDelayMs);
+    connect(m_widthSaveTimer, &QTimer::timeout, this, &CDlgDevInfo::SaveColumnWidths);
+    connect(m_list->Header(), &QHeaderView::sectionResized, this,
+            [this](int column, int /*oldWidth*/, int newWidth) { OnColumnResized(column, newWidth); });
 
     connect(m_find, &CxSkinButton::clicked, this, &CDlgDevInfo::Find);
     connect(m_all, &CxSkinButton::clicked, this, &CDlgDevInfo::ShowAll);
@@ -241,14 +256,38 @@ void CDlgDevInfo::OnColumnMask(uint32_t mask) {
 }
 
 void CDlgDevInfo::ApplyColumnWidths() {
-    // A hidden column is one of width 0: it takes no room and cannot be dragged open.
-    for (int column = 1; column < kDeviceColumnCount; ++column) {
-        const bool visible = MaskHas(m_columnMask, column);
+    // A hidden column takes no room and cannot be dragged open: only the shown
+    // columns (and the row number) are resizable.
+    m_applyingWidths = true;
+    m_list->SetResizableMask(m_columnMask | 1U);
+    for (int column = 0; column < kDeviceColumnCount; ++column) {
+        const bool visible = column == kColNo || MaskHas(m_columnMask, column);
         m_list->setColumnHidden(column, !visible);
         if (visible) {
-            m_list->SetColumnWidth(column, kDeviceColumns[static_cast<std::size_t>(column)].width);
+            const int saved = m_columnWidths[static_cast<std::size_t>(column)];
+            m_list->SetColumnWidth(
+                column, saved > 0 ? saved : kDeviceColumns[static_cast<std::size_t>(column)].width);
         }
     }
+    m_applyingWidths = false;
+}
+
+void CDlgDevInfo::OnColumnResized(int column, int newWidth) {
+    if (m_applyingWidths || column < 0 || column >= kDeviceColumnCount || m_list->isColumnHidden(column) ||
+        newWidth <= 0) {
+        return;
+    }
+    m_columnWidths[static_cast<std::size_t>(column)] =
+        std::clamp(newWidth, kMinDevInfoWidth, kMaxDevInfoWidth);
+    if (m_config != nullptr) {
+        m_widthSaveTimer->start();
+    }
+}
+
+void CDlgDevInfo::SaveColumnWidths() {
+    // A small file written in place of the old one: quick enough for the
+    // window's thread, and never the network's.
+    SaveDevInfoWidths(*m_config, m_columnWidths);
 }
 
 void CDlgDevInfo::OnPortsChanged() {

@@ -2,7 +2,9 @@
 // CDlgDevInfo: the device list page. It shows the session's device table
 // as a 14-column list (the column mask hides columns), starts searches,
 // filters the list by a text (FIND), shows every device again (ALL) and
-// sorts by any column but the row number.
+// sorts by any column but the row number. The widths the user drags its
+// columns to are kept in the configuration (saved a moment after the last
+// change, so one drag is one save).
 //
 // The per-device actions (double click, the QR picture of a clicked device,
 // NET, EXPORT and the context menu) are CDeviceActions'; the page forwards
@@ -11,18 +13,20 @@
 #include "ui/page.h"
 
 #include <QFont>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+struct AppConfig;
 class CDeviceActions;
 class CMyColorListCtrlEx;
 class DeviceSession;
 class CxSkinButton;
 class QLabel;
 class QLineEdit;
-#include <QStringList>
+class QTimer;
 struct ListRow;
 
 class CDlgDevInfo : public CPage {
@@ -30,9 +34,11 @@ class CDlgDevInfo : public CPage {
 
 public:
     // The rows point into the session's table; the page follows the
-    // session's search and port signals.
+    // session's search and port signals. With a configuration, the columns
+    // start at its saved widths and the user's widths are saved into it
+    // (the configuration outlives the page).
     CDlgDevInfo(QWidget* parent, DeviceSession& session, const QFont& countFont, bool modifyMode,
-                uint32_t columnMask);
+                uint32_t columnMask, AppConfig* config = nullptr);
 
     void OnLanguageChanged() override;
     void OnRelayout() override;
@@ -83,6 +89,9 @@ private:
     void Rebuild();
     void SetRows(const std::vector<const DeviceEntry*>& entries);
     void ApplyColumnWidths();
+    // A column's divider moved: remember its width and save soon.
+    void OnColumnResized(int column, int newWidth);
+    void SaveColumnWidths();
     void UpdateCount();
     void Renumber();
     ListRow RowFor(const DeviceEntry& entry, int number) const;
@@ -98,6 +107,10 @@ private:
     int m_sortColumn = -1;
     bool m_sortAscending = true;
     std::vector<int> m_sortStates; // per column: 1 sorts ascending next, 2 descending
+    AppConfig* m_config;
+    std::vector<int> m_columnWidths; // per column: the user's width, 0 = the default
+    QTimer* m_widthSaveTimer;
+    bool m_applyingWidths = false;
 
     CMyColorListCtrlEx* m_list;
     QLineEdit* m_findEdit;

@@ -52,6 +52,11 @@ CMyColorListCtrlEx::CMyColorListCtrlEx(QWidget* parent)
     setPalette(colours);
     connect(m_header, &QHeaderView::sectionClicked, this, &CMyColorListCtrlEx::ColumnClicked);
     connect(m_header, &QHeaderView::sectionResized, this, [this] { viewport()->update(); });
+    // The tree view's own fit measures only the rows on screen and ignores the
+    // mask; ours replaces it.
+    disconnect(m_header, &QHeaderView::sectionHandleDoubleClicked, this, nullptr);
+    connect(m_header, &QHeaderView::sectionHandleDoubleClicked, this,
+            &CMyColorListCtrlEx::FitColumnToContents);
     connect(m_model, &ColorListModel::CheckChanged, this, &CMyColorListCtrlEx::ItemCheckChanged);
 }
 
@@ -84,11 +89,29 @@ void CMyColorListCtrlEx::SetResizableMask(uint32_t mask) {
     ApplyResizeModes();
 }
 
+bool CMyColorListCtrlEx::IsColumnResizable(int column) const {
+    return column >= 0 && column < 32 && column < GetColumnCount() && ((m_resizableMask >> column) & 1U) != 0;
+}
+
 void CMyColorListCtrlEx::ApplyResizeModes() {
     for (int column = 0; column < GetColumnCount(); ++column) {
-        const bool resizable = column < 32 && ((m_resizableMask >> column) & 1U) != 0;
-        m_header->setSectionResizeMode(column, resizable ? QHeaderView::Interactive : QHeaderView::Fixed);
+        m_header->setSectionResizeMode(column, IsColumnResizable(column) ? QHeaderView::Interactive
+                                                                         : QHeaderView::Fixed);
     }
+}
+
+void CMyColorListCtrlEx::FitColumnToContents(int column) {
+    if (!IsColumnResizable(column) || m_header->isSectionHidden(column)) {
+        return;
+    }
+    int widest = m_header->sectionSizeHint(column);
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        widest = std::max(widest, itemDelegate()->sizeHint(option, m_model->index(row, column)).width());
+    }
+    // One pixel more on each side for the cell frame drawn over the text's margin.
+    m_header->resizeSection(column, widest + 2);
 }
 
 int CMyColorListCtrlEx::InsertItem(int row, const QString& text) {

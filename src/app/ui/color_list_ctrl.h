@@ -2,7 +2,8 @@
 // CMyColorListCtrlEx: the report-view list of the pages. Rows alternate two
 // colours, a selected row shows a third, every cell carries a 1-pixel white
 // frame, and only the columns of the resizable-column mask can be widened by
-// dragging their divider. The header (CMyColorHeadCtrlEx) has no behaviour
+// dragging their divider (a double click on such a divider fits the column
+// to its widest text, header and cells). The header (CMyColorHeadCtrlEx) has no behaviour
 // of its own; a click on it is reported as ColumnClicked for the owner to
 // sort. Texts are always shown as plain text.
 #include "ui/color_list_model.h"
@@ -40,6 +41,10 @@ public:
     // Bit i set: column i may be resized by dragging its divider.
     void SetResizableMask(uint32_t mask);
     uint32_t ResizableMask() const { return m_resizableMask; }
+    // Widens or narrows a resizable, shown column to its widest text (the
+    // header's and every row's, not only the rows on screen).
+    void FitColumnToContents(int column);
+    bool IsColumnResizable(int column) const;
 
     // Rows.
     int InsertItem(int row, const QString& text);

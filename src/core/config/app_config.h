@@ -22,6 +22,13 @@ inline constexpr uint32_t kDefaultDevInfoMask = 0x23FF; // 9215
 inline constexpr uint32_t kForcedDevInfoBits = 0x2007;
 inline constexpr uint32_t kModelColumnBit = 0x100;
 
+// Column widths of the device list the user set by dragging, kept as
+// "DEVINFO_CFG" / "Dev_Widths": one decimal width per column, comma-separated.
+// A width of 0 means the column's own default.
+inline constexpr int kDevInfoColumnCount = 14;
+inline constexpr int kMinDevInfoWidth = 16;
+inline constexpr int kMaxDevInfoWidth = 1200;
+
 // Narrow customer text limit (the SDK's customer buffer holds 1500 bytes).
 inline constexpr std::size_t kMaxCustomerBytes = 1499;
 
@@ -50,6 +57,8 @@ struct AppConfig {
     bool ShowModel = false;
     bool ModifyMode = false;
     uint32_t DevInfoMask = kDefaultDevInfoMask;
+    // kDevInfoColumnCount widths, 0 = the column's default.
+    std::vector<int> DevInfoWidths = std::vector<int>(kDevInfoColumnCount, 0);
 
     std::vector<int> PeriodChoices; // minutes
     bool PeriodicSearch = true;
@@ -92,3 +101,14 @@ bool SaveSearchParams(AppConfig& config, bool enabled, int minutes);
 // Stores the column mask and writes "DEVINFO_CFG" / "Dev_Info" in decimal as
 // a signed 32-bit value, without the bits the load forces.
 bool SaveDevInfoMask(AppConfig& config, uint32_t mask);
+
+// "Dev_Widths" text to kDevInfoColumnCount widths. Each width is 0 (the
+// default) or clamped to kMinDevInfoWidth..kMaxDevInfoWidth. A text that is
+// not exactly that many decimal numbers gives every default: a damaged or
+// hand-edited value never leaves the list half laid out.
+std::vector<int> ParseDevInfoWidths(std::string_view text);
+// The widths as the key's text, clamped the same way; missing entries are 0.
+std::string FormatDevInfoWidths(const std::vector<int>& widths);
+// Stores the widths (clamped, kDevInfoColumnCount of them) and writes
+// "DEVINFO_CFG" / "Dev_Widths", leaving the rest of the file as it is.
+bool SaveDevInfoWidths(AppConfig& config, const std::vector<int>& widths);

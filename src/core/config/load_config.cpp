@@ -117,6 +117,7 @@ void ApplyConfigText(AppConfig& config, std::string_view text) {
     if (!config.ShowModel) {
         config.DevInfoMask &= ~kModelColumnBit;
     }
+    config.DevInfoWidths = ParseDevInfoWidths(reader.Text("DEVINFO_CFG", "Dev_Widths"));
 
     config.PeriodChoices.clear();
     for (const std::string& item :

@@ -1,14 +1,20 @@
 // The device list page on a device table of the test's own: FIND, ALL, the
 // sort orders, the column mask, the login state and the search request.
+#include "config/app_config.h"
 #include "devlist/device_columns.h"
 #include "devlist/dlg_dev_info.h"
+#include "lang/tool_language.h"
+#include "program_folder.h"
 #include "session/device_session.h"
 #include "ui/color_list_ctrl.h"
 #include "ui/dlg_tip.h"
 #include "ui/skin_button.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 
 namespace {
@@ -45,6 +51,7 @@ private slots:
     void loginStateByMacAndPortRedraw();
     void searchRequestIsRefusedWhileABatchRuns();
     void searchStartEmptiesTheList();
+    void columnWidthsAreDraggedFittedAndKept();
 
 private:
     void MakePage(uint32_t mask = 0x23FF);
@@ -271,6 +278,90 @@ void DevInfoTest::searchStartEmptiesTheList() {
     QCOMPARE(m_page->List()->GetItemCount(), 0);
     QVERIFY(search->isEnabled());
     QCOMPARE(search->ForcedLook(), int(kLookNone));
+}
+
+namespace {
+
+// The x of the divider right of a column, in the header's viewport.
+QPoint DividerOf(const QHeaderView* header, int column) {
+    return {header->sectionViewportPosition(column) + header->sectionSize(column) - 1, header->height() / 2};
+}
+
+void Mouse(QHeaderView* header, QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+    QMouseEvent event(type, at, header->viewport()->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(header->viewport(), &event);
+}
+
+QString SavedWidth(const TestProgramFolder& folder, int column) {
+    return QString::fromStdString(folder.GetConfig("DEVINFO_CFG", "Dev_Widths")).split(',').value(column);
+}
+
+} // namespace
+
+void DevInfoTest::columnWidthsAreDraggedFittedAndKept() {
+    TestProgramFolder folder;
+    const auto load = [&folder] {
+        AppConfig config;
+        LoadConfig(config, folder.Path(), [](const char*) {});
+        return config;
+    };
+    AppConfig config = load();
+    m_devices["00-00-00-00-00-04"].cloudId = "39feef000e4a1b2c";
+    const uint32_t withoutType = 0x23FF & ~(1U << kColType);
+    const auto makePage = [this](AppConfig& from) {
+        m_page = std::make_unique<CDlgDevInfo>(nullptr, m_session, QFont(), false, from.DevInfoMask, &from);
+        m_page->resize(1030, 640);
+        m_page->OnSearchEnd();
+        m_page->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+    };
+    SaveDevInfoMask(config, withoutType);
+    makePage(config);
+    CMyColorListCtrlEx* list = m_page->List();
+    QHeaderView* header = list->Header();
+
+    // A mouse drag on the MAC column's divider widens it; the hidden type
+    // column beside it stays hidden and cannot be fitted open either.
+    const QPoint from = DividerOf(header, kColMac);
+    Mouse(header, QEvent::MouseButtonPress, from, Qt::LeftButton);
+    Mouse(header, QEvent::MouseMove, from + QPoint(40, 0), Qt::LeftButton);
+    Mouse(header, QEvent::MouseButtonRelease, from + QPoint(40, 0), Qt::NoButton);
+    QCOMPARE(list->GetColumnWidth(kColMac), 160);
+    list->FitColumnToContents(kColType);
+    QVERIFY(list->isColumnHidden(kColType));
+    QCOMPARE(header->sectionResizeMode(kColType), QHeaderView::Fixed);
+
+    // A double click on the cloud id's divider fits the whole id.
+    header->resizeSection(kColCloud, 40);
+    QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, DividerOf(header, kColCloud));
+    const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+    const int cloudWidth = list->GetColumnWidth(kColCloud);
+    QVERIFY2(cloudWidth >= list->fontMetrics().horizontalAdvance("39feef000e4a1b2c") + 2 * margin,
+             qPrintable(QString::number(cloudWidth)));
+    QTRY_COMPARE(SavedWidth(folder, kColCloud), QString::number(cloudWidth));
+    QCOMPARE(SavedWidth(folder, kColMac), QString("160"));
+    QCOMPARE(SavedWidth(folder, kColType), QString("0"));
+
+    // A restart reads them back; a language switch and a mask change that
+    // hides and shows the column keep them.
+    AppConfig reloaded = load();
+    makePage(reloaded);
+    list = m_page->List();
+    QCOMPARE(list->GetColumnWidth(kColCloud), cloudWidth);
+    QCOMPARE(list->GetColumnWidth(kColMac), 160);
+    const QString englishHeader =
+        list->Model()->headerData(kColCloud, Qt::Horizontal, Qt::DisplayRole).toString();
+    Tool::LoadLanguage(8, folder.Path());
+    QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::LanguageChange));
+    QTRY_VERIFY(list->Model()->headerData(kColCloud, Qt::Horizontal, Qt::DisplayRole).toString() !=
+                englishHeader);
+    Tool::LoadLanguage(0, folder.Path());
+    QCOMPARE(list->GetColumnWidth(kColCloud), cloudWidth);
+    m_page->OnColumnMask(withoutType & ~(1U << kColCloud));
+    QVERIFY(list->isColumnHidden(kColCloud));
+    m_page->OnColumnMask(0x23FF);
+    QCOMPARE(list->GetColumnWidth(kColCloud), cloudWidth);
+    QCOMPARE(list->GetColumnWidth(kColType), kDeviceColumns[kColType].width);
 }
 
 QTEST_MAIN(DevInfoTest)
