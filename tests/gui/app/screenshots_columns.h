@@ -5,6 +5,6 @@
 class CCorvaneDlg;
 
 // Writes device-list-fitted-columns.png: the device list page after a double
-// click fit of the cloud id and device time columns. The widths are put back
+// click fit of the cloud id and device time columns (a hidden one stays hidden). The widths are put back
 // afterwards, so the other pictures show the default layout.
 void RenderFittedColumnsShot(CCorvaneDlg& window, const QString& out);
