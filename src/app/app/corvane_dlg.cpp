@@ -75,6 +75,10 @@ CCorvaneDlg::CCorvaneDlg(MainWindowOptions options)
 }
 
 CCorvaneDlg::~CCorvaneDlg() {
+    // The configuration goes before the pages do.
+    if (m_devInfo != nullptr) {
+        m_devInfo->SavePendingWidths();
+    }
     if (g_mainWindow == this) {
         g_mainWindow = nullptr;
     }

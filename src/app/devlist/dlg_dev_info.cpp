@@ -284,6 +284,13 @@ void CDlgDevInfo::OnColumnResized(int column, int newWidth) {
     }
 }
 
+void CDlgDevInfo::SavePendingWidths() {
+    if (m_widthSaveTimer->isActive()) {
+        m_widthSaveTimer->stop();
+        SaveColumnWidths();
+    }
+}
+
 void CDlgDevInfo::SaveColumnWidths() {
     // A small file written in place of the old one: quick enough for the
     // window's thread, and never the network's.

@@ -64,6 +64,9 @@ public:
     // without touching the record (the batch already set it).
     void ShowLoginState(const QString& mac, bool loggedIn);
 
+    // A width dragged in the last moment is saved now (the program ends).
+    void SavePendingWidths();
+
     // The Search button (quiet = false) or the periodic timer (quiet = true).
     void SearchRequest(bool quiet);
     void Find();

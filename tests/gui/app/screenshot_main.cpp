@@ -26,6 +26,7 @@
 #include "lang/language_table.h"
 #include "program_folder.h"
 #include "screenshots_capacity.h"
+#include "screenshots_columns.h"
 #include "screenshots_devlist.h"
 #include "screenshots_operate.h"
 #include "screenshots_polish.h"
@@ -242,6 +243,7 @@ int main(int argc, char** argv) {
 
     Save(BitmapSheet(), out + "/bitmaps.png");
     RenderDeviceListShots(window, out);
+    RenderFittedColumnsShot(window, out);
     RenderPreviewScreenshot(window, out, Check);
 
     std::set<QString> englishOverflows;

@@ -399,9 +399,12 @@ void MainWindowTest::columnMaskHidesShowsAndSurvivesARestart() {
     const uint32_t saved = static_cast<uint32_t>(std::stoul(m_folder->GetConfig("DEVINFO_CFG", "Dev_Info")));
     QCOMPARE(saved & 0x8U, 0U);
     QCOMPARE(saved & 0x400U, 0x400U);
+    // A width dragged just before the program ends is not lost.
+    page->List()->header()->resizeSection(10, 150);
 
     window.reset();
     auto again = Start(FastOptions(*m_folder));
+    QCOMPARE(again->DevInfoPage()->List()->GetColumnWidth(10), 150);
     QVERIFY(again->DevInfoPage()->List()->isColumnHidden(3));
     QVERIFY(!again->DevInfoPage()->List()->isColumnHidden(10));
     // IP, MAC and login state are shown whatever the file says.
