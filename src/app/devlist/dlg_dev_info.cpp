@@ -173,6 +173,10 @@ void CDlgDevInfo::OnSearchEnd() {
 
 void CDlgDevInfo::ResetSort() {
     std::fill(m_sortStates.begin(), m_sortStates.end(), 1);
+    ShowKeyOrder();
+}
+
+void CDlgDevInfo::ShowKeyOrder() {
     m_sortColumn = -1;
     m_list->header()->setSortIndicatorShown(false);
 }
@@ -389,8 +393,7 @@ void CDlgDevInfo::SetRows(const std::vector<const DeviceEntry*>& entries) {
         rows.push_back(RowFor(*entry, number++));
     }
     // A rebuilt list is in key order again.
-    m_sortColumn = -1;
-    m_list->header()->setSortIndicatorShown(false);
+    ShowKeyOrder();
     m_list->SetAllItems(std::move(rows));
     UpdateCount();
 }

@@ -101,6 +101,8 @@ private:
     // Where a new row goes so that the shown order holds.
     int InsertPosition(const DeviceEntry& entry) const;
     void ResetSort();
+    // The rows are in key order: no column shows a sort indicator.
+    void ShowKeyOrder();
 
     DeviceSession& m_session;
     bool m_modifyMode;

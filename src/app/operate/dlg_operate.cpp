@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QSet>
 
 namespace {
 
@@ -218,9 +219,10 @@ void CDlgOperate::OnDevicesAdded(const QStringList& macs) {
 }
 
 void CDlgOperate::OnDevicesChanged(const QStringList& macs) {
+    const QSet<QString> changed(macs.begin(), macs.end());
     const QSignalBlocker quiet(m_tree);
     for (auto it = m_items.begin(); it != m_items.end(); ++it) {
-        if (macs.contains(QString::fromStdString(it.key()->mac))) {
+        if (changed.contains(QString::fromStdString(it.key()->mac))) {
             it.value()->setText(0, QString::fromStdString(it.key()->ip));
             const bool missing = m_session.IsMissing(it.key()->mac);
             it.value()->setForeground(0, missing ? QBrush(QColor(120, 120, 120)) : QBrush());
@@ -229,9 +231,10 @@ void CDlgOperate::OnDevicesChanged(const QStringList& macs) {
 }
 
 void CDlgOperate::OnDevicesRemoving(const QStringList& macs) {
+    const QSet<QString> removing(macs.begin(), macs.end());
     const QSignalBlocker quiet(m_tree);
     for (auto it = m_items.begin(); it != m_items.end();) {
-        if (macs.contains(QString::fromStdString(it.key()->mac))) {
+        if (removing.contains(QString::fromStdString(it.key()->mac))) {
             delete it.value();
             it = m_items.erase(it);
         } else {
