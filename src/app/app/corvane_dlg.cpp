@@ -248,7 +248,11 @@ void CCorvaneDlg::OnSearchParamsMessage(bool enabled, int minutes) {
 
 void CCorvaneDlg::OnSearchRequestMessage(bool quiet) {
     m_periodicTimer.stop();
-    m_session->StartSearch(quiet);
+    // The page asked the gate already; something may have begun since.
+    const SearchStart start = m_session->StartSearch(quiet);
+    if (!start && !quiet) {
+        ShowTip(this, start.refusal, false, kTipIconInformation);
+    }
     RestartPeriodicTimer();
 }
 
@@ -275,7 +279,10 @@ bool CCorvaneDlg::IsSearching() const {
 }
 
 void CCorvaneDlg::StartSearch() {
-    m_session->StartSearch();
+    const SearchStart start = m_session->StartSearch();
+    if (!start) {
+        ShowTip(this, start.refusal, false, kTipIconInformation);
+    }
 }
 
 void CCorvaneDlg::OnSearchStarted() {
@@ -294,12 +301,10 @@ void CCorvaneDlg::OnSearchFinished(int setUpResult) {
 }
 
 void CCorvaneDlg::OnQuit() {
-    if (m_session->IsSearching()) {
-        ShowTip(this, "info.Searching_wait", false, kTipIconInformation);
-        return;
-    }
-    if (m_session->IsOperationRunning()) {
-        ShowTip(this, "info.Configuring_wait", false, kTipIconInformation);
+    // The exit waits for what a search waits for: a search, or whatever
+    // holds records.
+    if (const char* refusal = m_session->SearchRefusal()) {
+        ShowTip(this, refusal, false, kTipIconInformation);
         return;
     }
     if (ShowTip(this, "msg.Exit", true, kTipIconQuestion) == kTipOk) {

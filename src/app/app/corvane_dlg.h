@@ -51,7 +51,8 @@ public:
     // with postToWindows every window sets its texts again (a LanguageChange
     // event posted to each of them).
     void SetLanguage(int index, bool postToWindows);
-    // Starts a search through the session; ignored while one runs.
+    // The band's SEARCH: a search through the session's gate; a refusal
+    // (a search or an operation running) is told in a tip.
     void StartSearch();
     void ToggleMaximize();
 

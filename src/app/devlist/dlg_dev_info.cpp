@@ -340,9 +340,9 @@ void CDlgDevInfo::ShowLoginState(const QString& mac, bool loggedIn) {
 }
 
 void CDlgDevInfo::SearchRequest(bool quiet) {
-    if (m_session.IsOperationRunning()) {
+    if (const char* refusal = m_session.SearchRefusal()) {
         if (!quiet) {
-            ShowTip(this, "info.Configuring_wait", false, kTipIconInformation);
+            ShowTip(this, refusal, false, kTipIconInformation);
         }
         return;
     }

@@ -29,9 +29,19 @@ QStringList MacList(const std::vector<std::string>& macs) {
 
 } // namespace
 
-bool DeviceSession::StartSearch(bool quiet) {
+const char* DeviceSession::SearchRefusal() const {
     if (m_searching) {
-        return false;
+        return "info.Searching_wait";
+    }
+    if (IsOperationRunning()) {
+        return "info.Configuring_wait";
+    }
+    return nullptr;
+}
+
+SearchStart DeviceSession::StartSearch(bool quiet) {
+    if (const char* refusal = SearchRefusal()) {
+        return {refusal};
     }
     m_searching = true;
     m_quiet = quiet;
@@ -78,9 +88,9 @@ bool DeviceSession::StartSearch(bool quiet) {
         } else {
             emit SearchFinished(kSocketsReady);
         }
-        return false;
+        return {"info.Searching_wait"};
     }
-    return true;
+    return {};
 }
 
 void DeviceSession::RequestSearch(bool quiet) {

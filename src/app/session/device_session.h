@@ -22,6 +22,13 @@
 
 class SearchController;
 
+// What became of a request to search: started (true), or refused with the
+// language key of the tip that says why.
+struct SearchStart {
+    const char* refusal = nullptr;
+    explicit operator bool() const { return refusal == nullptr; }
+};
+
 class DeviceSession : public QObject {
     Q_OBJECT
 
@@ -34,13 +41,20 @@ public:
     // Where the search and the network changes send (the same sockets).
     const DiscoveryEndpoints& Endpoints() const { return m_options.endpoints; }
 
-    // The only way a search begins; false (nothing done) while one runs.
+    // The one gate before a search: nullptr when a search may start now,
+    // otherwise the language key of the refusal ("info.Searching_wait"
+    // while one runs, "info.Configuring_wait" while a batch, a dialog or a
+    // preview holds records). A search logs out every login and an explicit
+    // one empties the table, so nothing may point into it meanwhile.
+    const char* SearchRefusal() const;
+    // The only way a search begins. Asks SearchRefusal first and starts
+    // nothing when it refuses; returns the refusal, nullptr when started.
     // Logs out every open and parked login. An explicit search emits
     // SearchStarted and empties the tables; a quiet one emits
     // QuietSearchStarted and keeps them.
-    bool StartSearch(bool quiet = false);
+    SearchStart StartSearch(bool quiet = false);
     // A page asks for a search; the main window answers (queued), because
-    // it also restarts the periodic timer.
+    // it also restarts the periodic timer. The gate is asked again then.
     void RequestSearch(bool quiet);
 
     DeviceTable& Devices() { return m_devices; }
