@@ -9,6 +9,7 @@
 #include "operate/dlg_operate.h"
 #include "sdk/sdk.h"
 #include "session/device_session.h"
+#include "session/search_scheduler.h"
 #include "settings/dlg_setting.h"
 #include "ui/dlg_help.h"
 #include "ui/dlg_tip.h"
@@ -27,8 +28,6 @@
 
 namespace {
 
-CCorvaneDlg* g_mainWindow = nullptr;
-
 // Where the pages sit: right of the strip, below the band.
 constexpr int kStripWidth = 60;
 
@@ -38,14 +37,9 @@ constexpr int kCapacitySkin[4] = {236, 237, 236, 236};
 
 } // namespace
 
-CCorvaneDlg* TheMainWindow() {
-    return g_mainWindow;
-}
-
 CCorvaneDlg::CCorvaneDlg(MainWindowOptions options)
     : QDialog(nullptr, Qt::Window | Qt::FramelessWindowHint), m_options(std::move(options)),
       m_session(new DeviceSession(this)) {
-    g_mainWindow = this;
     SDK_Init(nullptr, this);
     setObjectName("mainWindow");
     m_countFont.setFamily("Tahoma");
@@ -60,8 +54,6 @@ CCorvaneDlg::CCorvaneDlg(MainWindowOptions options)
     m_config.ModifyMode = false;
     m_config.ShowHelp = false;
     m_config.DevInfoMask = kDefaultDevInfoMask;
-    m_periodicTimer.setObjectName("periodicSearchTimer");
-    connect(&m_periodicTimer, &QTimer::timeout, this, &CCorvaneDlg::OnPeriodicTimer);
     // Connected before any page, so the band and the set-up error come first.
     connect(m_session, &DeviceSession::SearchStarted, this, &CCorvaneDlg::OnSearchStarted);
     connect(m_session, &DeviceSession::SearchFinished, this, &CCorvaneDlg::OnSearchFinished);
@@ -71,7 +63,6 @@ CCorvaneDlg::CCorvaneDlg(MainWindowOptions options)
     for (const auto signal : {&DeviceSession::DevicesAdded, &DeviceSession::DevicesRemoving}) {
         connect(m_session, signal, this, [this] { m_band->SetCount(m_session->DeviceCount()); });
     }
-    connect(m_session, &DeviceSession::SearchRequested, this, &CCorvaneDlg::OnSearchRequestMessage);
 }
 
 CCorvaneDlg::~CCorvaneDlg() {
@@ -79,9 +70,13 @@ CCorvaneDlg::~CCorvaneDlg() {
     if (m_devInfo != nullptr) {
         m_devInfo->SavePendingWidths();
     }
-    if (g_mainWindow == this) {
-        g_mainWindow = nullptr;
+    // The pages point into the session: they go before it does (children
+    // would otherwise go in the order they came, the session first).
+    for (const PageSlot& slot : m_pages) {
+        delete slot.page;
     }
+    m_pages.clear();
+    m_devInfo = nullptr;
 }
 
 void CCorvaneDlg::OnInitDialog() {
@@ -109,8 +104,8 @@ void CCorvaneDlg::OnInitDialog() {
     m_band->Layout(width());
 
     CreatePages();
-    m_devInfo->SearchRequest(false);
-    RestartPeriodicTimer();
+    ApplyPeriodicSearch();
+    m_devInfo->SearchRequest();
 }
 
 void CCorvaneDlg::LoadPictures() {
@@ -242,32 +237,14 @@ void CCorvaneDlg::OnColumnMaskMessage(uint32_t mask) {
 void CCorvaneDlg::OnSearchParamsMessage(bool enabled, int minutes) {
     m_config.PeriodicSearch = enabled;
     m_config.SearchPeriodMinutes = minutes;
-    RestartPeriodicTimer();
+    ApplyPeriodicSearch();
     SaveSearchParams(m_config, enabled, minutes);
 }
 
-void CCorvaneDlg::OnSearchRequestMessage(bool quiet) {
-    m_periodicTimer.stop();
-    // The page asked the gate already; something may have begun since.
-    const SearchStart start = m_session->StartSearch(quiet);
-    if (!start && !quiet) {
-        ShowTip(this, start.refusal, false, kTipIconInformation);
-    }
-    RestartPeriodicTimer();
-}
-
-void CCorvaneDlg::RestartPeriodicTimer() {
-    m_periodicTimer.stop();
+void CCorvaneDlg::ApplyPeriodicSearch() {
     // A period of 0 minutes would search without pause: it means no periodic search.
-    if (m_config.PeriodicSearch && m_config.SearchPeriodMinutes > 0) {
-        m_periodicTimer.start(m_config.SearchPeriodMinutes * m_options.minuteMs);
-    }
-}
-
-void CCorvaneDlg::OnPeriodicTimer() {
-    if (m_devInfo != nullptr) {
-        m_devInfo->SearchRequest(true);
-    }
+    m_session->SetPeriodicSearch(m_config.PeriodicSearch && m_config.SearchPeriodMinutes > 0,
+                                 m_config.SearchPeriodMinutes * m_options.minuteMs);
 }
 
 int CCorvaneDlg::DeviceCount() const {
@@ -279,7 +256,7 @@ bool CCorvaneDlg::IsSearching() const {
 }
 
 void CCorvaneDlg::StartSearch() {
-    const SearchStart start = m_session->StartSearch();
+    const SearchStart start = m_session->RequestSearch(SearchTrigger::Band);
     if (!start) {
         ShowTip(this, start.refusal, false, kTipIconInformation);
     }

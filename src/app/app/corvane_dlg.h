@@ -1,9 +1,9 @@
 #pragma once
 // CCorvaneDlg: the program's only top-level window, 1090 x 700 pixels, dark,
 // without a system caption: it draws its own title band. It owns the
-// configuration values, the device session (the device table and the
-// search), the navigation strip and the page table beside it, the
-// periodic-search timer and the shared fonts.
+// configuration values, the device session (the device table, the search
+// and its periodic timer), the navigation strip and the page table beside
+// it, and the shared fonts.
 // It closes only through Quit and its confirmation; Return and Escape close
 // nothing.
 #include "app/page_table.h"
@@ -14,7 +14,6 @@
 #include <QDialog>
 #include <QFont>
 #include <QPixmap>
-#include <QTimer>
 #include <string>
 
 class CDlgDevInfo;
@@ -39,7 +38,7 @@ public:
     static constexpr int kWidth = 1090;
     static constexpr int kHeight = 700;
 
-    // Construction: becomes the process-wide main window and starts the SDK.
+    // Construction: starts the SDK.
     explicit CCorvaneDlg(MainWindowOptions options);
     ~CCorvaneDlg() override;
 
@@ -59,7 +58,6 @@ public:
     // Handlers of what the pages and the settings window send.
     void OnLanguageMessage(int index);                     // language chosen
     void OnColumnMaskMessage(uint32_t mask);               // new device-list columns
-    void OnSearchRequestMessage(bool quiet);               // search request from the device list page
     void OnSearchParamsMessage(bool enabled, int minutes); // new periodic-search values
     void OnQuit();
     void OnHelp();
@@ -72,7 +70,6 @@ public:
     bool IsSearching() const;
     int CurrentPageIndex() const { return m_currentPageIndex; }
     bool IsMaximized() const { return m_maximized; }
-    const QTimer& PeriodicTimer() const { return m_periodicTimer; }
     const QFont& CountFont() const { return m_countFont; }
     const QFont& ResultFont() const { return m_resultFont; }
     const QPixmap& LogoIcon() const { return m_logoIcon; }
@@ -102,8 +99,8 @@ private:
     void LoadPictures();
     void LayoutPages();
     void PostRelayout();
-    void RestartPeriodicTimer();
-    void OnPeriodicTimer();
+    // The periodic search as the configuration says.
+    void ApplyPeriodicSearch();
     void OnSearchStarted();
     void OnSearchFinished(int setUpResult);
     QRect PageArea() const;
@@ -119,7 +116,6 @@ private:
     QFont m_resultFont;
     QPixmap m_logoIcon;
     QPixmap m_helpPicture;
-    QTimer m_periodicTimer;
     WindowDrag m_drag;
 
     TitleBand* m_band = nullptr;
@@ -128,7 +124,3 @@ private:
     CDlgDevInfo* m_devInfo = nullptr;
     CDlgSetting* m_setting = nullptr;
 };
-
-// The process-wide main window: set when it is constructed, never cleared
-// while it lives.
-CCorvaneDlg* TheMainWindow();

@@ -96,10 +96,6 @@ template <typename Work, typename Done> void CDeviceActions::RunOnWorker(Work wo
     });
 }
 
-bool CDeviceActions::IsRunning() const {
-    return m_session.IsOperationRunning(m_page);
-}
-
 bool CDeviceActions::RefuseWhenBusy() const {
     // A search updates the records in place when it ends: no action may
     // hand one to a worker meanwhile.
@@ -115,7 +111,11 @@ bool CDeviceActions::RefuseWhenBusy() const {
 }
 
 void CDeviceActions::SetRunning(bool running) {
-    m_session.SetOperationRunning(m_page, running);
+    if (!running) {
+        m_lease.reset();
+    } else if (!m_lease) {
+        m_lease = m_session.HoldRecords();
+    }
 }
 
 DeviceEntry* CDeviceActions::EntryAt(int row) const {

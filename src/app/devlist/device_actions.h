@@ -8,18 +8,19 @@
 // exchange, the export and the model change run on a pool thread against a
 // copy of the device's record, and their results come back queued; the
 // record in the session's table is then found again by its MAC. While one
-// runs, the page is registered as running an operation with the session, so
-// every other action, the search and the exit refuse with
-// "info.Configuring_wait".
+// runs, the page holds a lease on the session's records, so every other
+// action, the search and the exit refuse with "info.Configuring_wait".
 //
 // Tests choose the context menu's command through SetMenuChooser.
 #include "discovery/device_entry.h"
 #include "discovery/socket_pair.h"
+#include "operate/record_lease.h"
 
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
 #include <functional>
+#include <memory>
 #include <string>
 
 class CMyColorListCtrlEx;
@@ -65,7 +66,6 @@ public:
     // The menu for a device and column, as shown (items carry their command
     // in their data).
     void FillMenu(QMenu& menu, const DeviceEntry& entry, int column) const;
-    bool IsRunning() const;
 
     static void SetMenuChooser(MenuChooser chooser);
 
@@ -105,4 +105,6 @@ private:
     bool m_modifyMode;
     DesktopLoginPrompt* m_prompt;
     std::string m_qrFolder;
+    // Held while an action of this page runs on a record.
+    std::unique_ptr<RecordLeases::Lease> m_lease;
 };

@@ -4,6 +4,7 @@
 #include "devlist/device_actions.h"
 #include "devlist/device_columns.h"
 #include "session/device_session.h"
+#include "session/search_scheduler.h"
 #include "ui/color_list_ctrl.h"
 #include "ui/dlg_tip.h"
 #include "ui/lang_text.h"
@@ -86,7 +87,7 @@ CDlgDevInfo::CDlgDevInfo(QWidget* parent, DeviceSession& session, const QFont& c
 
     connect(m_find, &CxSkinButton::clicked, this, &CDlgDevInfo::Find);
     connect(m_all, &CxSkinButton::clicked, this, &CDlgDevInfo::ShowAll);
-    connect(m_search, &CxSkinButton::clicked, this, [this] { SearchRequest(false); });
+    connect(m_search, &CxSkinButton::clicked, this, [this] { SearchRequest(); });
     connect(m_list, &CMyColorListCtrlEx::ColumnClicked, this, &CDlgDevInfo::SortByColumn);
     connect(m_net, &CxSkinButton::clicked, m_actions, &CDeviceActions::OnNetButton);
     connect(m_export, &CxSkinButton::clicked, m_actions, &CDeviceActions::OnExportButton);
@@ -315,18 +316,6 @@ void CDlgDevInfo::OnPortsChanged() {
     }
 }
 
-int CDlgDevInfo::SetLoginStateByMac(const std::string& mac, int state) {
-    for (int row = 0; row < m_list->GetItemCount(); ++row) {
-        auto* entry = const_cast<DeviceEntry*>(EntryAt(row));
-        if (entry != nullptr && entry->mac == mac) {
-            entry->loggedIn = state != 0 ? 1 : 0;
-            m_list->SetItemText(row, kColLoginState, CellText(*entry, kColLoginState, CurrentLoginTexts()));
-            return 1;
-        }
-    }
-    return -1;
-}
-
 void CDlgDevInfo::ShowLoginState(const QString& mac, bool loggedIn) {
     const std::string key = mac.toStdString();
     const LoginTexts login = CurrentLoginTexts();
@@ -339,14 +328,12 @@ void CDlgDevInfo::ShowLoginState(const QString& mac, bool loggedIn) {
     }
 }
 
-void CDlgDevInfo::SearchRequest(bool quiet) {
-    if (const char* refusal = m_session.SearchRefusal()) {
-        if (!quiet) {
-            ShowTip(this, refusal, false, kTipIconInformation);
-        }
+void CDlgDevInfo::SearchRequest() {
+    const SearchStart start = m_session.RequestSearch(SearchTrigger::Page);
+    if (!start) {
+        ShowTip(this, start.refusal, false, kTipIconInformation);
         return;
     }
-    m_session.RequestSearch(quiet);
     m_actions->ClearQrPicture();
 }
 

@@ -57,9 +57,6 @@ public:
     void OnColumnMask(uint32_t mask);
     // The batch page changed ports: columns 5, 6 and 7 of every row again.
     void OnPortsChanged();
-    // Sets the login state of the first row whose device has this MAC:
-    // 1, or -1 when no row matches.
-    int SetLoginStateByMac(const std::string& mac, int state);
     // Redraws the login column of the device's row from a batch's report,
     // without touching the record (the batch already set it).
     void ShowLoginState(const QString& mac, bool loggedIn);
@@ -67,8 +64,9 @@ public:
     // A width dragged in the last moment is saved now (the program ends).
     void SavePendingWidths();
 
-    // The Search button (quiet = false) or the periodic timer (quiet = true).
-    void SearchRequest(bool quiet);
+    // The Search button (and the first search at start-up): through the
+    // session's gate; a refusal is told in a tip.
+    void SearchRequest();
     void Find();
     void ShowAll();
     void SortByColumn(int column);

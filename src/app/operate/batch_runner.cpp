@@ -1,36 +1,27 @@
 #include "operate/batch_runner.h"
 
-BatchRunner::BatchRunner(QObject* parent, ILoginPrompt& prompt, int watchdogMs, const SdkCalls& sdk)
+BatchRunner::BatchRunner(QObject* parent, ILoginPrompt& prompt, RecordLeases& leases, int watchdogMs,
+                         const SdkCalls& sdk)
     : QObject(parent) {
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setInterval(kFlushMs);
     connect(&m_flushTimer, &QTimer::timeout, this, &BatchRunner::Flush);
-    m_idleTimer.setInterval(kFlushMs);
-    connect(&m_idleTimer, &QTimer::timeout, this, &BatchRunner::CheckIdle);
     IBatchObserver& observer = *this;
-    m_engine = std::make_unique<BatchEngine>(prompt, observer, m_leases, watchdogMs, sdk);
+    m_engine = std::make_unique<BatchEngine>(prompt, observer, leases, watchdogMs, sdk);
 }
 
 BatchRunner::~BatchRunner() {
-    // The engine joins its threads and closes running upgrades before the
-    // gathering and the leases it reports into go.
+    // The engine joins its threads and closes running upgrades (and gives
+    // up its lease) before the gathering it reports into goes.
     m_engine.reset();
 }
 
 bool BatchRunner::Start(BatchRequest request) {
-    if (!m_engine->Start(std::move(request))) {
-        return false;
-    }
-    m_idleTimer.start();
-    return true;
+    return m_engine->Start(std::move(request));
 }
 
 bool BatchRunner::Busy() const {
     return m_engine->Busy();
-}
-
-bool BatchRunner::HoldsRecords() const {
-    return m_engine->Busy() || m_leases.InUse();
 }
 
 void BatchRunner::OnDeviceReport(const DeviceEntry& entry, const DeviceReport& report) {
@@ -67,7 +58,6 @@ void BatchRunner::OnBatchEnded(BatchOperation operation, bool completed) {
             // Every device line comes before the end is told.
             Flush();
             emit BatchEnded(operation, completed);
-            CheckIdle();
         },
         Qt::QueuedConnection);
 }
@@ -77,13 +67,4 @@ void BatchRunner::Flush() {
     for (const ReportCoalescer::Pending& pending : m_pending.Take()) {
         emit DeviceReported(pending.entry, pending.report);
     }
-}
-
-void BatchRunner::CheckIdle() {
-    if (HoldsRecords()) {
-        return;
-    }
-    m_idleTimer.stop();
-    Flush();
-    emit Idle();
 }

@@ -19,15 +19,16 @@ class BatchRunner : public QObject, private IBatchObserver {
 public:
     static constexpr int kFlushMs = 40;
 
-    BatchRunner(QObject* parent, ILoginPrompt& prompt, int watchdogMs, const SdkCalls& sdk);
+    // The engine holds a lease of leases (the session's) from a batch's
+    // start until its last upgrade has ended.
+    BatchRunner(QObject* parent, ILoginPrompt& prompt, RecordLeases& leases, int watchdogMs,
+                const SdkCalls& sdk);
     ~BatchRunner() override;
 
     // false: a batch runs (or no device given); nothing started.
     bool Start(BatchRequest request);
     // A busy flag is set (FIND, ALL and the panels refuse).
     bool Busy() const;
-    // Busy, or an upgrade still runs: the records must stay.
-    bool HoldsRecords() const;
 
 signals:
     void DeviceReported(const DeviceEntry* entry, const DeviceReport& report);
@@ -35,8 +36,6 @@ signals:
     void LoginStateChanged(const QString& mac, bool loggedIn);
     // completed false: the batch login was cancelled.
     void BatchEnded(BatchOperation operation, bool completed);
-    // No batch and no upgrade holds a record any more.
-    void Idle();
 
 private:
     void OnDeviceReport(const DeviceEntry& entry, const DeviceReport& report) override;
@@ -45,11 +44,8 @@ private:
     void OnBatchEnded(BatchOperation operation, bool completed) override;
 
     void Flush();
-    void CheckIdle();
 
-    RecordLeases m_leases;
     ReportCoalescer m_pending;
     QTimer m_flushTimer;
-    QTimer m_idleTimer;
     std::unique_ptr<BatchEngine> m_engine;
 };

@@ -40,7 +40,8 @@ DeviceEntry* RecordOf(const QTreeWidgetItem* item) {
 CDlgOperate::CDlgOperate(QWidget* parent, DeviceSession& session, ILoginPrompt& prompt,
                          OperatePageOptions options)
     : CPage(parent), m_session(session),
-      m_runner(new BatchRunner(this, prompt, options.watchdogMs, options.sdk ? *options.sdk : RealSdk())),
+      m_runner(new BatchRunner(this, prompt, session.Leases(), options.watchdogMs,
+                               options.sdk ? *options.sdk : RealSdk())),
       m_tree(new CMyTreeCtrl(this)), m_filter(new QLineEdit(this)), m_find(new CxSkinButton(this)),
       m_all(new CxSkinButton(this)), m_title(new QLabel(this)) {
     setObjectName("operatePage");
@@ -83,16 +84,13 @@ CDlgOperate::CDlgOperate(QWidget* parent, DeviceSession& session, ILoginPrompt& 
     connect(m_runner, &BatchRunner::BatchEnded, this, &CDlgOperate::OnBatchEnded);
     connect(m_runner, &BatchRunner::PortsChanged, &m_session, &DeviceSession::NotifyPortsChanged);
     connect(m_runner, &BatchRunner::LoginStateChanged, &m_session, &DeviceSession::NotifyLoginState);
-    connect(m_runner, &BatchRunner::Idle, this, [this] { m_session.SetOperationRunning(this, false); });
     Rebuild({});
     ShowPanel(OperatePanel::Upgrade);
     OnLanguageChanged();
     OnRelayout();
 }
 
-CDlgOperate::~CDlgOperate() {
-    m_session.SetOperationRunning(this, false);
-}
+CDlgOperate::~CDlgOperate() = default;
 
 void CDlgOperate::OnLanguageChanged() {
     m_title->setText(LangText("tx.DevOperate"));
@@ -313,10 +311,6 @@ bool CDlgOperate::AnyTicked() const {
     return Tool::CountCheckedChildren(*m_tree, count);
 }
 
-bool CDlgOperate::HoldsRecords() const {
-    return m_runner->HoldsRecords();
-}
-
 void CDlgOperate::RunBatch(BatchRequest request) {
     // A search updates the records in place when it ends: no batch may
     // hold them meanwhile.
@@ -345,11 +339,7 @@ void CDlgOperate::RunBatch(BatchRequest request) {
             entry->processed = 0;
         }
     }
-    m_session.SetOperationRunning(this, true);
     if (!m_runner->Start(std::move(request))) {
-        if (!m_runner->HoldsRecords()) {
-            m_session.SetOperationRunning(this, false);
-        }
         ShowTip(this, "info.Configuring_wait", false, kTipIconInformation);
     }
 }

@@ -55,8 +55,6 @@ public:
     COperatePanel* Panel(OperatePanel panel) const { return m_panels[static_cast<std::size_t>(panel)]; }
     CMyTreeCtrl* Tree() const { return m_tree; }
     bool ShowsAll() const { return m_showsAll; }
-    // A batch or a running upgrade still holds the device records.
-    bool HoldsRecords() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -19,9 +19,8 @@ int OpenPreview(QWidget* mainWindow, DeviceSession& session, DeviceEntry& entry,
     if (onClosed) {
         QObject::connect(&preview, &CDlgPreview::PreviewClosed, &preview, [&onClosed] { onClosed(); });
     }
-    session.SetOperationRunning(&preview, true);
+    const auto lease = session.HoldRecords();
     preview.Start();
     preview.exec();
-    session.SetOperationRunning(&preview, false);
     return 1;
 }

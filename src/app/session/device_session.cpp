@@ -2,8 +2,10 @@
 
 #include "sdk/sdk.h"
 #include "session/search_controller.h"
+#include "session/search_scheduler.h"
 
-DeviceSession::DeviceSession(QObject* parent) : QObject(parent), m_search(new SearchController(this)) {
+DeviceSession::DeviceSession(QObject* parent)
+    : QObject(parent), m_search(new SearchController(this)), m_scheduler(new SearchScheduler(*this)) {
     setObjectName("deviceSession");
 }
 
@@ -61,7 +63,7 @@ SearchStart DeviceSession::StartSearch(bool quiet) {
     } else {
         // The lists let go of their rows before the table they point into is emptied.
         emit SearchStarted();
-        EndLoginsAndClear(m_devices, m_supplement, m_pendingLogouts, logout);
+        EndLoginsAndClear(m_devices, m_pendingLogouts, logout);
     }
     m_refresh.Begin(quiet);
 
@@ -93,9 +95,16 @@ SearchStart DeviceSession::StartSearch(bool quiet) {
     return {};
 }
 
-void DeviceSession::RequestSearch(bool quiet) {
-    QMetaObject::invokeMethod(
-        this, [this, quiet] { emit SearchRequested(quiet); }, Qt::QueuedConnection);
+SearchStart DeviceSession::RequestSearch(SearchTrigger trigger) {
+    return m_scheduler->Request(trigger);
+}
+
+void DeviceSession::SetPeriodicSearch(bool enabled, int periodMs) {
+    m_scheduler->SetPeriod(enabled, periodMs);
+}
+
+const QTimer& DeviceSession::PeriodicTimer() const {
+    return m_scheduler->Timer();
 }
 
 void DeviceSession::OnSearchDone(SearchResult result) {
@@ -141,12 +150,4 @@ void DeviceSession::NotifyPortsChanged() {
 
 void DeviceSession::NotifyLoginState(const QString& mac, bool loggedIn) {
     emit LoginStateChanged(mac, loggedIn);
-}
-
-void DeviceSession::SetOperationRunning(const QObject* owner, bool running) {
-    if (running) {
-        m_running.insert(owner);
-    } else {
-        m_running.remove(owner);
-    }
 }

@@ -1,6 +1,6 @@
 #pragma once
-// DeviceSession: the one owner of the device table, the supplement table,
-// the pending-logout list and the search. Pages and dialogs keep a reference
+// DeviceSession: the one owner of the device table, the pending-logout
+// list, the search and the leases on the records. Pages and dialogs keep a reference
 // to it, read the table after SearchFinished and connect to its signals;
 // they never talk to each other or to the main window.
 //
@@ -13,14 +13,17 @@
 #include "discovery/device_entry.h"
 #include "discovery/search_engine.h"
 #include "discovery/table_refresh.h"
+#include "operate/record_lease.h"
 
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <string>
 
 class SearchController;
+class SearchScheduler;
+class QTimer;
+enum class SearchTrigger;
 
 // What became of a request to search: started (true), or refused with the
 // language key of the tip that says why.
@@ -53,9 +56,12 @@ public:
     // SearchStarted and empties the tables; a quiet one emits
     // QuietSearchStarted and keeps them.
     SearchStart StartSearch(bool quiet = false);
-    // A page asks for a search; the main window answers (queued), because
-    // it also restarts the periodic timer. The gate is asked again then.
-    void RequestSearch(bool quiet);
+    // Every button and timer asks here: the scheduler decides what the
+    // request does to the periodic timer, then asks the gate.
+    SearchStart RequestSearch(SearchTrigger trigger);
+    // The periodic search: on or off, and its period.
+    void SetPeriodicSearch(bool enabled, int periodMs);
+    const QTimer& PeriodicTimer() const;
 
     DeviceTable& Devices() { return m_devices; }
     const DeviceTable& Devices() const { return m_devices; }
@@ -74,11 +80,13 @@ public:
     // that show the login state draw it again.
     void NotifyLoginState(const QString& mac, bool loggedIn);
 
-    // Device actions and batches say when they run, so that every other
-    // action, the search and the exit can refuse with "info.Configuring_wait".
-    void SetOperationRunning(const QObject* owner, bool running);
-    bool IsOperationRunning() const { return !m_running.isEmpty(); }
-    bool IsOperationRunning(const QObject* owner) const { return m_running.contains(owner); }
+    // Whatever points into the table holds a lease while it does: a batch
+    // (its engine, from its start until its last upgrade has ended), an
+    // action of the device list, a preview. While one is held every other
+    // action, the search and the exit refuse with "info.Configuring_wait".
+    RecordLeases& Leases() { return m_leases; }
+    std::unique_ptr<RecordLeases::Lease> HoldRecords() { return m_leases.Acquire(); }
+    bool IsOperationRunning() const { return m_leases.InUse(); }
 
 signals:
     // A search begins: let go of every record; the table is emptied next.
@@ -96,7 +104,6 @@ signals:
     void DevicesChanged(const QStringList& macs);
     // These records are erased right after: let go of them.
     void DevicesRemoving(const QStringList& macs);
-    void SearchRequested(bool quiet);
     void NetworkChanged(const QString& mac);
     void PortsChanged();
     void LoginStateChanged(const QString& mac, bool loggedIn);
@@ -106,12 +113,12 @@ private:
     void Announce(const TableChanges& changes);
 
     DeviceTable m_devices;
-    SupplementTable m_supplement;
     PendingLogoutList m_pendingLogouts;
     SearchOptions m_options;
     SearchController* m_search;
+    SearchScheduler* m_scheduler;
     TableRefresh m_refresh{m_devices};
     bool m_searching = false;
     bool m_quiet = false;
-    QSet<const QObject*> m_running;
+    RecordLeases m_leases;
 };

@@ -21,7 +21,6 @@ public:
     // False (nothing started) while a search runs, that is until its done
     // handler has run.
     bool Start(SearchOptions options, Handler done);
-    bool IsRunning() const { return m_running; }
 
 private:
     SearchWorker m_worker;

@@ -44,9 +44,8 @@ void EndLogins(DeviceTable& devices, PendingLogoutList& pendingLogouts,
     pendingLogouts.clear();
 }
 
-void EndLoginsAndClear(DeviceTable& devices, SupplementTable& supplement, PendingLogoutList& pendingLogouts,
+void EndLoginsAndClear(DeviceTable& devices, PendingLogoutList& pendingLogouts,
                        const std::function<void(int32_t loginHandle)>& logout) {
     EndLogins(devices, pendingLogouts, logout);
     devices.clear();
-    supplement.clear();
 }

@@ -63,9 +63,9 @@ void EndLogins(DeviceTable& devices, PendingLogoutList& pendingLogouts,
                const std::function<void(int32_t loginHandle)>& logout);
 
 // The first step of every search: logs out every open login of the table in
-// key order, then every parked handle in list order, and empties the table,
-// the supplement table and the list.
-void EndLoginsAndClear(DeviceTable& devices, SupplementTable& supplement, PendingLogoutList& pendingLogouts,
+// key order, then every parked handle in list order, and empties the table
+// and the list.
+void EndLoginsAndClear(DeviceTable& devices, PendingLogoutList& pendingLogouts,
                        const std::function<void(int32_t loginHandle)>& logout);
 
 // A successful network change gives up the device's login: the handle is

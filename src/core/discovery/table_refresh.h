@@ -49,7 +49,6 @@ public:
     void EraseRecords(const std::vector<std::string>& macs);
 
     bool IsMissing(const std::string& mac) const { return m_missing.count(mac) != 0; }
-    bool IsQuiet() const { return m_quiet; }
 
 private:
     DeviceTable& m_table;

@@ -22,10 +22,6 @@ DeviceReport ProgressReport(int percent) {
     return report;
 }
 
-bool IsFinal(const DeviceReport& report) {
-    return report.outcome != BatchOutcome::Progress;
-}
-
 std::string ReportLine(const DeviceEntry& entry, const DeviceReport& report, const TextLookup& text) {
     switch (report.outcome) {
     case BatchOutcome::Progress:

@@ -26,9 +26,6 @@ DeviceReport SuccessOrFailure(bool success);
 DeviceReport LoginFailedReport(int loginError);
 DeviceReport ProgressReport(int percent);
 
-// True for the outcomes that end a device's part of a batch.
-bool IsFinal(const DeviceReport& report);
-
 using TextLookup = std::function<std::string(const std::string& key)>;
 
 // The device's item text: "%s  %s" (address, the key's text), or "%s  %d%"

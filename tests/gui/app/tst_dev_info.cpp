@@ -6,6 +6,7 @@
 #include "lang/tool_language.h"
 #include "program_folder.h"
 #include "session/device_session.h"
+#include "session/search_scheduler.h"
 #include "ui/color_list_ctrl.h"
 #include "ui/dlg_tip.h"
 #include "ui/skin_button.h"
@@ -65,6 +66,11 @@ private:
 };
 
 void DevInfoTest::init() {
+    // A search here finds nothing, at once.
+    SearchTiming timing;
+    timing.phaseMs = 50;
+    timing.resendMs = 25;
+    m_session.SetSearchOptions({{net::kLoopbackAddress, 27000}, 27003, 27001}, timing, "");
     m_devices.clear();
     // Key order (MAC) differs from address and port order on purpose.
     for (const DeviceEntry& entry : {Device("00-00-00-00-00-01", "10.0.0.10", 80, 34567, true),
@@ -75,7 +81,6 @@ void DevInfoTest::init() {
     }
     m_devices["00-00-00-00-00-04"].cloudId = "cloud-xyz";
     m_requests = 0;
-    m_session.SetOperationRunning(this, false);
     m_tips.clear();
     CDlgTip::SetAnswerer([this](const TipRequest& request) {
         m_tips.append(request);
@@ -90,7 +95,9 @@ void DevInfoTest::cleanup() {
 
 void DevInfoTest::MakePage(uint32_t mask) {
     m_page = std::make_unique<CDlgDevInfo>(nullptr, m_session, QFont(), false, mask);
-    connect(&m_session, &DeviceSession::SearchRequested, m_page.get(), [this] { ++m_requests; });
+    for (const auto started : {&DeviceSession::SearchStarted, &DeviceSession::QuietSearchStarted}) {
+        connect(&m_session, started, m_page.get(), [this] { ++m_requests; });
+    }
     m_page->resize(1030, 640);
     m_page->OnSearchEnd();
 }
@@ -224,13 +231,6 @@ void DevInfoTest::columnMaskHidesAndShowsColumns() {
 
 void DevInfoTest::loginStateByMacAndPortRedraw() {
     MakePage();
-    QCOMPARE(m_page->SetLoginStateByMac("00-00-00-00-00-03", 1), 1);
-    QCOMPARE(m_devices["00-00-00-00-00-03"].loggedIn, uint8_t(1));
-    QCOMPARE(m_page->List()->GetItemText(2, kColLoginState), QString("tx.Logined"));
-    QCOMPARE(m_page->SetLoginStateByMac("00-00-00-00-00-03", 0), 1);
-    QCOMPARE(m_page->List()->GetItemText(2, kColLoginState), QString("tx.unLogin"));
-    QCOMPARE(m_page->SetLoginStateByMac("00-00-00-00-00-09", 1), -1);
-    QCOMPARE(m_page->SetLoginStateByMac("00-00-00-00-00-0", 1), -1); // exact match only
     // A batch's report redraws the cell and leaves the record to the batch.
     m_session.NotifyLoginState("00-00-00-00-00-03", true);
     QCOMPARE(m_page->List()->GetItemText(2, kColLoginState), QString("tx.Logined"));
@@ -250,9 +250,10 @@ void DevInfoTest::searchRequestIsRefusedWhileABatchRuns() {
     MakePage();
     auto* search = m_page->findChild<CxSkinButton*>("searchButton");
     QTest::mouseClick(search, Qt::LeftButton);
-    QTRY_COMPARE(m_requests, 1);
+    QCOMPARE(m_requests, 1);
     QVERIFY(m_tips.isEmpty());
-    m_session.SetOperationRunning(this, true);
+    QTRY_VERIFY(!m_session.IsSearching());
+    const auto lease = m_session.HoldRecords();
     QTest::mouseClick(search, Qt::LeftButton);
     QCoreApplication::processEvents();
     QCOMPARE(m_requests, 1);
@@ -260,8 +261,7 @@ void DevInfoTest::searchRequestIsRefusedWhileABatchRuns() {
     QCOMPARE(m_tips[0].text, QString("info.Configuring_wait"));
     QCOMPARE(m_tips[0].title, QString("msg.Msg"));
     // The periodic timer's quiet request is dropped without a word.
-    m_page->SearchRequest(true);
-    QCoreApplication::processEvents();
+    QCOMPARE(m_session.RequestSearch(SearchTrigger::Periodic).refusal, "info.Configuring_wait");
     QCOMPARE(m_requests, 1);
     QCOMPARE(m_tips.size(), 1);
 }

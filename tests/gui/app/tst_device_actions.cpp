@@ -14,6 +14,7 @@
 #include "sdk/config_file.h"
 #include "sdk/sdk.h"
 #include "session/device_session.h"
+#include "session/search_scheduler.h"
 #include "ui/color_list_ctrl.h"
 #include "ui/dlg_tip.h"
 #include "ui/file_dialog.h"
@@ -231,10 +232,11 @@ void DeviceActionsTest::silentDeviceTimesOutAndEverythingElseWaits() {
     m_page->Actions()->RunCommand(kCmdNetwork, kRowSilent, 2);
     // The exchange runs off the window thread: the page keeps answering
     // and refuses everything else meanwhile.
-    QVERIFY(m_session->IsOperationRunning(m_page.get()));
+    QVERIFY(m_session->IsOperationRunning());
     m_page->findChild<CxSkinButton*>("searchButton")->click();
     QCOMPARE(NextTip(), LangText("info.Configuring_wait"));
-    m_page->SearchRequest(true); // the periodic search: dropped without a message
+    // The periodic search: refused, without a message.
+    QVERIFY(!m_session->RequestSearch(SearchTrigger::Periodic));
     Select(kRowV2);
     m_page->findChild<CxSkinButton*>("exportButton")->click();
     QCOMPARE(NextTip(), LangText("info.Configuring_wait"));

@@ -96,7 +96,7 @@ void OperateTest::init() {
 
 void OperateTest::cleanup() {
     if (m_page) {
-        QTRY_VERIFY_WITH_TIMEOUT(!m_page->HoldsRecords(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_session.IsOperationRunning(), 20000);
     }
     m_page.reset();
     CDlgTip::SetAnswerer({});

@@ -80,10 +80,10 @@ struct StallMeter {
     }
 };
 
-void RunUntilIdle(CDlgOperate& page) {
+void RunUntilIdle(const DeviceSession& session) {
     QElapsedTimer waited;
     waited.start();
-    while (page.HoldsRecords() && waited.elapsed() < 120000) {
+    while (session.IsOperationRunning() && waited.elapsed() < 120000) {
         QApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     QApplication::processEvents();
@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
     meter.Start();
     took.start();
     page.RunBatch(reboot);
-    RunUntilIdle(page);
+    RunUntilIdle(session);
     std::printf("reboot batch, %d devices: %lld ms, longest window stall %lld ms, %d item updates\n",
                 kDevices, static_cast<long long>(took.elapsed()), static_cast<long long>(meter.longest),
                 updates);
@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
     meter.Start();
     took.start();
     updates = 0;
-    RunUntilIdle(page);
+    RunUntilIdle(session);
     reporter.join();
     std::printf("upgrade batch, %d devices, %d progress callbacks: %lld ms, longest window stall %lld ms, "
                 "%d item updates\n",

@@ -19,6 +19,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 namespace {
@@ -141,7 +142,7 @@ void SearchGateTest::searchDuringARebootBatchIsRefusedAndTheBatchEnds() {
     QCOMPARE(m_tips.last().text, LangText("info.Configuring_wait"));
     // The periodic timer asks quietly: dropped without a word.
     const int tips = static_cast<int>(m_tips.size());
-    QVERIFY(QMetaObject::invokeMethod(const_cast<QTimer*>(&m_window->PeriodicTimer()), "timeout"));
+    QVERIFY(QMetaObject::invokeMethod(const_cast<QTimer*>(&m_window->Session().PeriodicTimer()), "timeout"));
     QCoreApplication::processEvents();
     QCOMPARE(static_cast<int>(m_tips.size()), tips);
     QVERIFY(!m_window->IsSearching());

@@ -119,13 +119,11 @@ TEST(SearchStart, LogsOutOpenAndParkedLoginsThenEmptiesEverything) {
     devices["B"].loginHandle = 12; // a stale handle without a live login
     devices["C"].loginHandle = 13;
     devices["C"].loggedIn = 1;
-    SupplementTable supplement{{"A", Device("A")}};
     PendingLogoutList pending{30, 20};
     std::vector<int32_t> loggedOut;
-    EndLoginsAndClear(devices, supplement, pending, [&](int32_t handle) { loggedOut.push_back(handle); });
+    EndLoginsAndClear(devices, pending, [&](int32_t handle) { loggedOut.push_back(handle); });
     EXPECT_EQ(loggedOut, (std::vector<int32_t>{11, 13, 30, 20}));
     EXPECT_TRUE(devices.empty());
-    EXPECT_TRUE(supplement.empty());
     EXPECT_TRUE(pending.empty());
 }
 
