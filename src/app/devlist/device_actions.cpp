@@ -220,17 +220,28 @@ void CDeviceActions::OnExportButton() {
 }
 
 void CDeviceActions::FillMenu(QMenu& menu, const DeviceEntry& entry, int column) const {
-    AddCommand(menu, "msg.Login", kCmdLogin);
-    AddCommand(menu, "tx.NetworkModify", kCmdNetwork);
-    if (entry.onvifAvailable != 0) {
+    // Only what the families that found the device can do with it.
+    const OperationSet& can = entry.operations;
+    if (can.Has(DeviceOperation::Login)) {
+        AddCommand(menu, "msg.Login", kCmdLogin);
+    }
+    if (can.Has(DeviceOperation::Network)) {
+        AddCommand(menu, "tx.NetworkModify", kCmdNetwork);
+    }
+    if (entry.onvifAvailable != 0 && can.Has(DeviceOperation::Preview)) {
         QMenu* preview = menu.addMenu(LangText("tx.Preview"));
         preview->setObjectName("tx.Preview");
         AddCommand(*preview, "tx.Main_stream", kCmdMainStream);
         AddCommand(*preview, "tx.Sub_stream", kCmdSubStream);
     }
-    AddCommand(menu, "tx.Open_web", kCmdOpenWeb);
-    AddCommand(menu, "tx.Export", kCmdExport);
-    if (m_modifyMode && (entry.capabilities & kModelCapability) != 0) {
+    if (can.Has(DeviceOperation::WebPage)) {
+        AddCommand(menu, "tx.Open_web", kCmdOpenWeb);
+    }
+    if (can.Has(DeviceOperation::ConfigExport)) {
+        AddCommand(menu, "tx.Export", kCmdExport);
+    }
+    if (m_modifyMode && (entry.capabilities & kModelCapability) != 0 &&
+        can.Has(DeviceOperation::ModelChange)) {
         AddCommand(menu, "tx.Modify_model", kCmdModifyModel);
     }
     if (column != kColLoginState) {

@@ -18,6 +18,13 @@ void DeviceSession::SetSearchOptions(DiscoveryEndpoints endpoints, SearchTiming 
     m_options.customerCodes = std::move(customerCodes);
 }
 
+void DeviceSession::AddDiscoverySource(std::shared_ptr<DiscoverySource> source) {
+    if (m_options.sources.empty()) {
+        m_options.sources.push_back(NativeDiscovery());
+    }
+    m_options.sources.push_back(std::move(source));
+}
+
 namespace {
 
 QStringList MacList(const std::vector<std::string>& macs) {
@@ -108,12 +115,10 @@ const QTimer& DeviceSession::PeriodicTimer() const {
 }
 
 void DeviceSession::OnSearchDone(SearchResult result) {
-    // A quiet search whose sockets failed learns nothing: the list stays as
-    // it was. An explicit one ends with an empty table.
+    // A quiet search whose native sockets failed learns nothing: the list
+    // stays as it was. An explicit one ends with what the other families
+    // found (the native search brings nothing when its sockets failed).
     if (result.setUpResult == kSocketsReady || !m_quiet) {
-        if (result.setUpResult != kSocketsReady) {
-            result.devices.clear();
-        }
         Announce(m_refresh.Finish(result.devices));
     }
     m_searching = false;

@@ -11,6 +11,7 @@
 // miss one search and removed when they miss the next. During any search,
 // devices enter the table as their replies come in (DevicesAdded).
 #include "discovery/device_entry.h"
+#include "discovery/discovery_source.h"
 #include "discovery/search_engine.h"
 #include "discovery/table_refresh.h"
 #include "operate/record_lease.h"
@@ -41,6 +42,9 @@ public:
 
     // What every search is started with (set before the first one).
     void SetSearchOptions(DiscoveryEndpoints endpoints, SearchTiming timing, std::string customerCodes);
+    // A device family's discovery: searched beside the native one from the
+    // next search on.
+    void AddDiscoverySource(std::shared_ptr<DiscoverySource> source);
     // Where the search and the network changes send (the same sockets).
     const DiscoveryEndpoints& Endpoints() const { return m_options.endpoints; }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The record of one device found on the network, and the tables that hold
 // such records. Texts are the bytes exactly as the device sent them.
+#include "discovery/device_operations.h"
+
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -41,6 +43,7 @@ struct DeviceEntry {
     uint8_t loggedIn = 0;
     uint8_t processed = 0;
     uint8_t capabilities = 0; // bit 0: model may change; bit 3: accepts CFG.V3
+    OperationSet operations;  // what the families that found the device can do with it
 
     bool AcceptsConfigV3() const { return (capabilities & 0x08) != 0; }
 };

@@ -2,6 +2,7 @@
 
 #include "discovery/customer_filter.h"
 #include "discovery/datagrams.h"
+#include "discovery/discovery_source.h"
 
 #include <algorithm>
 #include <array>
@@ -99,6 +100,7 @@ int RunV1Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, De
                         std::optional<DeviceEntry> entry =
                             ParseV1Reply(std::span(buffer).first(kV1ReplySize));
                         if (entry) {
+                            entry->operations = NativeOperations(entry->capabilities);
                             // The first reply of a device wins.
                             const auto [where, inserted] = devices.try_emplace(entry->mac, std::move(*entry));
                             if (inserted) {
@@ -180,7 +182,9 @@ bool SearchWorker::Start(SearchOptions options, PublishCallback publish) {
     }
     m_searching = true;
     m_thread = std::thread([this, options = std::move(options), publish = std::move(publish)]() {
-        SearchResult result = RunSearch(options, &m_stop);
+        SearchResult result =
+            RunSources(options.sources.empty() ? DiscoverySources{NativeDiscovery()} : options.sources,
+                       options, &m_stop);
         publish(std::move(result));
         m_searching = false;
     });

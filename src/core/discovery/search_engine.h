@@ -10,10 +10,13 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
+
+class DiscoverySource;
 
 struct SearchTiming {
     int64_t phaseMs = 3000; // each phase runs this long
@@ -21,12 +24,13 @@ struct SearchTiming {
     int64_t pauseMs = 50;   // pause after a datagram the length test does not accept
 };
 
-// What a search reports while it runs, on the search's thread, so that a
+// What a search reports while it runs, on the search's threads, so that a
 // window can show devices as their replies come in. Entries come in
 // batches: a burst of replies is one call, not one per datagram. The final
 // result (merged and customer-filtered) still comes at the end.
 struct SearchProgress {
-    std::function<void(std::vector<DeviceEntry>)> v1Found; // devices new to this search's V1 phase
+    // Devices new to this search: the V1 phase's, and each other family's.
+    std::function<void(std::vector<DeviceEntry>)> v1Found;
     std::function<void(std::vector<DeviceEntry>)> v3Found; // V3 replies new to this search
 };
 
@@ -38,6 +42,9 @@ struct SearchOptions {
     net::DatagramSocketFactory socketFactory = net::CreateUdpSocket;
     Clock* clock = nullptr; // nullptr: the steady clock
     SearchProgress progress;
+    // The device families' sources that SearchWorker runs side by side;
+    // empty: the native search alone.
+    std::vector<std::shared_ptr<DiscoverySource>> sources;
 };
 
 struct SearchResult {
@@ -58,7 +65,8 @@ int RunV3Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, Su
 // early (used when the program goes away mid-search).
 SearchResult RunSearch(const SearchOptions& options, const std::atomic<bool>* stop = nullptr);
 
-// Runs searches on a worker thread, one at a time. The worker fills tables
+// Runs searches (every source of the options) on a worker thread, one at a
+// time. The worker fills tables
 // of its own and hands them over, moved, to the callback, which runs on the
 // worker thread: the receiver posts it on to its own thread.
 class SearchWorker {

@@ -38,6 +38,7 @@ bool RefreshRecord(DeviceEntry& kept, const DeviceEntry& found) {
     changed |= Assign(kept.dhcpMode, found.dhcpMode);
     changed |= Assign(kept.onvifAvailable, found.onvifAvailable);
     changed |= Assign(kept.capabilities, found.capabilities);
+    changed |= Assign(kept.operations, found.operations);
     return changed;
 }
 

@@ -79,6 +79,7 @@ void RenderIn(CCorvaneDlg& window, const QString& out, const QString& suffix, in
     DeviceEntry menuDevice = sample;
     menuDevice.onvifAvailable = 1;
     menuDevice.capabilities = 0x01;
+    menuDevice.operations = NativeOperations(0x01);
     QMenu menu(page);
     page->Actions()->FillMenu(menu, menuDevice, kColMac);
     menu.setLayoutDirection(QApplication::layoutDirection());

@@ -1,0 +1,48 @@
+#pragma once
+// What can be done with a device, as its device family says: the menu
+// items, panels and batch operations that apply to its record. A device
+// found by several families holds the union of theirs.
+#include <cstdint>
+#include <initializer_list>
+
+enum class DeviceOperation : uint32_t {
+    Login = 1u << 0,
+    Reboot = 1u << 1,
+    FactoryDefault = 1u << 2,
+    Password = 1u << 3,
+    Ports = 1u << 4,
+    Network = 1u << 5,
+    Upgrade = 1u << 6,
+    ConfigExport = 1u << 7,
+    ConfigImport = 1u << 8,
+    ModelChange = 1u << 9,
+    Preview = 1u << 10,
+    WebPage = 1u << 11,
+};
+
+class OperationSet {
+public:
+    constexpr OperationSet() = default;
+    constexpr OperationSet(std::initializer_list<DeviceOperation> operations) {
+        for (const DeviceOperation operation : operations) {
+            m_bits |= static_cast<uint32_t>(operation);
+        }
+    }
+
+    constexpr bool Has(DeviceOperation operation) const {
+        return (m_bits & static_cast<uint32_t>(operation)) != 0;
+    }
+    constexpr bool Empty() const { return m_bits == 0; }
+    constexpr OperationSet& operator|=(OperationSet other) {
+        m_bits |= other.m_bits;
+        return *this;
+    }
+    constexpr bool operator==(const OperationSet&) const = default;
+
+private:
+    uint32_t m_bits = 0;
+};
+
+// The native family: everything, the model change where the device's
+// capability byte allows it (bit 0).
+OperationSet NativeOperations(uint8_t capabilityByte);

@@ -1,0 +1,61 @@
+#include "discovery/discovery_source.h"
+
+#include <thread>
+
+namespace {
+
+class NativeSource : public DiscoverySource {
+public:
+    SearchResult Run(const SearchOptions& options, const std::atomic<bool>* stop) override {
+        return RunSearch(options, stop);
+    }
+};
+
+} // namespace
+
+OperationSet NativeOperations(uint8_t capabilityByte) {
+    OperationSet operations{
+        DeviceOperation::Login,    DeviceOperation::Reboot,       DeviceOperation::FactoryDefault,
+        DeviceOperation::Password, DeviceOperation::Ports,        DeviceOperation::Network,
+        DeviceOperation::Upgrade,  DeviceOperation::ConfigExport, DeviceOperation::ConfigImport,
+        DeviceOperation::Preview,  DeviceOperation::WebPage};
+    if ((capabilityByte & 0x01) != 0) {
+        operations |= OperationSet{DeviceOperation::ModelChange};
+    }
+    return operations;
+}
+
+std::shared_ptr<DiscoverySource> NativeDiscovery() {
+    return std::make_shared<NativeSource>();
+}
+
+void MergeFamily(DeviceTable& table, const DeviceTable& found) {
+    for (const auto& [mac, entry] : found) {
+        const auto [kept, inserted] = table.try_emplace(mac, entry);
+        if (!inserted) {
+            kept->second.operations |= entry.operations;
+        }
+    }
+}
+
+SearchResult RunSources(const DiscoverySources& sources, const SearchOptions& options,
+                        const std::atomic<bool>* stop) {
+    if (sources.empty()) {
+        return {};
+    }
+    std::vector<SearchResult> results(sources.size());
+    std::vector<std::thread> others;
+    others.reserve(sources.size() - 1);
+    for (std::size_t i = 1; i < sources.size(); ++i) {
+        others.emplace_back([&, i] { results[i] = sources[i]->Run(options, stop); });
+    }
+    results[0] = sources[0]->Run(options, stop);
+    for (std::thread& other : others) {
+        other.join();
+    }
+    SearchResult merged = std::move(results[0]);
+    for (std::size_t i = 1; i < results.size(); ++i) {
+        MergeFamily(merged.devices, results[i].devices);
+    }
+    return merged;
+}

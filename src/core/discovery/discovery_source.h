@@ -1,0 +1,35 @@
+#pragma once
+// One device family's way of finding devices. A search runs every source
+// side by side in the same search window, each on a thread of its own, and
+// merges what they find into one table keyed by MAC: a device that several
+// families find is one record with the union of their operations.
+//
+// A source reports new devices through options.progress.v1Found as it
+// finds them (texts that come later through v3Found) and returns its whole
+// table at the end; it ends early when stop is set.
+#include "discovery/search_engine.h"
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+class DiscoverySource {
+public:
+    virtual ~DiscoverySource() = default;
+    virtual SearchResult Run(const SearchOptions& options, const std::atomic<bool>* stop) = 0;
+};
+
+using DiscoverySources = std::vector<std::shared_ptr<DiscoverySource>>;
+
+// The native family's search (the V1 and V3 broadcasts).
+std::shared_ptr<DiscoverySource> NativeDiscovery();
+
+// Runs every source at once and merges their tables into the first one's
+// result; the set-up result is the first (native) source's, whose failure
+// is the one the user is told of.
+SearchResult RunSources(const DiscoverySources& sources, const SearchOptions& options,
+                        const std::atomic<bool>* stop);
+
+// Adds found to table: new devices as they are, known ones gain found's
+// operations and keep their own facts.
+void MergeFamily(DeviceTable& table, const DeviceTable& found);

@@ -1,0 +1,72 @@
+// Device families side by side: every source runs, their devices land in
+// one table, and a device two families find is one record with both
+// families' operations and the first family's facts.
+#include "discovery/discovery_source.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+DeviceEntry Device(const std::string& mac, const std::string& ip, OperationSet operations) {
+    DeviceEntry entry;
+    entry.mac = mac;
+    entry.ip = ip;
+    entry.operations = operations;
+    return entry;
+}
+
+// A family that finds a fixed table, reporting it as found first.
+class FixedSource : public DiscoverySource {
+public:
+    FixedSource(int setUpResult, std::vector<DeviceEntry> devices)
+        : m_setUpResult(setUpResult), m_devices(std::move(devices)) {}
+
+    SearchResult Run(const SearchOptions& options, const std::atomic<bool>*) override {
+        if (options.progress.v1Found) {
+            options.progress.v1Found(m_devices);
+        }
+        SearchResult result;
+        result.setUpResult = m_setUpResult;
+        for (const DeviceEntry& entry : m_devices) {
+            result.devices[entry.mac] = entry;
+        }
+        return result;
+    }
+
+private:
+    int m_setUpResult;
+    std::vector<DeviceEntry> m_devices;
+};
+
+} // namespace
+
+TEST(DiscoverySources, RunSideBySideAndMergeOneRecordPerDevice) {
+    const OperationSet native = NativeOperations(0);
+    const OperationSet other{DeviceOperation::Reboot, DeviceOperation::Preview};
+    DiscoverySources sources{
+        std::make_shared<FixedSource>(kSocketsReady, std::vector{Device("A", "10.0.0.1", native)}),
+        std::make_shared<FixedSource>(
+            -6, std::vector{Device("A", "10.9.9.9", other), Device("B", "10.0.0.2", other)})};
+    std::atomic<int> reports{0};
+    SearchOptions options;
+    options.progress.v1Found = [&](std::vector<DeviceEntry> found) {
+        reports += static_cast<int>(found.size());
+    };
+
+    const SearchResult result = RunSources(sources, options, nullptr);
+    EXPECT_EQ(reports.load(), 3);
+    EXPECT_EQ(result.setUpResult, kSocketsReady); // the first source's
+    ASSERT_EQ(result.devices.size(), 2u);
+    const DeviceEntry& both = result.devices.at("A");
+    EXPECT_EQ(both.ip, "10.0.0.1");
+    EXPECT_TRUE(both.operations.Has(DeviceOperation::Password));
+    EXPECT_TRUE(both.operations.Has(DeviceOperation::Reboot));
+    EXPECT_EQ(result.devices.at("B").operations, other);
+    EXPECT_FALSE(result.devices.at("B").operations.Has(DeviceOperation::Login));
+}
+
+TEST(DiscoverySources, NativeModelChangeFollowsTheCapabilityByte) {
+    EXPECT_FALSE(NativeOperations(0x08).Has(DeviceOperation::ModelChange));
+    EXPECT_TRUE(NativeOperations(0x01).Has(DeviceOperation::ModelChange));
+    EXPECT_TRUE(NativeOperations(0x00).Has(DeviceOperation::Upgrade));
+}
