@@ -24,11 +24,6 @@ struct DeviceEntry {
     uint16_t onvifPort = 0; // webPort when ONVIF is available, else 0
     uint8_t dhcpMode = 0;   // 1 DHCP, 2 static
     uint8_t onvifAvailable = 0;
-    int32_t upgradeHandle = 0;
-    // Upgrade supervision values of the batch page.
-    int32_t upgradeItem = 0; // non-zero while the device's progress is shown
-    int32_t lastPercent = 0; // last percent the progress callback reported
-    int32_t stallCount = 0;  // watchdog ticks since the last progress report
     std::string type = kNoTextPlaceholder;
     std::string model = kNoTextPlaceholder;
     std::string cloudId = kNoTextPlaceholder;

@@ -17,48 +17,16 @@ constexpr unsigned int kRestoreAllMask = 0x80000000u;
 
 BatchEngine::BatchEngine(ILoginPrompt& prompt, IBatchObserver& observer, RecordLeases& leases, int watchdogMs,
                          const SdkCalls& sdk, Clock& clock)
-    : m_prompt(prompt), m_observer(observer), m_leases(leases), m_watchdogMs(watchdogMs), m_sdk(sdk),
-      m_clock(clock) {
-    m_eventThread = std::thread([this] { EventLoop(); });
-}
+    : m_prompt(prompt), m_observer(observer), m_leases(leases), m_sdk(sdk),
+      m_upgrades(observer, watchdogMs, sdk, clock, [this] {
+          CheckUpgradeCompletion();
+          ReleaseLeaseWhenIdle();
+      }) {}
 
 BatchEngine::~BatchEngine() {
     if (m_worker.joinable()) {
         m_worker.join();
     }
-    {
-        std::lock_guard lock(m_queueMutex);
-        m_stopping = true;
-    }
-    m_queueSignal.notify_all();
-    m_eventThread.join();
-    // Upgrades still running are closed so no callback reaches this object.
-    std::vector<int> handles;
-    {
-        std::lock_guard lock(m_pageLock);
-        for (DeviceEntry* entry : RecordsWithRunningUpgrades()) {
-            handles.push_back(entry->upgradeHandle);
-            entry->upgradeHandle = 0;
-            entry->upgradeItem = 0;
-        }
-    }
-    for (const int handle : handles) {
-        m_sdk.closeUpgrade(handle);
-    }
-}
-
-std::vector<DeviceEntry*> BatchEngine::RecordsWithRunningUpgrades() const {
-    // The records of an ended batch may be gone: they are read only while
-    // an upgrade runs, because only then does the lease keep them alive.
-    std::vector<DeviceEntry*> running;
-    if (m_runningUpgrades > 0) {
-        for (DeviceEntry* entry : m_batchDevices) {
-            if (entry->upgradeHandle != 0) {
-                running.push_back(entry);
-            }
-        }
-    }
-    return running;
 }
 
 bool BatchEngine::Start(BatchRequest request) {
@@ -69,19 +37,9 @@ bool BatchEngine::Start(BatchRequest request) {
             return false;
         }
         m_busy[Index(request.operation)] = true;
-        m_total = static_cast<int>(request.devices.size());
         if (request.operation == BatchOperation::Upgrade) {
-            m_upgradeSuccesses = 0;
-            m_upgradeFailures = 0;
+            m_upgrades.BeginBatch(static_cast<int>(request.devices.size()));
         }
-        // Records of an earlier batch whose upgrade still runs stay watched.
-        std::vector<DeviceEntry*> watched = request.devices;
-        for (DeviceEntry* entry : RecordsWithRunningUpgrades()) {
-            if (std::find(watched.begin(), watched.end(), entry) == watched.end()) {
-                watched.push_back(entry);
-            }
-        }
-        m_batchDevices = std::move(watched);
         m_workerRunning = true;
         if (!m_lease) {
             m_lease = m_leases.Acquire();
@@ -111,7 +69,7 @@ bool BatchEngine::Busy(BatchOperation operation) const {
 bool BatchEngine::WaitIdle(int timeoutMs) const {
     std::unique_lock lock(m_pageLock);
     return m_idle.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] {
-        return std::find(m_busy.begin(), m_busy.end(), true) == m_busy.end() && m_runningUpgrades == 0 &&
+        return std::find(m_busy.begin(), m_busy.end(), true) == m_busy.end() && !m_upgrades.Running() &&
                !m_workerRunning;
     });
 }
@@ -129,7 +87,7 @@ void BatchEngine::ReleaseLeaseWhenIdle() {
     {
         std::lock_guard lock(m_pageLock);
         const bool anyBusy = std::find(m_busy.begin(), m_busy.end(), true) != m_busy.end();
-        if (anyBusy || m_runningUpgrades > 0 || m_workerRunning) {
+        if (anyBusy || m_upgrades.Running() || m_workerRunning) {
             return;
         }
         lease = std::move(m_lease);
@@ -250,4 +208,26 @@ void BatchEngine::RunDeviceStep(const BatchRequest& request, DeviceEntry& entry)
         StartDeviceUpgrade(request, entry);
         break;
     }
+}
+
+void BatchEngine::StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& entry) {
+    m_upgrades.Start(entry, request.path);
+}
+
+void BatchEngine::CountUpgrade(bool success) {
+    m_upgrades.Count(success);
+}
+
+void BatchEngine::CheckUpgradeCompletion() {
+    {
+        std::lock_guard lock(m_pageLock);
+        // The busy flag is tested and cleared together, so the completion
+        // is reported once even when two threads see the count complete.
+        if (!m_busy[Index(BatchOperation::Upgrade)] || !m_upgrades.BatchComplete()) {
+            return;
+        }
+        m_busy[Index(BatchOperation::Upgrade)] = false;
+    }
+    m_observer.OnBatchEnded(BatchOperation::Upgrade, true);
+    ReleaseLeaseWhenIdle();
 }

@@ -347,8 +347,7 @@ TEST_F(BatchLab, UpgradeOneGoodOneStalledEndsAfterTheWatchdog) {
     EXPECT_GE(took, std::chrono::milliseconds(400)); // the watchdog, not the device, ended it
     for (auto* entry : {&good, &stalled}) {
         EXPECT_EQ(entry->loggedIn, 0);
-        EXPECT_EQ(entry->upgradeHandle, 0);
-        EXPECT_EQ(entry->upgradeItem, 0);
+        EXPECT_EQ(entry->loginHandle, 0);
     }
     {
         std::lock_guard lock(m_observer.m_mutex);

@@ -94,7 +94,6 @@ TEST(V1Reply, FieldsSitAtTheirOffsetsAndParseBack) {
     EXPECT_EQ(entry->startTime, "-- --");
     EXPECT_EQ(entry->customerCode, "");
     EXPECT_EQ(entry->loginHandle, 0);
-    EXPECT_EQ(entry->upgradeHandle, 0);
 }
 
 TEST(V1Reply, OnvifOffWordAndUnreadBytes) {

@@ -1,0 +1,162 @@
+// The upgrade supervisor on its own: refused upgrades, the end of an upgrade
+// and of its login, counting, progress that arrives after the end, and the
+// upgrades still running when it goes away.
+#include "batch_fakes.h"
+#include "operate/upgrade_supervisor.h"
+
+#include <gtest/gtest.h>
+#include <map>
+
+namespace {
+
+// Upgrades open with handle login + 100; logins listed in refuseOpen or
+// refuseStart are refused at that step.
+class UpgradeSdk {
+public:
+    UpgradeSdk() {
+        calls.openUpgrade = [this](int login, const char*, SdkUpgradeCallback callback, void* context, int) {
+            std::lock_guard lock(mutex);
+            if (login == refuseOpen) {
+                return 0;
+            }
+            upgrades[login] = {callback, context};
+            return login + 100;
+        };
+        calls.startUpgrade = [this](int handle) { return handle - 100 == refuseStart ? 0 : 1; };
+        calls.closeUpgrade = [this](int handle) {
+            std::lock_guard lock(mutex);
+            closed.push_back(handle);
+            return 1;
+        };
+        calls.logout = [this](int login) {
+            std::lock_guard lock(mutex);
+            loggedOut.push_back(login);
+            return 1;
+        };
+    }
+    // What the SDK's thread calls for the upgrade last opened on login.
+    void Progress(int login, int total, int value) {
+        std::pair<SdkUpgradeCallback, void*> upgrade;
+        {
+            std::lock_guard lock(mutex);
+            upgrade = upgrades.at(login);
+        }
+        upgrade.first(0, 0, total, value, upgrade.second);
+    }
+
+    SdkCalls calls;
+    int refuseOpen = -1;
+    int refuseStart = -1;
+    std::mutex mutex;
+    std::map<int, std::pair<SdkUpgradeCallback, void*>> upgrades;
+    std::vector<int> closed;
+    std::vector<int> loggedOut;
+};
+
+class LoginObserver : public Observer {
+public:
+    void OnLoginState(const std::string& mac, bool loggedIn) override {
+        std::lock_guard lock(mutex);
+        logins.emplace_back(mac, loggedIn);
+    }
+    std::vector<std::pair<std::string, bool>> logins;
+};
+
+DeviceEntry LoggedIn(int login) {
+    DeviceEntry entry;
+    entry.mac = "02-00-00-00-00-0" + std::to_string(login);
+    entry.ip = "10.0.0." + std::to_string(login);
+    entry.loginHandle = login;
+    entry.loggedIn = 1;
+    entry.loginPassword = "secret";
+    return entry;
+}
+
+class Supervisor : public testing::Test {
+protected:
+    UpgradeSdk sdk;
+    LoginObserver observer;
+    ManualClock clock;
+    int events = 0; // under observer.mutex
+    UpgradeSupervisor supervisor{observer, 30000, sdk.calls, clock, [this] {
+                                     std::lock_guard lock(observer.mutex);
+                                     ++events;
+                                     observer.changed.notify_all();
+                                 }};
+};
+
+TEST_F(Supervisor, RefusalsCountAtOnceAndAFinishedUpgradeEndsItsLogin) {
+    auto refusesOpen = LoggedIn(1);
+    auto refusesStart = LoggedIn(2);
+    auto upgrades = LoggedIn(3);
+    sdk.refuseOpen = 1;
+    sdk.refuseStart = 2;
+    supervisor.BeginBatch(4);
+    supervisor.Count(false); // a fourth device whose login failed
+    supervisor.Start(refusesOpen, "image.bin");
+    supervisor.Start(refusesStart, "image.bin");
+    supervisor.Start(upgrades, "image.bin");
+    EXPECT_TRUE(supervisor.Running());
+    EXPECT_FALSE(supervisor.BatchComplete());
+    {
+        std::lock_guard lock(sdk.mutex);
+        EXPECT_EQ(sdk.closed, std::vector<int>{102}); // the refused start only
+    }
+
+    sdk.Progress(3, 0, -1);
+    ASSERT_TRUE(observer.WaitUntil([&] { return events == 1; }));
+    EXPECT_TRUE(supervisor.BatchComplete());
+    EXPECT_FALSE(supervisor.Running());
+    // The device restarts: the record's login is gone, its password wiped.
+    EXPECT_EQ(upgrades.loginHandle, 0);
+    EXPECT_EQ(upgrades.loggedIn, 0);
+    EXPECT_TRUE(upgrades.loginPassword.empty());
+    EXPECT_EQ(refusesStart.loginHandle, 2); // a refused start keeps the login
+    {
+        std::lock_guard lock(sdk.mutex);
+        EXPECT_EQ(sdk.closed, (std::vector<int>{102, 103}));
+        EXPECT_EQ(sdk.loggedOut, std::vector<int>{3});
+    }
+    std::lock_guard lock(observer.mutex);
+    EXPECT_EQ(observer.lines, (std::vector<std::string>{"10.0.0.1  <tx.fail>", "10.0.0.2  <tx.fail>",
+                                                        "10.0.0.3  <tx.success>"}));
+    EXPECT_EQ(observer.logins, (std::vector<std::pair<std::string, bool>>{{upgrades.mac, false}}));
+}
+
+TEST_F(Supervisor, ProgressAfterTheEndIsDroppedAndARestartShowsItsPercentAgain) {
+    auto entry = LoggedIn(4);
+    supervisor.BeginBatch(1);
+    supervisor.Start(entry, "image.bin");
+    sdk.Progress(4, 10, 5);
+    sdk.Progress(4, 0, -2);
+    ASSERT_TRUE(observer.WaitUntil([&] { return events == 2; }));
+    sdk.Progress(4, 10, 6); // late: the upgrade has ended
+    EXPECT_FALSE(supervisor.Running());
+
+    // The same record again: its percent starts afresh, so 25% shows again.
+    entry.loginHandle = 4;
+    supervisor.Start(entry, "image.bin");
+    sdk.Progress(4, 10, 5);
+    ASSERT_TRUE(observer.WaitUntil([&] { return events == 3; }));
+    std::lock_guard lock(observer.mutex);
+    EXPECT_EQ(observer.lines,
+              (std::vector<std::string>{"10.0.0.4  25%", "10.0.0.4  <tx.fail>", "10.0.0.4  25%"}));
+}
+
+TEST(UpgradeSupervisorLife, ClosesTheUpgradesStillRunningWhenItGoesAway) {
+    UpgradeSdk sdk;
+    Observer observer;
+    ManualClock clock;
+    auto first = LoggedIn(5);
+    auto second = LoggedIn(6);
+    {
+        UpgradeSupervisor supervisor(observer, 30000, sdk.calls, clock, [] {});
+        supervisor.Start(first, "image.bin");
+        supervisor.Start(second, "image.bin");
+    }
+    EXPECT_EQ(sdk.closed, (std::vector<int>{105, 106}));
+    EXPECT_TRUE(observer.lines.empty());
+    EXPECT_EQ(first.loginHandle, 5); // no report, no login ended
+}
+
+} // namespace
