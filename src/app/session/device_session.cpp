@@ -74,21 +74,11 @@ SearchStart DeviceSession::StartSearch(bool quiet) {
     }
     m_refresh.Begin(quiet);
 
-    // The worker reports found devices from its thread; they are applied on
-    // this one, queued before the result, so they arrive in order.
-    SearchOptions options = m_options;
-    options.progress.v1Found = [this](std::vector<DeviceEntry> entries) {
-        QMetaObject::invokeMethod(
-            this, [this, found = std::move(entries)] { Announce(m_refresh.AddFound(found)); },
-            Qt::QueuedConnection);
-    };
-    options.progress.v3Found = [this](std::vector<DeviceEntry> entries) {
-        QMetaObject::invokeMethod(
-            this, [this, found = std::move(entries)] { Announce(m_refresh.MergeFound(found)); },
-            Qt::QueuedConnection);
-    };
-    if (!m_search->Start(std::move(options),
-                         [this](SearchResult result) { OnSearchDone(std::move(result)); })) {
+    SearchController::Handlers handlers;
+    handlers.found = [this](std::vector<DeviceEntry> found) { Announce(m_refresh.AddFound(found)); };
+    handlers.texts = [this](std::vector<DeviceEntry> texts) { Announce(m_refresh.MergeFound(texts)); };
+    handlers.done = [this](SearchResult result) { OnSearchDone(std::move(result)); };
+    if (!m_search->Start(m_options, std::move(handlers))) {
         // The engine refuses only while a search runs, which this flag rules
         // out; stay ready for the next request all the same.
         m_searching = false;

@@ -6,10 +6,14 @@
 SearchController::SearchController(QObject* parent) : QObject(parent) {}
 
 // The worker is joined by its own destructor (a running search is told to
-// stop); a result it posted meanwhile is dropped with this object.
+// stop); reports it posted meanwhile are dropped with this object.
 SearchController::~SearchController() = default;
 
-bool SearchController::Start(SearchOptions options, Handler done) {
+void SearchController::Post(std::function<void()> call) {
+    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+}
+
+bool SearchController::Start(SearchOptions options, Handlers handlers) {
     if (m_running) {
         return false;
     }
@@ -17,14 +21,17 @@ bool SearchController::Start(SearchOptions options, Handler done) {
     // returning from the publish call, so this wait is short.
     m_worker.Wait();
     m_running = true;
-    return m_worker.Start(std::move(options), [this, done = std::move(done)](SearchResult result) {
-        auto shared = std::make_shared<SearchResult>(std::move(result));
-        QMetaObject::invokeMethod(
-            this,
-            [this, done, shared]() {
-                m_running = false;
-                done(std::move(*shared));
-            },
-            Qt::QueuedConnection);
+    auto shared = std::make_shared<Handlers>(std::move(handlers));
+    options.progress.v1Found = [this, shared](std::vector<DeviceEntry> entries) {
+        Post([shared, found = std::move(entries)]() mutable { shared->found(std::move(found)); });
+    };
+    options.progress.v3Found = [this, shared](std::vector<DeviceEntry> entries) {
+        Post([shared, texts = std::move(entries)]() mutable { shared->texts(std::move(texts)); });
+    };
+    return m_worker.Start(std::move(options), [this, shared](SearchResult result) {
+        Post([this, shared, result = std::make_shared<SearchResult>(std::move(result))] {
+            m_running = false;
+            shared->done(std::move(*result));
+        });
     });
 }
