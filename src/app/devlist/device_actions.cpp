@@ -168,14 +168,24 @@ void CDeviceActions::OnDoubleClick(int row, int column) {
     }
 }
 
-void CDeviceActions::OnClick(int row) {
-    if (row < 0 || row >= m_list->GetItemCount()) {
-        return;
+int CDeviceActions::SelectedRow() const {
+    const int current = m_list->currentIndex().row();
+    if (current >= 0 && m_list->selectionModel()->isRowSelected(current, QModelIndex())) {
+        return current;
     }
-    const std::string cloudId = Tool::ToUtf8(m_list->GetItemText(row, kColCloud).toStdString());
+    return FirstSelectedRow();
+}
+
+void CDeviceActions::ShowQrOfSelection() {
+    const int row = SelectedRow();
+    const std::string cloudId =
+        row < 0 ? std::string() : Tool::ToUtf8(m_list->GetItemText(row, kColCloud).toStdString());
     if (cloudId.empty() || cloudId == "-- --" || m_qrFolder.empty()) {
         ClearQrPicture();
         return;
+    }
+    if (cloudId == m_qrShownId && !m_qrPicture->isHidden()) {
+        return; // the same device, or the same id: the picture stands
     }
     if (!Tool::DirectoryExists(m_qrFolder)) {
         Tool::MakeDirectories(m_qrFolder);
@@ -188,11 +198,13 @@ void CDeviceActions::OnClick(int row) {
     }
     m_qrPicture->setPixmap(picture.scaled(m_qrPicture->size(), Qt::KeepAspectRatio, Qt::FastTransformation));
     m_qrPicture->show();
+    m_qrShownId = cloudId;
 }
 
 void CDeviceActions::ClearQrPicture() {
     m_qrPicture->clear();
     m_qrPicture->hide();
+    m_qrShownId.clear();
 }
 
 void CDeviceActions::OnNetButton() {
@@ -298,7 +310,12 @@ void CDeviceActions::OpenWebPage(int row) {
     }
     const QString url = QStringLiteral("http://%1:%2")
                             .arg(m_list->GetItemText(row, kColIp), m_list->GetItemText(row, kColHttpPort));
-    UrlOpener::Open(QUrl(url));
+    if (!UrlOpener::Open(QUrl(url))) {
+        // No browser is set up (or none started): say so, with the address.
+        const std::string text =
+            Tool::FormatText(LangText("info.Open_web_fail").toStdString(), url.toStdString());
+        ShowTipText(m_page, QString::fromStdString(text), false, kTipIconInformation);
+    }
 }
 
 void CDeviceActions::CopyCell(int row, int column) {
@@ -427,7 +444,10 @@ void CDeviceActions::Export(DeviceEntry& entry) {
 void CDeviceActions::SaveExport(const std::string& mac, const std::string& version) {
     FileDialogRequest request;
     request.save = true;
-    request.name = QString::fromStdString(ProposeExportName(version, LocalNow()));
+    if (const DeviceEntry* shown = EntryByMac(mac)) {
+        request.name =
+            QString::fromStdString(ProposeExportName(version, shown->model, shown->ip, LocalNow()));
+    }
     request.filter = QStringLiteral("coi Files (*.coi)");
     QString path = FileDialog::Ask(m_page, request);
     // A name typed without an extension gets the default one.

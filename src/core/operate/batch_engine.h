@@ -104,6 +104,8 @@ private:
     // login values and returns the upgrade handle it had.
     int EndUpgradeLocked(DeviceEntry& entry);
     void CountUpgrade(bool success);
+    // The firmware file of the last upgrade batch (why an upgrade failed).
+    std::string UpgradePath() const;
     void CheckUpgradeCompletion();
     void EventLoop();
     void ReleaseLeaseWhenIdle();
@@ -123,6 +125,7 @@ private:
     int m_total = 0;
     int m_upgradeSuccesses = 0;
     int m_upgradeFailures = 0;
+    std::string m_upgradePath;
     std::vector<DeviceEntry*> m_batchDevices;
     int m_runningUpgrades = 0;
     bool m_workerRunning = false;

@@ -21,7 +21,7 @@ void BatchEngine::StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& e
         m_sdk.openUpgrade(entry.loginHandle, request.path.c_str(), ProgressCallback, context, 0);
     if (upgrade == 0) {
         CountUpgrade(false);
-        Report(entry, SuccessOrFailure(false));
+        Report(entry, SuccessOr(false, UpgradeFailureKey(request.path, entry.model)));
         return;
     }
     // Stored before the start, so that an early final state is not lost.
@@ -42,7 +42,12 @@ void BatchEngine::StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& e
         ++m_upgradeFailures;
     }
     m_sdk.closeUpgrade(upgrade);
-    Report(entry, SuccessOrFailure(false));
+    Report(entry, SuccessOr(false, failkey::kRefused));
+}
+
+std::string BatchEngine::UpgradePath() const {
+    std::lock_guard lock(m_pageLock);
+    return m_upgradePath;
 }
 
 void BatchEngine::ProgressCallback(int, int, int total, int value, void* context) {
@@ -120,7 +125,8 @@ void BatchEngine::HandleProgress(const ProgressEvent& event) {
         // After a success the device restarts and ends the session itself;
         // the logout then only frees the handle on this side.
         m_sdk.logout(login);
-        Report(entry, SuccessOrFailure(event.percent == -1));
+        Report(entry, event.percent == -1 ? SuccessOrFailure(true)
+                                          : SuccessOr(false, UpgradeFailureKey(UpgradePath(), entry.model)));
         m_observer.OnLoginState(entry.mac, false);
     }
     CheckUpgradeCompletion();
@@ -159,7 +165,7 @@ void BatchEngine::FailUpgrade(DeviceEntry& entry) {
         upgrade = EndUpgradeLocked(entry);
     }
     m_sdk.closeUpgrade(upgrade);
-    Report(entry, SuccessOrFailure(false));
+    Report(entry, SuccessOr(false, failkey::kTimeout));
     m_observer.OnLoginState(entry.mac, false);
     CheckUpgradeCompletion();
     ReleaseLeaseWhenIdle();
