@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileInfo>
+#include <QImage>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
@@ -191,7 +192,10 @@ void CDeviceActions::ShowQrOfSelection() {
         Tool::MakeDirectories(m_qrFolder);
     }
     const std::string path = Tool::MakeQrImage(std::string_view(cloudId).substr(0, kQrTextLimit), m_qrFolder);
-    QPixmap picture(QString::fromStdString(path));
+    // Read as an image: a pixmap loaded by name comes from the pixmap cache,
+    // which knows the file by its name, size and second of change, and the
+    // picture of another device written in the same second has the same.
+    const QPixmap picture = QPixmap::fromImage(QImage(QString::fromStdString(path)));
     if (picture.isNull()) {
         ClearQrPicture();
         return;

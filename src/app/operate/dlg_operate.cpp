@@ -7,6 +7,7 @@
 #include "operate/dlg_modify_port.h"
 #include "operate/dlg_reboot.h"
 #include "operate/dlg_upgrade.h"
+#include "platform/memory.h"
 #include "session/device_session.h"
 #include "ui/dlg_tip.h"
 #include "ui/lang_text.h"
@@ -84,7 +85,15 @@ CDlgOperate::CDlgOperate(QWidget* parent, DeviceSession& session, ILoginPrompt& 
     connect(m_runner, &BatchRunner::BatchEnded, this, &CDlgOperate::OnBatchEnded);
     connect(m_runner, &BatchRunner::PortsChanged, &m_session, &DeviceSession::NotifyPortsChanged);
     connect(m_runner, &BatchRunner::LoginStateChanged, &m_session, &DeviceSession::NotifyLoginState);
-    connect(m_runner, &BatchRunner::Idle, this, [this] { m_session.SetOperationRunning(this, false); });
+    // Batches hold firmware images of megabytes: such blocks go back to the
+    // system when freed instead of growing the heaps (platform/memory.h).
+    KeepLargeBlocksSeparate();
+    connect(m_runner, &BatchRunner::Idle, this, [this] {
+        m_session.SetOperationRunning(this, false);
+        // Every batch and upgrade has let go: what they freed goes back to
+        // the system now, not at the program's end.
+        ReleaseFreeMemory();
+    });
     Rebuild({});
     ShowPanel(OperatePanel::Upgrade);
     OnLanguageChanged();

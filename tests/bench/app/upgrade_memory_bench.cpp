@@ -71,8 +71,8 @@ int main(int argc, char** argv) {
     DeviceSession session;
     for (int i = 1; i <= devices; ++i) {
         DeviceEntry entry;
-        char mac[18];
-        std::snprintf(mac, sizeof mac, "02-C6-00-00-%02X-%02X", i / 256, i % 256);
+        char mac[32];
+        std::snprintf(mac, sizeof mac, "02-C6-00-00-%02X-%02X", (i / 256) & 0xFF, i % 256);
         entry.mac = mac;
         entry.ip = "10.77.16." + std::to_string(i);
         entry.tcpPort = 34567;
