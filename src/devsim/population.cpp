@@ -51,7 +51,12 @@ Lab GeneratePopulation(int count, uint64_t seed) {
         device.texts.model = kModels[model];
         device.texts.cloudId =
             Format("%08x%08x", static_cast<unsigned>(random()), static_cast<unsigned>(random()));
-        device.texts.version = Format("V5.%u.%u build 2026%04u", pick(4), pick(20), 101 + pick(1100));
+        // As real devices write it: "V5.3.17 Build: 2026-10-23".
+        const unsigned major = pick(4);
+        const unsigned minor = pick(20);
+        const unsigned buildDay = pick(12 * 28);
+        device.texts.version = Format("V5.%u.%u Build: ", major, minor) +
+                               Format("2026-%02u-%02u", 1 + buildDay / 28, 1 + buildDay % 28);
         device.texts.releaseTime = Format("2026-%02u-%02u 10:00:00", 1 + pick(11), 1 + pick(28));
         device.texts.startTime = Format("2026-12-%02u %02u:%02u:00", 1 + pick(6), pick(24), pick(60));
         device.texts.deviceTime = "2026-12-07 23:00:00";

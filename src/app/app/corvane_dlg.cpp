@@ -91,6 +91,8 @@ void CCorvaneDlg::OnInitDialog() {
     SetLanguage(m_config.LanguageIndex, false);
     m_band->SetCount(0);
     m_band->SetTitle(QString::fromStdString(m_config.AppName));
+    // The task bar and window switcher name the window as the band does.
+    setWindowTitle(QString::fromStdString(m_config.AppName));
     connect(m_band->search, &CxSkinButton::clicked, this, &CCorvaneDlg::StartSearch);
     connect(m_band->quit, &CxSkinButton::clicked, this, &CCorvaneDlg::OnQuit);
     connect(m_band->min, &CxSkinButton::clicked, this, &QWidget::showMinimized);

@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileInfo>
+#include <QImage>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
@@ -168,31 +169,46 @@ void CDeviceActions::OnDoubleClick(int row, int column) {
     }
 }
 
-void CDeviceActions::OnClick(int row) {
-    if (row < 0 || row >= m_list->GetItemCount()) {
-        return;
+int CDeviceActions::SelectedRow() const {
+    const int current = m_list->currentIndex().row();
+    if (current >= 0 && m_list->selectionModel()->isRowSelected(current, QModelIndex())) {
+        return current;
     }
-    const std::string cloudId = Tool::ToUtf8(m_list->GetItemText(row, kColCloud).toStdString());
+    return FirstSelectedRow();
+}
+
+void CDeviceActions::ShowQrOfSelection() {
+    const int row = SelectedRow();
+    const std::string cloudId =
+        row < 0 ? std::string() : Tool::ToUtf8(m_list->GetItemText(row, kColCloud).toStdString());
     if (cloudId.empty() || cloudId == "-- --" || m_qrFolder.empty()) {
         ClearQrPicture();
         return;
+    }
+    if (cloudId == m_qrShownId && !m_qrPicture->isHidden()) {
+        return; // the same device, or the same id: the picture stands
     }
     if (!Tool::DirectoryExists(m_qrFolder)) {
         Tool::MakeDirectories(m_qrFolder);
     }
     const std::string path = Tool::MakeQrImage(std::string_view(cloudId).substr(0, kQrTextLimit), m_qrFolder);
-    QPixmap picture(QString::fromStdString(path));
+    // Read as an image: a pixmap loaded by name comes from the pixmap cache,
+    // which knows the file by its name, size and second of change, and the
+    // picture of another device written in the same second has the same.
+    const QPixmap picture = QPixmap::fromImage(QImage(QString::fromStdString(path)));
     if (picture.isNull()) {
         ClearQrPicture();
         return;
     }
     m_qrPicture->setPixmap(picture.scaled(m_qrPicture->size(), Qt::KeepAspectRatio, Qt::FastTransformation));
     m_qrPicture->show();
+    m_qrShownId = cloudId;
 }
 
 void CDeviceActions::ClearQrPicture() {
     m_qrPicture->clear();
     m_qrPicture->hide();
+    m_qrShownId.clear();
 }
 
 void CDeviceActions::OnNetButton() {
@@ -309,7 +325,12 @@ void CDeviceActions::OpenWebPage(int row) {
     }
     const QString url = QStringLiteral("http://%1:%2")
                             .arg(m_list->GetItemText(row, kColIp), m_list->GetItemText(row, kColHttpPort));
-    UrlOpener::Open(QUrl(url));
+    if (!UrlOpener::Open(QUrl(url))) {
+        // No browser is set up (or none started): say so, with the address.
+        const std::string text =
+            Tool::FormatText(LangText("info.Open_web_fail").toStdString(), url.toStdString());
+        ShowTipText(m_page, QString::fromStdString(text), false, kTipIconInformation);
+    }
 }
 
 void CDeviceActions::CopyCell(int row, int column) {
@@ -438,7 +459,10 @@ void CDeviceActions::Export(DeviceEntry& entry) {
 void CDeviceActions::SaveExport(const std::string& mac, const std::string& version) {
     FileDialogRequest request;
     request.save = true;
-    request.name = QString::fromStdString(ProposeExportName(version, LocalNow()));
+    if (const DeviceEntry* shown = EntryByMac(mac)) {
+        request.name =
+            QString::fromStdString(ProposeExportName(version, shown->model, shown->ip, LocalNow()));
+    }
     request.filter = QStringLiteral("coi Files (*.coi)");
     QString path = FileDialog::Ask(m_page, request);
     // A name typed without an extension gets the default one.

@@ -56,7 +56,9 @@ public:
     ~CDeviceActions() override;
 
     void OnDoubleClick(int row, int column);
-    void OnClick(int row);
+    // The QR picture shows the cloud id of the selected row (the current
+    // one among several); no selection, or no cloud id, hides it.
+    void ShowQrOfSelection();
     void OnNetButton();
     void OnExportButton();
     void OnContextMenu(int row, int column, const QPoint& globalPos);
@@ -77,6 +79,7 @@ private:
     DeviceEntry* EntryByMac(const std::string& mac) const;
     int RowOf(const std::string& mac) const;
     int FirstSelectedRow() const;
+    int SelectedRow() const;
     void SetLoginCell(const std::string& mac, bool loggedIn);
 
     void OpenWebPage(int row);
@@ -105,6 +108,7 @@ private:
     bool m_modifyMode;
     DesktopLoginPrompt* m_prompt;
     std::string m_qrFolder;
+    std::string m_qrShownId; // the cloud id the picture shows
     // Held while an action of this page runs on a record.
     std::unique_ptr<RecordLeases::Lease> m_lease;
 };

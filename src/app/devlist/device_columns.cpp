@@ -31,6 +31,23 @@ bool Contains(std::string_view haystack, std::string_view needle) {
     return haystack.find(needle) != std::string_view::npos;
 }
 
+// A MAC address may be typed with colons and in small letters: the MAC
+// column is searched for it as the devices write it (dashes, capitals).
+// Texts with anything but hexadecimal digits and separators stay as typed.
+std::string MacNeedle(std::string_view text) {
+    std::string needle(text);
+    for (char& c : needle) {
+        if (c == ':' || c == '-') {
+            c = '-';
+        } else if (c >= 'a' && c <= 'f') {
+            c = static_cast<char>(c - 'a' + 'A');
+        } else if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) {
+            return std::string(text);
+        }
+    }
+    return needle;
+}
+
 } // namespace
 
 QString DeviceText(const std::string& bytes) {
@@ -94,7 +111,7 @@ bool DeviceColumnLess(int column, const DeviceEntry& a, const DeviceEntry& b) {
     case kColType:
         return a.type < b.type;
     case kColVersion:
-        return a.version < b.version;
+        return Tool::NaturalLess(a.version, b.version);
     case kColHttpPort:
         return a.webPort < b.webPort;
     case kColTcpPort:
@@ -125,10 +142,11 @@ bool DeviceMatchesFind(const DeviceEntry& entry, std::string_view text, uint32_t
     const auto portColumn = [&](int column, uint16_t port) {
         return ColumnVisible(columnMask, column) && Contains(std::to_string(port), text);
     };
-    return textColumn(kColMac, entry.mac) || textColumn(kColIp, entry.ip) ||
-           textColumn(kColType, entry.type) || textColumn(kColVersion, entry.version) ||
-           textColumn(kColModel, entry.model) || portColumn(kColHttpPort, entry.webPort) ||
-           portColumn(kColTcpPort, entry.tcpPort) ||
+    const bool macHit = ColumnVisible(columnMask, kColMac) &&
+                        (Contains(entry.mac, text) || Contains(entry.mac, MacNeedle(text)));
+    return macHit || textColumn(kColIp, entry.ip) || textColumn(kColType, entry.type) ||
+           textColumn(kColVersion, entry.version) || textColumn(kColModel, entry.model) ||
+           portColumn(kColHttpPort, entry.webPort) || portColumn(kColTcpPort, entry.tcpPort) ||
            (entry.onvifAvailable != 0 && portColumn(kColOnvifPort, entry.onvifPort)) ||
            textColumn(kColCloud, entry.cloudId) || textColumn(kColDevTime, entry.deviceTime) ||
            textColumn(kColStartTime, entry.startTime) || textColumn(kColReleaseTime, entry.releaseTime);

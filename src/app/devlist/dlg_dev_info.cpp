@@ -12,6 +12,7 @@
 #include "ui/skin_button.h"
 
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -26,6 +27,7 @@ static_assert(kDevInfoColumnCount == kDeviceColumnCount);
 
 // Long enough that a drag, which resizes many times, is saved once.
 constexpr int kWidthSaveDelayMs = 400;
+constexpr int kQrPictureSize = 140;
 
 bool MaskHas(uint32_t mask, int column) {
     return ((mask >> column) & 1U) != 0;
@@ -91,8 +93,14 @@ CDlgDevInfo::CDlgDevInfo(QWidget* parent, DeviceSession& session, const QFont& c
     connect(m_list, &CMyColorListCtrlEx::ColumnClicked, this, &CDlgDevInfo::SortByColumn);
     connect(m_net, &CxSkinButton::clicked, m_actions, &CDeviceActions::OnNetButton);
     connect(m_export, &CxSkinButton::clicked, m_actions, &CDeviceActions::OnExportButton);
-    connect(m_list, &QAbstractItemView::clicked, m_actions,
-            [this](const QModelIndex& index) { m_actions->OnClick(index.row()); });
+    // The QR picture follows the selection: clicks (either button), keys,
+    // a click on empty space, and rows filtered out or removed.
+    const auto followSelection = [this] { UpdateQrPicture(); };
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, followSelection);
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this, followSelection);
+    connect(m_list->model(), &QAbstractItemModel::modelReset, this, followSelection);
+    connect(m_list->model(), &QAbstractItemModel::rowsRemoved, this, followSelection);
+    connect(m_list->model(), &QAbstractItemModel::dataChanged, this, followSelection);
     connect(m_list, &QAbstractItemView::doubleClicked, m_actions,
             [this](const QModelIndex& index) { m_actions->OnDoubleClick(index.row(), index.column()); });
     connect(m_list, &QWidget::customContextMenuRequested, m_actions, [this](const QPoint& position) {
@@ -150,8 +158,19 @@ void CDlgDevInfo::OnRelayout() {
     m_count->setGeometry(w - 190, 6, 80, 36);
     m_separator2->setGeometry(w - 106, 14, 2, 20);
     m_search->setGeometry(w - 96, 10, 86, 28);
-    m_list->setGeometry(10, 48, std::max(0, w - 20), std::max(0, h - 58));
-    m_qrPicture->setGeometry(w - 160, 58, 140, 140);
+    // The QR picture stands beside the list, never over it (the login
+    // column is the list's last).
+    const int pictureRoom = m_qrPicture->isHidden() ? 0 : kQrPictureSize + 10;
+    m_list->setGeometry(10, 48, std::max(0, w - 20 - pictureRoom), std::max(0, h - 58));
+    m_qrPicture->setGeometry(w - 10 - kQrPictureSize, 48, kQrPictureSize, kQrPictureSize);
+}
+
+void CDlgDevInfo::UpdateQrPicture() {
+    const bool wasHidden = m_qrPicture->isHidden();
+    m_actions->ShowQrOfSelection();
+    if (wasHidden != m_qrPicture->isHidden()) {
+        OnRelayout();
+    }
 }
 
 void CDlgDevInfo::OnSearchStart() {
@@ -335,6 +354,7 @@ void CDlgDevInfo::SearchRequest() {
         return;
     }
     m_actions->ClearQrPicture();
+    OnRelayout();
 }
 
 void CDlgDevInfo::Find() {

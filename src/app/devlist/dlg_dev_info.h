@@ -6,7 +6,7 @@
 // columns to are kept in the configuration (saved a moment after the last
 // change, so one drag is one save).
 //
-// The per-device actions (double click, the QR picture of a clicked device,
+// The per-device actions (double click, the QR picture of the selected device,
 // NET, EXPORT and the context menu) are CDeviceActions'; the page forwards
 // its list's clicks and its buttons to them.
 #include "discovery/device_entry.h"
@@ -90,6 +90,8 @@ private:
     void Rebuild();
     void SetRows(const std::vector<const DeviceEntry*>& entries);
     void ApplyColumnWidths();
+    // The QR picture of the selected row; the list makes room for it.
+    void UpdateQrPicture();
     // A column's divider moved: remember its width and save soon.
     void OnColumnResized(int column, int newWidth);
     void SaveColumnWidths();

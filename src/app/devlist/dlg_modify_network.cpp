@@ -116,7 +116,6 @@ void CDlgModifyNetworkNew::Layout() {
     const int buttonLift = m_extended ? 0 : kShortButtonLift;
     setFixedSize(kWidth, kHeight - buttonLift);
     PlaceBandControls(false);
-    TitleLabel()->setGeometry(10, 10, 240, 20);
     const int labelWidth = kControlX - kLabelX - 6;
     m_securityHeading->setGeometry(kLabelX, 50, kWidth - 2 * kLabelX, 22);
     m_line1->setGeometry(kLabelX, 74, kWidth - 2 * kLabelX, 2);

@@ -73,7 +73,6 @@ void CDlgLoginLocal::Layout() {
     const int lift = m_request.showAddress ? 0 : kAddressRowHeight;
     setFixedSize(kWidth, kHeight - lift);
     PlaceBandControls(false);
-    TitleLabel()->setGeometry(10, 10, 200, 20);
     m_userLabel->setGeometry(kLabelX, 58, kEditX - kLabelX - 6, kRowHeight);
     m_userEdit->setGeometry(kEditX, 58, kEditWidth, kRowHeight);
     m_passwordLabel->setGeometry(kLabelX, 98, kEditX - kLabelX - 6, kRowHeight);

@@ -36,7 +36,6 @@ CDlgModifyModel::CDlgModifyModel(QWidget* parent)
     setObjectName("modifyModelDialog");
     setFixedSize(kWidth, kHeight);
     PlaceBandControls(false);
-    TitleLabel()->setGeometry(10, 10, 200, 20);
     m_macEdit->setObjectName("macEdit");
     m_modelEdit->setObjectName("currentModelEdit");
     m_newEdit->setObjectName("newModelEdit");

@@ -1,11 +1,13 @@
 #include "operate/dlg_operate.h"
 
+#include "lang/tool_language.h"
 #include "operate/batch_runner.h"
 #include "operate/dlg_configuration.h"
 #include "operate/dlg_modify_password.h"
 #include "operate/dlg_modify_port.h"
 #include "operate/dlg_reboot.h"
 #include "operate/dlg_upgrade.h"
+#include "platform/memory.h"
 #include "session/device_session.h"
 #include "ui/dlg_tip.h"
 #include "ui/lang_text.h"
@@ -84,6 +86,9 @@ CDlgOperate::CDlgOperate(QWidget* parent, DeviceSession& session, ILoginPrompt& 
     connect(m_runner, &BatchRunner::BatchEnded, this, &CDlgOperate::OnBatchEnded);
     connect(m_runner, &BatchRunner::PortsChanged, &m_session, &DeviceSession::NotifyPortsChanged);
     connect(m_runner, &BatchRunner::LoginStateChanged, &m_session, &DeviceSession::NotifyLoginState);
+    // Batches hold firmware images of megabytes: such blocks go back to the
+    // system when freed instead of growing the heaps (platform/memory.h).
+    KeepLargeBlocksSeparate();
     Rebuild({});
     ShowPanel(OperatePanel::Upgrade);
     OnLanguageChanged();
@@ -110,9 +115,11 @@ void CDlgOperate::OnLanguageChanged() {
 void CDlgOperate::OnRelayout() {
     const int w = width();
     const int h = height();
-    m_filter->setGeometry(20, 20, 154, 28);
-    m_find->setGeometry(184, 20, 28, 28);
-    m_all->setGeometry(222, 20, 28, 28);
+    // FIND and ALL take 48 pixels each of the filter's room: a square of 28
+    // holds "Find" and "All" but not what most packs write for them.
+    m_filter->setGeometry(20, 20, 122, 28);
+    m_find->setGeometry(148, 20, 48, 28);
+    m_all->setGeometry(202, 20, 48, 28);
     m_tree->setGeometry(20, 58, 230, std::max(0, h - 20 - 58));
     for (int index = 0; index < kOperatePanelCount; ++index) {
         m_buttons[static_cast<std::size_t>(index)]->setGeometry(310, 50 + 45 * index, 84, 35);
@@ -331,6 +338,8 @@ void CDlgOperate::RunBatch(BatchRequest request) {
         return;
     }
     // The results of the batch before go.
+    m_succeeded = 0;
+    m_failed = 0;
     for (int i = 0; i < root->childCount(); ++i) {
         QTreeWidgetItem* item = root->child(i);
         DeviceEntry* entry = RecordOf(item);
@@ -345,6 +354,11 @@ void CDlgOperate::RunBatch(BatchRequest request) {
 }
 
 void CDlgOperate::OnDeviceReported(const DeviceEntry* entry, const DeviceReport& report) {
+    if (report.outcome == BatchOutcome::Success) {
+        ++m_succeeded;
+    } else if (report.outcome == BatchOutcome::Failure || report.outcome == BatchOutcome::LoginFailed) {
+        ++m_failed;
+    }
     QTreeWidgetItem* item = m_items.value(entry, nullptr);
     if (item == nullptr) {
         return; // no longer listed (FIND after the batch began)
@@ -358,7 +372,15 @@ void CDlgOperate::OnDeviceReported(const DeviceEntry* entry, const DeviceReport&
 }
 
 void CDlgOperate::OnBatchEnded(BatchOperation /*operation*/, bool completed) {
+    // The batch's transfers are closed: what they freed goes back to the
+    // system now, not at the program's end.
+    ReleaseFreeMemory();
     if (completed) {
-        ShowTip(this, "info.operate_completed", false, kTipIconInformation);
+        // "Operation completed: %s succeeded, %s failed.", the counts in this order.
+        const std::string text =
+            Tool::FormatText(Tool::FormatText(LangText("info.operate_completed_counts").toStdString(),
+                                              std::to_string(m_succeeded)),
+                             std::to_string(m_failed));
+        ShowTipText(this, QString::fromStdString(text), false, kTipIconInformation);
     }
 }

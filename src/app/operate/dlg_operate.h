@@ -92,4 +92,6 @@ private:
     std::string m_appliedFilter; // the IP filter the tree was built with
     bool m_settingChecks = false;
     Qt::CheckState m_rootState = Qt::Unchecked;
+    int m_succeeded = 0; // devices of the last batch, for its completion message
+    int m_failed = 0;
 };

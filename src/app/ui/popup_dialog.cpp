@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <algorithm>
 
 bool IsClosingKey(int key) {
     return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
@@ -28,13 +29,19 @@ CPopupDialog::CPopupDialog(QWidget* parent, int bandHeight)
     PlaceBandControls(false);
 }
 
+namespace {
+
+// Room between the title's end and the window's right edge: the close button.
+constexpr int kTitleToClose = 30;
+
+} // namespace
+
 void CPopupDialog::PlaceBandControls(bool withIcon) {
     m_withIcon = withIcon;
-    if (withIcon) {
-        m_title->setGeometry(52, 15, 300, 20);
-    } else {
-        m_title->setGeometry(10, 10, 100, 20);
-    }
+    // The title reaches the close button, whatever the dialog's width: a
+    // pack's longer title then fits where the English one does.
+    const int left = withIcon ? 52 : 10;
+    m_title->setGeometry(left, withIcon ? 15 : 10, std::max(0, width() - left - kTitleToClose), 20);
     m_close->setGeometry(width() - 24, 6, 20, 20);
 }
 

@@ -21,9 +21,9 @@ public:
     QLabel* TitleLabel() const { return m_title; }
     CxSkinButton* CloseButton() const { return m_close; }
     int BandHeight() const { return m_bandHeight; }
-    // Lays out the title static: (10, 10) 100 x 20, or with an icon
-    // (10, 9) 32 x 32 and the title at (52, 15) 300 x 20; the close button at
-    // (W - 24, 6) 20 x 20.
+    // Lays out the title static at (10, 10), or with an icon (10, 9) 32 x 32
+    // and the title at (52, 15), 20 high and reaching 30 pixels before the
+    // right edge; the close button at (W - 24, 6) 20 x 20.
     void PlaceBandControls(bool withIcon);
 
 protected:

@@ -1,23 +1,11 @@
 #include "batch_output.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
+#include "support/terminal.h"
 
 namespace {
 
 // Redraws of the board at most this often; results are drawn at once.
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
-
-void TerminalSize(std::FILE* out, int& width, int& height) {
-    winsize size{};
-    if (::ioctl(fileno(out), TIOCGWINSZ, &size) == 0 && size.ws_col > 0 && size.ws_row > 0) {
-        width = size.ws_col;
-        height = size.ws_row;
-    } else {
-        width = 80;
-        height = 24;
-    }
-}
 
 } // namespace
 
@@ -27,7 +15,7 @@ BatchOutput::BatchOutput(OutputFormat format, const std::string& verb,
     // The table goes to standard output; JSON and CSV keep it for the
     // records, and a board for a person goes to the terminal on stderr.
     std::FILE* terminal = format == OutputFormat::Table ? stdout : stderr;
-    if (::isatty(fileno(terminal)) != 0) {
+    if (TerminalSizeOf(terminal)) {
         m_boardOut = terminal;
         std::vector<std::string> ips;
         for (const DeviceEntry* entry : devices) {
@@ -68,9 +56,7 @@ void BatchOutput::Redraw(const std::string& newLines, bool force) {
         return;
     }
     m_lastDraw = now;
-    int width = 0;
-    int height = 0;
-    TerminalSize(m_boardOut, width, height);
+    const TerminalSize size = TerminalSizeOf(m_boardOut).value_or(TerminalSize{});
     // Back to the board's first line, clear to the end of the screen, the new
     // result lines (which then scroll above), and the board again.
     std::string out = "\r";
@@ -81,7 +67,7 @@ void BatchOutput::Redraw(const std::string& newLines, bool force) {
     if (m_boardOut == stdout) {
         out += newLines;
     }
-    const std::vector<std::string> lines = m_board->Render(width, height);
+    const std::vector<std::string> lines = m_board->Render(size.columns, size.lines);
     for (const std::string& line : lines) {
         out += line;
         out += '\n';

@@ -129,7 +129,9 @@ void AddDeviceOptions(CLI::App& command, DeviceSelection& selection) {
                                             "standard input)")
                                 ->type_name("FILE")
                                 ->group(devices);
+    // A mistyped address is a usage error at once, not a search that finds nothing.
     CLI::Option* ip = command.add_option("--ip", selection.ip, "The device at this address")
+                          ->check(CLI::ValidIPV4)
                           ->type_name("ADDRESS")
                           ->group(devices);
     command
@@ -219,7 +221,7 @@ DeviceTable ResolveDevices(const DeviceSelection& selection) {
     if (selection.phaseMs > 0) {
         SetSearchPhase(selection.phaseMs, options.timing);
     }
-    const SearchResult found = RunSearch(options);
+    const SearchResult found = RunSearchWithProgress(options);
     std::set<std::string> wantedMacs;
     for (const std::string& mac : selection.macs) {
         wantedMacs.insert(MacKey(mac));

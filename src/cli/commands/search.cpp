@@ -7,6 +7,8 @@
 #include "lang/language.h"
 #include "lang/tool_language.h"
 #include "platform/paths.h"
+#include "support/search_progress.h"
+#include "support/terminal.h"
 #include "support/text_format.h"
 
 #include <algorithm>
@@ -132,7 +134,7 @@ int RunSearchCommand(const SearchArguments& arguments) {
         SetSearchPhase(arguments.phaseMs, options.timing);
     }
     options.customerCodes = LoadCliDiscoverySettings().customerCodes;
-    const SearchResult result = RunSearch(options);
+    const SearchResult result = RunSearchWithProgress(options);
     if (result.setUpResult != kSocketsReady) {
         std::string text;
         Tool::SocketErrorText(result.setUpResult + 8, text);
@@ -181,6 +183,15 @@ CliDiscoverySettings LoadCliDiscoverySettings() {
 
 std::string CliText(std::string_view key) {
     return CLanguage::GetInstance().GetText(key);
+}
+
+SearchResult RunSearchWithProgress(SearchOptions options) {
+    const std::optional<TerminalSize> terminal = TerminalSizeOf(stderr);
+    SearchProgressLine line(stderr, terminal ? terminal->columns : 0);
+    options.progress.v1Found = [&line](std::vector<DeviceEntry> found) { line.Found(found.size()); };
+    SearchResult result = RunSearch(options);
+    line.Finish();
+    return result;
 }
 
 void SetSearchPhase(int phaseMs, SearchTiming& timing) {

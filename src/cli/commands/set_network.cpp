@@ -6,6 +6,7 @@
 #include "discovery/ip_rules.h"
 #include "lang/tool_language.h"
 #include "search.h"
+#include "support/text_format.h"
 
 #include <algorithm>
 #include <cctype>
@@ -56,7 +57,7 @@ int RunSetNetwork(Arguments& arguments) {
     }
 
     search.customerCodes = settings.customerCodes;
-    const SearchResult found = RunSearch(search);
+    const SearchResult found = RunSearchWithProgress(search);
     if (found.setUpResult != kSocketsReady) {
         std::string text;
         Tool::SocketErrorText(found.setUpResult + 8, text);
@@ -100,6 +101,9 @@ int RunSetNetwork(Arguments& arguments) {
     const char* key = result == kConfigSuccess   ? "info.operate_success"
                       : result == kConfigTimeout ? "info.operate_timeout"
                                                  : "info.operate_fail";
+    // Which device it was, as the search found it, and where it goes.
+    std::printf("%s  %s -> %s\n", TableCell(device->mac).c_str(), TableCell(device->ip).c_str(),
+                TableCell(change.ip).c_str());
     std::printf("%s\n", CliText(key).c_str());
     return result == kConfigSuccess ? 0 : 1;
 }

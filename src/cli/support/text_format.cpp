@@ -1,5 +1,6 @@
 #include "support/text_format.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -107,6 +108,87 @@ std::string TableCell(std::string_view text) {
         if (byte < 0x20 || byte == 0x7F) {
             c = '?';
         }
+    }
+    return out;
+}
+
+namespace {
+
+// Where a help line's description starts: after the first run of two or more
+// spaces that follows the line's indentation; the indentation when none.
+std::size_t ContinuationIndent(std::string_view line, std::size_t width) {
+    const std::size_t indent = std::min(line.find_first_not_of(' '), line.size());
+    const std::size_t gap = line.find("  ", indent);
+    std::size_t column = indent;
+    if (gap != std::string_view::npos) {
+        const std::size_t description = line.find_first_not_of(' ', gap);
+        if (description != std::string_view::npos) {
+            column = description;
+        }
+    }
+    // A description too far right leaves too little room: indent less.
+    return column + 20 > width ? std::min<std::size_t>(indent + 4, width / 2) : column;
+}
+
+void WrapLine(std::string_view line, std::size_t width, std::string& out) {
+    if (line.size() <= width) {
+        out.append(line);
+        return;
+    }
+    const std::size_t indent = ContinuationIndent(line, width);
+    std::size_t lineStart = 0; // in line: where the current output line starts
+    std::size_t prefix = 0;    // spaces put before it
+    while (true) {
+        const std::size_t room = width - prefix;
+        std::string_view rest = line.substr(lineStart);
+        if (rest.size() <= room) {
+            out.append(prefix, ' ');
+            out.append(rest);
+            return;
+        }
+        std::size_t cut = rest.rfind(' ', room);
+        // Only spaces after the text's own indentation are break points.
+        const std::size_t firstText = prefix == 0 ? std::min(rest.find_first_not_of(' '), rest.size()) : 0;
+        if (cut == std::string_view::npos || cut <= firstText) {
+            cut = room; // one word longer than the line
+        }
+        std::string_view piece = rest.substr(0, cut);
+        while (!piece.empty() && piece.back() == ' ') {
+            piece.remove_suffix(1);
+        }
+        out.append(prefix, ' ');
+        out.append(piece);
+        out += '\n';
+        lineStart += cut;
+        while (lineStart < line.size() && line[lineStart] == ' ') {
+            ++lineStart;
+        }
+        if (lineStart >= line.size()) {
+            return;
+        }
+        prefix = indent;
+    }
+}
+
+} // namespace
+
+std::string WrapText(std::string_view text, std::size_t width) {
+    if (width < 20) {
+        return std::string(text); // no room to wrap into
+    }
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = text.find('\n', start);
+        const std::string_view line =
+            text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        WrapLine(line, width, out);
+        if (end == std::string_view::npos) {
+            break;
+        }
+        out += '\n';
+        start = end + 1;
     }
     return out;
 }

@@ -22,3 +22,10 @@ std::string CsvField(std::string_view text);
 
 // Control characters shown as '?'.
 std::string TableCell(std::string_view text);
+
+// Help text wrapped to width columns at spaces. A line too long is broken
+// at the last space that fits; its continuation lines start under the
+// line's description (the text after a run of two or more spaces, as in
+// "  --ip ADDRESS    The device at this address"), or under its first
+// character when it has none. A word longer than a line is cut.
+std::string WrapText(std::string_view text, std::size_t width);

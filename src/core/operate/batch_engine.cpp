@@ -169,7 +169,7 @@ void BatchEngine::RunDeviceStep(const BatchRequest& request, DeviceEntry& entry)
         if (accepted) {
             LoggedOut(entry, true);
         }
-        Report(entry, SuccessOrFailure(accepted));
+        Report(entry, SuccessOr(accepted, failkey::kRefused));
         break;
     }
     case BatchOperation::FactoryDefault: {
@@ -180,12 +180,11 @@ void BatchEngine::RunDeviceStep(const BatchRequest& request, DeviceEntry& entry)
             // handle on this side.
             LoggedOut(entry, true);
         }
-        Report(entry, SuccessOrFailure(accepted));
+        Report(entry, SuccessOr(accepted, failkey::kRefused));
         break;
     }
     case BatchOperation::Password:
-        Report(entry,
-               SuccessOrFailure(ChangePassword(entry, request.oldPassword, request.newPassword, m_sdk) == 1));
+        Report(entry, PasswordReport(ChangePassword(entry, request.oldPassword, request.newPassword, m_sdk)));
         break;
     case BatchOperation::Port: {
         const PortChangeResult result = ChangePorts(entry, request.ports, m_sdk);
@@ -193,7 +192,7 @@ void BatchEngine::RunDeviceStep(const BatchRequest& request, DeviceEntry& entry)
             LoggedOut(entry, true);
         }
         // Only a change the device took whole, and restarted with, succeeded.
-        Report(entry, SuccessOrFailure(result.written == 1 && result.restarted));
+        Report(entry, SuccessOr(result.written == 1 && result.restarted, failkey::kRefused));
         break;
     }
     case BatchOperation::ConfigImport: {
@@ -201,7 +200,7 @@ void BatchEngine::RunDeviceStep(const BatchRequest& request, DeviceEntry& entry)
         if (accepted) {
             LoggedOut(entry, true);
         }
-        Report(entry, SuccessOrFailure(accepted));
+        Report(entry, SuccessOr(accepted, accepted ? std::string() : ImportFailureKey(request.path)));
         break;
     }
     case BatchOperation::Upgrade:

@@ -1,10 +1,42 @@
 #include "operate/batch_report.h"
 
+#include "sdk/config_file.h"
+#include "sdk/wire_messages.h"
+
 DeviceReport SuccessOrFailure(bool success) {
     DeviceReport report;
     report.outcome = success ? BatchOutcome::Success : BatchOutcome::Failure;
     report.key = success ? "tx.success" : "tx.fail";
     return report;
+}
+
+DeviceReport SuccessOr(bool success, std::string failureKey) {
+    DeviceReport report = SuccessOrFailure(success);
+    if (!success) {
+        report.key = std::move(failureKey);
+    }
+    return report;
+}
+
+DeviceReport PasswordReport(int result) {
+    constexpr int kWrongOldPassword = -1;
+    return SuccessOr(result == 1, result == kWrongOldPassword ? failkey::kOldPassword : failkey::kRefused);
+}
+
+std::string ImportFailureKey(const std::string& path) {
+    const auto file = sdkwire::ReadWholeFile(path, sdkwire::kMaxConfigImage + 64);
+    return file && sdkwire::DecodeConfigFile(*file) ? failkey::kRefused : failkey::kNotConfigFile;
+}
+
+std::string UpgradeFailureKey(const std::string& path, const std::string& deviceModel) {
+    const auto file = sdkwire::ReadWholeFile(path, sdkwire::kMaxFirmwareSize);
+    const auto firmware = file ? sdkwire::DecodeFirmware(*file) : std::nullopt;
+    if (!firmware) {
+        return failkey::kNotFirmware;
+    }
+    // A device whose model is not known (no V3 reply) is not judged by it.
+    const bool modelKnown = !deviceModel.empty() && deviceModel != "-- --";
+    return modelKnown && firmware->model != deviceModel ? failkey::kWrongModel : failkey::kRefused;
 }
 
 DeviceReport LoginFailedReport(int loginError) {

@@ -22,7 +22,27 @@ struct DeviceReport {
     int loginError = 0;
 };
 
+// Why a device's step failed: the language key of its line.
+namespace failkey {
+inline constexpr char kRefused[] = "info.Fail_refused"; // the device said no, or nothing
+inline constexpr char kTimeout[] = "info.operate_timeout";
+inline constexpr char kOldPassword[] = "info.Fail_old_password";
+inline constexpr char kWrongModel[] = "info.Fail_wrong_model";
+inline constexpr char kNotFirmware[] = "info.Fail_not_firmware";
+inline constexpr char kNotConfigFile[] = "info.Fail_not_config_file";
+} // namespace failkey
+
 DeviceReport SuccessOrFailure(bool success);
+// Success, or a failure that says why.
+DeviceReport SuccessOr(bool success, std::string failureKey);
+// The password step from ChangePassword's result: the device answers -1
+// when the old password is wrong.
+DeviceReport PasswordReport(int result);
+// Why a configuration import failed: the file is none, or the device refused.
+std::string ImportFailureKey(const std::string& path);
+// Why an upgrade failed: the file is no firmware, it is for another model
+// than the device's, or the device refused.
+std::string UpgradeFailureKey(const std::string& path, const std::string& deviceModel);
 DeviceReport LoginFailedReport(int loginError);
 DeviceReport ProgressReport(int percent);
 

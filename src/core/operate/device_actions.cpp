@@ -14,14 +14,33 @@ constexpr int kLoginErrorTexts = 13;
 
 } // namespace
 
-std::string ProposeExportName(std::string_view version, const std::tm& localTime) {
+std::string ProposeExportName(std::string_view version, std::string_view model, std::string_view ip,
+                              const std::tm& localTime) {
+    const auto trimmed = [](std::string_view text) {
+        const std::size_t first = text.find_first_not_of(" .\t");
+        const std::size_t last = text.find_last_not_of(" .\t");
+        return first == std::string_view::npos ? std::string_view{} : text.substr(first, last - first + 1);
+    };
     const std::size_t build = version.find("Build:");
-    std::string name(build == std::string_view::npos ? std::string_view{} : version.substr(0, build));
-    std::array<char, 32> stamp{};
-    std::snprintf(stamp.data(), stamp.size(), ".%04d%02d%02d%02d%02d%02d", localTime.tm_year + 1900,
+    std::string_view name =
+        build == std::string_view::npos ? std::string_view{} : trimmed(version.substr(0, build));
+    if (name.empty()) {
+        const std::string_view knownModel = trimmed(model);
+        name = knownModel.empty() || knownModel == "--" || knownModel == "-- --" ? trimmed(ip) : knownModel;
+    }
+    std::string proposed(name.empty() ? std::string_view("config") : name);
+    for (char& c : proposed) {
+        if (static_cast<unsigned char>(c) < 0x20 ||
+            std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos) {
+            c = '_';
+        }
+    }
+    // Room for any int in every field, so nothing is ever cut.
+    std::array<char, 96> stamp{};
+    std::snprintf(stamp.data(), stamp.size(), ".%04d%02d%02d%02d%02d%02d.coi", localTime.tm_year + 1900,
                   localTime.tm_mon + 1, localTime.tm_mday, localTime.tm_hour, localTime.tm_min,
                   localTime.tm_sec);
-    return name + stamp.data();
+    return proposed + stamp.data();
 }
 
 int LoginErrorTextIndex(int error) {

@@ -10,10 +10,14 @@
 #include <string>
 #include <string_view>
 
-// The firmware version up to (not including) its first "Build:" (all of it
-// is dropped when there is none), ".", then the local time as
-// YYYYMMDDhhmmss.
-std::string ProposeExportName(std::string_view version, const std::tm& localTime);
+// The name proposed for a configuration export: the firmware version up to
+// its first "Build:" (without the blanks and dots before it), or, when the
+// version has no "Build:", the device's model, or its address when the model
+// is not known; then ".", the local time as YYYYMMDDhhmmss and ".coi". The
+// name never starts with a dot (a hidden file) and characters that no file
+// name may hold become "_".
+std::string ProposeExportName(std::string_view version, std::string_view model, std::string_view ip,
+                              const std::tm& localTime);
 
 // The index of the login error text for an SDK_Login error code (code + 1),
 // or -1 when there is no text for it (the message then shows an empty text).

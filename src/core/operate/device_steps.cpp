@@ -45,7 +45,7 @@ int ChangePassword(const DeviceEntry& entry, const std::string& oldPassword, con
     // record to a user who is not an administrator); the two copies get the
     // old and the new password here, and every copy is wiped after use.
     std::vector<uint8_t> table(kUserTableSize, 0);
-    int result = -1;
+    int result = 0;
     if (sdk.getUserInfo(entry.loginHandle, table.data(), 30000) == 1) {
         for (std::size_t i = 0; i < kUserCount; ++i) {
             const uint8_t* record = table.data() + kFirstUserOffset + i * kUserRecordSize;

@@ -13,8 +13,8 @@ struct PortTriple {
     int32_t rtsp = 554; // low 16 bits are sent
 };
 
-// Result of ModifyUser (1 = changed); -1 when the user table cannot be read
-// or holds no record of the login user.
+// Result of ModifyUser (1 = changed, -1 = the old password is wrong); 0 when
+// the user table cannot be read or holds no record of the login user.
 int ChangePassword(const DeviceEntry& entry, const std::string& oldPassword, const std::string& newPassword,
                    const SdkCalls& sdk = RealSdk());
 

@@ -70,13 +70,13 @@ void UpgradeSupervisor::Start(DeviceEntry& entry, const std::string& path) {
     const int handle = m_sdk.openUpgrade(entry.loginHandle, path.c_str(), ProgressCallback, context, 0);
     if (handle == 0) {
         Count(false);
-        m_observer.OnDeviceReport(entry, SuccessOrFailure(false));
+        m_observer.OnDeviceReport(entry, SuccessOr(false, UpgradeFailureKey(path, entry.model)));
         return;
     }
     // Stored before the start, so that an early final state is not lost.
     {
         std::lock_guard lock(m_lock);
-        const DeviceUpgrade started{&entry, handle, 0, 0};
+        const DeviceUpgrade started{&entry, handle, 0, 0, path};
         const auto upgrade = FindLocked(entry);
         if (upgrade == m_upgrades.end()) {
             m_upgrades.push_back(started);
@@ -97,7 +97,7 @@ void UpgradeSupervisor::Start(DeviceEntry& entry, const std::string& path) {
         ++m_failures;
     }
     m_sdk.closeUpgrade(handle);
-    m_observer.OnDeviceReport(entry, SuccessOrFailure(false));
+    m_observer.OnDeviceReport(entry, SuccessOr(false, failkey::kRefused));
 }
 
 void UpgradeSupervisor::ProgressCallback(int, int, int total, int value, void* context) {
@@ -138,6 +138,7 @@ void UpgradeSupervisor::HandleProgress(const ProgressEvent& event) {
     const bool ended = event.percent == -1 || event.percent == -2;
     int handle = 0;
     int login = 0;
+    std::string path;
     {
         std::lock_guard lock(m_lock);
         const auto upgrade = FindLocked(entry);
@@ -147,6 +148,7 @@ void UpgradeSupervisor::HandleProgress(const ProgressEvent& event) {
         if (ended) {
             ++(event.percent == -1 ? m_successes : m_failures);
             login = entry.loginHandle;
+            path = upgrade->path;
             handle = EndUpgradeLocked(upgrade);
         }
     }
@@ -157,7 +159,9 @@ void UpgradeSupervisor::HandleProgress(const ProgressEvent& event) {
         // After a success the device restarts and ends the session itself;
         // the logout then only frees the handle on this side.
         m_sdk.logout(login);
-        m_observer.OnDeviceReport(entry, SuccessOrFailure(event.percent == -1));
+        m_observer.OnDeviceReport(entry, event.percent == -1
+                                             ? SuccessOrFailure(true)
+                                             : SuccessOr(false, UpgradeFailureKey(path, entry.model)));
         m_observer.OnLoginState(entry.mac, false);
     }
     m_onEvent();
@@ -191,7 +195,7 @@ void UpgradeSupervisor::FailUpgrade(DeviceEntry& entry) {
         handle = EndUpgradeLocked(upgrade);
     }
     m_sdk.closeUpgrade(handle);
-    m_observer.OnDeviceReport(entry, SuccessOrFailure(false));
+    m_observer.OnDeviceReport(entry, SuccessOr(false, failkey::kTimeout));
     m_observer.OnLoginState(entry.mac, false);
     m_onEvent();
 }

@@ -76,4 +76,57 @@ uint32_t IpToHostOrder(std::string_view dotted) {
     return ntohl(::inet_addr(narrow.c_str()));
 }
 
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The digits of the run at the start of text, without leading zeros.
+std::string_view DigitRun(std::string_view text, std::size_t& length) {
+    length = 0;
+    while (length < text.size() && IsDigit(text[length])) {
+        ++length;
+    }
+    std::string_view run = text.substr(0, length);
+    while (run.size() > 1 && run.front() == '0') {
+        run.remove_prefix(1);
+    }
+    return run;
+}
+
+} // namespace
+
+bool NaturalLess(std::string_view a, std::string_view b) {
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (IsDigit(a[i]) && IsDigit(b[j])) {
+            std::size_t lengthA = 0;
+            std::size_t lengthB = 0;
+            const std::string_view runA = DigitRun(a.substr(i), lengthA);
+            const std::string_view runB = DigitRun(b.substr(j), lengthB);
+            // Any length of digits: a longer run without leading zeros is larger.
+            if (runA.size() != runB.size()) {
+                return runA.size() < runB.size();
+            }
+            if (runA != runB) {
+                return runA < runB;
+            }
+            i += lengthA;
+            j += lengthB;
+            continue;
+        }
+        if (a[i] != b[j]) {
+            return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[j]);
+        }
+        ++i;
+        ++j;
+    }
+    if (i < a.size() || j < b.size()) {
+        return j < b.size() && i >= a.size();
+    }
+    return a < b;
+}
+
 } // namespace Tool

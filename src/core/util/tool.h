@@ -41,6 +41,10 @@ int32_t ToInt(std::string_view text, int base = 10);
 int64_t ToInt64(std::string_view text, int base = 10);
 // Dotted IPv4 text to a host-order address; invalid text gives 0xFFFFFFFF.
 uint32_t IpToHostOrder(std::string_view dotted);
+// Orders texts with numbers in them as a reader does: runs of digits compare
+// by their value ("V5.0.2" before "V5.0.10"), everything else byte-wise;
+// texts equal that way fall back to byte order.
+bool NaturalLess(std::string_view a, std::string_view b);
 
 // ---- edit-field rules ---------------------------------------------------
 // Pure functions of the field's text: the desktop layer applies the result to

@@ -16,6 +16,8 @@
 // controls; all overflows are listed. One that English shows in the same
 // control is a limit of the layout and only reported; one where English
 // fits is the pack's to shorten and fails the run.
+// In all 26 languages, the title of every pop-up window and every button of
+// the batch page must fit: any that does not fails the run.
 // It also checks the window against its specified sizes and colours and
 // exits non-zero when one is off. Run it inside the device lab
 // (scripts/screenshots does) so the search finds the simulated devices.
@@ -30,6 +32,7 @@
 #include "screenshots_devlist.h"
 #include "screenshots_operate.h"
 #include "screenshots_polish.h"
+#include "screenshots_popups.h"
 #include "screenshots_preview.h"
 #include "settings/dlg_setting.h"
 #include "text_overflow.h"
@@ -259,6 +262,7 @@ int main(int argc, char** argv) {
                         options.programFolder);
     }
     g_failures += PolishScreenshots(window, out, options.programFolder);
+    g_failures += PopupAndButtonChecks(window, out);
     g_failures += CapacityScreenshots(window, out, languages, options.programFolder);
     std::printf("%d check(s) failed\n", g_failures);
     return g_failures == 0 ? 0 : 1;

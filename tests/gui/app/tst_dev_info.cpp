@@ -47,6 +47,7 @@ private slots:
     void findMatchesVisibleColumnsOnly();
     void findAndAllToggleTheShowsAllFlag();
     void ipSortIsNumericAndTcpPortSortGoesBothWays();
+    void versionsSortAsVersions();
     void rowNumberHeaderDoesNothing();
     void columnMaskHidesAndShowsColumns();
     void loginStateByMacAndPortRedraw();
@@ -160,6 +161,17 @@ void DevInfoTest::findMatchesVisibleColumnsOnly() {
     edit->setText("ipc");
     QTest::mouseClick(find, Qt::LeftButton);
     QCOMPARE(m_page->List()->GetItemCount(), 0);
+    // A MAC address with colons, or in small letters, finds the device.
+    m_devices["00-00-00-00-00-02"].mac = "02-C0-AB-00-00-02";
+    m_page->ShowAll();
+    for (const char* mac : {"02:C0:AB:00:00:02", "02:c0:ab", "02-C0-AB-00-00-02", "c0-ab"}) {
+        edit->setText(mac);
+        QTest::mouseClick(find, Qt::LeftButton);
+        QCOMPARE(Column(kColMac), QStringList({"02-C0-AB-00-00-02"}));
+    }
+    edit->setText("02:C0:AB:00:00:03");
+    QTest::mouseClick(find, Qt::LeftButton);
+    QCOMPARE(m_page->List()->GetItemCount(), 0);
 }
 
 void DevInfoTest::findAndAllToggleTheShowsAllFlag() {
@@ -203,6 +215,19 @@ void DevInfoTest::ipSortIsNumericAndTcpPortSortGoesBothWays() {
     m_page->OnSearchEnd();
     clickHeader(kColTcpPort);
     QCOMPARE(Column(kColTcpPort).first(), QString("5000"));
+}
+
+void DevInfoTest::versionsSortAsVersions() {
+    const char* versions[] = {"V5.0.10", "V5.0.2 Build: 2026-10-23", "V10.1", "V5.0.9"};
+    int i = 0;
+    for (auto& [mac, entry] : m_devices) {
+        entry.version = versions[i++];
+    }
+    MakePage();
+    m_page->SortByColumn(kColVersion);
+    QCOMPARE(Column(kColVersion), QStringList({"V5.0.2 Build: 2026-10-23", "V5.0.9", "V5.0.10", "V10.1"}));
+    m_page->SortByColumn(kColVersion);
+    QCOMPARE(Column(kColVersion), QStringList({"V10.1", "V5.0.10", "V5.0.9", "V5.0.2 Build: 2026-10-23"}));
 }
 
 void DevInfoTest::rowNumberHeaderDoesNothing() {

@@ -55,6 +55,21 @@ QList<int> Commands(const QMenu& menu) {
     return commands;
 }
 
+// The text of the QR code a picture label shows, read by an independent decoder.
+std::string DecodedQr(const QLabel& picture) {
+    const QImage image = picture.pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    qrtest::Picture grey;
+    grey.width = image.width();
+    grey.height = image.height();
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const int green = qGreen(image.pixel(x, y)) * 31 / 255;
+            grey.pixels.push_back(static_cast<uint16_t>(green << 5));
+        }
+    }
+    return qrtest::DecodeWithZbar(grey, 1).value_or(std::string());
+}
+
 } // namespace
 
 class DeviceActionsTest : public QObject {
@@ -67,7 +82,7 @@ private slots:
 
     // In this order: the last two change the simulated devices' addresses.
     void webPageOpensThroughTheSeam();
-    void qrPictureDecodesToTheCloudId();
+    void qrPictureFollowsTheSelection();
     void loginFromTheMenuReportsFailureAndAlreadyLoggedIn();
     void contextMenuFollowsTheDevice();
     void exportProposesTheNameAndWritesALoadableFile();
@@ -337,8 +352,10 @@ void DeviceActionsTest::exportProposesTheNameAndWritesALoadableFile() {
     QCOMPARE(NextTip(), LangText("info.operate_success"));
     QCOMPARE(asked.size(), 1);
     QVERIFY(asked[0].save);
-    // No "Build:" in the version: the name is "." and the time stamp.
-    QVERIFY2(asked[0].name.startsWith("." + today) && asked[0].name.size() == 15, qPrintable(asked[0].name));
+    // No "Build:" in the version: the model names the file, a visible ".coi" one.
+    QVERIFY2(asked[0].name.startsWith("IPC-A." + today) && asked[0].name.endsWith(".coi") &&
+                 asked[0].name.size() == 24,
+             qPrintable(asked[0].name));
     QVERIFY(asked[0].filter.contains("*.coi"));
     const auto file = sdkwire::ReadWholeFile((path + ".coi").toStdString(), 1 << 20);
     QVERIFY(file.has_value());
@@ -352,7 +369,8 @@ void DeviceActionsTest::exportProposesTheNameAndWritesALoadableFile() {
     m_loginPassword = "pw2";
     m_page->Actions()->RunCommand(kCmdExport, kRowV2, 2);
     QTRY_COMPARE(asked.size(), 2);
-    QVERIFY2(asked[1].name.startsWith("V2.00.." + today), qPrintable(asked[1].name));
+    QVERIFY2(asked[1].name.startsWith("V2.00." + today) && asked[1].name.endsWith(".coi"),
+             qPrintable(asked[1].name));
     QTRY_VERIFY(!m_session->IsOperationRunning());
     QCOMPARE(m_tips.size(), 2);
 }
@@ -371,28 +389,44 @@ void DeviceActionsTest::modelChangeRoundTrip() {
     QCOMPARE(m_session->Devices().at("02-C0-00-00-00-01").model, std::string("IPC-B2"));
 }
 
-void DeviceActionsTest::qrPictureDecodesToTheCloudId() {
+void DeviceActionsTest::qrPictureFollowsTheSelection() {
     auto* picture = m_page->findChild<QLabel*>("qrPicture");
     CMyColorListCtrlEx* list = m_page->List();
-    const QRect cell = list->visualRect(list->model()->index(kRowV3, kColMac));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
-    QVERIFY(picture->isVisible());
-    const QImage image = picture->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
-    qrtest::Picture grey;
-    grey.width = image.width();
-    grey.height = image.height();
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const int green = qGreen(image.pixel(x, y)) * 31 / 255;
-            grey.pixels.push_back(static_cast<uint16_t>(green << 5));
-        }
-    }
-    const auto decoded = qrtest::DecodeWithZbar(grey, 1);
-    QVERIFY(decoded.has_value());
-    QCOMPARE(*decoded, std::string("CVN1234567890ABC"));
-    // "-- --" hides it again, and so does a device without a cloud id.
-    const QRect other = list->visualRect(list->model()->index(kRowV2, kColMac));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, other.center());
+    const auto cellAt = [list](int row) {
+        return list->visualRect(list->model()->index(row, kColMac)).center();
+    };
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cellAt(kRowV3));
+    QTRY_VERIFY(picture->isVisible());
+    QCOMPARE(DecodedQr(*picture), std::string("CVN1234567890ABC"));
+    // Beside the list, never over it: the login column stays reachable.
+    QVERIFY(!picture->geometry().intersects(list->geometry()));
+
+    // A right click selects the other row: the picture follows it.
+    CDeviceActions::SetMenuChooser([](QMenu&) { return 0; });
+    QTest::mouseClick(list->viewport(), Qt::RightButton, {}, cellAt(kRowSilent));
+    CDeviceActions::SetMenuChooser({});
+    QVERIFY(list->selectionModel()->isRowSelected(kRowSilent, {}));
+    QVERIFY(!list->selectionModel()->isRowSelected(kRowV3, {}));
+    QTRY_COMPARE(DecodedQr(*picture), std::string("CVNSILENT0000003"));
+
+    // Empty space clears the selection, and the list takes the room back.
+    const int narrowWidth = list->width();
+    const QPoint below(10, list->visualRect(list->model()->index(kRowSilent, kColMac)).bottom() + 40);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, below);
+    QTRY_VERIFY(!picture->isVisible());
+    QVERIFY(list->width() > narrowWidth);
+
+    // A FIND that filters the selected row out hides it.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cellAt(kRowV3));
+    QTRY_VERIFY(picture->isVisible());
+    m_page->findChild<QLineEdit*>("findEdit")->setText("10.77.16.2");
+    QTest::mouseClick(m_page->findChild<CxSkinButton*>("findButton"), Qt::LeftButton);
+    QCOMPARE(list->GetItemCount(), 1);
+    QTRY_VERIFY(!picture->isVisible());
+
+    // "-- --" is no cloud id.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cellAt(0));
+    QVERIFY(list->selectionModel()->hasSelection());
     QVERIFY(!picture->isVisible());
 }
 
@@ -412,6 +446,15 @@ void DeviceActionsTest::webPageOpensThroughTheSeam() {
     m_page->Actions()->OnDoubleClick(kRowV2, kColMac);
     QCOMPARE(opened.size(), 1);
     QVERIFY(m_tips.isEmpty());
+    // Without a browser the page says so, with the address.
+    UrlOpener::SetOpener([&](const QUrl& url) {
+        opened.append(url);
+        return false;
+    });
+    m_page->Actions()->RunCommand(kCmdOpenWeb, kRowV2, kColMac);
+    QCOMPARE(opened.size(), 2);
+    QCOMPARE(NextTip(), LangText("info.Open_web_fail").replace("%s", "http://10.77.16.2:80"));
+    UrlOpener::SetOpener({});
 }
 
 QTEST_MAIN(DeviceActionsTest)

@@ -113,6 +113,9 @@ void MainWindowTest::WaitForSearchEnd(CCorvaneDlg& window) {
 void MainWindowTest::startupFindsTheLabDevices() {
     auto window = Start(FastOptions(*m_folder));
     QCOMPARE(window->size(), QSize(1090, 700));
+    // The window is named as the configuration writes the program's name.
+    QCOMPARE(window->windowTitle(), QString::fromStdString(window->Config().AppName));
+    QCOMPARE(window->windowTitle(), QString("Corvane"));
     // The first search is requested at start-up, without a click.
     WaitForSearchEnd(*window);
     QCOMPARE(window->DeviceCount(), kLabDevices);

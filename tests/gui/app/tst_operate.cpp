@@ -64,15 +64,20 @@ private slots:
     void portBatchTellsTheSessionAndANetworkChangeResetsTheLine();
     void upgradeEndsAfterTheWatchdogFailsTheSilentDevice();
     void upgradeWhereEveryLoginFailsEndsAtOnce();
+    void failureLinesSayWhy();
 
 private:
     DeviceEntry& AddDevice(bool live, const devsim::SimSdkFaults& faults = {});
     void MakePage(int watchdogMs = 30000);
     void TickAll();
     QStringList Lines() const;
-    int Count(const char* key) const;
+    // Tips with the key's text (or, for no key, with this text).
+    int Count(const char* key, const QString& text = {}) const;
+    // The completion message with its counts, and how many were shown.
+    static QString Completed(int succeeded, int failed);
+    int Completions() const;
     bool WaitForCompletion(int timeoutMs);
-    QString WriteFirmware();
+    QString WriteFirmware(const std::string& model = "IPC-SIM");
 
     DeviceSession m_session;
     FakePrompt m_prompt;
@@ -130,6 +135,7 @@ DeviceEntry& OperateTest::AddDevice(bool live, const devsim::SimSdkFaults& fault
     entry.ip = settings.ip;
     entry.tcpPort = settings.tcpPort;
     entry.webPort = 80;
+    entry.model = settings.model;
     return m_session.Devices()[entry.mac] = entry;
 }
 
@@ -155,10 +161,28 @@ QStringList OperateTest::Lines() const {
     return lines;
 }
 
-int OperateTest::Count(const char* key) const {
+int OperateTest::Count(const char* key, const QString& text) const {
+    const QString wanted = key != nullptr ? LangText(key) : text;
     int count = 0;
     for (const TipRequest& tip : m_tips) {
-        count += tip.text == LangText(key) ? 1 : 0;
+        count += tip.text == wanted ? 1 : 0;
+    }
+    return count;
+}
+
+QString OperateTest::Completed(int succeeded, int failed) {
+    QString text = LangText("info.operate_completed_counts");
+    const qsizetype first = text.indexOf("%s");
+    text.replace(first, 2, QString::number(succeeded));
+    text.replace(text.indexOf("%s", first), 2, QString::number(failed));
+    return text;
+}
+
+int OperateTest::Completions() const {
+    const QString lead = LangText("info.operate_completed_counts").section("%s", 0, 0);
+    int count = 0;
+    for (const TipRequest& tip : m_tips) {
+        count += tip.text.startsWith(lead) ? 1 : 0;
     }
     return count;
 }
@@ -166,16 +190,16 @@ int OperateTest::Count(const char* key) const {
 bool OperateTest::WaitForCompletion(int timeoutMs) {
     QElapsedTimer timer;
     timer.start();
-    while (Count("info.operate_completed") == 0 && timer.elapsed() < timeoutMs) {
+    while (Completions() == 0 && timer.elapsed() < timeoutMs) {
         QTest::qWait(20);
     }
-    return Count("info.operate_completed") > 0;
+    return Completions() > 0;
 }
 
-QString OperateTest::WriteFirmware() {
-    const std::string path = m_dir.filePath("image.upf").toStdString();
+QString OperateTest::WriteFirmware(const std::string& model) {
+    const std::string path = m_dir.filePath(QString::fromStdString(model + ".upf")).toStdString();
     sdkwire::WriteWholeFile(
-        path, sdkwire::EncodeFirmware({"IPC-SIM", "V7.00 Build: 2026-12-07", sdkwire::Bytes(200000, 7)}));
+        path, sdkwire::EncodeFirmware({model, "V7.00 Build: 2026-12-07", sdkwire::Bytes(200000, 7)}));
     return QString::fromStdString(path);
 }
 
@@ -320,7 +344,8 @@ void OperateTest::rebootBatchWritesOneLinePerDeviceAndOneCompletion() {
     QVERIFY(WaitForCompletion(20000));
     QTRY_VERIFY_WITH_TIMEOUT(!m_session.IsOperationRunning(), 5000);
     QTest::qWait(200); // nothing more arrives
-    QCOMPARE(Count("info.operate_completed"), 1);
+    QCOMPARE(Completions(), 1);
+    QCOMPARE(Count(nullptr, Completed(3, 0)), 1);
     QCOMPARE(m_prompt.m_asked, 1);
     QCOMPARE(QString::fromStdString(m_prompt.m_caption), QString("msg.Login_first"));
     const QStringList lines = Lines();
@@ -354,7 +379,7 @@ void OperateTest::cancelledLoginEndsTheBatchKeepingEarlierResults() {
     QTRY_VERIFY_WITH_TIMEOUT(!m_session.IsOperationRunning(), 15000);
     QTest::qWait(100);
     QCOMPARE(m_prompt.m_asked, 1);
-    QCOMPARE(Count("info.operate_completed"), 0);
+    QCOMPARE(Completions(), 0);
     const QStringList lines = Lines();
     QCOMPARE(lines[0], QString::fromStdString(first.ip) + "  " + LangText("tx.success"));
     QVERIFY(!lines[1].contains("  "));
@@ -400,9 +425,11 @@ void OperateTest::upgradeEndsAfterTheWatchdogFailsTheSilentDevice() {
     QTRY_VERIFY_WITH_TIMEOUT(Lines()[1].endsWith("%"), 10000);
     QVERIFY(WaitForCompletion(20000));
     QCOMPARE(Lines()[0], QString::fromStdString(good.ip) + "  " + LangText("tx.success"));
-    QCOMPARE(Lines()[1], QString::fromStdString(silent.ip) + "  " + LangText("tx.fail"));
+    // The watchdog ended it: the line says the device did not answer in time.
+    QCOMPARE(Lines()[1], QString::fromStdString(silent.ip) + "  " + LangText("info.operate_timeout"));
     QTRY_VERIFY_WITH_TIMEOUT(!m_session.IsOperationRunning(), 5000);
-    QCOMPARE(Count("info.operate_completed"), 1);
+    QCOMPARE(Completions(), 1);
+    QCOMPARE(Count(nullptr, Completed(1, 1)), 1);
 }
 
 void OperateTest::upgradeWhereEveryLoginFailsEndsAtOnce() {
@@ -420,7 +447,47 @@ void OperateTest::upgradeWhereEveryLoginFailsEndsAtOnce() {
     for (const QString& line : Lines()) {
         QVERIFY2(line.endsWith("  " + LangText("info.Login_fail")), qPrintable(line));
     }
+    QCOMPARE(Count(nullptr, Completed(0, 2)), 1);
     QTRY_VERIFY_WITH_TIMEOUT(!m_session.IsOperationRunning(), 5000);
+}
+
+void OperateTest::failureLinesSayWhy() {
+    DeviceEntry& device = AddDevice(true);
+    MakePage();
+    TickAll();
+    const QString failed = QString::fromStdString(device.ip) + "  ";
+    // A wrong old password.
+    m_page->ShowPanel(OperatePanel::Password);
+    COperatePanel* password = m_page->Panel(OperatePanel::Password);
+    password->findChild<QLineEdit*>("oldPasswordEdit")->setText("not-the-one");
+    password->findChild<QLineEdit*>("newPasswordEdit")->setText("Fresh1234");
+    password->findChild<QLineEdit*>("confirmPasswordEdit")->setText("Fresh1234");
+    QTest::mouseClick(password->findChild<CxSkinButton*>("modifyButton"), Qt::LeftButton);
+    QVERIFY(WaitForCompletion(20000));
+    QCOMPARE(Lines()[0], failed + LangText("info.Fail_old_password"));
+    QCOMPARE(Count(nullptr, Completed(0, 1)), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_session.IsOperationRunning(), 5000);
+
+    // Firmware of another model: the device refuses it, the line says why.
+    m_tips.clear();
+    m_page->ShowPanel(OperatePanel::Upgrade);
+    m_page->Panel(OperatePanel::Upgrade)
+        ->findChild<QLineEdit*>("pathEdit")
+        ->setText(WriteFirmware("NVR-OTHER"));
+    QTest::mouseClick(m_page->findChild<CxSkinButton*>("upgradeButton"), Qt::LeftButton);
+    QVERIFY(WaitForCompletion(20000));
+    QCOMPARE(Lines()[0], failed + LangText("info.Fail_wrong_model"));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_session.IsOperationRunning(), 5000);
+
+    // A file that is no configuration file.
+    m_tips.clear();
+    m_page->ShowPanel(OperatePanel::Configuration);
+    m_page->Panel(OperatePanel::Configuration)
+        ->findChild<QLineEdit*>("pathEdit")
+        ->setText(WriteFirmware("IPC-SIM"));
+    QTest::mouseClick(m_page->findChild<CxSkinButton*>("importButton"), Qt::LeftButton);
+    QVERIFY(WaitForCompletion(20000));
+    QCOMPARE(Lines()[0], failed + LangText("info.Fail_not_config_file"));
 }
 
 QTEST_MAIN(OperateTest)

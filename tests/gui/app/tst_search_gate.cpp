@@ -5,6 +5,7 @@
 #include "app/corvane_dlg.h"
 #include "app/page_table.h"
 #include "app/title_band.h"
+#include "lang/tool_language.h"
 #include "operate/dlg_login_local.h"
 #include "operate/dlg_operate.h"
 #include "program_folder.h"
@@ -27,6 +28,13 @@ namespace {
 constexpr int kLabDevices = 12;
 const char* const kNewVersion = "V5.0.10 Build: 2026-12-08";
 
+// The completion message of a batch where every device succeeded.
+QString EveryDeviceSucceeded() {
+    const std::string text = LangText("info.operate_completed_counts").toStdString();
+    return QString::fromStdString(
+        Tool::FormatText(Tool::FormatText(text, std::to_string(kLabDevices)), std::to_string(0)));
+}
+
 } // namespace
 
 class SearchGateTest : public QObject {
@@ -42,7 +50,7 @@ private:
     // Sets m_page once the lab's devices are found and ticked.
     void StartOnOperatePage();
     void Search();
-    int Count(const char* key) const;
+    int Count(const QString& text) const;
     QStringList Lines() const;
     // Every ticked device's line ends in the success text.
     void VerifyEveryLineSucceeded() const;
@@ -99,10 +107,10 @@ void SearchGateTest::Search() {
     QTest::mouseClick(m_window->Band()->search, Qt::LeftButton);
 }
 
-int SearchGateTest::Count(const char* key) const {
+int SearchGateTest::Count(const QString& text) const {
     int count = 0;
     for (const TipRequest& tip : m_tips) {
-        count += tip.text == LangText(key) ? 1 : 0;
+        count += tip.text == text ? 1 : 0;
     }
     return count;
 }
@@ -148,7 +156,7 @@ void SearchGateTest::searchDuringARebootBatchIsRefusedAndTheBatchEnds() {
     QVERIFY(!m_window->IsSearching());
     QCOMPARE(m_window->DeviceCount(), kLabDevices);
 
-    QTRY_VERIFY_WITH_TIMEOUT(Count("info.operate_completed") == 1, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(Count(EveryDeviceSucceeded()) == 1, 30000);
     QTRY_VERIFY_WITH_TIMEOUT(!session.IsOperationRunning(), 10000);
     VerifyEveryLineSucceeded();
     QCOMPARE(starts.count(), 0);
@@ -187,10 +195,10 @@ void SearchGateTest::searchDuringAnUpgradeIsRefusedAndTheUpgradeCompletes() {
     Search();
     QCOMPARE(m_tips.last().text, LangText("info.Configuring_wait"));
     QCOMPARE(starts.count(), 0);
-    QCOMPARE(Count("info.operate_completed"), 0);
+    QCOMPARE(Count(EveryDeviceSucceeded()), 0);
     QVERIFY(!Lines().filter("%").isEmpty());
 
-    QTRY_VERIFY_WITH_TIMEOUT(Count("info.operate_completed") == 1, 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(Count(EveryDeviceSucceeded()) == 1, 60000);
     QTRY_VERIFY_WITH_TIMEOUT(!session.IsOperationRunning(), 10000);
     VerifyEveryLineSucceeded();
     QCOMPARE(starts.count(), 0);

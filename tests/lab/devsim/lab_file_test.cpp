@@ -4,6 +4,7 @@
 #include "population.h"
 
 #include <gtest/gtest.h>
+#include <regex>
 #include <set>
 
 namespace {
@@ -167,6 +168,11 @@ TEST(Population, ReproducibleDistinctAndInTheLabRange) {
         EXPECT_EQ(device.fields.ip & 0xFFFFF000u, 0x0A4D1000u);
         EXPECT_NE(device.fields.ip & 0xFF, 0u);
         EXPECT_NE(device.fields.ip & 0xFF, 255u);
+        // Versions as real devices write them: "V5.3.17 Build: 2026-10-23".
+        EXPECT_TRUE(std::regex_match(
+            device.texts.version,
+            std::regex(R"(V5\.\d{1,2}\.\d{1,2} Build: 2026-(0[1-9]|1[0-2])-(0[1-9]|1\d|2[0-8]))")))
+            << device.texts.version;
     }
     EXPECT_EQ(macs.size(), 1000u);
     EXPECT_EQ(addresses.size(), 1000u);

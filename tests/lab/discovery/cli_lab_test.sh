@@ -67,6 +67,8 @@ grep -qxF "$(text_of info.operate_fail)" "$out/refused.out" || fail "refusal tex
     --dns1 10.77.0.53 --dhcp off --admin-password cli-secret --phase-ms 500 >"$out/done.out"
 expect_status 0 $? "set-network"
 grep -qxF "$(text_of info.operate_success)" "$out/done.out" || fail "success text: $(cat "$out/done.out")"
+# It says which device it changed: the MAC, the address it had, the new one.
+grep -qxF "02-C0-00-00-00-25  10.77.16.25 -> 10.77.18.25" "$out/done.out" || fail "changed device: $(cat "$out/done.out")"
 # A device that never acknowledges: the time-out text.
 "$cli" set-network --mac 02-C0-00-00-00-23 --ip 10.77.18.23 --mask 255.255.0.0 --gateway 10.77.0.1 \
     --admin-password x --phase-ms 500 >"$out/timeout.out"

@@ -212,7 +212,7 @@ TEST_F(BatchLab, PasswordChangeSucceedsAndFailsForAUserMissingFromTheTable) {
     request.newPassword = "brand-new";
     Run(engine, request);
     EXPECT_EQ(m_observer.LineOf(m_entries[0]->mac), Expect(*m_entries[0], "tx.success"));
-    EXPECT_EQ(m_observer.LineOf(ghost.mac), Expect(ghost, "tx.fail"));
+    EXPECT_EQ(m_observer.LineOf(ghost.mac), Expect(ghost, "info.Fail_refused"));
     EXPECT_EQ(m_entries[0]->loggedIn, 1); // unchanged by a password change
     EXPECT_TRUE(m_devices[0]->PasswordIs("admin", "brand-new"));
     EXPECT_TRUE(m_devices[1]->PasswordIs("admin", "pw"));
@@ -251,7 +251,7 @@ TEST_F(BatchLab, PortChangeLogsOutAndTheListShowsThePortsTheDeviceHas) {
     request.devices = {&half};
     request.ports = {8082, static_cast<int32_t>(m_settings[1].tcpPort + 1), 0};
     Run(engine, request);
-    EXPECT_EQ(m_observer.LineOf(half.mac), Expect(half, "tx.fail"));
+    EXPECT_EQ(m_observer.LineOf(half.mac), Expect(half, "info.Fail_refused"));
     EXPECT_EQ(half.loggedIn, 0);
     ASSERT_TRUE(WaitFor([&] {
         const auto now = m_devices[1]->Snapshot();
@@ -272,7 +272,7 @@ TEST_F(BatchLab, APortChangeOnADeviceServingShortBlocksFailsAndWritesNothing) {
     request.devices = {&entry};
     request.ports = {8081, static_cast<int32_t>(settings.tcpPort + 1), 1554};
     Run(engine, request);
-    EXPECT_EQ(m_observer.LineOf(entry.mac), Expect(entry, "tx.fail"));
+    EXPECT_EQ(m_observer.LineOf(entry.mac), Expect(entry, "info.Fail_refused"));
     // The device's blocks are as they were, and it did not restart.
     m_devices[0]->SetFaults({});
     const auto snapshot = m_devices[0]->Snapshot();
@@ -294,7 +294,7 @@ TEST_F(BatchLab, FactoryDefaultReportsTheDevicesRealAnswer) {
     request.operation = BatchOperation::FactoryDefault;
     request.devices = All();
     Run(engine, request);
-    EXPECT_EQ(m_observer.LineOf(refusing.mac), Expect(refusing, "tx.fail"));
+    EXPECT_EQ(m_observer.LineOf(refusing.mac), Expect(refusing, "info.Fail_refused"));
     EXPECT_EQ(refusing.loggedIn, 1); // still logged in: nothing happened
     EXPECT_EQ(m_observer.LineOf(accepting.mac), Expect(accepting, "tx.success"));
     EXPECT_EQ(accepting.loggedIn, 0);
@@ -320,7 +320,7 @@ TEST_F(BatchLab, ConfigurationImportLogsOutOnSuccessAndFailsOnARefusal) {
     Run(engine, request);
     EXPECT_EQ(m_observer.LineOf(good.mac), Expect(good, "tx.success"));
     EXPECT_EQ(good.loggedIn, 0);
-    EXPECT_EQ(m_observer.LineOf(refusing.mac), Expect(refusing, "tx.fail"));
+    EXPECT_EQ(m_observer.LineOf(refusing.mac), Expect(refusing, "info.Fail_refused"));
     SDK_Logout(refusing.loginHandle);
 }
 
@@ -342,7 +342,7 @@ TEST_F(BatchLab, UpgradeOneGoodOneStalledEndsAfterTheWatchdog) {
     Run(engine, request);
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(m_observer.LineOf(good.mac), Expect(good, "tx.success"));
-    EXPECT_EQ(m_observer.LineOf(stalled.mac), Expect(stalled, "tx.fail"));
+    EXPECT_EQ(m_observer.LineOf(stalled.mac), Expect(stalled, "info.operate_timeout"));
     EXPECT_EQ(m_observer.m_ended, std::vector<bool>{true});
     EXPECT_GE(took, std::chrono::milliseconds(400)); // the watchdog, not the device, ended it
     for (auto* entry : {&good, &stalled}) {
@@ -411,7 +411,7 @@ TEST_F(BatchLab, UpgradeWithABadFileOrNoLoginFails) {
     request.devices = All();
     request.path = path;
     Run(engine, request);
-    EXPECT_EQ(m_observer.LineOf(device.mac), Expect(device, "tx.fail"));
+    EXPECT_EQ(m_observer.LineOf(device.mac), Expect(device, "info.Fail_not_firmware"));
     EXPECT_EQ(m_observer.m_ended, std::vector<bool>{true});
     EXPECT_EQ(m_devices[0]->Snapshot().firmwareVersion, m_settings[0].firmwareVersion);
 

@@ -33,7 +33,7 @@ wait_back() { # the device answers the search again with this TCP port
     fail "device $1 did not come back with port $2"
 }
 ok=$(text_of tx.success)
-bad=$(text_of tx.fail)
+bad=$(text_of info.Fail_not_firmware)
 wrong_password=$(text_of info.login_password_err)
 op_ok=$(text_of info.operate_success)
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 157> kProgramKeys = {
+inline constexpr std::array<std::string_view, 164> kProgramKeys = {
     "menu.Batch_Operate",
     "menu.Capacity_calucator",
     "menu.Dev_info",
@@ -162,7 +162,17 @@ inline constexpr std::array<std::string_view, 157> kProgramKeys = {
     "K0008_OtherErrors",
     "strContainIllegalChar",
     "GB",
+    "info.Fail_refused",
+    "info.Fail_old_password",
+    "info.Fail_wrong_model",
+    "info.Fail_not_firmware",
+    "info.Fail_not_config_file",
+    "info.operate_completed_counts",
+    "info.Open_web_fail",
 };
 
 // Keys whose texts are formats filled with one text argument ("%s").
-inline constexpr std::array<std::string_view, 2> kFormatKeys = {"info.login_fail_s", "strContainIllegalChar"};
+inline constexpr std::array<std::string_view, 3> kFormatKeys = {"info.login_fail_s", "strContainIllegalChar",
+                                                                "info.Open_web_fail"};
+// Keys whose texts are formats filled with two arguments, in their order.
+inline constexpr std::array<std::string_view, 1> kTwoArgumentKeys = {"info.operate_completed_counts"};

@@ -63,9 +63,11 @@ TEST(ShippedEnglishPack, DefinesEveryProgramKeyOnceWithText) {
         ASSERT_NE(found, texts.end()) << "missing key " << key;
         EXPECT_EQ(found->second.size(), 1u) << "key defined more than once: " << key;
         EXPECT_FALSE(found->second.front().empty()) << "empty text for " << key;
-        // Only the format texts take an argument, and exactly one.
+        // Only the format texts take arguments, and exactly as many as they are filled with.
         const bool isFormat = std::find(kFormatKeys.begin(), kFormatKeys.end(), key) != kFormatKeys.end();
-        EXPECT_EQ(CountOf(found->second.front(), "%s"), isFormat ? 1 : 0) << key;
+        const bool isTwo =
+            std::find(kTwoArgumentKeys.begin(), kTwoArgumentKeys.end(), key) != kTwoArgumentKeys.end();
+        EXPECT_EQ(CountOf(found->second.front(), "%s"), isTwo ? 2 : (isFormat ? 1 : 0)) << key;
     }
     // No key the program never asks for (a misspelt key would hide here).
     for (const auto& [key, values] : texts) {
@@ -92,6 +94,12 @@ TEST(ShippedConfig, LangListNamesEveryPackOnce) {
     EXPECT_TRUE(std::any_of(LanguageTable.begin(), LanguageTable.end(), [&](const LangEntry& entry) {
         return entry.Name == language;
     })) << language;
+}
+
+TEST(ShippedConfig, AboutPageShowsTheProgramsVersion) {
+    // The About page shows SETTING/Version; "corvane-cli --version" the build's.
+    const std::string path = DataPath("Config/Config.ini");
+    EXPECT_EQ(ini::GetString(path, "SETTING", "Version"), CORVANE_VERSION);
 }
 
 } // namespace

@@ -162,8 +162,8 @@ TEST_F(BatchSeam, WatchdogFailsASilentUpgradeOnTheSecondTickAndCompletesOnce) {
     clock.Advance(kWatchdogMs);
     ASSERT_TRUE(engine.WaitIdle(10000));
     std::lock_guard lock(observer.mutex);
-    EXPECT_EQ(observer.lines,
-              (std::vector<std::string>{"10.0.0.1  <tx.success>", "10.0.0.2  5%", "10.0.0.2  <tx.fail>"}));
+    EXPECT_EQ(observer.lines, (std::vector<std::string>{"10.0.0.1  <tx.success>", "10.0.0.2  5%",
+                                                        "10.0.0.2  <info.operate_timeout>"}));
     EXPECT_EQ(observer.ended,
               (std::vector<std::pair<BatchOperation, bool>>{{BatchOperation::Upgrade, true}}));
 }

@@ -18,12 +18,19 @@ std::tm Stamp() {
 
 } // namespace
 
-TEST(DeviceActions, ExportNameCutsAtBuildAndStampsTheLocalTime) {
-    EXPECT_EQ(ProposeExportName("V4.02.R11.Build:2020", Stamp()), "V4.02.R11..20261208070509");
-    // Without "Build:" nothing of the version is kept.
-    EXPECT_EQ(ProposeExportName("V4.02.R11", Stamp()), ".20261208070509");
-    EXPECT_EQ(ProposeExportName("", Stamp()), ".20261208070509");
-    EXPECT_EQ(ProposeExportName("Build:1", Stamp()), ".20261208070509");
+TEST(DeviceActions, ExportNameIsAVisibleCoiFileStampedWithTheLocalTime) {
+    EXPECT_EQ(ProposeExportName("V4.02.R11.Build:2020", "IPC-A", "10.0.0.1", Stamp()),
+              "V4.02.R11.20261208070509.coi");
+    EXPECT_EQ(ProposeExportName("V5.3.17 Build: 2026-10-23", "IPC-A", "10.0.0.1", Stamp()),
+              "V5.3.17.20261208070509.coi");
+    // Without "Build:" the model names it, or the address when the model is not known.
+    EXPECT_EQ(ProposeExportName("V4.02.R11", "IPC-A", "10.0.0.1", Stamp()), "IPC-A.20261208070509.coi");
+    EXPECT_EQ(ProposeExportName("", "-- --", "10.0.0.1", Stamp()), "10.0.0.1.20261208070509.coi");
+    EXPECT_EQ(ProposeExportName("Build:1", "", "10.0.0.1", Stamp()), "10.0.0.1.20261208070509.coi");
+    EXPECT_EQ(ProposeExportName("", "", "", Stamp()), "config.20261208070509.coi");
+    // Device texts never make a path or a hidden file.
+    EXPECT_EQ(ProposeExportName("../x/y Build:1", "", "", Stamp()), "_x_y.20261208070509.coi");
+    EXPECT_EQ(ProposeExportName("", "A:B*\x01", "", Stamp()), "A_B__.20261208070509.coi");
 }
 
 TEST(DeviceActions, LoginErrorIndexCoversTheThirteenTexts) {

@@ -118,8 +118,9 @@ TEST_F(Supervisor, RefusalsCountAtOnceAndAFinishedUpgradeEndsItsLogin) {
         EXPECT_EQ(sdk.loggedOut, std::vector<int>{3});
     }
     std::lock_guard lock(observer.mutex);
-    EXPECT_EQ(observer.lines, (std::vector<std::string>{"10.0.0.1  <tx.fail>", "10.0.0.2  <tx.fail>",
-                                                        "10.0.0.3  <tx.success>"}));
+    EXPECT_EQ(observer.lines,
+              (std::vector<std::string>{"10.0.0.1  <info.Fail_not_firmware>", "10.0.0.2  <info.Fail_refused>",
+                                        "10.0.0.3  <tx.success>"}));
     EXPECT_EQ(observer.logins, (std::vector<std::pair<std::string, bool>>{{upgrades.mac, false}}));
 }
 
@@ -139,8 +140,8 @@ TEST_F(Supervisor, ProgressAfterTheEndIsDroppedAndARestartShowsItsPercentAgain) 
     sdk.Progress(4, 10, 5);
     ASSERT_TRUE(observer.WaitUntil([&] { return events == 3; }));
     std::lock_guard lock(observer.mutex);
-    EXPECT_EQ(observer.lines,
-              (std::vector<std::string>{"10.0.0.4  25%", "10.0.0.4  <tx.fail>", "10.0.0.4  25%"}));
+    EXPECT_EQ(observer.lines, (std::vector<std::string>{"10.0.0.4  25%", "10.0.0.4  <info.Fail_not_firmware>",
+                                                        "10.0.0.4  25%"}));
 }
 
 TEST(UpgradeSupervisorLife, ClosesTheUpgradesStillRunningWhenItGoesAway) {

@@ -33,3 +33,20 @@ TEST(ToolNumbers, IpToHostOrder) {
     EXPECT_EQ(Tool::IpToHostOrder(""), 0xFFFFFFFFu);
     EXPECT_EQ(Tool::IpToHostOrder(std::string_view("10.0.0.1\0junk", 13)), 0x0A000001u);
 }
+
+TEST(ToolNumbers, NaturalLessOrdersNumbersByValue) {
+    EXPECT_TRUE(Tool::NaturalLess("V5.0.2", "V5.0.10"));
+    EXPECT_FALSE(Tool::NaturalLess("V5.0.10", "V5.0.2"));
+    EXPECT_TRUE(Tool::NaturalLess("V5.3.17 Build: 2026-10-23", "V5.10.1 Build: 2025-01-01"));
+    EXPECT_TRUE(Tool::NaturalLess("V9", "V10"));
+    // Longer than any integer type.
+    EXPECT_TRUE(Tool::NaturalLess("V99999999999999999999999", "V100000000000000000000000"));
+    // Text parts byte-wise; a prefix first; strict weak order on equal values.
+    EXPECT_TRUE(Tool::NaturalLess("V5.0", "V5.0.1"));
+    EXPECT_TRUE(Tool::NaturalLess("A1", "B0"));
+    EXPECT_TRUE(Tool::NaturalLess("V05", "V5")); // same value: byte order decides
+    EXPECT_FALSE(Tool::NaturalLess("V5", "V05"));
+    EXPECT_FALSE(Tool::NaturalLess("V5.0.2", "V5.0.2"));
+    EXPECT_TRUE(Tool::NaturalLess("", "0"));
+    EXPECT_FALSE(Tool::NaturalLess("0", ""));
+}

@@ -1,0 +1,126 @@
+// Figures, not a test: the desktop program's resident memory across upgrade
+// batches. The batch page (real SDK) upgrades every simulated device of the
+// lab, BATCHES times in one process, and the resident memory is printed after
+// each batch; a leak shows as growth that goes on, while the allocator's
+// first rounds settle within the first batches.
+//
+//   run_upgrade_memory.sh (runs it in the device lab)
+//   upgrade_memory_bench DEVICES FIRMWARE BATCHES
+#include "operate/dlg_operate.h"
+#include "sdk/sdk.h"
+#include "session/device_session.h"
+#include "ui/dlg_tip.h"
+#include "ui/lang_text.h"
+#include "ui/tree_ctrl.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+class AnsweringPrompt : public ILoginPrompt {
+public:
+    bool AskCredentials(const LoginPromptRequest&, std::string& user, std::string& password) override {
+        user = "admin";
+        password = "bench";
+        return true;
+    }
+};
+
+// VmRSS of this process, in KiB.
+long ResidentKib() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+        }
+    }
+    return -1;
+}
+
+bool Pump(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < timeoutMs) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return done();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: upgrade_memory_bench DEVICES FIRMWARE BATCHES\n");
+        return 2;
+    }
+    const int devices = std::atoi(argv[1]);
+    const std::string firmware = argv[2];
+    const int batches = std::atoi(argv[3]);
+
+    // The lab's devices, as a search would have found them.
+    DeviceSession session;
+    for (int i = 1; i <= devices; ++i) {
+        DeviceEntry entry;
+        char mac[32];
+        std::snprintf(mac, sizeof mac, "02-C6-00-00-%02X-%02X", (i / 256) & 0xFF, i % 256);
+        entry.mac = mac;
+        entry.ip = "10.77.16." + std::to_string(i);
+        entry.tcpPort = 34567;
+        entry.webPort = 80;
+        entry.model = "IPC-SIM";
+        session.Devices()[entry.mac] = entry;
+    }
+    AnsweringPrompt prompt;
+    CDlgOperate page(nullptr, session, prompt, OperatePageOptions{});
+    page.resize(1030, 640);
+    page.show();
+    emit session.SearchFinished(0);
+    int completions = 0;
+    CDlgTip::SetAnswerer([&completions](const TipRequest&) {
+        ++completions;
+        return int(kTipOk);
+    });
+
+    std::vector<long> resident;
+    std::printf("batch  succeeded  resident MiB\n");
+    std::printf("%5d  %9s  %12.1f\n", 0, "-", static_cast<double>(ResidentKib()) / 1024.0);
+    for (int batch = 1; batch <= batches; ++batch) {
+        page.Tree()->topLevelItem(0)->setCheckState(0, Qt::Checked);
+        const int before = completions;
+        BatchRequest request;
+        request.operation = BatchOperation::Upgrade;
+        request.path = firmware;
+        page.RunBatch(request);
+        if (!Pump([&] { return completions > before && !session.IsOperationRunning(); }, 300000)) {
+            std::fprintf(stderr, "batch %d did not end\n", batch);
+            return 1;
+        }
+        int succeeded = 0;
+        QTreeWidgetItem* root = page.Tree()->topLevelItem(0);
+        for (int i = 0; i < root->childCount(); ++i) {
+            succeeded += root->child(i)->text(0).endsWith(LangText("tx.success")) ? 1 : 0;
+        }
+        // The devices restart with the new image before the next batch.
+        Pump([] { return false; }, 2500);
+        resident.push_back(ResidentKib());
+        std::printf("%5d  %9d  %12.1f\n", batch, succeeded, static_cast<double>(resident.back()) / 1024.0);
+        std::fflush(stdout);
+    }
+    if (resident.size() >= 20) {
+        const double growth = static_cast<double>(resident[19] - resident[4]) / 1024.0;
+        std::printf("batch 20 - batch 5: %+.1f MiB (target: within 5 MiB: %s)\n", growth,
+                    growth <= 5.0 ? "met" : "MISSED");
+    }
+    CDlgTip::SetAnswerer({});
+    return 0;
+}
