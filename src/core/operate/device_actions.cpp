@@ -1,5 +1,6 @@
 #include "operate/device_actions.h"
 
+#include "lang/tool_language.h"
 #include "util/tool.h"
 
 #include <array>
@@ -10,7 +11,6 @@ namespace {
 constexpr int kVersionItem = 50;
 constexpr int kVersionBufferSize = 64;
 constexpr int kVersionTimeoutMs = 1000;
-constexpr int kLoginErrorTexts = 13;
 
 } // namespace
 
@@ -27,7 +27,7 @@ std::string ProposeExportName(std::string_view version, const std::tm& localTime
 int LoginErrorTextIndex(int error) {
     // Computed in 64 bits: the SDK's code may be any int.
     const int64_t index = static_cast<int64_t>(error) + 1;
-    return index >= 0 && index < kLoginErrorTexts ? static_cast<int>(index) : -1;
+    return index >= 0 && index < Tool::kLoginErrorTextCount ? static_cast<int>(index) : -1;
 }
 
 ModelTextCheck CheckNewModel(const std::string& text, std::string& offending) {

@@ -27,10 +27,16 @@ struct Timeouts {
     int keepAliveMs = 20000;
 };
 
-// SDK_Login error codes the client finds itself.
+// SDK_Login error codes the client finds itself, beyond the device's
+// login codes 1 to 7 (docs/device-protocol.md, section 6).
 constexpr int kErrorTimeout = 3;
 constexpr int kErrorCannotConnect = 9;
 constexpr int kErrorOther = 11;
+constexpr int kErrorConnectionFull = 12; // the device has no free session
+constexpr int kErrorOldProtocol = 13;    // the device speaks only version 1
+constexpr int kErrorUserTooLong = 14;    // the user name is over 95 bytes
+constexpr int kErrorKeyCost = 15;        // the device's key cost is out of range
+constexpr int kErrorNoVersion = 16;      // no protocol version both speak
 
 struct LoginParameters {
     std::string ip;

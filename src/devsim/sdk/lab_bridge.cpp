@@ -57,6 +57,8 @@ bool ParseSdkFaults(const std::string& text, SimSdkSettings& settings, std::stri
             ok = ParseNumber(value, 0, 1024, settings.faults.shortBlocks);
         } else if (name == "wrong-reply") {
             ok = ParseNumber(value, 1, 0x7FFF, settings.faults.wrongReplyType);
+        } else if (name == "old-protocol" && equals == std::string::npos) {
+            settings.faults.oldProtocol = true;
         } else if (name == "bad-pictures" && equals == std::string::npos) {
             settings.faults.badPictures = true;
         } else if (name == "corrupt-pictures") {

@@ -117,6 +117,17 @@ bool SimSession::Handshake() {
     if (!hello) {
         return false;
     }
+    if (m_device.Faults().oldProtocol) {
+        // The CHALLENGE of version 1: its version and a nonce, nothing more.
+        m_codec.SetVersion(1);
+        Nonce nonce{};
+        if (RandomFill(nonce)) {
+            Bytes old{1};
+            old.insert(old.end(), nonce.begin(), nonce.end());
+            Send(kChallenge, old);
+        }
+        return false;
+    }
     Challenge challenge;
     const bool shared = hello->minVersion <= kProtocolVersion && kProtocolVersion <= hello->maxVersion;
     if (!shared) {

@@ -37,6 +37,23 @@ bad=$(text_of tx.fail)
 wrong_password=$(text_of info.login_password_err)
 op_ok=$(text_of info.operate_success)
 
+# A device of protocol version 1 and a user name over 95 bytes each give
+# their own text, in the table and in JSON.
+C=10.77.16.3
+old_protocol=$(text_of info.login_old_protocol)
+too_long=$(text_of info.login_user_too_long)
+long_user=$(printf 'u%.0s' $(seq 96))
+"$cli" reboot --ip $C --port 34567 --password secret >"$out/old" 2>&1
+expect_status 1 $? "reboot of a version-1 device"
+expect_line "$out/old" "$C  $old_protocol" "version-1 device, table"
+"$cli" reboot --ip $C --port 34567 --password secret --format json >"$out/old.json" 2>/dev/null
+grep -qF "\"text\": \"$old_protocol\"" "$out/old.json" || { fail "version-1 device, JSON"; cat "$out/old.json"; }
+"$cli" reboot --ip $A --port 34567 --user "$long_user" --password secret >"$out/long" 2>&1
+expect_status 1 $? "reboot with a long user name"
+expect_line "$out/long" "$A  $too_long" "long user name, table"
+"$cli" reboot --ip $A --port 34567 --user "$long_user" --password secret --format json >"$out/long.json" 2>/dev/null
+grep -qF "\"text\": \"$too_long\"" "$out/long.json" || { fail "long user name, JSON"; cat "$out/long.json"; }
+
 # Reboot one device; its port comes from the search.
 "$cli" reboot --ip $A --password secret "${fast[@]}" >"$out/reboot" 2>&1
 expect_status 0 $? "reboot"

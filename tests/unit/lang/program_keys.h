@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 157> kProgramKeys = {
+inline constexpr std::array<std::string_view, 161> kProgramKeys = {
     "menu.Batch_Operate",
     "menu.Capacity_calucator",
     "menu.Dev_info",
@@ -162,6 +162,10 @@ inline constexpr std::array<std::string_view, 157> kProgramKeys = {
     "K0008_OtherErrors",
     "strContainIllegalChar",
     "GB",
+    "info.login_old_protocol",
+    "info.login_user_too_long",
+    "info.login_key_cost",
+    "info.login_protocol_mismatch",
 };
 
 // Keys whose texts are formats filled with one text argument ("%s").

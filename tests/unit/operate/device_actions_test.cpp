@@ -26,10 +26,11 @@ TEST(DeviceActions, ExportNameCutsAtBuildAndStampsTheLocalTime) {
     EXPECT_EQ(ProposeExportName("Build:1", Stamp()), ".20261208070509");
 }
 
-TEST(DeviceActions, LoginErrorIndexCoversTheThirteenTexts) {
+TEST(DeviceActions, LoginErrorIndexCoversTheEighteenTexts) {
     EXPECT_EQ(LoginErrorTextIndex(-1), 0);
     EXPECT_EQ(LoginErrorTextIndex(11), 12);
-    EXPECT_EQ(LoginErrorTextIndex(12), -1);
+    EXPECT_EQ(LoginErrorTextIndex(16), 17);
+    EXPECT_EQ(LoginErrorTextIndex(17), -1);
     EXPECT_EQ(LoginErrorTextIndex(-2), -1);
     EXPECT_EQ(LoginErrorTextIndex(INT32_MAX), -1);
     EXPECT_EQ(LoginErrorTextIndex(INT32_MIN), -1);
