@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 161> kProgramKeys = {
+inline constexpr std::array<std::string_view, 162> kProgramKeys = {
     "menu.Batch_Operate",
     "menu.Capacity_calucator",
     "menu.Dev_info",
@@ -166,6 +166,7 @@ inline constexpr std::array<std::string_view, 161> kProgramKeys = {
     "info.login_user_too_long",
     "info.login_key_cost",
     "info.login_protocol_mismatch",
+    "msg.cfg_v3_clear_password",
 };
 
 // Keys whose texts are formats filled with one text argument ("%s").
