@@ -14,9 +14,26 @@ constexpr int kVersionTimeoutMs = 1000;
 
 } // namespace
 
+std::string SafeFileNamePart(std::string_view text) {
+    std::string part(text);
+    for (char& c : part) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool kept = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+                          (byte >= '0' && byte <= '9') || c == ' ' || c == '.' || c == '_' || c == '-';
+        if (!kept) {
+            c = '_';
+        }
+    }
+    if (part.find_first_not_of('.') == std::string::npos) {
+        part.assign(part.size(), '_'); // "." and ".." name folders
+    }
+    return part;
+}
+
 std::string ProposeExportName(std::string_view version, const std::tm& localTime) {
     const std::size_t build = version.find("Build:");
-    std::string name(build == std::string_view::npos ? std::string_view{} : version.substr(0, build));
+    std::string name =
+        SafeFileNamePart(build == std::string_view::npos ? std::string_view{} : version.substr(0, build));
     std::array<char, 32> stamp{};
     std::snprintf(stamp.data(), stamp.size(), ".%04d%02d%02d%02d%02d%02d", localTime.tm_year + 1900,
                   localTime.tm_mon + 1, localTime.tm_mday, localTime.tm_hour, localTime.tm_min,

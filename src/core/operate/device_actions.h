@@ -12,8 +12,14 @@
 
 // The firmware version up to (not including) its first "Build:" (all of it
 // is dropped when there is none), ".", then the local time as
-// YYYYMMDDhhmmss.
+// YYYYMMDDhhmmss. The version part goes through SafeFileNamePart.
 std::string ProposeExportName(std::string_view version, const std::tm& localTime);
+
+// A device text made fit to be part of a file name: ASCII letters, digits,
+// space, '.', '_' and '-' are kept, every other byte (path separators,
+// control characters, bytes of other characters) becomes '_'; a part made
+// only of dots becomes as many '_'.
+std::string SafeFileNamePart(std::string_view text);
 
 // The index of the login error text for an SDK_Login error code (code + 1),
 // or -1 when there is no text for it (the message then shows an empty text).
