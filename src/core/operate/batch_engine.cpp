@@ -182,9 +182,12 @@ void BatchEngine::RunBatch(BatchRequest request) {
         }
         RunDeviceStep(request, *entry);
     }
-    // The batch's credentials end with it.
-    sdkwire::WipeAll(credentials.password);
-    credentials.password.clear();
+    // The batch's credentials and the passwords of a password change end
+    // with it.
+    for (std::string* secret : {&credentials.password, &request.oldPassword, &request.newPassword}) {
+        sdkwire::WipeAll(*secret);
+        secret->clear();
+    }
     if (cancelled) {
         SetBusy(operation, false);
         m_observer.OnBatchEnded(operation, false);

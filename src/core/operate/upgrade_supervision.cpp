@@ -7,6 +7,16 @@
 #include <algorithm>
 
 void BatchEngine::StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& entry) {
+    // A damaged file or one for another model is refused before anything
+    // is sent, with its own line.
+    const int fits = m_sdk.checkFirmware(entry.loginHandle, request.path.c_str());
+    if (fits == -2 || fits == -3) {
+        LoggedOut(entry, true); // as a failed upgrade ends
+        CountUpgrade(false);
+        Report(entry, DeviceReport{BatchOutcome::Failure,
+                                   fits == -2 ? "info.firmware_damaged" : "info.firmware_other_model", 0, 0});
+        return;
+    }
     // One context per started upgrade, kept for the engine's life: it is
     // what the SDK hands back to the progress callback.
     UpgradeContext* context = nullptr;

@@ -248,7 +248,11 @@ std::optional<Reply> ClientSession::Call(uint16_t type, std::span<const uint8_t>
         id = m_nextRequestId++;
         m_pending[id].type = type;
     }
-    if (!SendFrame(type, EncodeRequest(id, body))) {
+    // The plaintext may hold passwords (MODIFY_USER): wiped once sealed.
+    Bytes plain = EncodeRequest(id, body);
+    const bool sent = SendFrame(type, plain);
+    WipeAll(plain);
+    if (!sent) {
         MarkClosed();
     }
     const auto wait = std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs : m_timeouts.requestMs);

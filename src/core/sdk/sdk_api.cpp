@@ -273,7 +273,8 @@ int SDK_ExportConfig(int loginHandle, int, const char* path, int, int) {
     if (!in.AtEnd()) {
         return 0;
     }
-    return WriteWholeFile(path, EncodeConfigFile(image)) ? 1 : 0;
+    // A configuration holds the device's settings: for the user alone.
+    return WriteWholeFile(path, EncodeConfigFile(image), 0600) ? 1 : 0;
 }
 
 int SDK_ImportConfig(int loginHandle, const char* path, int, int, int, int, int) {
@@ -356,6 +357,31 @@ int SDK_OpenUpgrade(int loginHandle, const char* path, SdkUpgradeCallback callba
     const int handle = NewHandle(state);
     state.upgrades[handle] = std::move(job);
     return handle;
+}
+
+int SdkCheckFirmware(int loginHandle, const char* path) {
+    const auto session = SessionOf(loginHandle);
+    if (!session || !session->Open() || !path) {
+        return 0;
+    }
+    const auto header = sdkclient::CheckedFirmware(path, kMaxFirmwareSize);
+    if (!header) {
+        return -2;
+    }
+    // The device's model is the text of its model block (none when the
+    // block says it is not valid); a device without the block decides itself.
+    uint8_t block[sdklayout::kModelBlockSize] = {};
+    int length = 0;
+    if (SDK_GetConfig(loginHandle, sdklayout::kModelCommand, -1, block, sizeof block, &length, -1, 0, 0) !=
+        1) {
+        return 1;
+    }
+    std::string model;
+    if ((LoadU32(block + sdklayout::kModelFlagsOffset) & 1u) != 0) {
+        const auto* text = reinterpret_cast<const char*>(block + sdklayout::kModelTextOffset);
+        model.assign(text, strnlen(text, sizeof block - sdklayout::kModelTextOffset));
+    }
+    return model == header->model ? 1 : -3;
 }
 
 int SDK_StartUpgrade(int upgradeHandle) {

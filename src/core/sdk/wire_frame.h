@@ -61,8 +61,9 @@ public:
     // From now on every frame in both directions is sealed with this key.
     void StartEncryption(const Digest& sessionKey);
     bool Encrypted() const { return m_encrypted; }
-    // Forgets the session key: nothing can be sent any more. Call it from
-    // the sending side (under the lock that orders sending).
+    // Forgets the session key and what was buffered: the codec is failed,
+    // nothing can be sent or read any more. Call it once reading has ended,
+    // under the lock that orders sending.
     void WipeKey();
 
     // Nothing (and no byte may be sent) when the payload is over the limit,
@@ -88,7 +89,7 @@ private:
     Role m_role;
     uint8_t m_version = 0; // 0: not negotiated yet
     bool m_encrypted = false;
-    bool m_keyWiped = false; // read and written by the sending side only
+    bool m_keyWiped = false; // read by the sending side
     bool m_failed = false;
     Digest m_key{};
     // 64 bits wide, so "used up" (above kLastSeq) is representable.

@@ -208,7 +208,9 @@ void SimSession::Run() {
         if (m_upgradeThread.joinable()) {
             m_upgradeThread.join();
         }
-        m_device.EndUpgrade();
+        if (!m_upgradeRefused) {
+            m_device.EndUpgrade();
+        }
     }
     if (m_previewThread.joinable()) {
         m_previewThread.join();
@@ -341,6 +343,14 @@ bool SimSession::Handle(const Frame& frame) {
         return false;
     }
     case kUpgradeBegin: {
+        if (m_upgradeOwned && m_upgradeRefused) {
+            // After a refused image the session may start again.
+            if (m_upgradeThread.joinable()) {
+                m_upgradeThread.join();
+            }
+            m_upgradeOwned = false;
+            m_upgradeRefused = false;
+        }
         const uint32_t size = in.U32();
         int result = kResultBadArgument;
         if (in.AtEnd() && size <= kMaxFirmwareSize && !m_upgradeOpen && !m_upgradeOwned) {
@@ -422,6 +432,10 @@ void SimSession::WriteFirmware(Bytes image) {
     const auto firmware = DecodeFirmware(image);
     const std::string model = m_device.WithStore([](SimStore& store) { return store.Model(); });
     if (image.size() != m_upgradeSize || !firmware || firmware->model != model) {
+        // The device is no longer upgrading from here: other sessions may
+        // log in and upgrade, and this one may begin again.
+        m_upgradeRefused = true;
+        m_device.EndUpgrade();
         Send(kUpgradeProgressEvent, EncodeUpgradeProgress({0, -2}));
         return;
     }

@@ -58,6 +58,8 @@ private:
 
     bool m_upgradeOpen = false;
     bool m_upgradeOwned = false;
+    std::atomic<bool> m_upgradeRefused{
+        false}; // the image was refused (-2): the device is no longer upgrading
     uint32_t m_upgradeSize = 0;
     sdkwire::Bytes m_upgradeImage;
 

@@ -130,7 +130,11 @@ expect_line "$out/upgrade" "$A  $ok" "upgrade"
 grep -q "^$A  100%$" "$out/upgrade" || fail "upgrade printed no progress lines"
 "$cli" upgrade --ip $B --port 34567 --password Secret_2 --file "$out/bad.upf" >"$out/upgrade-bad" 2>&1
 expect_status 1 $? "upgrade with a bad image"
-expect_line "$out/upgrade-bad" "$B  $bad" "upgrade with a bad image"
+expect_line "$out/upgrade-bad" "$B  $(text_of info.firmware_damaged)" "upgrade with a bad image"
+# B's model is LAB-MODEL-2 now: an IPC-LAB image is not for it.
+"$cli" upgrade --ip $B --port 34567 --password Secret_2 --file "$out/good.upf" >"$out/upgrade-other" 2>&1
+expect_status 1 $? "upgrade with another model's image"
+expect_line "$out/upgrade-other" "$B  $(text_of info.firmware_other_model)" "upgrade with another model's image"
 wait_back $A 34567
 "$cli" search --format csv "${fast[@]}" | grep "^[^,]*,$A," | grep -q "V2.00.R01" || fail "search does not show the new version"
 

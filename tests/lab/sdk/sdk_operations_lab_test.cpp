@@ -281,6 +281,28 @@ TEST_F(SdkOperations, BadOrForeignFirmwareFailsWithMinusTwo) {
     EXPECT_EQ(m_device->Snapshot().firmwareVersion, m_settings.firmwareVersion);
     EXPECT_EQ(SDK_OpenUpgrade(m_handle, "/no/such/file.upf", RecordProgress, nullptr, 0), 0);
     EXPECT_EQ(SDK_OpenUpgrade(9999999, foreign.c_str(), RecordProgress, nullptr, 0), 0);
+
+    // The client's own check before anything is sent: the model against the
+    // device's model block, the file's magic, size and checksum.
+    const std::string good = TempPath("-after.upf");
+    ASSERT_TRUE(sdkwire::WriteWholeFile(
+        good, sdkwire::EncodeFirmware({m_settings.model, "V9.1 Build: x", Bytes(1000, 1)})));
+    EXPECT_EQ(SdkCheckFirmware(m_handle, foreign.c_str()), -3);
+    EXPECT_EQ(SdkCheckFirmware(m_handle, bad.c_str()), -2);
+    EXPECT_EQ(SdkCheckFirmware(m_handle, "/no/such/file.upf"), -2);
+    EXPECT_EQ(SdkCheckFirmware(m_handle, good.c_str()), 1);
+    EXPECT_EQ(SdkCheckFirmware(9999999, good.c_str()), 0);
+
+    // After images refused with -2 the same session may upgrade again.
+    UpgradeLog log;
+    const int upgrade = SDK_OpenUpgrade(m_handle, good.c_str(), RecordProgress, &log, 0);
+    ASSERT_NE(upgrade, 0);
+    ASSERT_NE(SDK_StartUpgrade(upgrade), 0);
+    ASSERT_TRUE(WaitFor([&] { return log.Final(); }));
+    EXPECT_EQ(log.FinalValue(), -1);
+    SDK_CloseUpgrade(upgrade);
+    WaitForRestart();
+    EXPECT_EQ(m_device->Snapshot().firmwareVersion, "V9.1 Build: x");
 }
 
 TEST_F(SdkOperations, UpgradeDroppedMidwayFailsAndStalledUpgradeGoesSilent) {

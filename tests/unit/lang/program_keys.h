@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 162> kProgramKeys = {
+inline constexpr std::array<std::string_view, 165> kProgramKeys = {
     "menu.Batch_Operate",
     "menu.Capacity_calucator",
     "menu.Dev_info",
@@ -167,7 +167,11 @@ inline constexpr std::array<std::string_view, 162> kProgramKeys = {
     "info.login_key_cost",
     "info.login_protocol_mismatch",
     "msg.cfg_v3_clear_password",
+    "info.lock_foreign",
+    "info.firmware_damaged",
+    "info.firmware_other_model",
 };
 
 // Keys whose texts are formats filled with one text argument ("%s").
-inline constexpr std::array<std::string_view, 2> kFormatKeys = {"info.login_fail_s", "strContainIllegalChar"};
+inline constexpr std::array<std::string_view, 3> kFormatKeys = {"info.login_fail_s", "strContainIllegalChar",
+                                                                "info.lock_foreign"};

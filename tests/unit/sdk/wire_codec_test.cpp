@@ -174,6 +174,20 @@ TEST(WireCodec, FramesSplitAtEveryByteStillAssemble) {
     EXPECT_TRUE(DecodeHello(frame.payload));
 }
 
+TEST(WireCodec, AWipedCodecNeitherSendsNorReads) {
+    FrameCodec client(Role::Client);
+    FrameCodec device(Role::Device);
+    const Bytes wire = Wire(client, kHello, EncodeHello(Hello{}));
+    device.Feed(std::span(wire.data(), 5)); // part of a frame is buffered
+    device.WipeKey();
+    device.Feed(std::span(wire.data() + 5, wire.size() - 5));
+    Frame frame;
+    EXPECT_EQ(device.Next(frame), FrameCodec::Status::Failed);
+    EXPECT_TRUE(device.Failed());
+    EXPECT_EQ(device.BufferedBytes(), 0u);
+    EXPECT_FALSE(device.Encode(kChallenge, EncodeChallenge(Challenge{})));
+}
+
 TEST(WireCodec, OversizeTruncatedAndGarbageFramesAreRefusedWithoutReservingTheirSize) {
     FrameHeader huge;
     huge.type = kHello;
