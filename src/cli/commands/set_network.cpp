@@ -126,6 +126,7 @@ int RunSetNetwork(Arguments& arguments) {
 
     const int result = SendNetworkConfig(change);
     sdkwire::WipeAll(change.loginPassword);
+    sdkwire::WipeAll(values["--admin-password"]);
     const char* key = result == kConfigSuccess   ? "info.operate_success"
                       : result == kConfigTimeout ? "info.operate_timeout"
                                                  : "info.operate_fail";

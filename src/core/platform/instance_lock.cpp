@@ -33,7 +33,7 @@ std::string LockFolder() {
     return cache + "/corvane";
 }
 
-// A folder of this user, made when missing; its parents are made too.
+// A folder of this user, made (with the cache folder above it) when missing.
 InstanceLock::Result CheckFolder(const std::string& folder) {
     struct stat info {};
     if (::lstat(folder.c_str(), &info) != 0) {

@@ -104,6 +104,7 @@ SimSdkSettings SdkSettingsFor(const SimDevice& device, int rebootMs) {
 }
 
 SdkLab::~SdkLab() {
+    m_responder.SetConfigPasswordCheck(nullptr);
     {
         std::lock_guard lock(m_watchMutex);
         m_stopping = true;
@@ -154,6 +155,12 @@ bool SdkLab::Start(std::string& error, std::vector<std::string>& warnings) {
                                std::to_string(settings.tcpPort));
         }
     }
+    // CFG.V3 is checked against the stored key, which a password change
+    // (also one restored from the state file) governs.
+    m_responder.SetConfigPasswordCheck(
+        [this](std::size_t index, const std::string& user, const std::string& password) {
+            return index < m_devices.size() && m_devices[index]->CheckConfigPassword(user, password);
+        });
     m_addressWatcher = std::thread([this] { FollowAddresses(); });
     return true;
 }
@@ -182,14 +189,6 @@ void SdkLab::Publish(std::size_t index) {
         device.fields.webPort = snapshot.httpPort;
         device.texts.model = snapshot.model;
         device.texts.version = snapshot.firmwareVersion;
-        // The UDP side checks the admin password itself; it follows a change
-        // made in this run (after a restart from a state file only the key
-        // of a changed password is known, and the lab's stays in force there).
-        for (const auto& user : snapshot.users) {
-            if (user.name == "admin" && user.password) {
-                device.adminPassword = *user.password;
-            }
-        }
     });
     SaveState();
 }

@@ -233,6 +233,24 @@ bool SimSession::Handle(const Frame& frame) {
     const uint32_t id = request->requestId;
     ByteReader in(request->body);
     const bool writesRefused = m_device.Faults().refuseConfigWrites;
+    // A request without fields, or RESTORE_DEFAULT with more than its mask,
+    // followed by further bytes is refused like any malformed request.
+    switch (frame.type) {
+    case kLogout:
+    case kKeepAlive:
+    case kReboot:
+    case kExportConfig:
+    case kRestoreDefault:
+        if (frame.type == kRestoreDefault) {
+            in.U32(); // the mask: the simulator restores everything
+        }
+        if (!in.AtEnd()) {
+            return Reply(frame.type, id, kResultBadArgument);
+        }
+        break;
+    default:
+        break;
+    }
     switch (frame.type) {
     case kLogout:
         Reply(frame.type, id, kResultDone);
