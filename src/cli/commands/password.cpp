@@ -6,58 +6,74 @@
 #include "device_batch.h"
 #include "util/tool.h"
 
+#include <array>
+
 namespace {
 
-struct PasswordOptions {
-    CLI::Option* old = nullptr;
-    CLI::Option* fresh = nullptr;
-    std::string oldFile;
-    std::string newFile;
+// One password of the change: its option, its file option and the rest of
+// where it may come from.
+struct SecretOption {
+    const char* flag;        // "--old"
+    const char* environment; // "CORVANE_OLD_PASSWORD"
+    const char* what;        // "current password"
+    bool confirm;
+    CLI::Option* plain = nullptr;
+    std::string file;
 };
 
-PasswordOptions& Options() {
-    static PasswordOptions options; // one command line per process
+std::array<SecretOption, 2>& Options() {
+    // One command line per process.
+    static std::array<SecretOption, 2> options{{
+        {"--old", "CORVANE_OLD_PASSWORD", "current password", false, nullptr, {}},
+        {"--new", "CORVANE_NEW_PASSWORD", "new password", true, nullptr, {}},
+    }};
     return options;
 }
 
-int FindBoth(const DeviceSelection& selection, BatchRequest& request) {
-    PasswordOptions& options = Options();
-    PasswordSources old;
-    old.optionGiven = options.old != nullptr && options.old->count() > 0;
-    old.option = request.oldPassword;
-    old.file = options.oldFile;
-    old.environment = "CORVANE_OLD_PASSWORD";
-    old.prompt = "Current password of " + selection.user;
-    old.fileOption = "--old-file";
-    old.plainOption = "--old";
-    PasswordSources fresh;
-    fresh.optionGiven = options.fresh != nullptr && options.fresh->count() > 0;
-    fresh.option = request.newPassword;
-    fresh.file = options.newFile;
-    fresh.environment = "CORVANE_NEW_PASSWORD";
-    fresh.prompt = "New password of " + selection.user;
-    fresh.confirm = true;
-    fresh.fileOption = "--new-file";
-    fresh.plainOption = "--new";
-    std::string error;
-    if (!FindPassword(old, request.oldPassword, error) || !FindPassword(fresh, request.newPassword, error)) {
-        return UsageError(selection.command, error);
-    }
-    return 0;
+void AddSecretOptions(CLI::App& command, SecretOption& option, std::string& value) {
+    const std::string flag = option.flag;
+    option.plain =
+        command
+            .add_option(flag, value,
+                        "The " + std::string(option.what) +
+                            ". Visible to every user of this machine in the process list: prefer " + flag +
+                            "-file, " + option.environment + " or the prompt")
+            ->group("Passwords");
+    command
+        .add_option(flag + "-file", option.file,
+                    "Read the " + std::string(option.what) +
+                        " from the first line of FILE ('-': standard input)")
+        ->type_name("FILE")
+        ->excludes(option.plain)
+        ->group("Passwords");
 }
 
 // The passwords by their sources, then the password panel's character rule
 // and length limit.
 int CheckPasswords(const DeviceSelection& selection, BatchRequest& request) {
-    if (const int status = FindBoth(selection, request); status != 0) {
-        return status;
+    std::string* values[] = {&request.oldPassword, &request.newPassword};
+    for (std::size_t i = 0; i < Options().size(); ++i) {
+        const SecretOption& option = Options()[i];
+        PasswordSources sources;
+        sources.optionGiven = option.plain != nullptr && option.plain->count() > 0;
+        sources.option = *values[i];
+        sources.file = option.file;
+        sources.environment = option.environment;
+        sources.prompt = "The " + std::string(option.what) + " of " + selection.user;
+        sources.confirm = option.confirm;
+        sources.fileOption = std::string(option.flag) + "-file";
+        sources.plainOption = option.flag;
+        std::string error;
+        if (!FindPassword(sources, *values[i], error)) {
+            return UsageError(selection.command, error);
+        }
     }
-    for (const std::string& text : {request.oldPassword, request.newPassword}) {
-        std::string checked = text;
+    for (const std::string* text : values) {
+        std::string checked = *text;
         if (!checked.empty() && !Tool::CheckPasswordChars(checked)) {
             return UsageError(selection.command, "the character \"" + checked + "\" is not allowed");
         }
-        if (text.size() > 64) {
+        if (text->size() > 64) {
             return UsageError(selection.command, "at most 64 characters");
         }
     }
@@ -67,31 +83,8 @@ int CheckPasswords(const DeviceSelection& selection, BatchRequest& request) {
 const CliCommandRegistration kRegistration(BatchCommand(
     "password", "Change the login user's password on the devices", BatchOperation::Password,
     [](CLI::App& command, BatchRequest& request) {
-        PasswordOptions& options = Options();
-        const std::string group = "Passwords";
-        const char* visible = ". Visible to every user of this machine in the process list: prefer ";
-        options.old = command
-                          .add_option("--old", request.oldPassword,
-                                      std::string("The current password") + visible +
-                                          "--old-file, CORVANE_OLD_PASSWORD or the prompt")
-                          ->group(group);
-        command
-            .add_option("--old-file", options.oldFile,
-                        "Read the current password from the first line of FILE ('-': standard input)")
-            ->type_name("FILE")
-            ->excludes(options.old)
-            ->group(group);
-        options.fresh = command
-                            .add_option("--new", request.newPassword,
-                                        std::string("The new password") + visible +
-                                            "--new-file, CORVANE_NEW_PASSWORD or the prompt")
-                            ->group(group);
-        command
-            .add_option("--new-file", options.newFile,
-                        "Read the new password from the first line of FILE ('-': standard input)")
-            ->type_name("FILE")
-            ->excludes(options.fresh)
-            ->group(group);
+        AddSecretOptions(command, Options()[0], request.oldPassword);
+        AddSecretOptions(command, Options()[1], request.newPassword);
     },
     CheckPasswords));
 
