@@ -48,8 +48,9 @@ ReceiveStatus ReceiveFrame(sdknet::TcpLink& link, FrameCodec& codec, int timeout
 } // namespace
 
 ClientSession::ClientSession(std::unique_ptr<sdknet::TcpLink> link, FrameCodec codec,
-                             const Timeouts& timeouts)
-    : m_link(std::move(link)), m_timeouts(timeouts), m_codec(std::move(codec)), m_lastSendMs(NowMs()) {}
+                             const Timeouts& timeouts, const Agreement& agreement)
+    : m_link(std::move(link)), m_timeouts(timeouts), m_agreement(agreement), m_codec(std::move(codec)),
+      m_lastSendMs(NowMs()) {}
 
 ClientSession::~ClientSession() {
     Close(false);
@@ -168,7 +169,7 @@ std::shared_ptr<ClientSession> ClientSession::Login(const LoginParameters& param
     if (Refusal problem = ChallengeProblem(hello, frame, challenge); problem.error != 0) {
         return refuse(problem.error, std::move(problem.detail));
     }
-    codec.SetVersion(kProtocolVersion);
+    codec.SetVersion(challenge->version);
 
     Transcript transcript;
     transcript.minVersion = hello.minVersion;
@@ -216,7 +217,9 @@ std::shared_ptr<ClientSession> ClientSession::Login(const LoginParameters& param
     codec.StartEncryption(sessionKey);
     WipeAll(sessionKey);
     outcome.error = 0;
-    std::shared_ptr<ClientSession> session(new ClientSession(std::move(link), std::move(codec), timeouts));
+    const Agreement agreement{challenge->version, challenge->salt, challenge->iterations, transcriptHash};
+    std::shared_ptr<ClientSession> session(
+        new ClientSession(std::move(link), std::move(codec), timeouts, agreement));
     // The reader keeps the session alive until the connection ends, so a
     // callback may drop the last outside reference safely.
     session->m_reader = std::thread([session] { session->ReadLoop(); });

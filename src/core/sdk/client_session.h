@@ -77,8 +77,18 @@ public:
     // Logs out politely when still open, then closes; idempotent.
     void Close(bool sendLogout);
 
+    // What the handshake agreed on, for MODIFY_USER of version 3.
+    struct Agreement {
+        uint8_t version = 0;
+        sdkwire::Salt salt{};
+        uint32_t iterations = 0;
+        sdkwire::Digest transcriptHash{};
+    };
+    const Agreement& Agreed() const { return m_agreement; }
+
 private:
-    ClientSession(std::unique_ptr<sdknet::TcpLink> link, sdkwire::FrameCodec codec, const Timeouts& timeouts);
+    ClientSession(std::unique_ptr<sdknet::TcpLink> link, sdkwire::FrameCodec codec, const Timeouts& timeouts,
+                  const Agreement& agreement);
     void ReadLoop();
     void Dispatch(const sdkwire::Frame& frame);
     void MarkClosed();
@@ -86,6 +96,7 @@ private:
 
     std::unique_ptr<sdknet::TcpLink> m_link;
     Timeouts m_timeouts;
+    Agreement m_agreement;
 
     std::mutex m_sendMutex; // orders sequence numbers with the bytes on the wire
     sdkwire::FrameCodec m_codec;

@@ -2,6 +2,7 @@
 #include "sdk/client_session.h"
 #include "sdk/config_file.h"
 #include "sdk/firmware_cache.h"
+#include "sdk/modify_user.h"
 #include "sdk/sdk.h"
 #include "sdk/sdk_layout.h"
 #include "sdk/transfer_slots.h"
@@ -316,15 +317,26 @@ int SDK_ModifyUser(int loginHandle, int operation, const void* newRecord, const 
     if (!newRecord || !oldRecord) {
         return 0;
     }
+    // The device derives user keys at its cost (two for version 2, one for
+    // version 3): the caller's time-out is for the exchange.
+    constexpr int kKeyDerivationAllowanceMs = 4000;
+    if (const auto session = SessionOf(loginHandle); session && session->Agreed().version >= 3) {
+        auto keyBody =
+            sdkclient::ModifyUserKeyBody(session->Agreed(), operation, static_cast<const uint8_t*>(newRecord),
+                                         static_cast<const uint8_t*>(oldRecord));
+        if (!keyBody) {
+            return kResultBadArgument;
+        }
+        const int result =
+            ResultOf(CallOn(loginHandle, kModifyUser, *keyBody, timeoutMs + kKeyDerivationAllowanceMs));
+        WipeAll(*keyBody);
+        return result;
+    }
     ByteWriter body;
     body.U32(static_cast<uint32_t>(operation));
     body.Blob(std::span(static_cast<const uint8_t*>(newRecord), sdklayout::kUserRecordSize));
     body.Blob(std::span(static_cast<const uint8_t*>(oldRecord), sdklayout::kUserRecordSize));
     Bytes request = body.Take(); // carries both passwords
-    // The device derives two user keys at its iteration cost (the old
-    // password's to check it, the new one's to store): the caller's time-out
-    // is for the exchange, the allowance for that work on a busy device.
-    constexpr int kKeyDerivationAllowanceMs = 4000;
     const int result =
         ResultOf(CallOn(loginHandle, kModifyUser, request, timeoutMs + kKeyDerivationAllowanceMs));
     WipeAll(request);

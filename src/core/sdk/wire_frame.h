@@ -13,7 +13,11 @@
 
 namespace sdkwire {
 
+// The lowest version this program speaks (and the header version of its
+// HELLO); kMaxProtocolVersion the highest (docs/device-protocol.md, section
+// 3). Version 3 changes only MODIFY_USER (section 5.4).
 constexpr uint8_t kProtocolVersion = 2;
+constexpr uint8_t kMaxProtocolVersion = 3;
 // The highest sequence number a sender may use; after it the connection
 // ends (a GCM nonce must never repeat under one key).
 constexpr uint32_t kLastSeq = 0xFFFFFFFF;
@@ -58,6 +62,7 @@ public:
     // sent with kProtocolVersion. Afterwards every frame in both directions
     // must carry this version.
     void SetVersion(uint8_t version);
+    uint8_t Version() const { return m_version; }
     // From now on every frame in both directions is sealed with this key.
     void StartEncryption(const Digest& sessionKey);
     bool Encrypted() const { return m_encrypted; }

@@ -5,6 +5,7 @@
 #include "sdk/config_file.h"
 #include "sdk/sdk_layout.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace devsim {
@@ -128,7 +129,9 @@ bool SimSession::Handshake() {
         return false;
     }
     Challenge challenge;
-    const bool shared = hello->minVersion <= kProtocolVersion && kProtocolVersion <= hello->maxVersion;
+    // The highest version both speak.
+    const uint8_t version = std::min(hello->maxVersion, m_device.Settings().maxVersion);
+    const bool shared = version >= std::max(hello->minVersion, kProtocolVersion);
     if (!shared) {
         // Refused in the version the client wrote its HELLO in, so that it
         // can read the refusal.
@@ -137,8 +140,8 @@ bool SimSession::Handshake() {
         Send(kChallenge, EncodeChallenge(challenge));
         return false;
     }
-    m_codec.SetVersion(kProtocolVersion);
-    challenge.version = kProtocolVersion;
+    m_codec.SetVersion(version);
+    challenge.version = version;
     challenge.salt = m_device.DeviceSalt();
     challenge.iterations = m_device.KeyIterations();
     if (!RandomFill(challenge.deviceNonce) || !Send(kChallenge, EncodeChallenge(challenge))) {
@@ -162,6 +165,7 @@ bool SimSession::Handshake() {
     transcript.customer = hello->customer;
     transcript.user = login->user;
     const Digest transcriptHash = TranscriptHash(transcript);
+    m_transcriptHash = transcriptHash;
     auto userKey = m_device.KeyOf(login->user);
     const bool proofMatches = userKey && SameDigest(login->proof, ClientProof(*userKey, transcriptHash));
     LoginResult result;
@@ -296,6 +300,19 @@ bool SimSession::Handle(const Frame& frame) {
         return Reply(frame.type, id, kResultDone, body.Data());
     }
     case kModifyUser: {
+        if (m_codec.Version() >= 3) {
+            const auto change = DecodeModifyUserKey(request->body);
+            const int result = !change ? kResultBadArgument
+                               : writesRefused
+                                   ? kResultRefused
+                                   : m_device.WithStore([&](SimStore& store) {
+                                         return store.ModifyUserKey(m_user, *change, m_transcriptHash);
+                                     });
+            if (result == kResultDone) {
+                m_device.Notify();
+            }
+            return Reply(frame.type, id, result);
+        }
         const uint32_t operation = in.U32();
         Bytes newRecord = in.Blob(sdklayout::kUserRecordSize);
         Bytes oldRecord = in.Blob(sdklayout::kUserRecordSize);

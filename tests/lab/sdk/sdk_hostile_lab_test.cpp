@@ -92,12 +92,12 @@ TEST(SdkHostile, ADeviceOfTheFirstVersionIsRefusedWithItsOwnText) {
 
 TEST(SdkHostile, AChallengeOfAVersionTheClientDidNotOfferIsRefusedBeforeLogin) {
     sdkwire::Challenge offer;
-    offer.version = 3;
+    offer.version = 4;
     const Bytes payload = sdkwire::EncodeChallenge(offer);
-    // Version 3 in the payload, in a header of version 2 or 3: the client
-    // offered only 2, so it sends no proof (none that would count towards
+    // Version 4 in the payload, in a header of version 2 or 4: the client
+    // offered 2 and 3, so it sends no proof (none that would count towards
     // the user's lock) and says why.
-    for (const uint8_t header : {2, 3}) {
+    for (const uint8_t header : {2, 4}) {
         bool sentMore = true;
         const int error = AnswerHelloWith(payload, header, sentMore);
         EXPECT_FALSE(sentMore) << "header " << int(header);

@@ -141,6 +141,34 @@ TEST_F(SdkOperations, UserTableAndPasswordChange) {
     EXPECT_NE(SDK_ModifyUser(m_handle, kModifyUserPassword, ghost.data(), ghost.data(), 5000), 1);
 }
 
+TEST(SdkPasswordChange, Version3SendsAKeyVersion2APasswordAndBothWork) {
+    for (const uint8_t version : {2, 3}) {
+        auto settings = NewSettings("pw");
+        settings.maxVersion = version;
+        auto device = StartDevice(settings);
+        ASSERT_TRUE(device);
+        int error = 0;
+        const int handle = Login(settings, "admin", "pw", &error);
+        ASSERT_GT(handle, 0);
+        Bytes table(kUserTableSize, 0);
+        ASSERT_EQ(SDK_GetUserInfo(handle, table.data(), 30000), 1);
+        Bytes oldRecord(&table[kFirstUserOffset], &table[kFirstUserOffset] + kUserRecordSize);
+        std::memcpy(&oldRecord[kUserPasswordOffset], "pw", 3);
+        Bytes newRecord = oldRecord;
+        std::memcpy(&newRecord[kUserPasswordOffset], "changed", 8);
+        EXPECT_EQ(SDK_ModifyUser(handle, kModifyUserPassword, newRecord.data(), oldRecord.data(), 5000), 1);
+        SDK_Logout(handle);
+        const int fresh = Login(settings, "admin", "changed", &error);
+        EXPECT_GT(fresh, 0) << "version " << int(version);
+        SDK_Logout(fresh);
+        // A device of version 3 holds the new key only: it never saw the
+        // password, so it could not use it on another device.
+        const auto users = device->Snapshot().users;
+        ASSERT_FALSE(users.empty());
+        EXPECT_EQ(users[0].password.has_value(), version == 2) << "version " << int(version);
+    }
+}
+
 TEST_F(SdkOperations, AUserWhoIsNoAdministratorSeesOnlyItsOwnRecordAndPassword) {
     int error = 0;
     const int viewer = Login(m_settings, "operator", "op-pass", &error);
