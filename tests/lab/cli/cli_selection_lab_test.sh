@@ -72,7 +72,8 @@ expect_status 1 $? "reboot of a missing device"
 grep -q "02-C0-00-00-20-FF" "$out/missing" || fail "the missing device is not named"
 
 # No password given on a terminal: the prompt reads it without echo.
-"$here/pty_password.py" secret "$cli" model --ip 10.77.16.5 --port 34567 --set PROMPTED >"$out/pty" 2>&1
+env -u CORVANE_PASSWORD "$here/pty_answers.py" "Password for admin: ::secret" -- \
+    "$cli" model --ip 10.77.16.5 --port 34567 --set PROMPTED >"$out/pty" 2>&1
 expect_status 0 $? "model with the password from the prompt"
 grep -qF "10.77.16.5  $op_ok" "$out/pty" || { fail "prompted model line"; cat "$out/pty"; }
 
