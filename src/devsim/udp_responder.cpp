@@ -1,5 +1,6 @@
 #include "udp_responder.h"
 
+#include <algorithm>
 #include <cctype>
 
 UdpResponder::UdpResponder(Lab lab) : m_devices(std::move(lab.devices)), m_random(lab.seed) {}
@@ -15,6 +16,27 @@ void UdpResponder::UpdateDevice(std::size_t index, const std::function<void(SimD
         change(m_devices[index]);
     }
 }
+
+void UdpResponder::SetConfigPasswordCheck(ConfigPasswordCheck check) {
+    std::lock_guard lock(m_mutex);
+    m_configPasswordCheck = std::move(check);
+}
+
+namespace {
+
+bool SameText(const std::string& a, const std::string& b) {
+    // Constant time over the longer text: no early exit on the first difference.
+    const std::size_t length = std::max(a.size(), b.size());
+    unsigned difference = a.size() == b.size() ? 0u : 1u;
+    for (std::size_t i = 0; i < length; ++i) {
+        const unsigned char x = i < a.size() ? static_cast<unsigned char>(a[i]) : 0;
+        const unsigned char y = i < b.size() ? static_cast<unsigned char>(b[i]) : 0;
+        difference |= static_cast<unsigned>(x ^ y);
+    }
+    return difference == 0;
+}
+
+} // namespace
 
 void UdpResponder::Handle(std::span<const uint8_t> datagram, int64_t nowMs,
                           std::vector<OutgoingDatagram>& out) {
@@ -55,12 +77,16 @@ void UdpResponder::ApplyConfigV2(const NetworkConfig& config) {
 
 void UdpResponder::ApplyConfigV3(const NetworkConfig& config, int64_t nowMs,
                                  std::vector<OutgoingDatagram>& out) {
-    for (SimDevice& device : m_devices) {
+    for (std::size_t index = 0; index < m_devices.size(); ++index) {
+        SimDevice& device = m_devices[index];
         // Only devices that announce CFG.V3 (capability bit 3) understand it.
         if (device.fields.mac != config.mac || (device.fields.capabilities & 0x08) == 0) {
             continue;
         }
-        if (config.user != "admin" || config.password != device.adminPassword) {
+        const bool admitted = m_configPasswordCheck
+                                  ? m_configPasswordCheck(index, config.user, config.password)
+                                  : config.user == "admin" && SameText(config.password, device.adminPassword);
+        if (!admitted) {
             Emit(device, BuildConfigV3Reply(config, 0), nowMs, out);
             continue;
         }

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <random>
 #include <span>
+#include <string>
 #include <vector>
 
 struct OutgoingDatagram {
@@ -27,6 +28,12 @@ public:
     std::vector<SimDevice> Devices() const;
     // Lets the SDK side change device index (restarts, ports, model, version).
     void UpdateDevice(std::size_t index, const std::function<void(SimDevice&)>& change);
+    // The SDK side's check of a CFG.V3 request's user and password for
+    // device index (its stored key, lock and rate limit). Without one the
+    // lab's administrator password is compared in constant time.
+    using ConfigPasswordCheck =
+        std::function<bool(std::size_t index, const std::string& user, const std::string& password)>;
+    void SetConfigPasswordCheck(ConfigPasswordCheck check);
 
 private:
     void AnswerSearch(SearchVersion version, int64_t nowMs, std::vector<OutgoingDatagram>& out);
@@ -36,5 +43,6 @@ private:
 
     mutable std::mutex m_mutex;
     std::vector<SimDevice> m_devices;
+    ConfigPasswordCheck m_configPasswordCheck;
     std::mt19937_64 m_random;
 };

@@ -171,6 +171,12 @@ void CDlgModifyNetworkNew::OnOk() {
         ShowTip(this, "info.IP_set_error", false, kTipIconInformation);
         return;
     }
+    // CFG.V3 carries the password in clear to the broadcast address: the
+    // user agrees to that first, or stays in the dialog.
+    if (m_extended && !m_password->text().isEmpty() &&
+        ShowTip(this, "msg.cfg_v3_clear_password", true, kTipIconExclamation) != kTipOk) {
+        return;
+    }
     m_entry.ip = m_ip->Text().toStdString();
     m_entry.mask = m_mask->Text().toStdString();
     m_entry.gateway = m_gateway->Text().toStdString();

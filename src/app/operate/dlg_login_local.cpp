@@ -1,5 +1,6 @@
 #include "operate/dlg_login_local.h"
 
+#include "sdk/session_crypto.h"
 #include "ui/body_label.h"
 #include "ui/lang_text.h"
 #include "ui/shared_look.h"
@@ -85,9 +86,20 @@ void CDlgLoginLocal::Layout() {
     m_cancel->setGeometry(kEditX + 90, 184 - lift, 90, 28);
 }
 
+CDlgLoginLocal::~CDlgLoginLocal() {
+    sdkwire::WipeAll(m_password);
+}
+
 void CDlgLoginLocal::OnOk() {
     m_user = m_userEdit->text().toStdString();
-    m_password = m_passwordEdit->text().toStdString();
+    // The typed password leaves the edit at once; the copies made on the
+    // way are overwritten.
+    QString typed = m_passwordEdit->text();
+    m_passwordEdit->clear();
+    QByteArray utf8 = typed.toUtf8();
+    m_password.assign(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    sdkwire::Wipe(utf8.data(), static_cast<std::size_t>(utf8.size()));
+    sdkwire::Wipe(typed.data(), static_cast<std::size_t>(typed.size()) * sizeof(QChar));
     m_address = m_addressEdit->text().toStdString();
     done(1);
 }

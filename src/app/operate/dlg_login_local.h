@@ -25,6 +25,7 @@ public:
         std::function<bool(const LoginPromptRequest& request, std::string& user, std::string& password)>;
 
     explicit CDlgLoginLocal(QWidget* parent = nullptr);
+    ~CDlgLoginLocal() override; // wipes the password it kept
 
     // Caption key, address row and user preset; the texts are set here.
     void SetRequest(const LoginPromptRequest& request);

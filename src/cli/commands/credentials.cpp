@@ -1,5 +1,7 @@
 #include "credentials.h"
 
+#include "sdk/session_crypto.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -29,7 +31,7 @@ bool ReadFirstLine(const std::string& file, std::string& line) {
 
 // Reads one line from the terminal on standard input with the echo off,
 // the prompt and the closing line break on stderr.
-bool PromptWithoutEcho(const std::string& user, std::string& password) {
+bool PromptWithoutEcho(const std::string& prompt, std::string& password) {
     // The echo goes off before the prompt shows, so nothing typed after
     // the prompt is echoed or discarded by the change.
     termios saved{};
@@ -40,7 +42,7 @@ bool PromptWithoutEcho(const std::string& user, std::string& password) {
         quiet.c_lflag |= ECHONL;
         ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
     }
-    std::fprintf(stderr, "Password for %s: ", user.c_str());
+    std::fprintf(stderr, "%s: ", prompt.c_str());
     std::fflush(stderr);
     const bool read = static_cast<bool>(std::getline(std::cin, password));
     if (haveTerminal) {
@@ -48,13 +50,33 @@ bool PromptWithoutEcho(const std::string& user, std::string& password) {
     } else {
         std::fputc('\n', stderr);
     }
+    CutLineEnd(password);
     return read;
+}
+
+bool AskOnTerminal(const PasswordSources& sources, std::string& password, std::string& error) {
+    if (!PromptWithoutEcho(sources.prompt, password)) {
+        error = "no password entered";
+        return false;
+    }
+    if (!sources.confirm) {
+        return true;
+    }
+    std::string again;
+    const bool read = PromptWithoutEcho(sources.prompt + " (again)", again);
+    const bool same = read && again == password;
+    sdkwire::WipeAll(again);
+    if (!same) {
+        sdkwire::WipeAll(password);
+        error = read ? "the two entries of the new password differ" : "no password entered";
+        return false;
+    }
+    return true;
 }
 
 } // namespace
 
-bool FindPassword(const PasswordSources& sources, const std::string& user, std::string& password,
-                  std::string& error) {
+bool FindPassword(const PasswordSources& sources, std::string& password, std::string& error) {
     if (sources.optionGiven) {
         password = sources.option;
         return true;
@@ -67,18 +89,15 @@ bool FindPassword(const PasswordSources& sources, const std::string& user, std::
         CutLineEnd(password);
         return true;
     }
-    if (const char* fromEnvironment = std::getenv("CORVANE_PASSWORD")) {
+    if (const char* fromEnvironment = std::getenv(sources.environment)) {
         password = fromEnvironment;
         return true;
     }
     if (::isatty(STDIN_FILENO) != 0) {
-        if (!PromptWithoutEcho(user, password)) {
-            error = "no password entered";
-            return false;
-        }
-        CutLineEnd(password);
-        return true;
+        return AskOnTerminal(sources, password, error);
     }
-    password.clear();
-    return true;
+    error = "no password: give " + sources.fileOption + " or " + sources.environment +
+            ", or run on a terminal to be asked (" + sources.plainOption +
+            " works too, but shows the password in the process list)";
+    return false;
 }

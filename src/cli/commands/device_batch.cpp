@@ -2,6 +2,7 @@
 
 #include "credentials.h"
 #include "lang/tool_language.h"
+#include "operate/device_actions.h"
 #include "sdk/sdk.h"
 #include "search.h"
 #include "support/device_match.h"
@@ -196,7 +197,8 @@ int CompleteSelection(DeviceSelection& selection) {
     sources.optionGiven = selection.passwordOption != nullptr && selection.passwordOption->count() > 0;
     sources.option = selection.password;
     sources.file = selection.passwordFile;
-    if (!FindPassword(sources, selection.user, selection.password, error)) {
+    sources.prompt = "Password for " + selection.user;
+    if (!FindPassword(sources, selection.password, error)) {
         return UsageError(selection.command, error);
     }
     return 0;
@@ -291,7 +293,9 @@ std::string LoginFailureText(int loginError) {
     std::string text = CliText("info.Login_fail");
     // The table is indexed by the error code + 1; codes without a key keep
     // the general text.
-    Tool::LoginErrorText(loginError + 1, text);
+    if (const int index = LoginErrorTextIndex(loginError); index >= 0) {
+        Tool::LoginErrorText(index, text);
+    }
     return text;
 }
 
@@ -358,13 +362,14 @@ CliCommand BatchCommand(std::string name, std::string description, BatchOperatio
                 addOptions(command, arguments->request);
             }
             return [arguments, check] {
+                // The login password first: a check may ask for more.
+                if (const int status = CompleteSelection(arguments->selection); status != 0) {
+                    return status;
+                }
                 if (check) {
                     if (const int status = check(arguments->selection, arguments->request); status != 0) {
                         return status;
                     }
-                }
-                if (const int status = CompleteSelection(arguments->selection); status != 0) {
-                    return status;
                 }
                 DeviceTable devices = ResolveDevices(arguments->selection);
                 if (devices.empty()) {

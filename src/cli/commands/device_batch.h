@@ -75,7 +75,8 @@ int SaveFromEachDevice(
 
 // A command that runs one batch of the engine over the chosen devices:
 // addOptions declares what the operation needs into its request; check (may
-// be empty) refuses values after the parse with kUsageError.
+// be empty) runs after the login password is found, may take further
+// passwords, and refuses values with kUsageError.
 CliCommand BatchCommand(std::string name, std::string description, BatchOperation operation,
                         std::function<void(CLI::App&, BatchRequest&)> addOptions,
                         std::function<int(const DeviceSelection&, BatchRequest&)> check);

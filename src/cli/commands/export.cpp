@@ -4,6 +4,7 @@
 // list proposes it.
 #include "command.h"
 #include "device_batch.h"
+#include "operate/device_actions.h"
 #include "sdk/sdk.h"
 #include "sdk/sdk_layout.h"
 
@@ -18,16 +19,11 @@ std::string ProposedName(const DeviceEntry& entry) {
     int length = 0;
     SDK_QueryDeviceInfo(entry.loginHandle, sdklayout::kInfoVersionItem, version, sizeof version, &length,
                         1000);
-    std::string prefix(version);
-    const auto build = prefix.find("Build:");
-    prefix = build == std::string::npos ? std::string() : prefix.substr(0, build);
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d", local.tm_year + 1900, local.tm_mon + 1,
-                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-    return entry.ip + "-" + prefix + "." + stamp + ".coi";
+    // The address first: a batch exports many devices into one folder.
+    return SafeFileNamePart(entry.ip) + "-" + ProposeExportName(version, entry.model, entry.ip, local);
 }
 
 struct Arguments {

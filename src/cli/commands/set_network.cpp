@@ -2,9 +2,11 @@
 // as the network dialog does: check the values, find the device by a
 // search, send CFG.V3 to devices with capability bit 3, else CFG.V2.
 #include "command.h"
+#include "credentials.h"
 #include "discovery/config_sender.h"
 #include "discovery/ip_rules.h"
 #include "lang/tool_language.h"
+#include "sdk/session_crypto.h"
 #include "search.h"
 #include "support/text_format.h"
 
@@ -33,7 +35,27 @@ std::string LettersAndDigitsUpper(const std::string& text) {
 struct Arguments {
     std::map<std::string, std::string> values; // by option name
     int phaseMs = 0;
+    std::string passwordFile;
 };
+
+// The administrator password for CFG.V3, by the login password's sources;
+// false with a message on stderr when there is none.
+bool FindAdminPassword(Arguments& arguments, std::string& password) {
+    PasswordSources sources;
+    sources.optionGiven = arguments.values.count("--admin-password") != 0;
+    sources.option = arguments.values["--admin-password"];
+    sources.file = arguments.passwordFile;
+    sources.environment = "CORVANE_ADMIN_PASSWORD";
+    sources.prompt = "Administrator password of the device";
+    sources.fileOption = "--admin-password-file";
+    sources.plainOption = "--admin-password";
+    std::string error;
+    if (!FindPassword(sources, password, error)) {
+        std::fprintf(stderr, "corvane-cli set-network: %s\n", error.c_str());
+        return false;
+    }
+    return true;
+}
 
 int RunSetNetwork(Arguments& arguments) {
     std::map<std::string, std::string>& values = arguments.values;
@@ -95,9 +117,17 @@ int RunSetNetwork(Arguments& arguments) {
     if (values.count("--dhcp") != 0) {
         change.dhcpMode = values["--dhcp"] == "on" ? 1 : 2;
     }
-    change.loginPassword = values["--admin-password"];
+    if (change.AcceptsConfigV3()) {
+        // CFG.V3 carries the password in clear to the broadcast address.
+        std::fprintf(stderr, "%s\n", CliText("msg.cfg_v3_clear_password").c_str());
+        if (!FindAdminPassword(arguments, change.loginPassword)) {
+            return 2;
+        }
+    }
 
     const int result = SendNetworkConfig(change);
+    sdkwire::WipeAll(change.loginPassword);
+    sdkwire::WipeAll(values["--admin-password"]);
     const char* key = result == kConfigSuccess   ? "info.operate_success"
                       : result == kConfigTimeout ? "info.operate_timeout"
                                                  : "info.operate_fail";
@@ -124,14 +154,23 @@ const CliCommandRegistration kRegistration({
         value("--dns1", "The first DNS server")->type_name("ADDRESS");
         value("--dns2", "The second DNS server")->type_name("ADDRESS");
         value("--dhcp", "Address by DHCP")->check(CLI::IsMember({"on", "off"}))->type_name("MODE");
-        value("--admin-password",
-              "The administrator password, sent with the change (CFG.V3) to devices that support it")
-            ->type_name("PASSWORD");
+        CLI::Option* plain = value("--admin-password",
+                                   "The administrator password, sent with the change (CFG.V3) to devices "
+                                   "that support it. Visible to every user of this machine in the process "
+                                   "list: prefer --admin-password-file, CORVANE_ADMIN_PASSWORD or the prompt")
+                                 ->type_name("PASSWORD");
+        command
+            .add_option("--admin-password-file", arguments->passwordFile,
+                        "Read the administrator password from the first line of FILE ('-': standard input)")
+            ->type_name("FILE")
+            ->excludes(plain);
         command.add_option("--phase-ms", arguments->phaseMs, "Length of each search phase (default 3000)")
             ->check(CLI::Range(1, 60000))
             ->type_name("MS");
         command.footer("The device is found by a search; devices that support it get CFG.V3 with the "
-                       "administrator password, the others CFG.V2.");
+                       "administrator password, the others CFG.V2. CFG.V3 sends the password unencrypted on "
+                       "the local network. Without --admin-password or --admin-password-file the password is "
+                       "taken from CORVANE_ADMIN_PASSWORD, or asked on the terminal without echo.");
         return [arguments] { return RunSetNetwork(*arguments); };
     },
 });

@@ -1,6 +1,7 @@
 // corvane-cli snapshot: one JPEG picture of a device's main or sub stream.
 #include "command.h"
 #include "device_batch.h"
+#include "operate/device_actions.h"
 #include "sdk/config_file.h"
 #include "sdk/sdk.h"
 #include "sdk/sdk_layout.h"
@@ -47,7 +48,7 @@ int Run(Arguments& arguments) {
     const int stream = arguments.stream == "main" ? sdklayout::kMainStream : sdklayout::kSubStream;
     const std::string streamName = arguments.stream;
     const auto nameInFolder = [streamName](const DeviceEntry& entry) {
-        return entry.ip + "-" + streamName + ".jpg";
+        return SafeFileNamePart(entry.ip) + "-" + streamName + ".jpg";
     };
     return SaveFromEachDevice(arguments.selection, arguments.out, nameInFolder,
                               [stream](DeviceEntry& entry, const std::string& path, std::string& key) {

@@ -42,6 +42,13 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
     return length;
 }
 
+// Whether the valid sequence of length at text[i] is a C1 control
+// character, U+0080..U+009F (0xC2 0x80..0x9F).
+bool IsC1(std::string_view text, std::size_t i, std::size_t length) {
+    return length == 2 && static_cast<unsigned char>(text[i]) == 0xC2 &&
+           static_cast<unsigned char>(text[i + 1]) < 0xA0;
+}
+
 } // namespace
 
 std::optional<OutputFormat> ParseOutputFormat(std::string_view name) {
@@ -76,6 +83,10 @@ std::string JsonString(std::string_view text) {
             char escaped[8];
             std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
             out += escaped;
+        } else if (IsC1(text, i, length)) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(text[i + 1]));
+            out += escaped;
         } else {
             out.append(text.substr(i, length));
         }
@@ -86,11 +97,14 @@ std::string JsonString(std::string_view text) {
 }
 
 std::string CsvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    // A spreadsheet takes a field starting like this for a formula: the
+    // field is quoted and starts with an apostrophe, so it stays text.
+    const bool formula =
+        !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos;
+    if (!formula && text.find_first_of(",\"\r\n") == std::string_view::npos) {
         return std::string(text);
     }
-    std::string out;
-    out += '"';
+    std::string out = formula ? "\"'" : "\"";
     for (const char c : text) {
         out += c;
         if (c == '"') {
@@ -102,11 +116,20 @@ std::string CsvField(std::string_view text) {
 }
 
 std::string TableCell(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            c = '?';
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = Utf8SequenceLength(text, i);
+        const auto lead = static_cast<unsigned char>(text[i]);
+        // C0 and DEL; a byte that is not valid UTF-8 (a lone 0x9B is CSI to
+        // an 8-bit terminal); C1, U+0080..U+009F, written as 0xC2 0x80..0x9F.
+        const bool control = length == 0 || lead < 0x20 || lead == 0x7F || IsC1(text, i, length);
+        if (control) {
+            out += '?';
+            i += length == 0 ? 1 : length;
+        } else {
+            out.append(text.substr(i, length));
+            i += length;
         }
     }
     return out;

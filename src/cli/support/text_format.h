@@ -13,14 +13,19 @@ enum class OutputFormat { Table, Json, Csv };
 std::optional<OutputFormat> ParseOutputFormat(std::string_view name);
 
 // A JSON string with its quotes: valid UTF-8 kept, each byte that is not
-// part of valid UTF-8 becomes U+FFFD, control characters are escaped.
+// part of valid UTF-8 becomes U+FFFD, control characters (C0, DEL, C1) are
+// escaped.
 std::string JsonString(std::string_view text);
 
 // One CSV field: quoted (quotes doubled) when it holds a comma, a quote or
-// a line break.
+// a line break. A field that starts with = + - @, a tab or a carriage
+// return is quoted with an apostrophe before it, so that a spreadsheet
+// shows it as text instead of running it as a formula.
 std::string CsvField(std::string_view text);
 
-// Control characters shown as '?'.
+// Control characters (C0, DEL and C1) and bytes that are not valid UTF-8
+// shown as '?', one for each character or byte: nothing in a cell can steer
+// the terminal.
 std::string TableCell(std::string_view text);
 
 // Help text wrapped to width columns at spaces. A line too long is broken

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cctype>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -72,9 +73,25 @@ int RunConfigV2Exchange(SocketPair& sockets, const DeviceEntry& entry, const Con
     return kConfigFailed;
 }
 
+// Overwrites what held the administrator password once the exchange ends,
+// however it ends.
+template <typename Buffer> class WipedOnExit {
+public:
+    explicit WipedOnExit(Buffer& buffer) : m_buffer(buffer) {}
+    ~WipedOnExit() { ::explicit_bzero(m_buffer.data(), m_buffer.size() * sizeof(*m_buffer.data())); }
+    WipedOnExit(const WipedOnExit&) = delete;
+    WipedOnExit& operator=(const WipedOnExit&) = delete;
+
+private:
+    Buffer& m_buffer;
+};
+
 int RunConfigV3Exchange(SocketPair& sockets, const DeviceEntry& entry, const ConfigSenderOptions& options,
                         Clock& clock) {
-    const Datagram request = BuildConfigV3Request(NetworkConfigFromEntry(entry));
+    NetworkConfig config = NetworkConfigFromEntry(entry);
+    const WipedOnExit wipeCopy(config.password);
+    Datagram request = BuildConfigV3Request(config);
+    const WipedOnExit wipeRequest(request);
     if (!sockets.Send(request)) {
         return kSendFailed;
     }

@@ -6,14 +6,11 @@
 #include "util/tool.h"
 #include "util/utf.h"
 
-#include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -131,35 +128,6 @@ private:
     int m_fd;
 };
 
-// Temporaries of the writer before the common one: "<name>.XXXXXX".
-int RemoveOldStyleTemporaries(const std::string& path) {
-    const std::string folder = FolderOf(path);
-    const std::string name = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr) {
-        return 0;
-    }
-    int removed = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view candidate = entry->d_name;
-        if (candidate.size() != name.size() + 7 || candidate.substr(0, name.size() + 1) != name + ".") {
-            continue;
-        }
-        const std::string_view suffix = candidate.substr(name.size() + 1);
-        if (!std::all_of(suffix.begin(), suffix.end(),
-                         [](char c) { return std::isalnum(static_cast<unsigned char>(c)); })) {
-            continue;
-        }
-        const std::string full = folder + "/" + std::string(candidate);
-        struct stat info {};
-        if (::lstat(full.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::unlink(full.c_str()) == 0) {
-            ++removed;
-        }
-    }
-    ::closedir(dir);
-    return removed;
-}
-
 std::optional<std::string> ReadText(const std::string& path) {
     std::string bytes;
     if (ReadFileBytes(path, bytes) != ReadResult::Ok) {
@@ -230,7 +198,7 @@ int RemoveStaleTemporaries(const std::string& path) {
     }
     const std::string target = ResolveTarget(path);
     FolderLock lock(FolderOf(target));
-    return platform::RemoveStaleTemporaries(target) + RemoveOldStyleTemporaries(target);
+    return platform::RemoveStaleTemporaries(target);
 }
 
 bool WriteStrings(const std::string& path, std::string_view section,
@@ -246,12 +214,13 @@ bool WriteStrings(const std::string& path, std::string_view section,
     const std::string target = ResolveTarget(path);
     FolderLock lock(FolderOf(target));
     std::string bytes;
-    mode_t mode = 0644;
+    platform::AtomicWriteOptions options; // a new file: 0666 less the umask
     switch (ReadFileBytes(target, bytes)) {
     case ReadResult::Ok: {
         struct stat info {};
         if (::stat(target.c_str(), &info) == 0) {
-            mode = info.st_mode & 07777;
+            options.mode = info.st_mode & 07777;
+            options.exactMode = true;
         }
         break;
     }
@@ -276,8 +245,6 @@ bool WriteStrings(const std::string& path, std::string_view section,
     content.reserve(mark.size() + edited->size());
     content += mark;
     content += *edited;
-    platform::AtomicWriteOptions options;
-    options.mode = mode;
     options.rename = g_rename.load();
     return platform::WriteFileAtomically(
         target, std::span(reinterpret_cast<const uint8_t*>(content.data()), content.size()), options);

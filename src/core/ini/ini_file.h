@@ -47,6 +47,8 @@ bool WriteStrings(const std::string& path, std::string_view section,
 
 // Removes the temporary files an interrupted save left beside the file
 // (under the lock, so no running save loses its own); returns how many.
+// Only this program's own temporaries (".<name>.tmp-" and six characters)
+// go: a user's "Config.ini.backup" stays.
 int RemoveStaleTemporaries(const std::string& path);
 
 } // namespace ini

@@ -19,20 +19,25 @@ constexpr std::array<std::string_view, 8> kSocketErrorKeys = {
 };
 
 // Index = login error code + 1. An empty entry leaves the caller's text.
-constexpr std::array<std::string_view, 13> kLoginErrorKeys = {
-    "info.login_password_err",   // -1
-    "",                          // 0
-    "info.login_password_err",   // 1
-    "info.login_user_no_exist",  // 2
-    "info.login_timeout",        // 3
-    "info.login_repeat",         // 4
-    "info.login_user_lock",      // 5
-    "info.login_user_blacklist", // 6
-    "info.login_sys_busy",       // 7
-    "",                          // 8
-    "info.login_con_host",       // 9
-    "",                          // 10
-    "K0008_OtherErrors",         // 11
+constexpr std::array<std::string_view, Tool::kLoginErrorTextCount> kLoginErrorKeys = {
+    "info.login_password_err",      // -1
+    "",                             // 0
+    "info.login_password_err",      // 1
+    "info.login_user_no_exist",     // 2
+    "info.login_timeout",           // 3
+    "info.login_repeat",            // 4
+    "info.login_user_lock",         // 5
+    "info.login_user_blacklist",    // 6
+    "info.login_sys_busy",          // 7
+    "",                             // 8
+    "info.login_con_host",          // 9
+    "",                             // 10
+    "K0008_OtherErrors",            // 11
+    "info.Connect_full",            // 12 no free session on the device
+    "info.login_old_protocol",      // 13 the device speaks only protocol version 1
+    "info.login_user_too_long",     // 14 user name over 95 bytes
+    "info.login_key_cost",          // 15 the device's key cost is out of range
+    "info.login_protocol_mismatch", // 16 no protocol version both speak
 };
 
 } // namespace

@@ -18,9 +18,13 @@ int LoadLanguage(int index, const std::string& programFolder);
 // and gives an empty text; an index outside 0..7 leaves text unchanged.
 void SocketErrorText(int index, std::string& text);
 
-// Login failures: index = error code + 1, so 0..12 for codes -1..11. Stores
-// the code's text in text; codes 0, 8 and 10 have no key and leave text as the
-// caller prepared it, as does an index outside 0..12.
+// Login failures: index = error code + 1, so 0..17 for codes -1..16 (12 and
+// up are the SDK's own findings: connection full, a device of protocol
+// version 1, a user name over 95 bytes, a key cost out of range, no common
+// protocol version). Stores the code's text in text; codes 0, 8 and 10 have
+// no key and leave text as the caller prepared it, as does an index outside
+// 0..17.
+inline constexpr int kLoginErrorTextCount = 18;
 void LoginErrorText(int index, std::string& text);
 
 // Fills a pack text used as a format ("info.login_fail_s",

@@ -140,9 +140,12 @@ void BatchEngine::RunBatch(BatchRequest request) {
         }
         RunDeviceStep(request, *entry);
     }
-    // The batch's credentials end with it.
-    sdkwire::WipeAll(credentials.password);
-    credentials.password.clear();
+    // The batch's credentials and the passwords of a password change end
+    // with it.
+    for (std::string* secret : {&credentials.password, &request.oldPassword, &request.newPassword}) {
+        sdkwire::WipeAll(*secret);
+        secret->clear();
+    }
     if (cancelled) {
         SetBusy(operation, false);
         m_observer.OnBatchEnded(operation, false);
@@ -210,6 +213,15 @@ void BatchEngine::RunDeviceStep(const BatchRequest& request, DeviceEntry& entry)
 }
 
 void BatchEngine::StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& entry) {
+    // A damaged file or one for another model is refused before anything
+    // is sent, with its own line.
+    const int fits = m_sdk.checkFirmware(entry.loginHandle, request.path.c_str());
+    if (fits == -2 || fits == -3) {
+        LoggedOut(entry, true); // as a failed upgrade ends
+        CountUpgrade(false);
+        Report(entry, SuccessOr(false, fits == -2 ? failkey::kNotFirmware : failkey::kWrongModel));
+        return;
+    }
     m_upgrades.Start(entry, request.path);
 }
 

@@ -1,5 +1,6 @@
 #include "operate/device_actions.h"
 
+#include "lang/tool_language.h"
 #include "util/tool.h"
 
 #include <array>
@@ -10,9 +11,24 @@ namespace {
 constexpr int kVersionItem = 50;
 constexpr int kVersionBufferSize = 64;
 constexpr int kVersionTimeoutMs = 1000;
-constexpr int kLoginErrorTexts = 13;
 
 } // namespace
+
+std::string SafeFileNamePart(std::string_view text) {
+    std::string part(text);
+    for (char& c : part) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool kept = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+                          (byte >= '0' && byte <= '9') || c == ' ' || c == '.' || c == '_' || c == '-';
+        if (!kept) {
+            c = '_';
+        }
+    }
+    if (part.find_first_not_of('.') == std::string::npos) {
+        part.assign(part.size(), '_'); // "." and ".." name folders
+    }
+    return part;
+}
 
 std::string ProposeExportName(std::string_view version, std::string_view model, std::string_view ip,
                               const std::tm& localTime) {
@@ -28,13 +44,7 @@ std::string ProposeExportName(std::string_view version, std::string_view model, 
         const std::string_view knownModel = trimmed(model);
         name = knownModel.empty() || knownModel == "--" || knownModel == "-- --" ? trimmed(ip) : knownModel;
     }
-    std::string proposed(name.empty() ? std::string_view("config") : name);
-    for (char& c : proposed) {
-        if (static_cast<unsigned char>(c) < 0x20 ||
-            std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos) {
-            c = '_';
-        }
-    }
+    const std::string proposed = SafeFileNamePart(name.empty() ? std::string_view("config") : name);
     // Room for any int in every field, so nothing is ever cut.
     std::array<char, 96> stamp{};
     std::snprintf(stamp.data(), stamp.size(), ".%04d%02d%02d%02d%02d%02d.coi", localTime.tm_year + 1900,
@@ -46,7 +56,7 @@ std::string ProposeExportName(std::string_view version, std::string_view model, 
 int LoginErrorTextIndex(int error) {
     // Computed in 64 bits: the SDK's code may be any int.
     const int64_t index = static_cast<int64_t>(error) + 1;
-    return index >= 0 && index < kLoginErrorTexts ? static_cast<int>(index) : -1;
+    return index >= 0 && index < Tool::kLoginErrorTextCount ? static_cast<int>(index) : -1;
 }
 
 ModelTextCheck CheckNewModel(const std::string& text, std::string& offending) {

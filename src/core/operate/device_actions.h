@@ -14,10 +14,16 @@
 // its first "Build:" (without the blanks and dots before it), or, when the
 // version has no "Build:", the device's model, or its address when the model
 // is not known; then ".", the local time as YYYYMMDDhhmmss and ".coi". The
-// name never starts with a dot (a hidden file) and characters that no file
-// name may hold become "_".
+// name never starts with a dot (a hidden file); the device's text goes
+// through SafeFileNamePart.
 std::string ProposeExportName(std::string_view version, std::string_view model, std::string_view ip,
                               const std::tm& localTime);
+
+// A device text made fit to be part of a file name: ASCII letters, digits,
+// space, '.', '_' and '-' are kept, every other byte (path separators,
+// control characters, bytes of other characters) becomes '_'; a part made
+// only of dots becomes as many '_'.
+std::string SafeFileNamePart(std::string_view text);
 
 // The index of the login error text for an SDK_Login error code (code + 1),
 // or -1 when there is no text for it (the message then shows an empty text).

@@ -18,6 +18,7 @@ struct SdkCalls {
     std::function<decltype(SDK_ImportConfig)> importConfig = SDK_ImportConfig;
     std::function<decltype(SDK_ExportConfig)> exportConfig = SDK_ExportConfig;
     std::function<decltype(SDK_QueryDeviceInfo)> queryDeviceInfo = SDK_QueryDeviceInfo;
+    std::function<decltype(SdkCheckFirmware)> checkFirmware = SdkCheckFirmware;
     std::function<decltype(SDK_OpenUpgrade)> openUpgrade = SDK_OpenUpgrade;
     std::function<decltype(SDK_StartUpgrade)> startUpgrade = SDK_StartUpgrade;
     std::function<decltype(SDK_CloseUpgrade)> closeUpgrade = SDK_CloseUpgrade;

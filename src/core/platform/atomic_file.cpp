@@ -4,6 +4,7 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <random>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,6 +41,26 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes) {
     return true;
 }
 
+// Creates path + six random letters or digits exclusively (never through
+// a symbolic link), with mode less the umask as the kernel applies it.
+int CreateTemporary(std::string& path, mode_t mode) {
+    static constexpr std::string_view kLetters =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    const std::size_t stem = path.size();
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path.resize(stem);
+        for (int i = 0; i < 6; ++i) {
+            path += kLetters[random() % kLetters.size()];
+        }
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
 void SyncFolder(const std::string& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
@@ -60,14 +81,15 @@ bool WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes
     if (split.name.empty()) {
         return false;
     }
-    // mkostemp opens with O_CREAT | O_EXCL: it never opens an existing
-    // name, a symbolic link included.
-    std::string temporary = split.folder + "/" + TemporaryPrefix(path) + "XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC | O_NOFOLLOW);
+    // O_CREAT | O_EXCL never opens an existing name, a symbolic link
+    // included; the user's umask applies to the mode.
+    std::string temporary = split.folder + "/" + TemporaryPrefix(path);
+    const int fd = CreateTemporary(temporary, options.mode);
     if (fd < 0) {
         return false;
     }
-    const bool written = ::fchmod(fd, options.mode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    const bool moded = !options.exactMode || ::fchmod(fd, options.mode) == 0;
+    const bool written = moded && WriteAll(fd, bytes) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     const RenameFunction rename = options.rename != nullptr ? options.rename : ::rename;
     // rename replaces the name itself: a symbolic link at the target is
@@ -91,7 +113,7 @@ int RemoveStaleTemporaries(const std::string& path, int minAgeSeconds) {
     int removed = 0;
     while (const dirent* entry = ::readdir(folder)) {
         const std::string_view name = entry->d_name;
-        // Exactly the prefix and mkostemp's six characters.
+        // Exactly the prefix and six characters.
         if (name.size() != prefix.size() + 6 || name.substr(0, prefix.size()) != prefix) {
             continue;
         }

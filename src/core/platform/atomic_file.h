@@ -16,7 +16,8 @@ namespace platform {
 using RenameFunction = int (*)(const char* from, const char* to);
 
 struct AtomicWriteOptions {
-    mode_t mode = 0644;              // permissions of the new file, umask not applied
+    mode_t mode = 0666;              // permissions of the new file, less the process's umask
+    bool exactMode = false;          // true: mode as it stands (to keep an existing file's)
     RenameFunction rename = nullptr; // nullptr: ::rename (tests inject failures)
 };
 

@@ -48,8 +48,9 @@ ReceiveStatus ReceiveFrame(sdknet::TcpLink& link, FrameCodec& codec, int timeout
 } // namespace
 
 ClientSession::ClientSession(std::unique_ptr<sdknet::TcpLink> link, FrameCodec codec,
-                             const Timeouts& timeouts)
-    : m_link(std::move(link)), m_timeouts(timeouts), m_codec(std::move(codec)), m_lastSendMs(NowMs()) {}
+                             const Timeouts& timeouts, const Agreement& agreement)
+    : m_link(std::move(link)), m_timeouts(timeouts), m_agreement(agreement), m_codec(std::move(codec)),
+      m_lastSendMs(NowMs()) {}
 
 ClientSession::~ClientSession() {
     Close(false);
@@ -66,22 +67,54 @@ ClientSession::~ClientSession() {
 
 namespace {
 
-// Why a CHALLENGE cannot be used; empty when it can.
-std::string ChallengeProblem(const Frame& frame, const std::optional<Challenge>& challenge) {
+// The SDK_Login error of a device's refusal: the codes of section 6 keep
+// their number, connection full has its own, anything else is "other" (a
+// device cannot pass off one of the client's own findings).
+int LoginErrorOf(int32_t code) {
+    switch (code) {
+    case kLoginWrongPassword:
+    case kLoginUnknownUser:
+    case kLoginRepeat:
+    case kLoginLocked:
+    case kLoginBlacklisted:
+    case kLoginBusy:
+        return code;
+    case kLoginConnectionFull:
+        return kErrorConnectionFull;
+    default:
+        return kErrorOther;
+    }
+}
+
+struct Refusal {
+    int error = 0; // 0: the CHALLENGE can be used
+    std::string detail;
+};
+
+// Why a CHALLENGE cannot be used. Its header and payload must name the same
+// version, one the HELLO offered: a device that answers with another one
+// would compute another transcript, and the failed proof would be blamed on
+// the password (and count towards the user's lock).
+Refusal ChallengeProblem(const Hello& hello, const Frame& frame, const std::optional<Challenge>& challenge) {
     const uint8_t offered = frame.payload.empty() ? 0 : frame.payload[0];
     if (frame.version == 1 || offered == 1) {
-        return "the device speaks only protocol version 1, which is no longer accepted (version 2 is needed)";
+        return {
+            kErrorOldProtocol,
+            "the device speaks only protocol version 1, which is no longer accepted (version 2 is needed)"};
     }
-    if (frame.version != kProtocolVersion || offered == 0) {
-        return "the device shares no protocol version with this program (version 2 is needed)";
+    if (offered == 0 || offered != frame.version || offered < hello.minVersion ||
+        offered > hello.maxVersion) {
+        return {kErrorNoVersion,
+                "the device shares no protocol version with this program (it names version " +
+                    std::to_string(offered) + "; version 2 is needed)"};
     }
     if (!challenge) {
-        return "the device's challenge is malformed";
+        return {kErrorOther, "the device's challenge is malformed"};
     }
     if (challenge->iterations < kMinKeyIterations || challenge->iterations > kMaxKeyIterations) {
-        return "the device asks for " + std::to_string(challenge->iterations) +
-               " key iterations (allowed: " + std::to_string(kMinKeyIterations) + " to " +
-               std::to_string(kMaxKeyIterations) + ")";
+        return {kErrorKeyCost, "the device asks for " + std::to_string(challenge->iterations) +
+                                   " key iterations (allowed: " + std::to_string(kMinKeyIterations) + " to " +
+                                   std::to_string(kMaxKeyIterations) + ")"};
     }
     return {};
 }
@@ -98,7 +131,8 @@ std::shared_ptr<ClientSession> ClientSession::Login(const LoginParameters& param
     };
     // Never cut: a cut name is another user's, or ends inside a character.
     if (parameters.user.size() > kMaxUserText) {
-        return refuse(kErrorOther, "the user name is longer than " + std::to_string(kMaxUserText) + " bytes");
+        return refuse(kErrorUserTooLong,
+                      "the user name is longer than " + std::to_string(kMaxUserText) + " bytes");
     }
     if (parameters.customer.size() > kMaxCustomerText) {
         return refuse(kErrorOther,
@@ -132,10 +166,10 @@ std::shared_ptr<ClientSession> ClientSession::Login(const LoginParameters& param
         return fail(ReceiveStatus::Failed, "challenge");
     }
     const auto challenge = DecodeChallenge(frame.payload);
-    if (std::string problem = ChallengeProblem(frame, challenge); !problem.empty()) {
-        return refuse(kErrorOther, std::move(problem));
+    if (Refusal problem = ChallengeProblem(hello, frame, challenge); problem.error != 0) {
+        return refuse(problem.error, std::move(problem.detail));
     }
-    codec.SetVersion(kProtocolVersion);
+    codec.SetVersion(challenge->version);
 
     Transcript transcript;
     transcript.minVersion = hello.minVersion;
@@ -172,7 +206,7 @@ std::shared_ptr<ClientSession> ClientSession::Login(const LoginParameters& param
     }
     if (result->code != kLoginOk) {
         outcome.connectionFull = result->code == kLoginConnectionFull;
-        return refuse(result->code == kLoginConnectionFull ? kErrorOther : result->code,
+        return refuse(LoginErrorOf(result->code),
                       "the device refused the login with code " + std::to_string(result->code));
     }
     // A device that does not know the user key cannot produce this proof.
@@ -183,7 +217,9 @@ std::shared_ptr<ClientSession> ClientSession::Login(const LoginParameters& param
     codec.StartEncryption(sessionKey);
     WipeAll(sessionKey);
     outcome.error = 0;
-    std::shared_ptr<ClientSession> session(new ClientSession(std::move(link), std::move(codec), timeouts));
+    const Agreement agreement{challenge->version, challenge->salt, challenge->iterations, transcriptHash};
+    std::shared_ptr<ClientSession> session(
+        new ClientSession(std::move(link), std::move(codec), timeouts, agreement));
     // The reader keeps the session alive until the connection ends, so a
     // callback may drop the last outside reference safely.
     session->m_reader = std::thread([session] { session->ReadLoop(); });
@@ -215,7 +251,11 @@ std::optional<Reply> ClientSession::Call(uint16_t type, std::span<const uint8_t>
         id = m_nextRequestId++;
         m_pending[id].type = type;
     }
-    if (!SendFrame(type, EncodeRequest(id, body))) {
+    // The plaintext may hold passwords (MODIFY_USER): wiped once sealed.
+    Bytes plain = EncodeRequest(id, body);
+    const bool sent = SendFrame(type, plain);
+    WipeAll(plain);
+    if (!sent) {
         MarkClosed();
     }
     const auto wait = std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs : m_timeouts.requestMs);

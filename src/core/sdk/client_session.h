@@ -27,10 +27,16 @@ struct Timeouts {
     int keepAliveMs = 20000;
 };
 
-// SDK_Login error codes the client finds itself.
+// SDK_Login error codes the client finds itself, beyond the device's
+// login codes 1 to 7 (docs/device-protocol.md, section 6).
 constexpr int kErrorTimeout = 3;
 constexpr int kErrorCannotConnect = 9;
 constexpr int kErrorOther = 11;
+constexpr int kErrorConnectionFull = 12; // the device has no free session
+constexpr int kErrorOldProtocol = 13;    // the device speaks only version 1
+constexpr int kErrorUserTooLong = 14;    // the user name is over 95 bytes
+constexpr int kErrorKeyCost = 15;        // the device's key cost is out of range
+constexpr int kErrorNoVersion = 16;      // no protocol version both speak
 
 struct LoginParameters {
     std::string ip;
@@ -71,8 +77,18 @@ public:
     // Logs out politely when still open, then closes; idempotent.
     void Close(bool sendLogout);
 
+    // What the handshake agreed on, for MODIFY_USER of version 3.
+    struct Agreement {
+        uint8_t version = 0;
+        sdkwire::Salt salt{};
+        uint32_t iterations = 0;
+        sdkwire::Digest transcriptHash{};
+    };
+    const Agreement& Agreed() const { return m_agreement; }
+
 private:
-    ClientSession(std::unique_ptr<sdknet::TcpLink> link, sdkwire::FrameCodec codec, const Timeouts& timeouts);
+    ClientSession(std::unique_ptr<sdknet::TcpLink> link, sdkwire::FrameCodec codec, const Timeouts& timeouts,
+                  const Agreement& agreement);
     void ReadLoop();
     void Dispatch(const sdkwire::Frame& frame);
     void MarkClosed();
@@ -80,6 +96,7 @@ private:
 
     std::unique_ptr<sdknet::TcpLink> m_link;
     Timeouts m_timeouts;
+    Agreement m_agreement;
 
     std::mutex m_sendMutex; // orders sequence numbers with the bytes on the wire
     sdkwire::FrameCodec m_codec;

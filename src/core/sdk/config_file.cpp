@@ -77,25 +77,36 @@ Bytes EncodeFirmware(const FirmwareInfo& firmware) {
     return out.Take();
 }
 
-std::optional<FirmwareInfo> DecodeFirmware(std::span<const uint8_t> file) {
+std::optional<FirmwareHeader> CheckFirmware(std::span<const uint8_t> file) {
     if (file.size() < kFirmwareHeaderSize ||
         !std::equal(std::begin(kFirmwareMagic), std::end(kFirmwareMagic), file.begin())) {
         return std::nullopt;
     }
     ByteReader in(file.subspan(8));
-    FirmwareInfo firmware;
-    firmware.model = GetPadded(in, kFirmwareModelSize);
-    firmware.version = GetPadded(in, kFirmwareVersionSize);
+    FirmwareHeader header;
+    header.model = GetPadded(in, kFirmwareModelSize);
+    header.version = GetPadded(in, kFirmwareVersionSize);
     const uint32_t size = in.U32();
     Digest checksum{};
     in.Raw(checksum.data(), checksum.size());
     if (!in.Ok() || file.size() - kFirmwareHeaderSize != size) {
         return std::nullopt;
     }
-    const auto payload = file.subspan(kFirmwareHeaderSize);
-    if (!SameDigest(Sha256(payload), checksum)) {
+    if (!SameDigest(Sha256(file.subspan(kFirmwareHeaderSize)), checksum)) {
         return std::nullopt;
     }
+    return header;
+}
+
+std::optional<FirmwareInfo> DecodeFirmware(std::span<const uint8_t> file) {
+    auto header = CheckFirmware(file);
+    if (!header) {
+        return std::nullopt;
+    }
+    FirmwareInfo firmware;
+    firmware.model = std::move(header->model);
+    firmware.version = std::move(header->version);
+    const auto payload = file.subspan(kFirmwareHeaderSize);
     firmware.payload.assign(payload.begin(), payload.end());
     return firmware;
 }
@@ -117,11 +128,11 @@ std::optional<Bytes> ReadWholeFile(const std::string& path, std::size_t maxSize)
     return bytes;
 }
 
-bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes) {
+bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes, mode_t mode) {
     // Temporaries an earlier crash left beside the target go first; one
     // younger than a minute may be another program's write still running.
     platform::RemoveStaleTemporaries(path, 60);
-    return platform::WriteFileAtomically(path, bytes);
+    return platform::WriteFileAtomically(path, bytes, {.mode = mode});
 }
 
 } // namespace sdkwire

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <sys/types.h>
 
 namespace sdkwire {
 
@@ -21,11 +22,19 @@ struct FirmwareInfo {
 Bytes EncodeFirmware(const FirmwareInfo& firmware);
 // Checks magic, sizes and checksum; the model check is the device's.
 std::optional<FirmwareInfo> DecodeFirmware(std::span<const uint8_t> file);
+// The same checks; only the model and the version are returned (the
+// payload is not copied).
+struct FirmwareHeader {
+    std::string model;
+    std::string version;
+};
+std::optional<FirmwareHeader> CheckFirmware(std::span<const uint8_t> file);
 
 // Whole small files; false/nothing on any error or when the file is larger
 // than maxSize.
 std::optional<Bytes> ReadWholeFile(const std::string& path, std::size_t maxSize);
-// Through the program's atomic writer (platform/atomic_file.h).
-bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes);
+// Through the program's atomic writer (platform/atomic_file.h), with mode
+// (0666 for pictures, 0600 for configuration exports) less the umask.
+bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes, mode_t mode = 0666);
 
 } // namespace sdkwire

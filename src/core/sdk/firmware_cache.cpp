@@ -34,6 +34,12 @@ struct CachedImage {
     std::weak_ptr<const sdkwire::Bytes> image;
 };
 
+// The check of an image, kept while the image lives (by its address).
+struct CachedCheck {
+    std::weak_ptr<const sdkwire::Bytes> image;
+    std::optional<sdkwire::FirmwareHeader> header;
+};
+
 } // namespace
 
 std::shared_ptr<const sdkwire::Bytes> SharedFirmware(const std::string& path, std::size_t maxSize) {
@@ -62,6 +68,30 @@ std::shared_ptr<const sdkwire::Bytes> SharedFirmware(const std::string& path, st
     auto image = std::make_shared<const sdkwire::Bytes>(std::move(*bytes));
     cache[path] = {identity, image};
     return image;
+}
+
+std::optional<sdkwire::FirmwareHeader> CheckedFirmware(const std::string& path, std::size_t maxSize,
+                                                       std::shared_ptr<const sdkwire::Bytes>* image) {
+    static std::mutex mutex;
+    static std::map<const sdkwire::Bytes*, CachedCheck> checks;
+    auto bytes = SharedFirmware(path, maxSize);
+    if (image != nullptr) {
+        *image = bytes;
+    }
+    if (!bytes) {
+        return std::nullopt;
+    }
+    std::lock_guard lock(mutex);
+    for (auto it = checks.begin(); it != checks.end();) {
+        it = it->second.image.expired() ? checks.erase(it) : std::next(it);
+    }
+    const auto found = checks.find(bytes.get());
+    if (found != checks.end()) {
+        return found->second.header;
+    }
+    auto header = sdkwire::CheckFirmware(*bytes);
+    checks[bytes.get()] = {bytes, header};
+    return header;
 }
 
 } // namespace sdkclient

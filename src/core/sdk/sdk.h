@@ -60,6 +60,11 @@ int SDK_RestoreDefault(int loginHandle, unsigned int mask);
 int SDK_OpenUpgrade(int loginHandle, const char* path, SdkUpgradeCallback callback, void* context,
                     int reserved);
 int SDK_StartUpgrade(int upgradeHandle);
+// Not part of the device calls: whether the firmware file fits the device,
+// checked before anything is sent. 1 fits (or the device has no model block
+// to compare with), -2 the file is unreadable or damaged (magic, size or
+// checksum), -3 it is for another model, 0 no open session.
+int SdkCheckFirmware(int loginHandle, const char* path);
 int SDK_CloseUpgrade(int upgradeHandle);
 
 int SDK_SetPreviewOption(int option1, int option2);

@@ -2,6 +2,7 @@
 #include "sdk/client_session.h"
 #include "sdk/config_file.h"
 #include "sdk/firmware_cache.h"
+#include "sdk/modify_user.h"
 #include "sdk/sdk.h"
 #include "sdk/sdk_layout.h"
 #include "sdk/transfer_slots.h"
@@ -273,7 +274,8 @@ int SDK_ExportConfig(int loginHandle, int, const char* path, int, int) {
     if (!in.AtEnd()) {
         return 0;
     }
-    return WriteWholeFile(path, EncodeConfigFile(image)) ? 1 : 0;
+    // A configuration holds the device's settings: for the user alone.
+    return WriteWholeFile(path, EncodeConfigFile(image), 0600) ? 1 : 0;
 }
 
 int SDK_ImportConfig(int loginHandle, const char* path, int, int, int, int, int) {
@@ -315,15 +317,26 @@ int SDK_ModifyUser(int loginHandle, int operation, const void* newRecord, const 
     if (!newRecord || !oldRecord) {
         return 0;
     }
+    // The device derives user keys at its cost (two for version 2, one for
+    // version 3): the caller's time-out is for the exchange.
+    constexpr int kKeyDerivationAllowanceMs = 4000;
+    if (const auto session = SessionOf(loginHandle); session && session->Agreed().version >= 3) {
+        auto keyBody =
+            sdkclient::ModifyUserKeyBody(session->Agreed(), operation, static_cast<const uint8_t*>(newRecord),
+                                         static_cast<const uint8_t*>(oldRecord));
+        if (!keyBody) {
+            return kResultBadArgument;
+        }
+        const int result =
+            ResultOf(CallOn(loginHandle, kModifyUser, *keyBody, timeoutMs + kKeyDerivationAllowanceMs));
+        WipeAll(*keyBody);
+        return result;
+    }
     ByteWriter body;
     body.U32(static_cast<uint32_t>(operation));
     body.Blob(std::span(static_cast<const uint8_t*>(newRecord), sdklayout::kUserRecordSize));
     body.Blob(std::span(static_cast<const uint8_t*>(oldRecord), sdklayout::kUserRecordSize));
     Bytes request = body.Take(); // carries both passwords
-    // The device derives two user keys at its iteration cost (the old
-    // password's to check it, the new one's to store): the caller's time-out
-    // is for the exchange, the allowance for that work on a busy device.
-    constexpr int kKeyDerivationAllowanceMs = 4000;
     const int result =
         ResultOf(CallOn(loginHandle, kModifyUser, request, timeoutMs + kKeyDerivationAllowanceMs));
     WipeAll(request);
@@ -356,6 +369,31 @@ int SDK_OpenUpgrade(int loginHandle, const char* path, SdkUpgradeCallback callba
     const int handle = NewHandle(state);
     state.upgrades[handle] = std::move(job);
     return handle;
+}
+
+int SdkCheckFirmware(int loginHandle, const char* path) {
+    const auto session = SessionOf(loginHandle);
+    if (!session || !session->Open() || !path) {
+        return 0;
+    }
+    const auto header = sdkclient::CheckedFirmware(path, kMaxFirmwareSize);
+    if (!header) {
+        return -2;
+    }
+    // The device's model is the text of its model block (none when the
+    // block says it is not valid); a device without the block decides itself.
+    uint8_t block[sdklayout::kModelBlockSize] = {};
+    int length = 0;
+    if (SDK_GetConfig(loginHandle, sdklayout::kModelCommand, -1, block, sizeof block, &length, -1, 0, 0) !=
+        1) {
+        return 1;
+    }
+    std::string model;
+    if ((LoadU32(block + sdklayout::kModelFlagsOffset) & 1u) != 0) {
+        const auto* text = reinterpret_cast<const char*>(block + sdklayout::kModelTextOffset);
+        model.assign(text, strnlen(text, sizeof block - sdklayout::kModelTextOffset));
+    }
+    return model == header->model ? 1 : -3;
 }
 
 int SDK_StartUpgrade(int upgradeHandle) {

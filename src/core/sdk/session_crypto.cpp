@@ -101,6 +101,16 @@ Digest DeviceProof(const Digest& userKey, const Digest& transcriptHash) {
     return LabelledHmac(userKey, "device", transcriptHash);
 }
 
+Digest ModifyProof(const Digest& oldKey, const Digest& transcriptHash, const std::string& user,
+                   const Digest& newKey) {
+    ByteWriter message;
+    message.Raw(AsBytes("modify"));
+    message.Raw(transcriptHash);
+    message.Text(user);
+    message.Raw(newKey);
+    return HmacSha256(oldKey, message.Data());
+}
+
 Digest SessionKey(const Digest& userKey, const Transcript& transcript, const Digest& transcriptHash) {
     // HKDF (RFC 5869) with one output block: extract, then expand.
     ByteWriter salt;

@@ -61,6 +61,10 @@ Digest TranscriptHash(const Transcript& transcript);
 Digest ClientProof(const Digest& userKey, const Digest& transcriptHash);
 Digest DeviceProof(const Digest& userKey, const Digest& transcriptHash);
 Digest SessionKey(const Digest& userKey, const Transcript& transcript, const Digest& transcriptHash);
+// MODIFY_USER from version 3: HMAC-SHA256(K_old, "modify" || T || text
+// user || newKey), bound to the session's handshake and the new key.
+Digest ModifyProof(const Digest& oldKey, const Digest& transcriptHash, const std::string& user,
+                   const Digest& newKey);
 bool SameDigest(const Digest& a, const Digest& b); // constant time
 
 // AES-256-GCM with the frame header as associated data; the nonce is the

@@ -58,7 +58,10 @@ void FrameCodec::StartEncryption(const Digest& sessionKey) {
 
 void FrameCodec::WipeKey() {
     Wipe(m_key.data(), m_key.size());
+    WipeAll(m_buffer);
+    m_buffer.clear();
     m_keyWiped = true;
+    m_failed = true; // nothing more is read either
 }
 
 Direction FrameCodec::SendDirection() const {

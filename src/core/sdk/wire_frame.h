@@ -13,7 +13,11 @@
 
 namespace sdkwire {
 
+// The lowest version this program speaks (and the header version of its
+// HELLO); kMaxProtocolVersion the highest (docs/device-protocol.md, section
+// 3). Version 3 changes only MODIFY_USER (section 5.4).
 constexpr uint8_t kProtocolVersion = 2;
+constexpr uint8_t kMaxProtocolVersion = 3;
 // The highest sequence number a sender may use; after it the connection
 // ends (a GCM nonce must never repeat under one key).
 constexpr uint32_t kLastSeq = 0xFFFFFFFF;
@@ -58,11 +62,13 @@ public:
     // sent with kProtocolVersion. Afterwards every frame in both directions
     // must carry this version.
     void SetVersion(uint8_t version);
+    uint8_t Version() const { return m_version; }
     // From now on every frame in both directions is sealed with this key.
     void StartEncryption(const Digest& sessionKey);
     bool Encrypted() const { return m_encrypted; }
-    // Forgets the session key: nothing can be sent any more. Call it from
-    // the sending side (under the lock that orders sending).
+    // Forgets the session key and what was buffered: the codec is failed,
+    // nothing can be sent or read any more. Call it once reading has ended,
+    // under the lock that orders sending.
     void WipeKey();
 
     // Nothing (and no byte may be sent) when the payload is over the limit,
@@ -88,7 +94,7 @@ private:
     Role m_role;
     uint8_t m_version = 0; // 0: not negotiated yet
     bool m_encrypted = false;
-    bool m_keyWiped = false; // read and written by the sending side only
+    bool m_keyWiped = false; // read by the sending side
     bool m_failed = false;
     Digest m_key{};
     // 64 bits wide, so "used up" (above kLastSeq) is representable.

@@ -51,6 +51,25 @@ std::optional<Challenge> DecodeChallenge(std::span<const uint8_t> payload) {
     return Finish(in, message);
 }
 
+Bytes EncodeModifyUserKey(const ModifyUserKey& message) {
+    ByteWriter out;
+    out.U32(message.operation);
+    out.Text(message.user);
+    out.Raw(message.oldProof);
+    out.Raw(message.newKey);
+    return out.Take();
+}
+
+std::optional<ModifyUserKey> DecodeModifyUserKey(std::span<const uint8_t> body) {
+    ByteReader in(body);
+    ModifyUserKey message;
+    message.operation = in.U32();
+    message.user = in.Text(kMaxUserText);
+    in.Raw(message.oldProof.data(), message.oldProof.size());
+    in.Raw(message.newKey.data(), message.newKey.size());
+    return Finish(in, message);
+}
+
 Bytes EncodeLogin(const LoginRequest& message) {
     ByteWriter out;
     out.Text(message.user);

@@ -4,6 +4,7 @@
 // it is complete, within every limit and has no trailing bytes.
 #include "sdk/byte_codec.h"
 #include "sdk/session_crypto.h"
+#include "sdk/wire_frame.h"
 
 #include <cstdint>
 #include <optional>
@@ -79,8 +80,8 @@ constexpr std::size_t kMaxConfigImage = 64 * 1024;
 constexpr std::size_t kMaxJpeg = 512 * 1024;
 
 struct Hello {
-    uint8_t minVersion = 2;
-    uint8_t maxVersion = 2;
+    uint8_t minVersion = kProtocolVersion;
+    uint8_t maxVersion = kMaxProtocolVersion;
     Nonce clientNonce{};
     std::string customer; // at most kMaxCustomerText bytes
 };
@@ -110,6 +111,17 @@ Bytes EncodeLogin(const LoginRequest& message);
 std::optional<LoginRequest> DecodeLogin(std::span<const uint8_t> payload);
 Bytes EncodeLoginResult(const LoginResult& message);
 std::optional<LoginResult> DecodeLoginResult(std::span<const uint8_t> payload);
+
+// MODIFY_USER's request body from version 3 on: the named user's old
+// password proven, the new one's key sent (never a password).
+struct ModifyUserKey {
+    uint32_t operation = 6;
+    std::string user; // at most kMaxUserText bytes
+    Digest oldProof{};
+    Digest newKey{};
+};
+Bytes EncodeModifyUserKey(const ModifyUserKey& message);
+std::optional<ModifyUserKey> DecodeModifyUserKey(std::span<const uint8_t> body);
 
 // Requests and replies after login: the envelope (request id, result) and
 // the body fields, written and read with ByteWriter/ByteReader.

@@ -57,12 +57,18 @@ bool ParseSdkFaults(const std::string& text, SimSdkSettings& settings, std::stri
             ok = ParseNumber(value, 0, 1024, settings.faults.shortBlocks);
         } else if (name == "wrong-reply") {
             ok = ParseNumber(value, 1, 0x7FFF, settings.faults.wrongReplyType);
+        } else if (name == "old-protocol" && equals == std::string::npos) {
+            settings.faults.oldProtocol = true;
         } else if (name == "bad-pictures" && equals == std::string::npos) {
             settings.faults.badPictures = true;
         } else if (name == "corrupt-pictures") {
             ok = ParseNumber(value, 1, 1000000, settings.faults.corruptPictureEvery);
         } else if (name == "stall-preview") {
             ok = ParseNumber(value, 0, 1000000, settings.faults.stallPreviewAfter);
+        } else if (name == "max-version") {
+            int version = 0;
+            ok = ParseNumber(value, 2, 3, version);
+            settings.maxVersion = static_cast<uint8_t>(version);
         } else if (name == "sessions") {
             ok = ParseNumber(value, 1, 64, settings.maxSessions);
         } else if (name == "flash-ms") {
@@ -102,6 +108,7 @@ SimSdkSettings SdkSettingsFor(const SimDevice& device, int rebootMs) {
 }
 
 SdkLab::~SdkLab() {
+    m_responder.SetConfigPasswordCheck(nullptr);
     {
         std::lock_guard lock(m_watchMutex);
         m_stopping = true;
@@ -152,6 +159,12 @@ bool SdkLab::Start(std::string& error, std::vector<std::string>& warnings) {
                                std::to_string(settings.tcpPort));
         }
     }
+    // CFG.V3 is checked against the stored key, which a password change
+    // (also one restored from the state file) governs.
+    m_responder.SetConfigPasswordCheck(
+        [this](std::size_t index, const std::string& user, const std::string& password) {
+            return index < m_devices.size() && m_devices[index]->CheckConfigPassword(user, password);
+        });
     m_addressWatcher = std::thread([this] { FollowAddresses(); });
     return true;
 }
@@ -180,14 +193,6 @@ void SdkLab::Publish(std::size_t index) {
         device.fields.webPort = snapshot.httpPort;
         device.texts.model = snapshot.model;
         device.texts.version = snapshot.firmwareVersion;
-        // The UDP side checks the admin password itself; it follows a change
-        // made in this run (after a restart from a state file only the key
-        // of a changed password is known, and the lab's stays in force there).
-        for (const auto& user : snapshot.users) {
-            if (user.name == "admin" && user.password) {
-                device.adminPassword = *user.password;
-            }
-        }
     });
     SaveState();
 }

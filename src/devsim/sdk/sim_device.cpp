@@ -258,6 +258,18 @@ int SimSdkDevice::Admit(const std::string& user, bool proofMatches) {
     return kLoginOk;
 }
 
+bool SimSdkDevice::CheckConfigPassword(const std::string& user, const std::string& password) {
+    std::lock_guard lock(m_mutex);
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_lastConfigCheck < std::chrono::milliseconds(kConfigCheckSpacingMs)) {
+        return false;
+    }
+    const bool matches = m_store.PasswordMatches(user, password);
+    const bool admitted = m_store.CheckLogin(user, matches, now) == kLoginOk;
+    m_lastConfigCheck = std::chrono::steady_clock::now(); // spaced from the check's end
+    return admitted;
+}
+
 void SimSdkDevice::Release() {
     std::lock_guard lock(m_mutex);
     if (m_loggedIn > 0) {

@@ -8,6 +8,7 @@
 #include "sdk/tcp_link.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -64,6 +65,12 @@ public:
     const SimSdkSettings& Settings() const { return m_settings; }
     // Number of sessions logged in now.
     int SessionCount() const;
+    // The administrator check of a CFG.V3 request: the password against the
+    // user's stored key (constant time), a failure counted towards the same
+    // lock as a wrong login, a locked user refused. At most one check per
+    // kConfigCheckSpacingMs; one sooner is refused unchecked and uncounted.
+    static constexpr int64_t kConfigCheckSpacingMs = 200;
+    bool CheckConfigPassword(const std::string& user, const std::string& password);
 
     // ---- used by the sessions ---------------------------------------
     template <typename Function> auto WithStore(Function function) {
@@ -99,6 +106,7 @@ private:
     std::function<void()> m_listener;
     int m_loggedIn = 0;
     bool m_upgrading = false;
+    std::chrono::steady_clock::time_point m_lastConfigCheck{};
     bool m_restarting = false;
     uint16_t m_listeningPort = 0;
     std::string m_ip;

@@ -1,11 +1,11 @@
 #include "devsim/sdk/sim_session.h"
 
 #include "devsim/sdk/sim_device.h"
-#include "devsim/sdk/test_picture.h"
 #include "devsim/sdk/transfer_count.h"
 #include "sdk/config_file.h"
 #include "sdk/sdk_layout.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace devsim {
@@ -117,8 +117,21 @@ bool SimSession::Handshake() {
     if (!hello) {
         return false;
     }
+    if (m_device.Faults().oldProtocol) {
+        // The CHALLENGE of version 1: its version and a nonce, nothing more.
+        m_codec.SetVersion(1);
+        Nonce nonce{};
+        if (RandomFill(nonce)) {
+            Bytes old{1};
+            old.insert(old.end(), nonce.begin(), nonce.end());
+            Send(kChallenge, old);
+        }
+        return false;
+    }
     Challenge challenge;
-    const bool shared = hello->minVersion <= kProtocolVersion && kProtocolVersion <= hello->maxVersion;
+    // The highest version both speak.
+    const uint8_t version = std::min(hello->maxVersion, m_device.Settings().maxVersion);
+    const bool shared = version >= std::max(hello->minVersion, kProtocolVersion);
     if (!shared) {
         // Refused in the version the client wrote its HELLO in, so that it
         // can read the refusal.
@@ -127,8 +140,8 @@ bool SimSession::Handshake() {
         Send(kChallenge, EncodeChallenge(challenge));
         return false;
     }
-    m_codec.SetVersion(kProtocolVersion);
-    challenge.version = kProtocolVersion;
+    m_codec.SetVersion(version);
+    challenge.version = version;
     challenge.salt = m_device.DeviceSalt();
     challenge.iterations = m_device.KeyIterations();
     if (!RandomFill(challenge.deviceNonce) || !Send(kChallenge, EncodeChallenge(challenge))) {
@@ -152,6 +165,7 @@ bool SimSession::Handshake() {
     transcript.customer = hello->customer;
     transcript.user = login->user;
     const Digest transcriptHash = TranscriptHash(transcript);
+    m_transcriptHash = transcriptHash;
     auto userKey = m_device.KeyOf(login->user);
     const bool proofMatches = userKey && SameDigest(login->proof, ClientProof(*userKey, transcriptHash));
     LoginResult result;
@@ -197,7 +211,9 @@ void SimSession::Run() {
         if (m_upgradeThread.joinable()) {
             m_upgradeThread.join();
         }
-        m_device.EndUpgrade();
+        if (!m_upgradeRefused) {
+            m_device.EndUpgrade();
+        }
     }
     if (m_previewThread.joinable()) {
         m_previewThread.join();
@@ -220,6 +236,24 @@ bool SimSession::Handle(const Frame& frame) {
     const uint32_t id = request->requestId;
     ByteReader in(request->body);
     const bool writesRefused = m_device.Faults().refuseConfigWrites;
+    // A request without fields, or RESTORE_DEFAULT with more than its mask,
+    // followed by further bytes is refused like any malformed request.
+    switch (frame.type) {
+    case kLogout:
+    case kKeepAlive:
+    case kReboot:
+    case kExportConfig:
+    case kRestoreDefault:
+        if (frame.type == kRestoreDefault) {
+            in.U32(); // the mask: the simulator restores everything
+        }
+        if (!in.AtEnd()) {
+            return Reply(frame.type, id, kResultBadArgument);
+        }
+        break;
+    default:
+        break;
+    }
     switch (frame.type) {
     case kLogout:
         Reply(frame.type, id, kResultDone);
@@ -266,6 +300,19 @@ bool SimSession::Handle(const Frame& frame) {
         return Reply(frame.type, id, kResultDone, body.Data());
     }
     case kModifyUser: {
+        if (m_codec.Version() >= 3) {
+            const auto change = DecodeModifyUserKey(request->body);
+            const int result = !change ? kResultBadArgument
+                               : writesRefused
+                                   ? kResultRefused
+                                   : m_device.WithStore([&](SimStore& store) {
+                                         return store.ModifyUserKey(m_user, *change, m_transcriptHash);
+                                     });
+            if (result == kResultDone) {
+                m_device.Notify();
+            }
+            return Reply(frame.type, id, result);
+        }
         const uint32_t operation = in.U32();
         Bytes newRecord = in.Blob(sdklayout::kUserRecordSize);
         Bytes oldRecord = in.Blob(sdklayout::kUserRecordSize);
@@ -330,6 +377,14 @@ bool SimSession::Handle(const Frame& frame) {
         return false;
     }
     case kUpgradeBegin: {
+        if (m_upgradeOwned && m_upgradeRefused) {
+            // After a refused image the session may start again.
+            if (m_upgradeThread.joinable()) {
+                m_upgradeThread.join();
+            }
+            m_upgradeOwned = false;
+            m_upgradeRefused = false;
+        }
         const uint32_t size = in.U32();
         int result = kResultBadArgument;
         if (in.AtEnd() && size <= kMaxFirmwareSize && !m_upgradeOpen && !m_upgradeOwned) {
@@ -411,6 +466,10 @@ void SimSession::WriteFirmware(Bytes image) {
     const auto firmware = DecodeFirmware(image);
     const std::string model = m_device.WithStore([](SimStore& store) { return store.Model(); });
     if (image.size() != m_upgradeSize || !firmware || firmware->model != model) {
+        // The device is no longer upgrading from here: other sessions may
+        // log in and upgrade, and this one may begin again.
+        m_upgradeRefused = true;
+        m_device.EndUpgrade();
         Send(kUpgradeProgressEvent, EncodeUpgradeProgress({0, -2}));
         return;
     }
@@ -435,77 +494,6 @@ void SimSession::WriteFirmware(Bytes image) {
     Send(kClosingEvent, EncodeClosing(static_cast<int32_t>(RestartReason::Upgrade)));
     m_device.Restart(RestartReason::Upgrade, firmware->version);
     Close();
-}
-
-namespace {
-
-// Keeps the JPEG start (SOI and a marker's lead byte, which the client
-// checks) and scrambles the rest, so that no decoder can read the picture.
-Bytes CorruptPicture(const Bytes& jpeg, uint32_t frameNumber) {
-    Bytes corrupt = jpeg;
-    for (std::size_t i = 3; i < corrupt.size(); ++i) {
-        corrupt[i] = static_cast<uint8_t>(corrupt[i] ^ (0xA5 + i * 7 + frameNumber));
-    }
-    return corrupt;
-}
-
-} // namespace
-
-void SimSession::PreviewLoop() {
-    const int fps = std::max(1, m_device.Settings().previewFps);
-    const auto period = std::chrono::microseconds(1000000 / fps);
-    uint32_t frameNumber = 0;
-    std::map<uint32_t, uint32_t> sentPerStream;
-    auto next = std::chrono::steady_clock::now();
-    while (!m_closed) {
-        std::map<uint32_t, int> streams;
-        {
-            std::unique_lock lock(m_mutex);
-            if (m_streams.empty()) {
-                m_wake.wait(lock, [this] { return m_closed || !m_streams.empty(); });
-                next = std::chrono::steady_clock::now();
-            }
-            streams = m_streams;
-        }
-        const SimSdkFaults faults = m_device.Faults();
-        for (const auto& [streamId, stream] : streams) {
-            uint32_t& sent = sentPerStream[streamId];
-            if (m_closed) {
-                break;
-            }
-            if (faults.stallPreviewAfter >= 0 && sent >= static_cast<uint32_t>(faults.stallPreviewAfter)) {
-                continue; // the connection stays up; this stream's pictures stop
-            }
-            ++sent;
-            PreviewFrame frame;
-            frame.streamId = streamId;
-            frame.frameNumber = frameNumber;
-            const bool main = stream == sdklayout::kMainStream;
-            frame.width = static_cast<uint16_t>(main ? kMainWidth : kSubWidth);
-            frame.height = static_cast<uint16_t>(main ? kMainHeight : kSubHeight);
-            const auto jpeg = CycleJpeg(m_device.Settings().name, stream, frameNumber);
-            if (faults.badPictures) {
-                const std::string text = "<html>not a picture</html>";
-                frame.jpeg.assign(text.begin(), text.end());
-            } else if (faults.corruptPictureEvery > 0 &&
-                       frameNumber % static_cast<uint32_t>(faults.corruptPictureEvery) == 0) {
-                frame.jpeg = CorruptPicture(*jpeg, frameNumber);
-            } else {
-                frame.jpeg = *jpeg;
-            }
-            Send(kPreviewFrameEvent, EncodePreviewFrame(frame));
-        }
-        ++frameNumber;
-        // A fixed schedule, so the rate holds however long a send took; a
-        // sender that fell behind by more than a period skips ahead.
-        next += period;
-        const auto now = std::chrono::steady_clock::now();
-        if (next < now - period) {
-            next = now;
-        }
-        std::unique_lock lock(m_mutex);
-        m_wake.wait_until(lock, next, [this] { return m_closed.load(); });
-    }
 }
 
 } // namespace devsim

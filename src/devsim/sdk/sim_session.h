@@ -47,7 +47,8 @@ private:
     std::mutex m_sendMutex;
     sdkwire::FrameCodec m_codec{sdkwire::Role::Device};
     bool m_admitted = false;
-    std::string m_user; // logged in as
+    sdkwire::Digest m_transcriptHash{}; // of the handshake, for MODIFY_USER of version 3
+    std::string m_user;                 // logged in as
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
@@ -58,6 +59,8 @@ private:
 
     bool m_upgradeOpen = false;
     bool m_upgradeOwned = false;
+    std::atomic<bool> m_upgradeRefused{
+        false}; // the image was refused (-2): the device is no longer upgrading
     uint32_t m_upgradeSize = 0;
     sdkwire::Bytes m_upgradeImage;
 

@@ -37,6 +37,7 @@ struct SimSdkFaults {
     bool badPictures = false;        // preview pictures that are not JPEG pictures
     int corruptPictureEvery = 0;     // > 0: every n-th preview picture starts like a JPEG but is unreadable
     int stallPreviewAfter = -1;      // >= 0: the preview stops after this many frames, the connection stays
+    bool oldProtocol = false;        // answers HELLO as a device of protocol version 1 and closes
 };
 
 struct SimSdkSettings {
@@ -54,6 +55,7 @@ struct SimSdkSettings {
     int lockMs = 300000; // how long a user stays locked after five failures
     int previewFps = 25;
     uint32_t keyIterations = sdkwire::kDefaultKeyIterations;
+    uint8_t maxVersion = 3; // the highest protocol version the device speaks (2 or 3)
     SimSdkFaults faults;
 };
 

@@ -221,6 +221,28 @@ int SimStore::ModifyUser(const std::string& sessionUser, const Bytes& newRecord,
     return kResultDone;
 }
 
+int SimStore::ModifyUserKey(const std::string& sessionUser, const sdkwire::ModifyUserKey& change,
+                            const Digest& transcriptHash) {
+    // The checks of version 2, in the same order.
+    if (change.operation != kModifyUserPassword || change.user.empty() ||
+        (change.user != sessionUser && !IsAdministrator(sessionUser))) {
+        return kResultBadArgument;
+    }
+    SimAccount* account = Find(change.user);
+    if (account == nullptr) {
+        return kResultNoSuchUser;
+    }
+    const auto key = KeyOf(change.user);
+    if (!key || !SameDigest(change.oldProof, ModifyProof(*key, transcriptHash, change.user, change.newKey))) {
+        return kResultWrongPassword;
+    }
+    account->key = change.newKey;
+    account->password.reset();
+    account->labPassword = false;
+    m_failures.erase(change.user);
+    return kResultDone;
+}
+
 Bytes SimStore::ExportImage() const {
     ByteWriter out;
     for (const int command : {kPortCommand, kRtspCommand, kModelCommand}) {

@@ -5,6 +5,7 @@
 // device guards it with its lock.
 #include "devsim/sdk/sim_settings.h"
 #include "sdk/byte_codec.h"
+#include "sdk/wire_messages.h"
 
 #include <chrono>
 #include <cstdint>
@@ -40,6 +41,11 @@ public:
     // A password change (operation 6) asked for by sessionUser.
     int ModifyUser(const std::string& sessionUser, const sdkwire::Bytes& newRecord,
                    const sdkwire::Bytes& oldRecord);
+    // MODIFY_USER of version 3: the proof of the named user's stored key
+    // over the session's transcript hash and the new key; the new key is
+    // stored (the device never learns the password).
+    int ModifyUserKey(const std::string& sessionUser, const sdkwire::ModifyUserKey& change,
+                      const sdkwire::Digest& transcriptHash);
 
     sdkwire::Bytes ExportImage() const;
     int ImportImage(const sdkwire::Bytes& image);

@@ -1,5 +1,7 @@
 // What a client parses from the network: frames (in clear, and sealed when
-// the first input byte is odd) and every device-to-client payload.
+// the first input byte is odd) and every device-to-client payload; and the
+// firmware file it checks before an upgrade.
+#include "sdk/config_file.h"
 #include "sdk/wire_frame.h"
 #include "sdk/wire_messages.h"
 
@@ -12,6 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) {
         return 0;
     }
+    CheckFirmware(std::span(data + 1, size - 1));
     FrameCodec codec(Role::Client);
     // Bit 0: sealed under a fixed key; bit 1: version 2 already negotiated
     // (otherwise any version is taken, as before CHALLENGE).

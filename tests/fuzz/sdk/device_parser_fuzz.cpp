@@ -38,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             in.U32();
             in.Blob(kMaxConfigImage);
             in.Blob(kMaxUpgradeChunk);
+            DecodeModifyUserKey(request->body);
         }
     }
     return 0;

@@ -201,6 +201,7 @@ void DeviceActionsTest::networkChangesOverV3AndV2ReachTheNextSearch() {
     QSignalSpy changed(m_session.get(), &DeviceSession::NetworkChanged);
     Select(kRowV3);
     m_page->findChild<CxSkinButton*>("netButton")->click();
+    QCOMPARE(NextTip(), LangText("msg.cfg_v3_clear_password")); // agreed to
     QCOMPARE(NextTip(), LangText("info.operate_success"));
     // The row shows the new address and the login is given up at once.
     QCOMPARE(Cell(kRowV3, kColIp), QString("10.77.17.1"));
@@ -234,7 +235,7 @@ void DeviceActionsTest::networkChangesOverV3AndV2ReachTheNextSearch() {
     QCOMPARE(m_session->Devices().at("02-C0-00-00-00-01").ip, std::string("10.77.17.1"));
     QCOMPARE(m_session->Devices().at("02-C0-00-00-00-01").dns1, std::string("10.77.0.53"));
     QCOMPARE(m_session->Devices().at("02-C0-00-00-00-02").ip, std::string("10.77.18.2"));
-    QCOMPARE(m_tips.size(), 2);
+    QCOMPARE(m_tips.size(), 3); // no warning for CFG.V2, which carries no password
 }
 
 void DeviceActionsTest::silentDeviceTimesOutAndEverythingElseWaits() {
@@ -245,6 +246,7 @@ void DeviceActionsTest::silentDeviceTimesOutAndEverythingElseWaits() {
         return dialog.result();
     });
     m_page->Actions()->RunCommand(kCmdNetwork, kRowSilent, 2);
+    QCOMPARE(NextTip(), LangText("msg.cfg_v3_clear_password"));
     // The exchange runs off the window thread: the page keeps answering
     // and refuses everything else meanwhile.
     QVERIFY(m_session->IsOperationRunning());

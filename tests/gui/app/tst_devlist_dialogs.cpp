@@ -196,7 +196,24 @@ void DevlistDialogsTest::okChecksTheAddressesAndCopiesBack() {
     QCOMPARE(dialog.Entry().gateway, std::string("10.0.0.254"));
     QCOMPARE(dialog.Entry().loginPassword, std::string("p w"));
     QCOMPARE(dialog.Entry().dhcpMode, 1);
-    QCOMPARE(m_tips.size(), 1);
+    // With a password, OK first warns that CFG.V3 sends it unencrypted.
+    QCOMPARE(m_tips.size(), 2);
+    QCOMPARE(m_tips[1].text, LangText("msg.cfg_v3_clear_password"));
+    QVERIFY(m_tips[1].twoButtons);
+
+    // Cancelled: the dialog stays open with its values.
+    CDlgTip::SetAnswerer([this](const TipRequest& request) {
+        m_tips.append(request);
+        return int(kTipCancel);
+    });
+    CDlgModifyNetworkNew again;
+    again.SetEntry(Device(0x08, 2));
+    again.show();
+    again.findChild<QLineEdit*>("adminPasswordEdit")->setText("secret");
+    again.OnOk();
+    QVERIFY(again.isVisible());
+    QCOMPARE(m_tips.size(), 3);
+    again.hide();
 }
 
 void DevlistDialogsTest::loginDialogHidesTheAddressRowAndAnswersAWorker() {

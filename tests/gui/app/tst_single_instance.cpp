@@ -1,7 +1,7 @@
 // One copy per session: the lock "HV_TOOL" refuses a second copy while the
 // first runs, and a copy that was killed does not block the next start.
 #include "app/corvane_app.h"
-#include "app/instance_lock.h"
+#include "platform/instance_lock.h"
 #include "program_folder.h"
 #include "ui/dlg_tip.h"
 

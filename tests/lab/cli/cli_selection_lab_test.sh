@@ -72,9 +72,27 @@ expect_status 1 $? "reboot of a missing device"
 grep -q "02-C0-00-00-20-FF" "$out/missing" || fail "the missing device is not named"
 
 # No password given on a terminal: the prompt reads it without echo.
-"$here/pty_password.py" secret "$cli" model --ip 10.77.16.5 --port 34567 --set PROMPTED >"$out/pty" 2>&1
+env -u CORVANE_PASSWORD "$here/pty_answers.py" "Password for admin: ::secret" -- \
+    "$cli" model --ip 10.77.16.5 --port 34567 --set PROMPTED >"$out/pty" 2>&1
 expect_status 0 $? "model with the password from the prompt"
 grep -qF "10.77.16.5  $op_ok" "$out/pty" || { fail "prompted model line"; cat "$out/pty"; }
+
+# A password change asked on the terminal: the new password twice; two
+# different entries change nothing.
+current="The current password of admin: ::secret"
+new_first="The new password of admin: ::Typed_pw1"
+CORVANE_PASSWORD=secret "$here/pty_answers.py" "$current" "$new_first" \
+    "The new password of admin (again): ::Typed_pw2" -- "$cli" password --ip 10.77.16.201 --port 34567 \
+    >"$out/differ" 2>&1
+expect_status 2 $? "password with two different new entries"
+grep -q "differ" "$out/differ" || { fail "no message for different entries"; cat "$out/differ"; }
+CORVANE_PASSWORD=secret "$here/pty_answers.py" "$current" "$new_first" \
+    "The new password of admin (again): ::Typed_pw1" -- "$cli" password --ip 10.77.16.201 --port 34567 \
+    >"$out/typed" 2>&1
+expect_status 0 $? "password typed on the terminal"
+grep -qF "10.77.16.201  $ok" "$out/typed" || { fail "typed password line"; cat "$out/typed"; }
+"$cli" model --ip 10.77.16.201 --port 34567 --password Typed_pw1 --set TYPED >"$out/typed-login" 2>&1
+expect_status 0 $? "login with the typed new password"
 
 # A wrong password in a single-device command: the language's text.
 "$cli" model --ip 10.77.16.20 --port 34567 --password nope --set X >"$out/wrong" 2>&1

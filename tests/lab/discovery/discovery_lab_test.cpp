@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <map>
+#include <thread>
 
 namespace {
 
@@ -165,6 +166,8 @@ TEST(DiscoveryLab, ConfigurationChangesShowAtTheNextSearch) {
     v3.loginPassword = "not-the-password";
     EXPECT_EQ(SendNetworkConfigV3(v3), -1);
     v3.loginPassword = Named("cfg-v3").adminPassword;
+    // A device checks at most one CFG.V3 request every 200 ms.
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
     EXPECT_EQ(SendNetworkConfigV3(v3), 1);
 
     start = std::chrono::steady_clock::now();

@@ -405,15 +405,28 @@ TEST_F(BatchLab, UpgradeWithABadFileOrNoLoginFails) {
     sdkwire::Bytes image = sdkwire::EncodeFirmware({"IPC-SIM", "V8 Build: z", sdkwire::Bytes(5000, 1)});
     image[1000] ^= 0xFF;
     ASSERT_TRUE(sdkwire::WriteWholeFile(path, image));
+    devsim::ResetPeakTransfers();
     BatchEngine engine(m_prompt, m_observer, m_leases, 400);
     BatchRequest request;
     request.operation = BatchOperation::Upgrade;
     request.devices = All();
     request.path = path;
     Run(engine, request);
+    // Refused before UPGRADE_BEGIN: the device received nothing.
     EXPECT_EQ(m_observer.LineOf(device.mac), Expect(device, "info.Fail_not_firmware"));
     EXPECT_EQ(m_observer.m_ended, std::vector<bool>{true});
     EXPECT_EQ(m_devices[0]->Snapshot().firmwareVersion, m_settings[0].firmwareVersion);
+
+    // A sound image of another model: the same, with its own line.
+    const std::string other = ::testing::TempDir() + "batch-other.upf";
+    ASSERT_TRUE(sdkwire::WriteWholeFile(
+        other, sdkwire::EncodeFirmware({"IPC-OTHER", "V8 Build: z", sdkwire::Bytes(5000, 1)})));
+    request.path = other;
+    BatchEngine second(m_prompt, m_observer, m_leases, 400);
+    Run(second, request);
+    EXPECT_EQ(m_observer.LineOf(device.mac), Expect(device, "info.Fail_wrong_model"));
+    EXPECT_EQ(devsim::PeakTransfers(), 0);
+    request.path = path;
 
     // Every device failing to log in ends the batch at once: on a clock
     // that stands still, so that waiting for the watchdog would never end.
@@ -422,5 +435,5 @@ TEST_F(BatchLab, UpgradeWithABadFileOrNoLoginFails) {
     BatchEngine quick(m_prompt, m_observer, m_leases, 400, RealSdk(), frozen);
     Run(quick, request);
     EXPECT_EQ(m_observer.LineOf(device.mac), Expect(device, "info.Login_fail"));
-    EXPECT_EQ(m_observer.m_ended, (std::vector<bool>{true, true}));
+    EXPECT_EQ(m_observer.m_ended, (std::vector<bool>{true, true, true}));
 }

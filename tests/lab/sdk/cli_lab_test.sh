@@ -37,6 +37,23 @@ bad=$(text_of info.Fail_not_firmware)
 wrong_password=$(text_of info.login_password_err)
 op_ok=$(text_of info.operate_success)
 
+# A device of protocol version 1 and a user name over 95 bytes each give
+# their own text, in the table and in JSON.
+C=10.77.16.3
+old_protocol=$(text_of info.login_old_protocol)
+too_long=$(text_of info.login_user_too_long)
+long_user=$(printf 'u%.0s' $(seq 96))
+"$cli" reboot --ip $C --port 34567 --password secret >"$out/old" 2>&1
+expect_status 1 $? "reboot of a version-1 device"
+expect_line "$out/old" "$C  $old_protocol" "version-1 device, table"
+"$cli" reboot --ip $C --port 34567 --password secret --format json >"$out/old.json" 2>/dev/null
+grep -qF "\"text\": \"$old_protocol\"" "$out/old.json" || { fail "version-1 device, JSON"; cat "$out/old.json"; }
+"$cli" reboot --ip $A --port 34567 --user "$long_user" --password secret >"$out/long" 2>&1
+expect_status 1 $? "reboot with a long user name"
+expect_line "$out/long" "$A  $too_long" "long user name, table"
+"$cli" reboot --ip $A --port 34567 --user "$long_user" --password secret --format json >"$out/long.json" 2>/dev/null
+grep -qF "\"text\": \"$too_long\"" "$out/long.json" || { fail "long user name, JSON"; cat "$out/long.json"; }
+
 # Reboot one device; its port comes from the search.
 "$cli" reboot --ip $A --password secret "${fast[@]}" >"$out/reboot" 2>&1
 expect_status 0 $? "reboot"
@@ -49,12 +66,35 @@ expect_status 1 $? "reset with a wrong password"
 expect_line "$out/reset" "$A  $wrong_password" "reset, first device"
 expect_line "$out/reset" "$B  $wrong_password" "reset, second device"
 
-# Password change on both, then the new one logs in.
-"$cli" password --mac 02-C0-00-00-10-01 --mac 02-C0-00-00-10-02 --password secret --old secret --new Secret_2 \
-    "${fast[@]}" >"$out/password" 2>&1
+# Without a password source and without a terminal nothing is tried: no
+# empty password counts towards a device's lock.
+"$cli" password --mac 02-C0-00-00-10-01 --password secret --old-file /dev/null "${fast[@]}" \
+    </dev/null >"$out/nonew" 2>&1
+expect_status 2 $? "password without a new password"
+grep -q "no password" "$out/nonew" || { fail "no message without a new password"; cat "$out/nonew"; }
+env -u CORVANE_PASSWORD "$cli" reboot --ip $A --port 34567 </dev/null >"$out/nologin" 2>&1
+expect_status 2 $? "reboot without a login password"
+grep -q "no password" "$out/nologin" || { fail "no message without a login password"; cat "$out/nologin"; }
+
+# Password change on both, every password from a file or the environment,
+# then the new one logs in. The process list never shows a password.
+printf 'secret\n' >"$out/login"
+printf 'Secret_2\n' >"$out/new"
+CORVANE_OLD_PASSWORD=secret "$cli" password --mac 02-C0-00-00-10-01 --mac 02-C0-00-00-10-02 \
+    --password-file "$out/login" --new-file "$out/new" "${fast[@]}" >"$out/password" 2>&1 &
+pid=$!
+: >"$out/cmdline"
+while kill -0 $pid 2>/dev/null; do
+    tr '\0' ' ' </proc/$pid/cmdline >>"$out/cmdline" 2>/dev/null
+    echo >>"$out/cmdline"
+    sleep 0.05
+done
+wait $pid
 expect_status 0 $? "password"
 expect_line "$out/password" "$A  $ok" "password A"
 expect_line "$out/password" "$B  $ok" "password B"
+grep -q -- "--new-file" "$out/cmdline" || fail "the process list was not read while the command ran"
+grep -qi "secret" "$out/cmdline" && { fail "a password in the process list"; cat "$out/cmdline"; }
 
 # Export, change the ports, import the export: the old ports come back.
 "$cli" export --ip $A --port 34567 --password Secret_2 --out "$out/a.coi" >"$out/export" 2>&1
@@ -90,7 +130,11 @@ expect_line "$out/upgrade" "$A  $ok" "upgrade"
 grep -q "^$A  100%$" "$out/upgrade" || fail "upgrade printed no progress lines"
 "$cli" upgrade --ip $B --port 34567 --password Secret_2 --file "$out/bad.upf" >"$out/upgrade-bad" 2>&1
 expect_status 1 $? "upgrade with a bad image"
-expect_line "$out/upgrade-bad" "$B  $bad" "upgrade with a bad image"
+expect_line "$out/upgrade-bad" "$B  $(text_of info.Fail_not_firmware)" "upgrade with a bad image"
+# B's model is LAB-MODEL-2 now: an IPC-LAB image is not for it.
+"$cli" upgrade --ip $B --port 34567 --password Secret_2 --file "$out/good.upf" >"$out/upgrade-other" 2>&1
+expect_status 1 $? "upgrade with another model's image"
+expect_line "$out/upgrade-other" "$B  $(text_of info.Fail_wrong_model)" "upgrade with another model's image"
 wait_back $A 34567
 "$cli" search --format csv "${fast[@]}" | grep "^[^,]*,$A," | grep -q "V2.00.R01" || fail "search does not show the new version"
 
@@ -99,6 +143,7 @@ wait_back $A 34567
 "$cli" set-network --mac 02-C0-00-00-10-02 --ip 10.77.16.50 --mask 255.255.0.0 --gateway 10.77.0.1 \
     --admin-password Secret_2 "${fast[@]}" >"$out/net" 2>&1
 expect_status 0 $? "set-network"
+grep -qxF "$(text_of msg.cfg_v3_clear_password)" "$out/net" || { fail "set-network does not warn"; cat "$out/net"; }
 for _ in $(seq 20); do # the simulator looks for new addresses once a second
     "$cli" reboot --ip 10.77.16.50 --password Secret_2 "${fast[@]}" >"$out/moved" 2>&1 && break
     sleep 0.3

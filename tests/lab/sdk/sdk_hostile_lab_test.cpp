@@ -3,6 +3,7 @@
 // protocol version, replies of the wrong type, short configuration blocks,
 // pictures that are not pictures, over-long user names, and a recorded
 // login and request sent again on a new connection.
+#include "lang/tool_language.h"
 #include "sdk/wire_frame.h"
 #include "sdk/wire_messages.h"
 #include "sim_fixture.h"
@@ -38,29 +39,88 @@ Bytes ReadFor(sdknet::TcpLink& link, int ms) {
     return all;
 }
 
-} // namespace
-
-TEST(SdkHostile, ADeviceOfTheFirstVersionIsRefusedWithAClearError) {
+// A device that reads the HELLO, answers with the given CHALLENGE payload in
+// a header of headerVersion, and waits for what the client sends next. The
+// client's SDK_Login error is returned; sentMore tells whether anything
+// (a LOGIN) followed the CHALLENGE.
+int AnswerHelloWith(const Bytes& payload, uint8_t headerVersion, bool& sentMore) {
     const auto settings = NewSettings();
     auto listener = sdknet::TcpListener::Listen(settings.ip, settings.tcpPort);
-    ASSERT_TRUE(listener);
+    EXPECT_TRUE(listener);
+    if (!listener) {
+        return -1;
+    }
     std::thread device([&] {
         auto link = listener->Accept(5000);
         ASSERT_TRUE(link);
         ReadFor(*link, 200); // the HELLO
-        // CHALLENGE as the first version wrote it: version 1, nonce only.
-        Bytes challenge = {'C', 'V', 'D', 'P', 1, 0, 0x02, 0x00, 0, 0, 0, 0, 17, 0, 0, 0, 1};
-        challenge.resize(challenge.size() + 16, 0x22);
-        link->SendAll(challenge);
-        // Nothing more may come: no LOGIN (and so no proof) for this device.
-        EXPECT_TRUE(ReadFor(*link, 300).empty());
+        Bytes frame = {'C', 'V', 'D', 'P', headerVersion, 0, 0x02, 0x00, 0, 0, 0, 0};
+        const auto length = static_cast<uint32_t>(payload.size());
+        for (int shift = 0; shift < 32; shift += 8) {
+            frame.push_back(static_cast<uint8_t>(length >> shift));
+        }
+        frame.insert(frame.end(), payload.begin(), payload.end());
+        link->SendAll(frame);
+        sentMore = !ReadFor(*link, 300).empty();
     });
     int error = 0;
     EXPECT_LE(Login(settings, "admin", "admin123", &error), 0);
     device.join();
-    EXPECT_EQ(error, 11);
+    return error;
+}
+
+std::string TextOf(int error) {
+    std::string text;
+    Tool::LoginErrorText(error + 1, text);
+    return text;
+}
+
+} // namespace
+
+TEST(SdkHostile, ADeviceOfTheFirstVersionIsRefusedWithItsOwnText) {
+    // CHALLENGE as the first version wrote it: version 1, nonce only.
+    Bytes challenge = {1};
+    challenge.resize(17, 0x22);
+    bool sentMore = true;
+    const int error = AnswerHelloWith(challenge, 1, sentMore);
+    EXPECT_FALSE(sentMore); // no LOGIN (and so no proof) for this device
+    EXPECT_EQ(error, 13);
+    EXPECT_EQ(TextOf(error), "info.login_old_protocol");
     EXPECT_NE(std::string(SdkLastLoginError()).find("only protocol version 1"), std::string::npos)
         << SdkLastLoginError();
+}
+
+TEST(SdkHostile, AChallengeOfAVersionTheClientDidNotOfferIsRefusedBeforeLogin) {
+    sdkwire::Challenge offer;
+    offer.version = 4;
+    const Bytes payload = sdkwire::EncodeChallenge(offer);
+    // Version 4 in the payload, in a header of version 2 or 4: the client
+    // offered 2 and 3, so it sends no proof (none that would count towards
+    // the user's lock) and says why.
+    for (const uint8_t header : {2, 4}) {
+        bool sentMore = true;
+        const int error = AnswerHelloWith(payload, header, sentMore);
+        EXPECT_FALSE(sentMore) << "header " << int(header);
+        EXPECT_EQ(error, 16) << "header " << int(header);
+        EXPECT_EQ(TextOf(error), "info.login_protocol_mismatch");
+    }
+    // Version 2 in the payload, in a header of version 3.
+    offer.version = 2;
+    bool sentMore = true;
+    EXPECT_EQ(AnswerHelloWith(sdkwire::EncodeChallenge(offer), 3, sentMore), 16);
+    EXPECT_FALSE(sentMore);
+}
+
+TEST(SdkHostile, AKeyCostOutOfRangeIsRefusedWithItsOwnText) {
+    sdkwire::Challenge offer;
+    for (const uint32_t iterations : {199999u, 2000001u}) {
+        offer.iterations = iterations;
+        bool sentMore = true;
+        const int error = AnswerHelloWith(sdkwire::EncodeChallenge(offer), 2, sentMore);
+        EXPECT_FALSE(sentMore);
+        EXPECT_EQ(error, 15) << iterations;
+        EXPECT_EQ(TextOf(error), "info.login_key_cost");
+    }
 }
 
 TEST(SdkHostile, LongUserNamesAreRefusedNotCut) {
@@ -69,7 +129,8 @@ TEST(SdkHostile, LongUserNamesAreRefusedNotCut) {
     ASSERT_TRUE(device);
     int error = 0;
     EXPECT_LE(Login(settings, std::string(96, 'a'), "admin123", &error), 0);
-    EXPECT_EQ(error, 11);
+    EXPECT_EQ(error, 14);
+    EXPECT_EQ(TextOf(error), "info.login_user_too_long");
     EXPECT_NE(std::string(SdkLastLoginError()).find("longer than 95 bytes"), std::string::npos);
     EXPECT_EQ(device->SessionCount(), 0);
 }

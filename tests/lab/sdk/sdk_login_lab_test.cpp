@@ -59,8 +59,8 @@ TEST(SdkLogin, EachDeviceErrorArrivesWithItsText) {
     const int first = Login(settings, "admin", "right", &error);
     ASSERT_GT(first, 0);
     EXPECT_LE(Login(settings, "admin", "right", &error), 0);
-    EXPECT_EQ(error, 11);
-    EXPECT_EQ(ErrorText(error), "K0008_OtherErrors");
+    EXPECT_EQ(error, 12);
+    EXPECT_EQ(ErrorText(error), "info.Connect_full");
     EXPECT_EQ(g_connectionFullCalls, 1);
     SDK_ConnectionFullCallBack(nullptr, nullptr);
     SDK_Logout(first);

@@ -141,6 +141,34 @@ TEST_F(SdkOperations, UserTableAndPasswordChange) {
     EXPECT_NE(SDK_ModifyUser(m_handle, kModifyUserPassword, ghost.data(), ghost.data(), 5000), 1);
 }
 
+TEST(SdkPasswordChange, Version3SendsAKeyVersion2APasswordAndBothWork) {
+    for (const uint8_t version : {2, 3}) {
+        auto settings = NewSettings("pw");
+        settings.maxVersion = version;
+        auto device = StartDevice(settings);
+        ASSERT_TRUE(device);
+        int error = 0;
+        const int handle = Login(settings, "admin", "pw", &error);
+        ASSERT_GT(handle, 0);
+        Bytes table(kUserTableSize, 0);
+        ASSERT_EQ(SDK_GetUserInfo(handle, table.data(), 30000), 1);
+        Bytes oldRecord(&table[kFirstUserOffset], &table[kFirstUserOffset] + kUserRecordSize);
+        std::memcpy(&oldRecord[kUserPasswordOffset], "pw", 3);
+        Bytes newRecord = oldRecord;
+        std::memcpy(&newRecord[kUserPasswordOffset], "changed", 8);
+        EXPECT_EQ(SDK_ModifyUser(handle, kModifyUserPassword, newRecord.data(), oldRecord.data(), 5000), 1);
+        SDK_Logout(handle);
+        const int fresh = Login(settings, "admin", "changed", &error);
+        EXPECT_GT(fresh, 0) << "version " << int(version);
+        SDK_Logout(fresh);
+        // A device of version 3 holds the new key only: it never saw the
+        // password, so it could not use it on another device.
+        const auto users = device->Snapshot().users;
+        ASSERT_FALSE(users.empty());
+        EXPECT_EQ(users[0].password.has_value(), version == 2) << "version " << int(version);
+    }
+}
+
 TEST_F(SdkOperations, AUserWhoIsNoAdministratorSeesOnlyItsOwnRecordAndPassword) {
     int error = 0;
     const int viewer = Login(m_settings, "operator", "op-pass", &error);
@@ -281,6 +309,28 @@ TEST_F(SdkOperations, BadOrForeignFirmwareFailsWithMinusTwo) {
     EXPECT_EQ(m_device->Snapshot().firmwareVersion, m_settings.firmwareVersion);
     EXPECT_EQ(SDK_OpenUpgrade(m_handle, "/no/such/file.upf", RecordProgress, nullptr, 0), 0);
     EXPECT_EQ(SDK_OpenUpgrade(9999999, foreign.c_str(), RecordProgress, nullptr, 0), 0);
+
+    // The client's own check before anything is sent: the model against the
+    // device's model block, the file's magic, size and checksum.
+    const std::string good = TempPath("-after.upf");
+    ASSERT_TRUE(sdkwire::WriteWholeFile(
+        good, sdkwire::EncodeFirmware({m_settings.model, "V9.1 Build: x", Bytes(1000, 1)})));
+    EXPECT_EQ(SdkCheckFirmware(m_handle, foreign.c_str()), -3);
+    EXPECT_EQ(SdkCheckFirmware(m_handle, bad.c_str()), -2);
+    EXPECT_EQ(SdkCheckFirmware(m_handle, "/no/such/file.upf"), -2);
+    EXPECT_EQ(SdkCheckFirmware(m_handle, good.c_str()), 1);
+    EXPECT_EQ(SdkCheckFirmware(9999999, good.c_str()), 0);
+
+    // After images refused with -2 the same session may upgrade again.
+    UpgradeLog log;
+    const int upgrade = SDK_OpenUpgrade(m_handle, good.c_str(), RecordProgress, &log, 0);
+    ASSERT_NE(upgrade, 0);
+    ASSERT_NE(SDK_StartUpgrade(upgrade), 0);
+    ASSERT_TRUE(WaitFor([&] { return log.Final(); }));
+    EXPECT_EQ(log.FinalValue(), -1);
+    SDK_CloseUpgrade(upgrade);
+    WaitForRestart();
+    EXPECT_EQ(m_device->Snapshot().firmwareVersion, "V9.1 Build: x");
 }
 
 TEST_F(SdkOperations, UpgradeDroppedMidwayFailsAndStalledUpgradeGoesSilent) {

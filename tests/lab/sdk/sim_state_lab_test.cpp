@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace simlab;
 
@@ -63,6 +64,37 @@ TEST(SimStateFile, ChangesSurviveARestartedSimulator) {
     const int other = Login(settings, "operator", "op-pass", &error); // the lab's password still
     EXPECT_GT(other, 0);
     SDK_Logout(other);
+
+    // CFG.V3 follows the restored key: the old password no longer works.
+    const auto spaced = [] {
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(devsim::SimSdkDevice::kConfigCheckSpacingMs + 20));
+    };
+    EXPECT_FALSE(again.CheckConfigPassword("admin", "first"));
+    spaced();
+    EXPECT_TRUE(again.CheckConfigPassword("admin", "second\\|x"));
+}
+
+TEST(SimConfigCheck, FailuresCountTowardsTheLoginLockAndChecksAreSpaced) {
+    const auto settings = NewSettings("right");
+    auto device = StartDevice(settings);
+    ASSERT_TRUE(device);
+    const auto spaced = [] {
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(devsim::SimSdkDevice::kConfigCheckSpacingMs + 20));
+    };
+    EXPECT_TRUE(device->CheckConfigPassword("admin", "right"));
+    // A second check at once is refused without being judged.
+    EXPECT_FALSE(device->CheckConfigPassword("admin", "right"));
+    for (int i = 0; i < 5; ++i) {
+        spaced();
+        EXPECT_FALSE(device->CheckConfigPassword("admin", "wrong"));
+    }
+    spaced();
+    EXPECT_FALSE(device->CheckConfigPassword("admin", "right")); // locked
+    int error = 0;
+    EXPECT_LE(Login(settings, "admin", "right", &error), 0);
+    EXPECT_EQ(error, 5); // the same lock as logins
 }
 
 TEST(SimStateFile, AFileOfTheFirstVersionIsConvertedToKeysOnItsFirstSave) {

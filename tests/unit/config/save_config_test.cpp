@@ -64,11 +64,11 @@ TEST_F(ConfigTest, SavesFailWhenTheFolderIsMissingButStillApplyForTheRun) {
 
 TEST_F(ConfigTest, LoadingRemovesWhatKilledSavesLeftBehind) {
     WriteConfig("[SEARCH_CFG]\nPeriod_Time=1|5\nSel_Time=5\n");
-    m_program.Write("Config File/Config/Config.ini.q1W2e3", "[SEARCH_CFG]\n");
+    m_program.Write("Config File/Config/Config.ini.backup", "[SEARCH_CFG]\n"); // the user's own
     m_program.Write("Config File/Config/.Config.ini.tmp-q1W2e3", "[SEARCH");
     AppConfig config = Load();
     EXPECT_EQ(config.SearchPeriodMinutes, 5);
-    EXPECT_FALSE(std::filesystem::exists(m_program.File("Config File/Config/Config.ini.q1W2e3")));
+    EXPECT_TRUE(std::filesystem::exists(m_program.File("Config File/Config/Config.ini.backup")));
     EXPECT_FALSE(std::filesystem::exists(m_program.File("Config File/Config/.Config.ini.tmp-q1W2e3")));
     EXPECT_TRUE(std::filesystem::exists(ConfigPath()));
 }

@@ -235,10 +235,12 @@ TEST_F(IniFile, ConcurrentSavesOfDifferentKeysKeepBothAndPairsGoInOneSave) {
 
 TEST_F(IniFile, TemporariesOfInterruptedSavesAreRemovedOnRequest) {
     const std::string path = m_temp.Write("Config.ini", "[a]\nk=1\n");
-    m_temp.Write("Config.ini.Ab12Cd", "[a]\n");   // the writer before the common one
-    m_temp.Write(".Config.ini.tmp-Xy34Zw", "[a"); // the common writer
+    m_temp.Write(".Config.ini.tmp-Xy34Zw", "[a"); // the common writer's
+    // The user's own files beside it, however they are named.
+    m_temp.Write("Config.ini.backup", "keep");
+    m_temp.Write("Config.ini.Ab12Cd", "keep");
     m_temp.Write("Config.ini.bak", "keep");
-    EXPECT_EQ(ini::RemoveStaleTemporaries(path), 2);
-    EXPECT_EQ(CountFiles(m_temp.Path()), 2u);
+    EXPECT_EQ(ini::RemoveStaleTemporaries(path), 1);
+    EXPECT_EQ(CountFiles(m_temp.Path()), 4u);
     EXPECT_EQ(ini::GetString(path, "a", "k"), "1");
 }

@@ -15,11 +15,13 @@ protected:
         // A line with nothing before "=" must not give code -8 a text.
         std::string pack = "[String]\n=not a text\n";
         for (const char* key :
-             {"info.socket_client_cre_fail", "info.socket_client_set_fail", "info.socket_client_blind_fail",
+             {"info.socket_client_cre_fail", "info.socket_client_set_fail",   "info.socket_client_blind_fail",
               "info.socket_server_cre_fail", "info.socket_server_blind_fail", "info.socket_server_set_fail",
-              "info.login_password_err", "info.login_user_no_exist", "info.login_timeout",
-              "info.login_repeat", "info.login_user_lock", "info.login_user_blacklist", "info.login_sys_busy",
-              "info.login_con_host", "K0008_OtherErrors"}) {
+              "info.login_password_err",     "info.login_user_no_exist",      "info.login_timeout",
+              "info.login_repeat",           "info.login_user_lock",          "info.login_user_blacklist",
+              "info.login_sys_busy",         "info.login_con_host",           "K0008_OtherErrors",
+              "info.Connect_full",           "info.login_old_protocol",       "info.login_user_too_long",
+              "info.login_key_cost",         "info.login_protocol_mismatch"}) {
             pack += std::string(key) + "=T:" + key + "\n";
         }
         ASSERT_EQ(CLanguage::GetInstance().Load(m_folder.Write("errors.lang", pack)), 1);
@@ -49,21 +51,23 @@ TEST_F(ErrorTextsTest, SocketCodes) {
 }
 
 TEST_F(ErrorTextsTest, LoginCodes) {
-    const char* const expected[13] = {"T:info.login_password_err", nullptr,
+    const char* const expected[18] = {"T:info.login_password_err", nullptr,
                                       "T:info.login_password_err", "T:info.login_user_no_exist",
                                       "T:info.login_timeout",      "T:info.login_repeat",
                                       "T:info.login_user_lock",    "T:info.login_user_blacklist",
                                       "T:info.login_sys_busy",     nullptr,
                                       "T:info.login_con_host",     nullptr,
-                                      "T:K0008_OtherErrors"};
-    for (int code = -1; code <= 11; ++code) {
+                                      "T:K0008_OtherErrors",       "T:info.Connect_full",
+                                      "T:info.login_old_protocol", "T:info.login_user_too_long",
+                                      "T:info.login_key_cost",     "T:info.login_protocol_mismatch"};
+    for (int code = -1; code <= 16; ++code) {
         std::string text = "prepared";
         Tool::LoginErrorText(code + 1, text);
         const char* want = expected[code + 1];
         // Codes 0, 8 and 10 leave the caller's text as it was.
         EXPECT_EQ(text, want != nullptr ? want : "prepared") << "code " << code;
     }
-    for (const int index : {-1, 13, 14, -100}) {
+    for (const int index : {-1, 18, 19, -100}) {
         std::string text = "prepared";
         Tool::LoginErrorText(index, text);
         EXPECT_EQ(text, "prepared") << "index " << index;

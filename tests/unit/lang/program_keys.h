@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 164> kProgramKeys = {
+inline constexpr std::array<std::string_view, 170> kProgramKeys = {
     "menu.Batch_Operate",
     "menu.Capacity_calucator",
     "menu.Dev_info",
@@ -169,10 +169,16 @@ inline constexpr std::array<std::string_view, 164> kProgramKeys = {
     "info.Fail_not_config_file",
     "info.operate_completed_counts",
     "info.Open_web_fail",
+    "info.login_old_protocol",
+    "info.login_user_too_long",
+    "info.login_key_cost",
+    "info.login_protocol_mismatch",
+    "msg.cfg_v3_clear_password",
+    "info.lock_foreign",
 };
 
 // Keys whose texts are formats filled with one text argument ("%s").
-inline constexpr std::array<std::string_view, 3> kFormatKeys = {"info.login_fail_s", "strContainIllegalChar",
-                                                                "info.Open_web_fail"};
+inline constexpr std::array<std::string_view, 4> kFormatKeys = {"info.login_fail_s", "strContainIllegalChar",
+                                                                "info.Open_web_fail", "info.lock_foreign"};
 // Keys whose texts are formats filled with two arguments, in their order.
 inline constexpr std::array<std::string_view, 1> kTwoArgumentKeys = {"info.operate_completed_counts"};

@@ -33,10 +33,22 @@ TEST(DeviceActions, ExportNameIsAVisibleCoiFileStampedWithTheLocalTime) {
     EXPECT_EQ(ProposeExportName("", "A:B*\x01", "", Stamp()), "A_B__.20261208070509.coi");
 }
 
-TEST(DeviceActions, LoginErrorIndexCoversTheThirteenTexts) {
+TEST(DeviceActions, DeviceTextsInFileNamesKeepToASafeSet) {
+    // A hostile version text: a path, control characters, a terminal title.
+    EXPECT_EQ(ProposeExportName("../../etc/cron.d/x]0;t Build:1", "", "", Stamp()),
+              "_.._etc_cron.d_x__0_t_.20261208070509.coi");
+    EXPECT_EQ(SafeFileNamePart("V4.02.R11 b_c-d"), "V4.02.R11 b_c-d");
+    EXPECT_EQ(SafeFileNamePart("a\\b:c*?\"<>|\xc3\xa9"), "a_b_c________");
+    EXPECT_EQ(SafeFileNamePart(".."), "__");
+    EXPECT_EQ(SafeFileNamePart("."), "_");
+    EXPECT_EQ(SafeFileNamePart(""), "");
+}
+
+TEST(DeviceActions, LoginErrorIndexCoversTheEighteenTexts) {
     EXPECT_EQ(LoginErrorTextIndex(-1), 0);
     EXPECT_EQ(LoginErrorTextIndex(11), 12);
-    EXPECT_EQ(LoginErrorTextIndex(12), -1);
+    EXPECT_EQ(LoginErrorTextIndex(16), 17);
+    EXPECT_EQ(LoginErrorTextIndex(17), -1);
     EXPECT_EQ(LoginErrorTextIndex(-2), -1);
     EXPECT_EQ(LoginErrorTextIndex(INT32_MAX), -1);
     EXPECT_EQ(LoginErrorTextIndex(INT32_MIN), -1);

@@ -57,6 +57,33 @@ TEST(AtomicFile, ReplacesWholeWithTheModeAndNeverWritesThroughALink) {
     EXPECT_FALSE(platform::WriteFileAtomically(temp.File("missing/x"), Bytes("x")));
 }
 
+TEST(AtomicFile, NewFilesFollowTheUmask) {
+    TestTempFolder temp;
+    const mode_t saved = ::umask(077);
+    const std::string picture = temp.File("qr.bmp");
+    const bool pictureWritten = platform::WriteFileAtomically(picture, Bytes("p"));
+    ::umask(022);
+    const std::string open = temp.File("open.bmp");
+    const bool openWritten = platform::WriteFileAtomically(open, Bytes("p"));
+    const std::string exported = temp.File("a.coi");
+    const bool exportWritten = platform::WriteFileAtomically(exported, Bytes("c"), {.mode = 0600});
+    // An existing file's mode is kept as it is, whatever the umask.
+    ::umask(077);
+    const std::string kept = temp.File("Config.ini");
+    const bool keptWritten =
+        platform::WriteFileAtomically(kept, Bytes("k"), {.mode = 0644, .exactMode = true});
+    ::umask(saved);
+    ASSERT_TRUE(pictureWritten && openWritten && exportWritten && keptWritten);
+    const auto modeOf = [](const std::string& path) {
+        struct stat info {};
+        return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 07777u;
+    };
+    EXPECT_EQ(modeOf(picture), 0600u);
+    EXPECT_EQ(modeOf(open), 0644u);
+    EXPECT_EQ(modeOf(exported), 0600u);
+    EXPECT_EQ(modeOf(kept), 0644u);
+}
+
 TEST(AtomicFile, StaleTemporariesOfThatFileAloneAreRemoved) {
     TestTempFolder temp;
     const std::string path = temp.File("qr.bmp");

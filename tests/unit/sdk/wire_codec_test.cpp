@@ -14,6 +14,10 @@ namespace {
 // The codec does not judge the cost; a small one keeps these tests fast.
 constexpr uint32_t kFastIterations = 1000;
 
+std::span<const uint8_t> AsSpan(std::string_view text) {
+    return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
+}
+
 Bytes Wire(FrameCodec& from, uint16_t type, const Bytes& payload) {
     const auto wire = from.Encode(type, payload);
     EXPECT_TRUE(wire);
@@ -54,8 +58,8 @@ void Handshake(Pair& pair, const std::string& clientPassword, const std::string&
     ASSERT_TRUE(gotChallenge);
     pair.client.SetVersion(kProtocolVersion);
 
-    Transcript transcript{2,
-                          2,
+    Transcript transcript{hello.minVersion,
+                          hello.maxVersion,
                           2,
                           hello.clientNonce,
                           gotChallenge->deviceNonce,
@@ -172,6 +176,51 @@ TEST(WireCodec, FramesSplitAtEveryByteStillAssemble) {
     device.Feed(std::span(&wire.back(), 1));
     EXPECT_EQ(device.Next(frame), FrameCodec::Status::HaveFrame);
     EXPECT_TRUE(DecodeHello(frame.payload));
+}
+
+TEST(WireCodec, ModifyUserOfVersionThreeCarriesAProofAndAKeyNeverAPassword) {
+    const Salt salt{};
+    const Digest transcriptHash = Sha256(AsSpan("handshake"));
+    ModifyUserKey change;
+    change.user = "admin";
+    const Digest oldKey = UserKey("admin", "Old-Pass-1", salt, kFastIterations);
+    change.newKey = UserKey("admin", "New-Pass-2", salt, kFastIterations);
+    change.oldProof = ModifyProof(oldKey, transcriptHash, "admin", change.newKey);
+    const Bytes body = EncodeModifyUserKey(change);
+    EXPECT_EQ(body.size(), 4u + 2 + 5 + 32 + 32);
+    const std::string text(body.begin(), body.end());
+    EXPECT_EQ(text.find("Pass"), std::string::npos);
+    const auto back = DecodeModifyUserKey(body);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->operation, 6u);
+    EXPECT_EQ(back->user, "admin");
+    EXPECT_EQ(back->newKey, change.newKey);
+    // The proof binds the session, the user and the new key.
+    EXPECT_TRUE(SameDigest(back->oldProof, ModifyProof(oldKey, transcriptHash, "admin", back->newKey)));
+    EXPECT_FALSE(
+        SameDigest(back->oldProof, ModifyProof(oldKey, Sha256(AsSpan("other")), "admin", back->newKey)));
+    EXPECT_FALSE(SameDigest(back->oldProof, ModifyProof(oldKey, transcriptHash, "admin", oldKey)));
+    // Short, trailing bytes, a name over 95 bytes: refused.
+    EXPECT_FALSE(DecodeModifyUserKey(std::span(body).first(body.size() - 1)));
+    Bytes longer = body;
+    longer.push_back(0);
+    EXPECT_FALSE(DecodeModifyUserKey(longer));
+    change.user = std::string(96, 'u');
+    EXPECT_FALSE(DecodeModifyUserKey(EncodeModifyUserKey(change)));
+}
+
+TEST(WireCodec, AWipedCodecNeitherSendsNorReads) {
+    FrameCodec client(Role::Client);
+    FrameCodec device(Role::Device);
+    const Bytes wire = Wire(client, kHello, EncodeHello(Hello{}));
+    device.Feed(std::span(wire.data(), 5)); // part of a frame is buffered
+    device.WipeKey();
+    device.Feed(std::span(wire.data() + 5, wire.size() - 5));
+    Frame frame;
+    EXPECT_EQ(device.Next(frame), FrameCodec::Status::Failed);
+    EXPECT_TRUE(device.Failed());
+    EXPECT_EQ(device.BufferedBytes(), 0u);
+    EXPECT_FALSE(device.Encode(kChallenge, EncodeChallenge(Challenge{})));
 }
 
 TEST(WireCodec, OversizeTruncatedAndGarbageFramesAreRefusedWithoutReservingTheirSize) {

@@ -2,8 +2,11 @@
 // The single-instance lock: one running copy per user session. It is a lock
 // file held with flock, which the operating system releases when the process
 // ends in any way, so a crashed copy never blocks the next start. The file
-// lives in the runtime folder ($XDG_RUNTIME_DIR, else the temporary folder
-// with the user id in the name) under the lock's fixed name.
+// lives in a folder of this user alone: the runtime folder
+// ($XDG_RUNTIME_DIR), else "corvane" in the cache folder ($XDG_CACHE_HOME,
+// else ~/.cache), made with mode 0700. No other user can create or hold it
+// there; a lock file or folder found there that belongs to someone else is
+// refused, never used.
 #include <string>
 
 class InstanceLock {
@@ -11,6 +14,7 @@ public:
     enum class Result {
         Acquired,      // this process is the only copy
         HeldElsewhere, // another process holds the lock
+        Foreign,       // the lock file or its folder belongs to another user: refused
         Unavailable,   // no lock could be made: go on as the only copy
     };
 
