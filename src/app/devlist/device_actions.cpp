@@ -10,7 +10,6 @@
 #include "operate/dlg_modify_model.h"
 #include "operate/login.h"
 #include "operate/open_preview.h"
-#include "qr/qr_image.h"
 #include "sdk/sdk_layout.h"
 #include "session/device_session.h"
 #include "ui/color_list_ctrl.h"
@@ -23,11 +22,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileInfo>
-#include <QImage>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
-#include <QPixmap>
 #include <QThreadPool>
 #include <QUrl>
 #include <ctime>
@@ -36,7 +33,6 @@
 namespace {
 
 constexpr int kModelCapability = 0x01;
-constexpr std::size_t kQrTextLimit = 63;
 
 CDeviceActions::MenuChooser& InstalledChooser() {
     static CDeviceActions::MenuChooser chooser;
@@ -71,12 +67,8 @@ struct LoginOutcome {
 
 CDeviceActions::CDeviceActions(QWidget* page, DeviceSession& session, CMyColorListCtrlEx* list,
                                QLabel* qrPicture, bool modifyMode)
-    : QObject(page), m_page(page), m_session(session), m_list(list), m_qrPicture(qrPicture),
-      m_modifyMode(modifyMode), m_prompt(new DesktopLoginPrompt(page)) {
-    if (Tool::GetQrFolder(m_qrFolder) != 1) {
-        m_qrFolder.clear();
-    }
-}
+    : QObject(page), m_page(page), m_session(session), m_list(list), m_qr(qrPicture),
+      m_modifyMode(modifyMode), m_prompt(new DesktopLoginPrompt(page)) {}
 
 CDeviceActions::~CDeviceActions() = default;
 
@@ -179,36 +171,11 @@ int CDeviceActions::SelectedRow() const {
 
 void CDeviceActions::ShowQrOfSelection() {
     const int row = SelectedRow();
-    const std::string cloudId =
-        row < 0 ? std::string() : Tool::ToUtf8(m_list->GetItemText(row, kColCloud).toStdString());
-    if (cloudId.empty() || cloudId == "-- --" || m_qrFolder.empty()) {
-        ClearQrPicture();
-        return;
-    }
-    if (cloudId == m_qrShownId && !m_qrPicture->isHidden()) {
-        return; // the same device, or the same id: the picture stands
-    }
-    if (!Tool::DirectoryExists(m_qrFolder)) {
-        Tool::MakeDirectories(m_qrFolder);
-    }
-    const std::string path = Tool::MakeQrImage(std::string_view(cloudId).substr(0, kQrTextLimit), m_qrFolder);
-    // Read as an image: a pixmap loaded by name comes from the pixmap cache,
-    // which knows the file by its name, size and second of change, and the
-    // picture of another device written in the same second has the same.
-    const QPixmap picture = QPixmap::fromImage(QImage(QString::fromStdString(path)));
-    if (picture.isNull()) {
-        ClearQrPicture();
-        return;
-    }
-    m_qrPicture->setPixmap(picture.scaled(m_qrPicture->size(), Qt::KeepAspectRatio, Qt::FastTransformation));
-    m_qrPicture->show();
-    m_qrShownId = cloudId;
+    m_qr.Show(row < 0 ? std::string() : Tool::ToUtf8(m_list->GetItemText(row, kColCloud).toStdString()));
 }
 
 void CDeviceActions::ClearQrPicture() {
-    m_qrPicture->clear();
-    m_qrPicture->hide();
-    m_qrShownId.clear();
+    m_qr.Clear();
 }
 
 void CDeviceActions::OnNetButton() {

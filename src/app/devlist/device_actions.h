@@ -12,6 +12,7 @@
 // action, the search and the exit refuse with "info.Configuring_wait".
 //
 // Tests choose the context menu's command through SetMenuChooser.
+#include "devlist/qr_picture_view.h"
 #include "discovery/device_entry.h"
 #include "discovery/socket_pair.h"
 #include "operate/record_lease.h"
@@ -104,11 +105,9 @@ private:
     QWidget* m_page;
     DeviceSession& m_session;
     CMyColorListCtrlEx* m_list;
-    QLabel* m_qrPicture;
+    QrPictureView m_qr;
     bool m_modifyMode;
     DesktopLoginPrompt* m_prompt;
-    std::string m_qrFolder;
-    std::string m_qrShownId; // the cloud id the picture shows
     // Held while an action of this page runs on a record.
     std::unique_ptr<RecordLeases::Lease> m_lease;
 };
