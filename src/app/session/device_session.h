@@ -1,8 +1,8 @@
 #pragma once
 // DeviceSession: the one owner of the device table, the pending-logout
-// list, the search and the leases on the records. Pages and dialogs keep a reference
-// to it, read the table after SearchFinished and connect to its signals;
-// they never talk to each other or to the main window.
+// list, the search and the leases on the records. Pages and dialogs keep a
+// reference to it, read the table after SearchFinished and connect to its
+// signals; they never talk to each other or to the main window.
 //
 // Records in the table stay valid until an explicit search empties it
 // (after SearchStarted, which every holder of a record pointer handles by
@@ -55,7 +55,7 @@ public:
     // one empties the table, so nothing may point into it meanwhile.
     const char* SearchRefusal() const;
     // The only way a search begins. Asks SearchRefusal first and starts
-    // nothing when it refuses; returns the refusal, nullptr when started.
+    // nothing when it refuses (the result then carries the refusal).
     // Logs out every open and parked login. An explicit search emits
     // SearchStarted and empties the tables; a quiet one emits
     // QuietSearchStarted and keeps them.

@@ -1,10 +1,11 @@
-// The SDK calls over the sessions, upgrades and previews kept by handle.
+// The SDK calls over the sessions and previews kept by handle (the upgrade
+// calls have a file of their own).
 #include "sdk/client_session.h"
 #include "sdk/config_file.h"
-#include "sdk/firmware_cache.h"
 #include "sdk/modify_user.h"
 #include "sdk/sdk.h"
 #include "sdk/sdk_layout.h"
+#include "sdk/sdk_state.h"
 #include "sdk/transfer_slots.h"
 #include "sdk/upgrade_job.h"
 #include "sdk/user_key_cache.h"
@@ -20,57 +21,9 @@
 using namespace sdkwire;
 using sdkclient::ClientSession;
 using sdkclient::UpgradeJob;
+using namespace sdkstate;
 
 namespace {
-
-struct PreviewEntry {
-    std::shared_ptr<ClientSession> session;
-    uint32_t streamId = 0;
-};
-
-// Handles are positive and never reused within a process, so a stale handle
-// can never reach another device's session.
-struct SdkState {
-    std::mutex mutex;
-    sdkclient::Timeouts timeouts;
-    std::string customer;
-    int nextHandle = 1;
-    std::map<int, std::shared_ptr<ClientSession>> sessions;
-    std::map<int, std::shared_ptr<UpgradeJob>> upgrades;
-    std::map<int, PreviewEntry> previews;
-    SdkConnectionFullCallback connectionFull = nullptr;
-    void* connectionFullContext = nullptr;
-};
-
-SdkState& State() {
-    static SdkState state;
-    return state;
-}
-
-std::shared_ptr<ClientSession> SessionOf(int handle) {
-    auto& state = State();
-    std::lock_guard lock(state.mutex);
-    const auto found = state.sessions.find(handle);
-    return found == state.sessions.end() ? nullptr : found->second;
-}
-
-int NewHandle(SdkState& state) {
-    return state.nextHandle++;
-}
-
-// Sends one request on the handle's session: nothing when there is no
-// session, it is closed, or the reply did not come in time.
-std::optional<Reply> CallOn(int handle, uint16_t type, const Bytes& body, int timeoutMs = 0) {
-    auto session = SessionOf(handle);
-    if (!session) {
-        return std::nullopt;
-    }
-    return session->Call(type, body, timeoutMs);
-}
-
-int ResultOf(const std::optional<Reply>& reply) {
-    return reply ? reply->result : kResultRefused;
-}
 
 thread_local std::string t_lastLoginDetail;
 
@@ -351,79 +304,6 @@ int SDK_RestoreDefault(int loginHandle, unsigned int mask) {
     ByteWriter body;
     body.U32(mask);
     return ResultOf(CallOn(loginHandle, kRestoreDefault, body.Data()));
-}
-
-int SDK_OpenUpgrade(int loginHandle, const char* path, SdkUpgradeCallback callback, void* context, int) {
-    auto session = SessionOf(loginHandle);
-    if (!session || !session->Open() || !path || !callback) {
-        return 0;
-    }
-    // Every upgrade of the same file shares one read-only copy of it.
-    auto firmware = sdkclient::SharedFirmware(path, kMaxFirmwareSize);
-    if (!firmware) {
-        return 0;
-    }
-    auto job = std::make_shared<UpgradeJob>(std::move(session), std::move(firmware), callback, context);
-    auto& state = State();
-    std::lock_guard lock(state.mutex);
-    const int handle = NewHandle(state);
-    state.upgrades[handle] = std::move(job);
-    return handle;
-}
-
-int SdkCheckFirmware(int loginHandle, const char* path) {
-    const auto session = SessionOf(loginHandle);
-    if (!session || !session->Open() || !path) {
-        return 0;
-    }
-    const auto header = sdkclient::CheckedFirmware(path, kMaxFirmwareSize);
-    if (!header) {
-        return -2;
-    }
-    // The device's model is the text of its model block (none when the
-    // block says it is not valid); a device without the block decides itself.
-    uint8_t block[sdklayout::kModelBlockSize] = {};
-    int length = 0;
-    if (SDK_GetConfig(loginHandle, sdklayout::kModelCommand, -1, block, sizeof block, &length, -1, 0, 0) !=
-        1) {
-        return 1;
-    }
-    std::string model;
-    if ((LoadU32(block + sdklayout::kModelFlagsOffset) & 1u) != 0) {
-        const auto* text = reinterpret_cast<const char*>(block + sdklayout::kModelTextOffset);
-        model.assign(text, strnlen(text, sizeof block - sdklayout::kModelTextOffset));
-    }
-    return model == header->model ? 1 : -3;
-}
-
-int SDK_StartUpgrade(int upgradeHandle) {
-    std::shared_ptr<UpgradeJob> job;
-    {
-        auto& state = State();
-        std::lock_guard lock(state.mutex);
-        const auto found = state.upgrades.find(upgradeHandle);
-        if (found == state.upgrades.end()) {
-            return 0;
-        }
-        job = found->second;
-    }
-    return job->Start() ? 1 : 0;
-}
-
-int SDK_CloseUpgrade(int upgradeHandle) {
-    std::shared_ptr<UpgradeJob> job;
-    {
-        auto& state = State();
-        std::lock_guard lock(state.mutex);
-        const auto found = state.upgrades.find(upgradeHandle);
-        if (found == state.upgrades.end()) {
-            return 0;
-        }
-        job = std::move(found->second);
-        state.upgrades.erase(found);
-    }
-    job->Close();
-    return 1;
 }
 
 int SDK_SetPreviewOption(int, int) {
