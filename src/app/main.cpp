@@ -2,6 +2,7 @@
 #include "app/corvane_app.h"
 #include "app/corvane_dlg.h"
 #include "app/title_band.h"
+#include "platform/memory.h"
 #include "platform/paths.h"
 #include "settings/dlg_setting.h"
 #include "ui/app_style.h"
@@ -61,6 +62,9 @@ void ProbeWhenTheWindowIsUp(const QString& probe, int attemptsLeft) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Batches hold firmware images of megabytes: such blocks go back to the
+    // system when freed instead of growing the heaps (platform/memory.h).
+    KeepLargeBlocksSeparate();
     QApplication application(argc, argv);
     QApplication::setStyle(new CorvaneStyle(QApplication::style()->name()));
     if (const char* probe = std::getenv("CORVANE_STARTUP_PROBE"); probe != nullptr && probe[0] != '\0') {

@@ -86,9 +86,6 @@ CDlgOperate::CDlgOperate(QWidget* parent, DeviceSession& session, ILoginPrompt& 
     connect(m_runner, &BatchRunner::BatchEnded, this, &CDlgOperate::OnBatchEnded);
     connect(m_runner, &BatchRunner::PortsChanged, &m_session, &DeviceSession::NotifyPortsChanged);
     connect(m_runner, &BatchRunner::LoginStateChanged, &m_session, &DeviceSession::NotifyLoginState);
-    // Batches hold firmware images of megabytes: such blocks go back to the
-    // system when freed instead of growing the heaps (platform/memory.h).
-    KeepLargeBlocksSeparate();
     Rebuild({});
     ShowPanel(OperatePanel::Upgrade);
     OnLanguageChanged();

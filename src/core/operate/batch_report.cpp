@@ -1,6 +1,7 @@
 #include "operate/batch_report.h"
 
 #include "sdk/config_file.h"
+#include "sdk/firmware_cache.h"
 #include "sdk/wire_messages.h"
 
 DeviceReport SuccessOrFailure(bool success) {
@@ -29,8 +30,9 @@ std::string ImportFailureKey(const std::string& path) {
 }
 
 std::string UpgradeFailureKey(const std::string& path, const std::string& deviceModel) {
-    const auto file = sdkwire::ReadWholeFile(path, sdkwire::kMaxFirmwareSize);
-    const auto firmware = file ? sdkwire::DecodeFirmware(*file) : std::nullopt;
+    // The shared, checked copy the upgrades send: while they run, a failing
+    // device costs no reading of the image again.
+    const auto firmware = sdkclient::CheckedFirmware(path, sdkwire::kMaxFirmwareSize);
     if (!firmware) {
         return failkey::kNotFirmware;
     }

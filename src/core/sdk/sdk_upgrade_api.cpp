@@ -54,31 +54,34 @@ int SdkCheckFirmware(int loginHandle, const char* path) {
     return model == header->model ? 1 : -3;
 }
 
-int SDK_StartUpgrade(int upgradeHandle) {
-    std::shared_ptr<UpgradeJob> job;
-    {
-        auto& state = State();
-        std::lock_guard lock(state.mutex);
-        const auto found = state.upgrades.find(upgradeHandle);
-        if (found == state.upgrades.end()) {
-            return 0;
-        }
-        job = found->second;
+namespace {
+
+// The upgrade of a handle; with take, it leaves the table.
+std::shared_ptr<UpgradeJob> UpgradeOf(int upgradeHandle, bool take) {
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    const auto found = state.upgrades.find(upgradeHandle);
+    if (found == state.upgrades.end()) {
+        return nullptr;
     }
-    return job->Start() ? 1 : 0;
+    std::shared_ptr<UpgradeJob> job = found->second;
+    if (take) {
+        state.upgrades.erase(found);
+    }
+    return job;
+}
+
+} // namespace
+
+int SDK_StartUpgrade(int upgradeHandle) {
+    const auto job = UpgradeOf(upgradeHandle, false);
+    return job && job->Start() ? 1 : 0;
 }
 
 int SDK_CloseUpgrade(int upgradeHandle) {
-    std::shared_ptr<UpgradeJob> job;
-    {
-        auto& state = State();
-        std::lock_guard lock(state.mutex);
-        const auto found = state.upgrades.find(upgradeHandle);
-        if (found == state.upgrades.end()) {
-            return 0;
-        }
-        job = std::move(found->second);
-        state.upgrades.erase(found);
+    const auto job = UpgradeOf(upgradeHandle, true);
+    if (!job) {
+        return 0;
     }
     job->Close();
     return 1;

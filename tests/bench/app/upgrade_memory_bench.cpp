@@ -7,6 +7,7 @@
 //   run_upgrade_memory.sh (runs it in the device lab)
 //   upgrade_memory_bench DEVICES FIRMWARE BATCHES
 #include "operate/dlg_operate.h"
+#include "platform/memory.h"
 #include "sdk/sdk.h"
 #include "session/device_session.h"
 #include "ui/dlg_tip.h"
@@ -58,6 +59,7 @@ bool Pump(const std::function<bool()>& done, int timeoutMs) {
 } // namespace
 
 int main(int argc, char** argv) {
+    KeepLargeBlocksSeparate(); // as the program does at its start
     QApplication application(argc, argv);
     if (argc != 4) {
         std::fprintf(stderr, "usage: upgrade_memory_bench DEVICES FIRMWARE BATCHES\n");
