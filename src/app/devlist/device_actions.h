@@ -1,25 +1,26 @@
 #pragma once
 // CDeviceActions: the device list page's actions on one device. The double
 // click (web page, login), the QR picture of a clicked device, NET, EXPORT
-// and the context menu (login, network change, preview, web page, export,
-// model change, copy).
+// and the context menu, whose items and their work come from the table of
+// device commands (device_commands.h, one file per command).
 //
 // Nothing here waits on the network on the window thread: logins, the CFG
-// exchange, the export and the model change run on a pool thread against a
-// copy of the device's record, and their results come back queued; the
-// record in the session's table is then found again by its MAC. While one
-// runs, the page holds a lease on the session's records, so every other
-// action, the search and the exit refuse with "info.Configuring_wait".
+// exchange, the export and the model change run on a pool thread, and their
+// results come back queued; the record in the session's table is then found
+// again by its MAC. While one runs, the page holds a lease on the session's
+// records, so every other action, the search and the exit refuse with
+// "info.Configuring_wait".
 //
 // Tests choose the context menu's command through SetMenuChooser.
 #include "devlist/qr_picture_view.h"
 #include "discovery/device_entry.h"
-#include "discovery/socket_pair.h"
 #include "operate/record_lease.h"
 
+#include <QApplication>
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QThreadPool>
 #include <functional>
 #include <memory>
 #include <string>
@@ -30,18 +31,6 @@ class DeviceSession;
 class QLabel;
 class QMenu;
 class QWidget;
-
-// The context menu's commands.
-enum DeviceCommand : int {
-    kCmdMainStream = 3001,
-    kCmdSubStream = 3002,
-    kCmdOpenWeb = 3003,
-    kCmdNetwork = 3004,
-    kCmdLogin = 3005,
-    kCmdExport = 3006,
-    kCmdModifyModel = 3007,
-    kCmdCopy = 3008,
-};
 
 class CDeviceActions : public QObject {
     Q_OBJECT
@@ -63,6 +52,7 @@ public:
     void OnNetButton();
     void OnExportButton();
     void OnContextMenu(int row, int column, const QPoint& globalPos);
+    // A command of the table (device_commands.h) on a row.
     void RunCommand(int command, int row, int column);
     void ClearQrPicture();
 
@@ -72,35 +62,33 @@ public:
 
     static void SetMenuChooser(MenuChooser chooser);
 
-private:
-    // false (with the wait message) while any operation runs.
-    bool RefuseWhenBusy() const;
+    // ---- what the commands work with ----------------------------------
+    QWidget* Page() const { return m_page; }
+    DeviceSession& Session() const { return m_session; }
+    CMyColorListCtrlEx* List() const { return m_list; }
+    bool ModifyMode() const { return m_modifyMode; }
+    void Tip(const char* key) const;
+    // Marks the start and the end of an operation on a record (its lease).
     void SetRunning(bool running);
     DeviceEntry* EntryAt(int row) const;
     DeviceEntry* EntryByMac(const std::string& mac) const;
     int RowOf(const std::string& mac) const;
+    // Logs the device in on a pool thread (into the session's logins), then
+    // runs next on the window thread with the record when the login
+    // succeeded; failures show their message and end the operation. A
+    // device already logged in goes to next at once, unless
+    // alreadyIsAnError, which says so instead.
+    void LoginThen(int row, bool alreadyIsAnError, std::function<void(DeviceEntry& entry)> next);
+    // Runs work on a pool thread and then done(result) on the window
+    // thread, unless these actions are gone by then.
+    template <typename Work, typename Done> void RunOnWorker(Work work, Done done);
+
+private:
+    // false (with the wait message) while any operation runs.
+    bool RefuseWhenBusy() const;
     int FirstSelectedRow() const;
     int SelectedRow() const;
-    void SetLoginCell(const std::string& mac, bool loggedIn);
-
-    void OpenWebPage(int row);
-    void ChangeNetwork(int row);
-    void CopyCell(int row, int column);
-
-    // Logs the device in on a pool thread, then runs next on the window
-    // thread with the record (logged in) when the login succeeded; failures
-    // show their message and end the operation.
-    void LoginThen(int row, bool alreadyIsAnError, std::function<void(DeviceEntry& entry)> next);
     void ShowLoginFailure(int error);
-    void Export(DeviceEntry& entry);
-    void SaveExport(const std::string& mac, const std::string& version);
-    void ChangeModel(DeviceEntry& entry);
-    // Where the live preview of a logged-in device opens.
-    void OpenPreview(DeviceEntry& entry, int stream);
-
-    // Runs work on a pool thread and then done(result) on the window thread,
-    // unless these actions are gone by then.
-    template <typename Work, typename Done> void RunOnWorker(Work work, Done done);
 
     QWidget* m_page;
     DeviceSession& m_session;
@@ -111,3 +99,20 @@ private:
     // Held while an action of this page runs on a record.
     std::unique_ptr<RecordLeases::Lease> m_lease;
 };
+
+template <typename Work, typename Done> void CDeviceActions::RunOnWorker(Work work, Done done) {
+    QPointer<CDeviceActions> self(this);
+    QThreadPool::globalInstance()->start([self, work = std::move(work), done = std::move(done)]() mutable {
+        auto result = std::make_shared<decltype(work())>(work());
+        // Back on the window thread through the application object, which
+        // outlives every page; the actions may be gone by then.
+        QMetaObject::invokeMethod(
+            qApp,
+            [self, done = std::move(done), result]() mutable {
+                if (self != nullptr) {
+                    done(*result);
+                }
+            },
+            Qt::QueuedConnection);
+    });
+}

@@ -81,7 +81,7 @@ QString CellText(const DeviceEntry& entry, int column, const LoginTexts& login) 
     case kColReleaseTime:
         return DeviceText(entry.releaseTime);
     case kColLoginState:
-        return entry.loggedIn != 0 ? login.loggedIn : login.notLoggedIn;
+        return login.logins && login.logins->IsLoggedIn(entry.mac) ? login.loggedIn : login.notLoggedIn;
     default:
         return {};
     }
@@ -102,7 +102,7 @@ const DeviceEntry* RowEntry(const ListRow& row) {
     return reinterpret_cast<const DeviceEntry*>(row.data);
 }
 
-bool DeviceColumnLess(int column, const DeviceEntry& a, const DeviceEntry& b) {
+bool DeviceColumnLess(int column, const DeviceEntry& a, const DeviceEntry& b, const LoginTable& logins) {
     switch (column) {
     case kColIp:
         return Tool::IpToHostOrder(a.ip) < Tool::IpToHostOrder(b.ip);
@@ -129,7 +129,7 @@ bool DeviceColumnLess(int column, const DeviceEntry& a, const DeviceEntry& b) {
     case kColReleaseTime:
         return a.releaseTime < b.releaseTime;
     case kColLoginState:
-        return a.loggedIn < b.loggedIn;
+        return !logins.IsLoggedIn(a.mac) && logins.IsLoggedIn(b.mac);
     default:
         return false;
     }

@@ -4,6 +4,7 @@
 // FIND text is matched against. The column index is also the bit of the
 // column mask.
 #include "discovery/device_entry.h"
+#include "operate/login_table.h"
 #include "ui/color_list_model.h"
 
 #include <QString>
@@ -38,9 +39,11 @@ struct DeviceColumnSpec {
 extern const std::array<DeviceColumnSpec, kDeviceColumnCount> kDeviceColumns;
 
 // The texts of the login-state column, looked up once per rebuild.
+// The login column: its two texts, and the logins it shows.
 struct LoginTexts {
     QString loggedIn;    // "tx.Logined"
     QString notLoggedIn; // "tx.unLogin"
+    const LoginTable* logins = nullptr;
 };
 
 // A device text as shown: the device's bytes read as UTF-8, never as markup.
@@ -54,7 +57,7 @@ const DeviceEntry* RowEntry(const ListRow& row);
 // True when the entry's content in that column orders before the other's:
 // IP by its host-order value, ports and the login state numerically, the
 // other columns byte-wise. Column 0 has no order (always false).
-bool DeviceColumnLess(int column, const DeviceEntry& a, const DeviceEntry& b);
+bool DeviceColumnLess(int column, const DeviceEntry& a, const DeviceEntry& b, const LoginTable& logins);
 
 // FIND: true when the UTF-8 text occurs (case-sensitively) in one of the
 // entry's visible columns, tested in the order MAC, IP, type, version, model,

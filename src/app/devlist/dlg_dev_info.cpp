@@ -33,11 +33,11 @@ bool MaskHas(uint32_t mask, int column) {
     return ((mask >> column) & 1U) != 0;
 }
 
-LoginTexts CurrentLoginTexts() {
-    return LoginTexts{LangText("tx.Logined"), LangText("tx.unLogin")};
-}
-
 } // namespace
+
+LoginTexts CDlgDevInfo::CurrentLoginTexts() const {
+    return LoginTexts{LangText("tx.Logined"), LangText("tx.unLogin"), &m_session.Logins()};
+}
 
 CDlgDevInfo::CDlgDevInfo(QWidget* parent, DeviceSession& session, const QFont& countFont, bool modifyMode,
                          uint32_t columnMask, AppConfig* config)
@@ -219,8 +219,9 @@ int CDlgDevInfo::InsertPosition(const DeviceEntry& entry) const {
         if (m_sortColumn < 0) {
             return entry.mac < shown.mac;
         }
-        return m_sortAscending ? DeviceColumnLess(m_sortColumn, entry, shown)
-                               : DeviceColumnLess(m_sortColumn, shown, entry);
+        const LoginTable& logins = m_session.Logins();
+        return m_sortAscending ? DeviceColumnLess(m_sortColumn, entry, shown, logins)
+                               : DeviceColumnLess(m_sortColumn, shown, entry, logins);
     };
     int low = 0;
     int high = m_list->GetItemCount();
@@ -335,13 +336,13 @@ void CDlgDevInfo::OnPortsChanged() {
     }
 }
 
-void CDlgDevInfo::ShowLoginState(const QString& mac, bool loggedIn) {
+void CDlgDevInfo::ShowLoginState(const QString& mac) {
+    // Drawn from the login table, which may have changed again since.
     const std::string key = mac.toStdString();
-    const LoginTexts login = CurrentLoginTexts();
     for (int row = 0; row < m_list->GetItemCount(); ++row) {
         const DeviceEntry* entry = EntryAt(row);
         if (entry != nullptr && entry->mac == key) {
-            m_list->SetItemText(row, kColLoginState, loggedIn ? login.loggedIn : login.notLoggedIn);
+            m_list->SetItemText(row, kColLoginState, CellText(*entry, kColLoginState, CurrentLoginTexts()));
             return;
         }
     }
@@ -416,10 +417,12 @@ void CDlgDevInfo::SortByColumn(int column) {
     m_sortAscending = ascending;
     m_list->header()->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
     m_list->header()->setSortIndicatorShown(true);
-    m_list->SortItems([column, ascending](const ListRow& a, const ListRow& b) {
+    const LoginTable& logins = m_session.Logins();
+    m_list->SortItems([column, ascending, &logins](const ListRow& a, const ListRow& b) {
         const DeviceEntry* left = RowEntry(a);
         const DeviceEntry* right = RowEntry(b);
-        return ascending ? DeviceColumnLess(column, *left, *right) : DeviceColumnLess(column, *right, *left);
+        return ascending ? DeviceColumnLess(column, *left, *right, logins)
+                         : DeviceColumnLess(column, *right, *left, logins);
     });
     Renumber();
 }

@@ -28,6 +28,7 @@ class QLabel;
 class QLineEdit;
 class QTimer;
 struct ListRow;
+struct LoginTexts;
 
 class CDlgDevInfo : public CPage {
     Q_OBJECT
@@ -59,7 +60,7 @@ public:
     void OnPortsChanged();
     // Redraws the login column of the device's row from a batch's report,
     // without touching the record (the batch already set it).
-    void ShowLoginState(const QString& mac, bool loggedIn);
+    void ShowLoginState(const QString& mac);
 
     // A width dragged in the last moment is saved now (the program ends).
     void SavePendingWidths();
@@ -98,6 +99,7 @@ private:
     void UpdateCount();
     void Renumber();
     ListRow RowFor(const DeviceEntry& entry, int number) const;
+    LoginTexts CurrentLoginTexts() const;
     // Where a new row goes so that the shown order holds.
     int InsertPosition(const DeviceEntry& entry) const;
     void ResetSort();

@@ -182,7 +182,7 @@ void CDlgModifyNetworkNew::OnOk() {
     m_entry.gateway = m_gateway->Text().toStdString();
     m_entry.dns1 = m_dns1->Text().toStdString();
     m_entry.dns2 = m_dns2->Text().toStdString();
-    m_entry.loginPassword = m_password->text().toStdString();
+    m_adminPassword = m_password->text().toStdString();
     m_entry.dhcpMode = m_dhcp->isChecked() ? 1 : 2;
     done(1);
 }
@@ -191,12 +191,14 @@ int CDlgModifyNetworkNew::DoModal() {
     return exec() == 1 ? 1 : 2;
 }
 
-int CDlgModifyNetworkNew::Ask(QWidget* owner, const DeviceEntry& entry, DeviceEntry& changed) {
+int CDlgModifyNetworkNew::Ask(QWidget* owner, const DeviceEntry& entry, DeviceEntry& changed,
+                              std::string& adminPassword) {
     CDlgModifyNetworkNew dialog(owner);
     dialog.SetEntry(entry);
     const int result = InstalledAnswerer() ? InstalledAnswerer()(dialog) : dialog.DoModal();
     if (result == 1) {
         changed = dialog.Entry();
+        adminPassword = dialog.AdminPassword();
     }
     return result == 1 ? 1 : 2;
 }

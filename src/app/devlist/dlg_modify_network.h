@@ -32,9 +32,10 @@ public:
     // Fills the dialog from the entry's mac, addresses, DHCP mode and
     // capabilities; the form is fixed here.
     void SetEntry(const DeviceEntry& entry);
-    // After OK: the new ip, gateway, mask, dns1, dns2, dhcpMode and the
-    // administrator password in loginPassword.
+    // After OK: the new ip, gateway, mask, dns1, dns2 and dhcpMode, and the
+    // administrator password that guards CFG.V3.
     const DeviceEntry& Entry() const { return m_entry; }
+    const std::string& AdminPassword() const { return m_adminPassword; }
     bool IsExtended() const { return m_extended; }
     bool InitialDhcp() const { return m_initialDhcp; }
     // 1 (OK) or 2 (closed).
@@ -43,8 +44,9 @@ public:
     void OnOk();
 
     // Shows the dialog for a copy of the entry (or asks the answerer); on 1
-    // the changed values are in changed.
-    static int Ask(QWidget* owner, const DeviceEntry& entry, DeviceEntry& changed);
+    // the changed values are in changed, the password in adminPassword.
+    static int Ask(QWidget* owner, const DeviceEntry& entry, DeviceEntry& changed,
+                   std::string& adminPassword);
     static void SetAnswerer(Answerer answerer);
 
 protected:
@@ -56,6 +58,7 @@ private:
     void EnableAddressControls(bool enabled);
 
     DeviceEntry m_entry;
+    std::string m_adminPassword;
     bool m_extended = true;
     bool m_initialDhcp = false;
 

@@ -1,13 +1,12 @@
 #include "operate/batch_runner.h"
 
-BatchRunner::BatchRunner(QObject* parent, ILoginPrompt& prompt, RecordLeases& leases, int watchdogMs,
-                         const SdkCalls& sdk)
+BatchRunner::BatchRunner(QObject* parent, ILoginPrompt& prompt, OperateContext& context, int watchdogMs)
     : QObject(parent) {
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setInterval(kFlushMs);
     connect(&m_flushTimer, &QTimer::timeout, this, &BatchRunner::Flush);
     IBatchObserver& observer = *this;
-    m_engine = std::make_unique<BatchEngine>(prompt, observer, leases, watchdogMs, sdk);
+    m_engine = std::make_unique<BatchEngine>(prompt, observer, context, watchdogMs);
 }
 
 BatchRunner::~BatchRunner() {
@@ -36,14 +35,6 @@ void BatchRunner::OnDeviceReport(const DeviceEntry& entry, const DeviceReport& r
             },
             Qt::QueuedConnection);
     }
-}
-
-void BatchRunner::OnLoginState(const std::string& mac, bool loggedIn) {
-    // The record's login fields are already set; the device list redraws
-    // the row's login column from this.
-    QMetaObject::invokeMethod(
-        this, [this, mac = QString::fromStdString(mac), loggedIn] { emit LoginStateChanged(mac, loggedIn); },
-        Qt::QueuedConnection);
 }
 
 void BatchRunner::OnPortsChanged() {

@@ -6,7 +6,6 @@
 // every percent cost the window one pass over at most 200 items per period.
 // Every signal is emitted on the thread the runner lives on.
 #include "operate/batch_engine.h"
-#include "operate/record_lease.h"
 #include "operate/report_coalescer.h"
 
 #include <QObject>
@@ -19,10 +18,10 @@ class BatchRunner : public QObject, private IBatchObserver {
 public:
     static constexpr int kFlushMs = 40;
 
-    // The engine holds a lease of leases (the session's) from a batch's
-    // start until its last upgrade has ended.
-    BatchRunner(QObject* parent, ILoginPrompt& prompt, RecordLeases& leases, int watchdogMs,
-                const SdkCalls& sdk);
+    // The engine works through context (the session's): it holds a lease
+    // from a batch's start until its last upgrade has ended, and the logins
+    // it makes are the session's.
+    BatchRunner(QObject* parent, ILoginPrompt& prompt, OperateContext& context, int watchdogMs);
     ~BatchRunner() override;
 
     // false: a batch runs (or no device given); nothing started.
@@ -33,13 +32,11 @@ public:
 signals:
     void DeviceReported(const DeviceEntry* entry, const DeviceReport& report);
     void PortsChanged();
-    void LoginStateChanged(const QString& mac, bool loggedIn);
     // completed false: the batch login was cancelled.
     void BatchEnded(BatchOperation operation, bool completed);
 
 private:
     void OnDeviceReport(const DeviceEntry& entry, const DeviceReport& report) override;
-    void OnLoginState(const std::string& mac, bool loggedIn) override;
     void OnPortsChanged() override;
     void OnBatchEnded(BatchOperation operation, bool completed) override;
 

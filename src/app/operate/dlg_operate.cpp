@@ -42,8 +42,7 @@ DeviceEntry* RecordOf(const QTreeWidgetItem* item) {
 CDlgOperate::CDlgOperate(QWidget* parent, DeviceSession& session, ILoginPrompt& prompt,
                          OperatePageOptions options)
     : CPage(parent), m_session(session),
-      m_runner(new BatchRunner(this, prompt, session.Leases(), options.watchdogMs,
-                               options.sdk ? *options.sdk : RealSdk())),
+      m_runner(new BatchRunner(this, prompt, session.Context(), options.watchdogMs)),
       m_tree(new CMyTreeCtrl(this)), m_filter(new QLineEdit(this)), m_find(new CxSkinButton(this)),
       m_all(new CxSkinButton(this)), m_title(new QLabel(this)) {
     setObjectName("operatePage");
@@ -85,7 +84,6 @@ CDlgOperate::CDlgOperate(QWidget* parent, DeviceSession& session, ILoginPrompt& 
     connect(m_runner, &BatchRunner::DeviceReported, this, &CDlgOperate::OnDeviceReported);
     connect(m_runner, &BatchRunner::BatchEnded, this, &CDlgOperate::OnBatchEnded);
     connect(m_runner, &BatchRunner::PortsChanged, &m_session, &DeviceSession::NotifyPortsChanged);
-    connect(m_runner, &BatchRunner::LoginStateChanged, &m_session, &DeviceSession::NotifyLoginState);
     Rebuild({});
     ShowPanel(OperatePanel::Upgrade);
     OnLanguageChanged();

@@ -25,9 +25,8 @@ class QLineEdit;
 class QTreeWidgetItem;
 
 struct OperatePageOptions {
-    PortDefaults ports;            // the port panel's defaults ("DEFAULT_CFG")
-    int watchdogMs = 30000;        // period of the upgrade watchdog
-    const SdkCalls* sdk = nullptr; // null: the real SDK
+    PortDefaults ports;     // the port panel's defaults ("DEFAULT_CFG")
+    int watchdogMs = 30000; // period of the upgrade watchdog
 };
 
 enum class OperatePanel { Upgrade, Configuration, Password, Port, Reboot };

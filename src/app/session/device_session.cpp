@@ -1,12 +1,24 @@
 #include "session/device_session.h"
 
-#include "sdk/sdk.h"
 #include "session/search_controller.h"
 #include "session/search_scheduler.h"
 
-DeviceSession::DeviceSession(QObject* parent)
-    : QObject(parent), m_search(new SearchController(this)), m_scheduler(new SearchScheduler(*this)) {
+#include <QMetaObject>
+#include <QThread>
+
+DeviceSession::DeviceSession(QObject* parent, const SdkCalls& sdk)
+    : QObject(parent), m_context(sdk), m_search(new SearchController(this)),
+      m_scheduler(new SearchScheduler(*this)) {
     setObjectName("deviceSession");
+    m_context.logins.SetChanged([this](const std::string& key, bool loggedIn) {
+        const QString mac = QString::fromStdString(key);
+        if (QThread::currentThread() == thread()) {
+            emit LoginStateChanged(mac, loggedIn);
+        } else {
+            QMetaObject::invokeMethod(
+                this, [this, mac, loggedIn] { emit LoginStateChanged(mac, loggedIn); }, Qt::QueuedConnection);
+        }
+    });
 }
 
 DeviceSession::~DeviceSession() = default;
@@ -54,23 +66,14 @@ SearchStart DeviceSession::StartSearch(bool quiet) {
     }
     m_searching = true;
     m_quiet = quiet;
-    const auto logout = [](int32_t handle) { SDK_Logout(handle); };
     if (quiet) {
-        std::vector<std::string> loggedIn;
-        for (const auto& [mac, entry] : m_devices) {
-            if (entry.loggedIn != 0) {
-                loggedIn.push_back(mac);
-            }
-        }
-        EndLogins(m_devices, m_pendingLogouts, logout);
+        m_context.logins.EndAll();
         emit QuietSearchStarted();
-        if (!loggedIn.empty()) {
-            emit DevicesChanged(MacList(loggedIn));
-        }
     } else {
         // The lists let go of their rows before the table they point into is emptied.
         emit SearchStarted();
-        EndLoginsAndClear(m_devices, m_pendingLogouts, logout);
+        m_context.logins.EndAll();
+        m_devices.clear();
     }
     m_refresh.Begin(quiet);
 
@@ -132,17 +135,11 @@ void DeviceSession::Announce(const TableChanges& changes) {
     }
 }
 
-void DeviceSession::ParkLoginAfterNetworkChange(DeviceEntry& entry) {
-    if (entry.loggedIn != 0) {
-        ParkLogin(entry, m_pendingLogouts);
-    }
+void DeviceSession::ParkLoginAfterNetworkChange(const DeviceEntry& entry) {
+    m_context.logins.Park(entry.mac);
     emit NetworkChanged(QString::fromStdString(entry.mac));
 }
 
 void DeviceSession::NotifyPortsChanged() {
     emit PortsChanged();
-}
-
-void DeviceSession::NotifyLoginState(const QString& mac, bool loggedIn) {
-    emit LoginStateChanged(mac, loggedIn);
 }

@@ -1,6 +1,6 @@
 #pragma once
-// DeviceSession: the one owner of the device table, the pending-logout
-// list, the search and the leases on the records. Pages and dialogs keep a
+// DeviceSession: the one owner of the device table, the logins, the device
+// families' links, the search and the leases on the records. Pages and dialogs keep a
 // reference to it, read the table after SearchFinished and connect to its
 // signals; they never talk to each other or to the main window.
 //
@@ -14,7 +14,7 @@
 #include "discovery/discovery_source.h"
 #include "discovery/search_engine.h"
 #include "discovery/table_refresh.h"
-#include "operate/record_lease.h"
+#include "operate/operate_context.h"
 
 #include <QObject>
 #include <QString>
@@ -37,7 +37,9 @@ class DeviceSession : public QObject {
     Q_OBJECT
 
 public:
-    explicit DeviceSession(QObject* parent = nullptr);
+    // sdk: the native family's calls (tests give fakes); must outlive the
+    // session.
+    explicit DeviceSession(QObject* parent = nullptr, const SdkCalls& sdk = RealSdk());
     ~DeviceSession() override;
 
     // What every search is started with (set before the first one).
@@ -74,23 +76,32 @@ public:
     // The device did not answer the last quiet search (shown greyed).
     bool IsMissing(const std::string& mac) const { return m_refresh.IsMissing(mac); }
 
-    // A successful network change gives up the record's login: its handle
-    // is logged out at the next search. Then NetworkChanged(mac).
-    void ParkLoginAfterNetworkChange(DeviceEntry& entry);
-    const PendingLogoutList& PendingLogouts() const { return m_pendingLogouts; }
+    // The logins of the table's devices: the only writer of login state.
+    // Every change (from any thread) comes back as LoginStateChanged on the
+    // session's thread.
+    LoginTable& Logins() { return m_context.logins; }
+    const LoginTable& Logins() const { return m_context.logins; }
+    bool IsLoggedIn(const std::string& mac) const { return m_context.logins.IsLoggedIn(mac); }
+    // The links of the device families; a family is added before the first
+    // search.
+    DeviceFamilies& Families() { return m_context.families; }
+    DeviceLink& LinkFor(const DeviceEntry& entry) { return m_context.families.LinkFor(entry); }
+    // What the batch engine and the device actions work through.
+    OperateContext& Context() { return m_context; }
+
+    // A successful network change gives up the record's login: it is logged
+    // out at the next search. Then NetworkChanged(mac).
+    void ParkLoginAfterNetworkChange(const DeviceEntry& entry);
     // A port batch ended: rows that show ports draw them again.
     void NotifyPortsChanged();
-    // A batch logged a device in or out (the record already says so): rows
-    // that show the login state draw it again.
-    void NotifyLoginState(const QString& mac, bool loggedIn);
 
     // Whatever points into the table holds a lease while it does: a batch
     // (its engine, from its start until its last upgrade has ended), an
     // action of the device list, a preview. While one is held every other
     // action, the search and the exit refuse with "info.Configuring_wait".
-    RecordLeases& Leases() { return m_leases; }
-    std::unique_ptr<RecordLeases::Lease> HoldRecords() { return m_leases.Acquire(); }
-    bool IsOperationRunning() const { return m_leases.InUse(); }
+    RecordLeases& Leases() { return m_context.leases; }
+    std::unique_ptr<RecordLeases::Lease> HoldRecords() { return m_context.leases.Acquire(); }
+    bool IsOperationRunning() const { return m_context.leases.InUse(); }
 
 signals:
     // A search begins: let go of every record; the table is emptied next.
@@ -116,13 +127,12 @@ private:
     void OnSearchDone(SearchResult result);
     void Announce(const TableChanges& changes);
 
+    OperateContext m_context;
     DeviceTable m_devices;
-    PendingLogoutList m_pendingLogouts;
     SearchOptions m_options;
     SearchController* m_search;
     SearchScheduler* m_scheduler;
     TableRefresh m_refresh{m_devices};
     bool m_searching = false;
     bool m_quiet = false;
-    RecordLeases m_leases;
 };

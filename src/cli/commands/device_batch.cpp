@@ -69,7 +69,6 @@ public:
             return;
         }
     }
-    void OnLoginState(const std::string&, bool) override {}
     void OnPortsChanged() override {}
     void OnBatchEnded(BatchOperation, bool) override {}
 
@@ -215,6 +214,7 @@ DeviceTable ResolveDevices(const DeviceSelection& selection) {
         entry.mac = selection.ip; // no search: the address is the key
         entry.ip = selection.ip;
         entry.tcpPort = static_cast<uint16_t>(selection.port);
+        entry.operations = NativeOperations(0); // a device reached by its SDK port is a native one
         chosen[entry.mac] = entry;
         return chosen;
     }
@@ -272,9 +272,9 @@ int RunDeviceBatch(const DeviceSelection& selection, DeviceTable& devices, Batch
     OptionPrompt prompt(selection);
     BatchOutput output(FormatOf(selection), VerbOf(request.operation), Entries(devices));
     ReportingObserver observer(output);
-    RecordLeases leases;
+    OperateContext context;
     {
-        BatchEngine engine(prompt, observer, leases);
+        BatchEngine engine(prompt, observer, context);
         for (auto& [mac, entry] : devices) {
             request.devices.push_back(&entry);
         }
@@ -285,7 +285,7 @@ int RunDeviceBatch(const DeviceSelection& selection, DeviceTable& devices, Batch
         // only a last guard.
         engine.WaitIdle(24 * 60 * 60 * 1000);
     }
-    LogoutAll(devices);
+    context.logins.EndAll();
     return output.Finish();
 }
 
@@ -299,34 +299,31 @@ std::string LoginFailureText(int loginError) {
     return text;
 }
 
-int ForEachDevice(const DeviceSelection& selection, DeviceTable& devices,
-                  const std::function<bool(DeviceEntry&, std::string& key)>& step) {
+int ForEachDevice(const DeviceSelection& selection, DeviceTable& devices, const DeviceStep& step) {
     BatchOutput output(FormatOf(selection), "working on", Entries(devices));
     OptionPrompt prompt(selection);
+    OperateContext context;
     for (auto& [mac, entry] : devices) {
         BatchCredentials credentials;
         int error = 0;
-        if (BatchLogin(entry, credentials, prompt, nullptr, error) != 1) {
+        DeviceLink& link = context.families.LinkFor(entry);
+        if (BatchLogin(entry, link, context.logins, credentials, prompt, error) != 1) {
             output.Result(entry, DeviceOutcome::LoginFailed, LoginFailureText(error));
             continue;
         }
         std::string key = "info.operate_fail";
-        const bool succeeded = step(entry, key);
+        const std::optional<DeviceLogin> login = context.logins.Find(entry.mac);
+        const bool succeeded = login && step(entry, *login, key);
         output.Result(entry, succeeded ? DeviceOutcome::Success : DeviceOutcome::Failure, CliText(key));
     }
-    LogoutAll(devices);
+    context.logins.EndAll();
     return output.Finish();
 }
 
-void LogoutAll(DeviceTable& devices) {
-    PendingLogoutList none;
-    EndLogins(devices, none, [](int32_t handle) { SDK_Logout(handle); });
-}
-
-int SaveFromEachDevice(
-    const DeviceSelection& selection, const std::string& out,
-    const std::function<std::string(const DeviceEntry&)>& nameInFolder,
-    const std::function<bool(DeviceEntry&, const std::string& path, std::string& key)>& save) {
+int SaveFromEachDevice(const DeviceSelection& selection, const std::string& out,
+                       const std::function<std::string(const DeviceEntry&, const DeviceLogin&)>& nameInFolder,
+                       const std::function<bool(DeviceEntry&, const DeviceLogin&, const std::string& path,
+                                                std::string& key)>& save) {
     const bool folder = std::filesystem::is_directory(out);
     DeviceTable devices = ResolveDevices(selection);
     if (devices.empty()) {
@@ -336,14 +333,16 @@ int SaveFromEachDevice(
         return UsageError(selection.command, "several devices need --out to be a folder");
     }
     std::FILE* paths = FormatOf(selection) == OutputFormat::Table ? stdout : stderr;
-    return ForEachDevice(selection, devices, [&](DeviceEntry& entry, std::string& key) {
-        const std::string path = folder ? (std::filesystem::path(out) / nameInFolder(entry)).string() : out;
-        const bool written = save(entry, path, key);
-        if (written && folder) {
-            std::fprintf(paths, "%s\n", path.c_str());
-        }
-        return written;
-    });
+    return ForEachDevice(
+        selection, devices, [&](DeviceEntry& entry, const DeviceLogin& login, std::string& key) {
+            const std::string path =
+                folder ? (std::filesystem::path(out) / nameInFolder(entry, login)).string() : out;
+            const bool written = save(entry, login, path, key);
+            if (written && folder) {
+                std::fprintf(paths, "%s\n", path.c_str());
+            }
+            return written;
+        });
 }
 
 CliCommand BatchCommand(std::string name, std::string description, BatchOperation operation,

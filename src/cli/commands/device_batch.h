@@ -52,15 +52,12 @@ int RunDeviceBatch(const DeviceSelection& selection, DeviceTable& devices, Batch
 std::string LoginFailureText(int loginError);
 
 // For the commands that work on one device at a time (model, export,
-// snapshot): resolve, log in to each device with the selection's
-// credentials and call step, which gives the device's outcome and the key
-// of its text; a failed login is reported without calling step. Exit status
-// as RunDeviceBatch.
-int ForEachDevice(const DeviceSelection& selection, DeviceTable& devices,
-                  const std::function<bool(DeviceEntry&, std::string& key)>& step);
-
-// Ends the logins the command made.
-void LogoutAll(DeviceTable& devices);
+// snapshot): log in to each device with the selection's credentials and
+// call step with the login, which gives the device's outcome and the key of
+// its text; a failed login is reported without calling step. Every login
+// ends before the return. Exit status as RunDeviceBatch.
+using DeviceStep = std::function<bool(DeviceEntry&, const DeviceLogin& login, std::string& key)>;
+int ForEachDevice(const DeviceSelection& selection, DeviceTable& devices, const DeviceStep& step);
 
 // For the commands that save something from each device (export, snapshot):
 // out names the file for one device, or an existing folder that takes one
@@ -68,10 +65,10 @@ void LogoutAll(DeviceTable& devices);
 // and sets the key of the device's text. The path of each file written into
 // a folder is printed on stderr. Exit status as RunDeviceBatch, 2 for a file
 // name given to several devices.
-int SaveFromEachDevice(
-    const DeviceSelection& selection, const std::string& out,
-    const std::function<std::string(const DeviceEntry&)>& nameInFolder,
-    const std::function<bool(DeviceEntry&, const std::string& path, std::string& key)>& save);
+int SaveFromEachDevice(const DeviceSelection& selection, const std::string& out,
+                       const std::function<std::string(const DeviceEntry&, const DeviceLogin&)>& nameInFolder,
+                       const std::function<bool(DeviceEntry&, const DeviceLogin&, const std::string& path,
+                                                std::string& key)>& save);
 
 // A command that runs one batch of the engine over the chosen devices:
 // addOptions declares what the operation needs into its request; check (may

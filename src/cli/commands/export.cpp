@@ -14,11 +14,10 @@
 
 namespace {
 
-std::string ProposedName(const DeviceEntry& entry) {
+std::string ProposedName(const DeviceEntry& entry, const DeviceLogin& login) {
     char version[64] = {};
     int length = 0;
-    SDK_QueryDeviceInfo(entry.loginHandle, sdklayout::kInfoVersionItem, version, sizeof version, &length,
-                        1000);
+    SDK_QueryDeviceInfo(login.handle, sdklayout::kInfoVersionItem, version, sizeof version, &length, 1000);
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
@@ -35,13 +34,13 @@ int Run(Arguments& arguments) {
     if (const int status = CompleteSelection(arguments.selection); status != 0) {
         return status;
     }
-    return SaveFromEachDevice(arguments.selection, arguments.out, ProposedName,
-                              [](DeviceEntry& entry, const std::string& path, std::string& key) {
-                                  const bool written =
-                                      SDK_ExportConfig(entry.loginHandle, 0, path.c_str(), 0, 0) == 1;
-                                  key = written ? "info.operate_success" : "info.operate_fail";
-                                  return written;
-                              });
+    return SaveFromEachDevice(
+        arguments.selection, arguments.out, ProposedName,
+        [](DeviceEntry&, const DeviceLogin& login, const std::string& path, std::string& key) {
+            const bool written = SDK_ExportConfig(login.handle, 0, path.c_str(), 0, 0) == 1;
+            key = written ? "info.operate_success" : "info.operate_fail";
+            return written;
+        });
 }
 
 const CliCommandRegistration kRegistration({

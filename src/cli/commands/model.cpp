@@ -38,11 +38,12 @@ int Run(Arguments& arguments) {
     if (devices.empty()) {
         return 1;
     }
-    return ForEachDevice(arguments.selection, devices, [&](DeviceEntry& entry, std::string& key) {
-        const bool changed = ChangeModel(entry, arguments.model) == 1;
-        key = changed ? "info.operate_success" : "info.operate_fail";
-        return changed;
-    });
+    return ForEachDevice(arguments.selection, devices,
+                         [&](DeviceEntry& entry, const DeviceLogin& login, std::string& key) {
+                             const bool changed = ChangeModel(entry, login, arguments.model) == 1;
+                             key = changed ? "info.operate_success" : "info.operate_fail";
+                             return changed;
+                         });
 }
 
 const CliCommandRegistration kRegistration({

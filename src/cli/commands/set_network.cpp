@@ -117,16 +117,17 @@ int RunSetNetwork(Arguments& arguments) {
     if (values.count("--dhcp") != 0) {
         change.dhcpMode = values["--dhcp"] == "on" ? 1 : 2;
     }
+    std::string adminPassword;
     if (change.AcceptsConfigV3()) {
         // CFG.V3 carries the password in clear to the broadcast address.
         std::fprintf(stderr, "%s\n", CliText("msg.cfg_v3_clear_password").c_str());
-        if (!FindAdminPassword(arguments, change.loginPassword)) {
+        if (!FindAdminPassword(arguments, adminPassword)) {
             return 2;
         }
     }
 
-    const int result = SendNetworkConfig(change);
-    sdkwire::WipeAll(change.loginPassword);
+    const int result = SendNetworkConfig(change, adminPassword);
+    sdkwire::WipeAll(adminPassword);
     sdkwire::WipeAll(values["--admin-password"]);
     const char* key = result == kConfigSuccess   ? "info.operate_success"
                       : result == kConfigTimeout ? "info.operate_timeout"

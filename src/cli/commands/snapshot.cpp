@@ -47,26 +47,26 @@ int Run(Arguments& arguments) {
     }
     const int stream = arguments.stream == "main" ? sdklayout::kMainStream : sdklayout::kSubStream;
     const std::string streamName = arguments.stream;
-    const auto nameInFolder = [streamName](const DeviceEntry& entry) {
+    const auto nameInFolder = [streamName](const DeviceEntry& entry, const DeviceLogin&) {
         return SafeFileNamePart(entry.ip) + "-" + streamName + ".jpg";
     };
-    return SaveFromEachDevice(arguments.selection, arguments.out, nameInFolder,
-                              [stream](DeviceEntry& entry, const std::string& path, std::string& key) {
-                                  FirstFrame sink;
-                                  SDK_SetPreviewOption(0, 1);
-                                  const int preview =
-                                      SDK_StartPreview(entry.loginHandle, 0, &sink, stream, 0);
-                                  std::vector<uint8_t> jpeg;
-                                  if (preview != 0) {
-                                      jpeg = sink.Wait(5000);
-                                      SDK_StopPreview(preview);
-                                  }
-                                  const bool written = !jpeg.empty() && sdkwire::WriteWholeFile(path, jpeg);
-                                  key = written        ? "info.operate_success"
-                                        : preview == 0 ? "info.Preview_open_fail"
-                                                       : "info.operate_fail";
-                                  return written;
-                              });
+    return SaveFromEachDevice(
+        arguments.selection, arguments.out, nameInFolder,
+        [stream](DeviceEntry&, const DeviceLogin& login, const std::string& path, std::string& key) {
+            FirstFrame sink;
+            SDK_SetPreviewOption(0, 1);
+            const int preview = SDK_StartPreview(login.handle, 0, &sink, stream, 0);
+            std::vector<uint8_t> jpeg;
+            if (preview != 0) {
+                jpeg = sink.Wait(5000);
+                SDK_StopPreview(preview);
+            }
+            const bool written = !jpeg.empty() && sdkwire::WriteWholeFile(path, jpeg);
+            key = written        ? "info.operate_success"
+                  : preview == 0 ? "info.Preview_open_fail"
+                                 : "info.operate_fail";
+            return written;
+        });
 }
 
 const CliCommandRegistration kRegistration({

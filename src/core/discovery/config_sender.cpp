@@ -86,9 +86,9 @@ private:
     Buffer& m_buffer;
 };
 
-int RunConfigV3Exchange(SocketPair& sockets, const DeviceEntry& entry, const ConfigSenderOptions& options,
-                        Clock& clock) {
-    NetworkConfig config = NetworkConfigFromEntry(entry);
+int RunConfigV3Exchange(SocketPair& sockets, const DeviceEntry& entry, const std::string& adminPassword,
+                        const ConfigSenderOptions& options, Clock& clock) {
+    NetworkConfig config = NetworkConfigFromEntry(entry, adminPassword);
     const WipedOnExit wipeCopy(config.password);
     Datagram request = BuildConfigV3Request(config);
     const WipedOnExit wipeRequest(request);
@@ -134,19 +134,20 @@ int SendNetworkConfigV2(const DeviceEntry& entry, const ConfigSenderOptions& opt
     });
 }
 
-int SendNetworkConfigV3(const DeviceEntry& entry, const ConfigSenderOptions& options) {
+int SendNetworkConfigV3(const DeviceEntry& entry, const std::string& adminPassword,
+                        const ConfigSenderOptions& options) {
     return WithSockets(options, [&](SocketPair& sockets, Clock& clock) {
-        return RunConfigV3Exchange(sockets, entry, options, clock);
+        return RunConfigV3Exchange(sockets, entry, adminPassword, options, clock);
     });
 }
 
-int SendNetworkConfig(const DeviceEntry& entry, const ConfigSenderOptions& options) {
-    return entry.AcceptsConfigV3() ? SendNetworkConfigV3(entry, options)
+int SendNetworkConfig(const DeviceEntry& entry, const std::string& adminPassword,
+                      const ConfigSenderOptions& options) {
+    return entry.AcceptsConfigV3() ? SendNetworkConfigV3(entry, adminPassword, options)
                                    : SendNetworkConfigV2(entry, options);
 }
 
-void ApplyNetworkChange(DeviceEntry& target, const DeviceEntry& changed, bool viaConfigV3,
-                        PendingLogoutList& pendingLogouts) {
+void ApplyNetworkChange(DeviceEntry& target, const DeviceEntry& changed, bool viaConfigV3) {
     target.ip = changed.ip;
     target.gateway = changed.gateway;
     target.mask = changed.mask;
@@ -155,5 +156,4 @@ void ApplyNetworkChange(DeviceEntry& target, const DeviceEntry& changed, bool vi
         target.dns2 = changed.dns2;
         target.dhcpMode = changed.dhcpMode;
     }
-    ParkLogin(target, pendingLogouts);
 }

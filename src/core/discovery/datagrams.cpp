@@ -322,7 +322,7 @@ std::optional<DeviceEntry> ParseV3Reply(std::span<const uint8_t> datagram) {
     return entry;
 }
 
-NetworkConfig NetworkConfigFromEntry(const DeviceEntry& entry) {
+NetworkConfig NetworkConfigFromEntry(const DeviceEntry& entry, const std::string& adminPassword) {
     NetworkConfig config;
     config.mac = MacFromText(entry.mac);
     config.ip = AddressFromText(entry.ip);
@@ -331,7 +331,7 @@ NetworkConfig NetworkConfigFromEntry(const DeviceEntry& entry) {
     config.dns1 = AddressFromText(entry.dns1);
     config.dns2 = AddressFromText(entry.dns2);
     config.dhcpMode = entry.dhcpMode;
-    config.password = entry.loginPassword;
+    config.password = adminPassword;
     return config;
 }
 

@@ -115,9 +115,9 @@ std::optional<DiscoveryFields> ParseDiscoveryFields(std::span<const uint8_t> dat
 std::optional<DiscoveryTexts> ParseDiscoveryTexts(std::span<const uint8_t> datagram);
 
 // ---- configuration --------------------------------------------------------
-// From an entry holding the target's mac and the new values (and, for
-// CFG.V3, the administrator password in loginPassword).
-NetworkConfig NetworkConfigFromEntry(const DeviceEntry& entry);
+// From an entry holding the target's mac and the new values, and, for
+// CFG.V3, the administrator password.
+NetworkConfig NetworkConfigFromEntry(const DeviceEntry& entry, const std::string& adminPassword = {});
 
 Datagram BuildConfigV2Request(const NetworkConfig& config);
 std::optional<NetworkConfig> ParseConfigV2Request(std::span<const uint8_t> datagram);

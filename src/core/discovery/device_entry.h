@@ -4,7 +4,6 @@
 #include "discovery/device_operations.h"
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -32,10 +31,6 @@ struct DeviceEntry {
     std::string releaseTime = kNoTextPlaceholder;
     std::string startTime = kNoTextPlaceholder;
     std::string customerCode;
-    std::string loginUser;
-    std::string loginPassword; // in a network-dialog copy: the administrator password for CFG.V3
-    int32_t loginHandle = 0;
-    uint8_t loggedIn = 0;
     uint8_t processed = 0;
     uint8_t capabilities = 0; // bit 0: model may change; bit 3: accepts CFG.V3
     OperationSet operations;  // what the families that found the device can do with it
@@ -47,25 +42,6 @@ struct DeviceEntry {
 using DeviceTable = std::map<std::string, DeviceEntry>;
 // Filled from V3 replies during a search, only to supplement the device table.
 using SupplementTable = std::map<std::string, DeviceEntry>;
-// SDK login handles whose logout is deferred, in insertion order.
-using PendingLogoutList = std::vector<int32_t>;
-
 // Copies the eight V3 texts of each supplement entry into the device-table
 // entry of the same MAC. Devices that answered only V3 are not added.
 void MergeSupplement(DeviceTable& devices, const SupplementTable& supplement);
-
-// Logs out every open login of the table in key order (the records then
-// show no login), then every parked handle in list order, and empties the
-// list. The one logout loop of the program and the command line.
-void EndLogins(DeviceTable& devices, PendingLogoutList& pendingLogouts,
-               const std::function<void(int32_t loginHandle)>& logout);
-
-// The first step of every search: logs out every open login of the table in
-// key order, then every parked handle in list order, and empties the table
-// and the list.
-void EndLoginsAndClear(DeviceTable& devices, PendingLogoutList& pendingLogouts,
-                       const std::function<void(int32_t loginHandle)>& logout);
-
-// A successful network change gives up the device's login: the handle is
-// parked for a later logout.
-void ParkLogin(DeviceEntry& entry, PendingLogoutList& pendingLogouts);

@@ -11,14 +11,30 @@ std::size_t Index(BatchOperation operation) {
     return static_cast<std::size_t>(operation);
 }
 
-constexpr unsigned int kRestoreAllMask = 0x80000000u;
+DeviceOperation OperationOf(BatchOperation operation) {
+    switch (operation) {
+    case BatchOperation::Reboot:
+        return DeviceOperation::Reboot;
+    case BatchOperation::FactoryDefault:
+        return DeviceOperation::FactoryDefault;
+    case BatchOperation::Password:
+        return DeviceOperation::Password;
+    case BatchOperation::Port:
+        return DeviceOperation::Ports;
+    case BatchOperation::Upgrade:
+        return DeviceOperation::Upgrade;
+    case BatchOperation::ConfigImport:
+        return DeviceOperation::ConfigImport;
+    }
+    return DeviceOperation::Reboot;
+}
 
 } // namespace
 
-BatchEngine::BatchEngine(ILoginPrompt& prompt, IBatchObserver& observer, RecordLeases& leases, int watchdogMs,
-                         const SdkCalls& sdk, Clock& clock)
-    : m_prompt(prompt), m_observer(observer), m_leases(leases), m_sdk(sdk),
-      m_upgrades(observer, watchdogMs, sdk, clock, [this] {
+BatchEngine::BatchEngine(ILoginPrompt& prompt, IBatchObserver& observer, OperateContext& context,
+                         int watchdogMs, Clock& clock)
+    : m_prompt(prompt), m_observer(observer), m_context(context), m_sdk(context.native->Sdk()),
+      m_upgrades(observer, context.logins, watchdogMs, m_sdk, clock, [this] {
           CheckUpgradeCompletion();
           ReleaseLeaseWhenIdle();
       }) {}
@@ -42,7 +58,7 @@ bool BatchEngine::Start(BatchRequest request) {
         }
         m_workerRunning = true;
         if (!m_lease) {
-            m_lease = m_leases.Acquire();
+            m_lease = m_context.leases.Acquire();
         }
     }
     if (m_worker.joinable()) {
@@ -100,15 +116,10 @@ void BatchEngine::Report(const DeviceEntry& entry, const DeviceReport& report) {
     m_observer.OnDeviceReport(entry, report);
 }
 
-void BatchEngine::LoggedOut(DeviceEntry& entry, bool callLogout) {
-    if (callLogout) {
-        m_sdk.logout(entry.loginHandle);
-    }
-    sdkwire::WipeAll(entry.loginPassword);
-    entry.loginPassword.clear();
-    entry.loginHandle = 0;
-    entry.loggedIn = 0;
-    m_observer.OnLoginState(entry.mac, false);
+void BatchEngine::LoggedOut(const DeviceEntry& entry) {
+    // The device restarts and ends the session itself; the logout then only
+    // frees the handle on this side.
+    m_context.logins.End(entry.mac);
 }
 
 void BatchEngine::EndBatch(BatchOperation operation, bool completed) {
@@ -121,10 +132,17 @@ void BatchEngine::RunBatch(BatchRequest request) {
     const BatchOperation operation = request.operation;
     bool cancelled = false;
     for (DeviceEntry* entry : request.devices) {
+        if (!entry->operations.Has(OperationOf(operation))) {
+            entry->processed = 1;
+            if (operation == BatchOperation::Upgrade) {
+                CountUpgrade(false);
+            }
+            Report(*entry, SuccessOr(false, failkey::kNotSupported));
+            continue;
+        }
+        DeviceLink& link = m_context.families.LinkFor(*entry);
         int error = 0;
-        const int login = BatchLogin(
-            *entry, credentials, m_prompt,
-            [this](const std::string& mac) { m_observer.OnLoginState(mac, true); }, error, m_sdk);
+        const int login = BatchLogin(*entry, link, m_context.logins, credentials, m_prompt, error);
         if (login == -2) {
             Report(*entry, DeviceReport{BatchOutcome::Cancelled, {}, 0, 0});
             cancelled = true;
@@ -138,7 +156,9 @@ void BatchEngine::RunBatch(BatchRequest request) {
             Report(*entry, LoginFailedReport(error));
             continue;
         }
-        RunDeviceStep(request, *entry);
+        if (const std::optional<DeviceLogin> kept = m_context.logins.Find(entry->mac)) {
+            RunDeviceStep(request, *entry, link, *kept);
+        }
     }
     // The batch's credentials and the passwords of a password change end
     // with it.
@@ -164,65 +184,64 @@ void BatchEngine::RunBatch(BatchRequest request) {
     ReleaseLeaseWhenIdle();
 }
 
-void BatchEngine::RunDeviceStep(const BatchRequest& request, DeviceEntry& entry) {
-    const int handle = entry.loginHandle;
+void BatchEngine::RunDeviceStep(const BatchRequest& request, DeviceEntry& entry, DeviceLink& link,
+                                const DeviceLogin& login) {
     switch (request.operation) {
     case BatchOperation::Reboot: {
-        const bool accepted = m_sdk.reboot(handle) == 1;
+        const bool accepted = link.Reboot(login);
         if (accepted) {
-            LoggedOut(entry, true);
+            LoggedOut(entry);
         }
         Report(entry, SuccessOr(accepted, failkey::kRefused));
         break;
     }
     case BatchOperation::FactoryDefault: {
         // The device's answer decides the line: a refused reset is a failure.
-        const bool accepted = m_sdk.restoreDefault(handle, kRestoreAllMask) == 1;
+        const bool accepted = link.FactoryDefault(login);
         if (accepted) {
-            // The device ends the session itself; the logout only frees the
-            // handle on this side.
-            LoggedOut(entry, true);
+            LoggedOut(entry);
         }
         Report(entry, SuccessOr(accepted, failkey::kRefused));
         break;
     }
     case BatchOperation::Password:
-        Report(entry, PasswordReport(ChangePassword(entry, request.oldPassword, request.newPassword, m_sdk)));
+        Report(entry, PasswordReport(link.ChangePassword(login, request.oldPassword, request.newPassword)));
         break;
     case BatchOperation::Port: {
-        const PortChangeResult result = ChangePorts(entry, request.ports, m_sdk);
+        const PortChangeResult result = link.ChangePorts(entry, login, request.ports);
         if (result.restarted) {
-            LoggedOut(entry, true);
+            LoggedOut(entry);
         }
         // Only a change the device took whole, and restarted with, succeeded.
         Report(entry, SuccessOr(result.written == 1 && result.restarted, failkey::kRefused));
         break;
     }
     case BatchOperation::ConfigImport: {
-        const bool accepted = m_sdk.importConfig(handle, request.path.c_str(), 0, 0, 0, 0, 1) != 0;
+        const bool accepted = link.ImportConfig(login, request.path);
         if (accepted) {
-            LoggedOut(entry, true);
+            LoggedOut(entry);
         }
         Report(entry, SuccessOr(accepted, accepted ? std::string() : ImportFailureKey(request.path)));
         break;
     }
     case BatchOperation::Upgrade:
-        StartDeviceUpgrade(request, entry);
+        StartDeviceUpgrade(request, entry, login);
         break;
     }
 }
 
-void BatchEngine::StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& entry) {
+void BatchEngine::StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& entry,
+                                     const DeviceLogin& login) {
     // A damaged file or one for another model is refused before anything
     // is sent, with its own line.
-    const int fits = m_sdk.checkFirmware(entry.loginHandle, request.path.c_str());
+    const int fits = m_sdk.checkFirmware(login.handle, request.path.c_str());
     if (fits == -2 || fits == -3) {
-        LoggedOut(entry, true); // as a failed upgrade ends
+        LoggedOut(entry); // as a failed upgrade ends
         CountUpgrade(false);
         Report(entry, SuccessOr(false, fits == -2 ? failkey::kNotFirmware : failkey::kWrongModel));
         return;
     }
-    m_upgrades.Start(entry, request.path);
+    m_upgrades.Start(entry, login.handle, request.path);
 }
 
 void BatchEngine::CountUpgrade(bool success) {

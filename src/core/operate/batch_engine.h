@@ -1,23 +1,24 @@
 #pragma once
 // The batch engine of the batch operation page, without any window: it runs
-// one operation over the ticked device records in order, logs in through
-// BatchLogin (credentials asked once per batch), reports each device's
-// outcome through the observer, and hands each device's firmware upgrade to
-// its UpgradeSupervisor, which reports progress and counts the results; the
-// engine ends the upgrade batch when every device is counted.
+// one operation over the ticked device records in order, each through the
+// link of its device family, logs in through BatchLogin (credentials asked
+// once per batch), reports each device's outcome through the observer, and
+// hands each device's firmware upgrade to its UpgradeSupervisor, which
+// reports progress and counts the results; the engine ends the upgrade batch
+// when every device is counted. A device whose record lacks the operation is
+// reported "not supported" without a login.
 //
 // Every batch runs on a worker thread, so a window never freezes; the
 // observer is called from the worker and from the supervisor's event thread
 // (the desktop program re-posts to its window). The records handed to a
 // batch must stay valid until it ends: the engine holds a lease of the
-// RecordLeases given to it for that time, and until no upgrade runs.
+// context's RecordLeases for that time, and until no upgrade runs.
 #include "discovery/device_entry.h"
 #include "operate/batch_observer.h"
 #include "operate/batch_report.h"
 #include "operate/device_steps.h"
 #include "operate/login.h"
-#include "operate/record_lease.h"
-#include "operate/sdk_calls.h"
+#include "operate/operate_context.h"
 #include "operate/upgrade_supervisor.h"
 #include "platform/clock.h"
 
@@ -42,9 +43,9 @@ struct BatchRequest {
 class BatchEngine {
 public:
     // watchdogMs: the upgrade watchdog's period on clock, 30000 in the
-    // program. sdk and clock must outlive the engine.
-    BatchEngine(ILoginPrompt& prompt, IBatchObserver& observer, RecordLeases& leases, int watchdogMs = 30000,
-                const SdkCalls& sdk = RealSdk(), Clock& clock = SteadyClock());
+    // program. context and clock must outlive the engine.
+    BatchEngine(ILoginPrompt& prompt, IBatchObserver& observer, OperateContext& context,
+                int watchdogMs = 30000, Clock& clock = SteadyClock());
     ~BatchEngine();
     BatchEngine(const BatchEngine&) = delete;
     BatchEngine& operator=(const BatchEngine&) = delete;
@@ -60,12 +61,13 @@ public:
 private:
     void RunBatch(BatchRequest request);
     void Report(const DeviceEntry& entry, const DeviceReport& report);
-    void LoggedOut(DeviceEntry& entry, bool callLogout);
+    void LoggedOut(const DeviceEntry& entry);
     void EndBatch(BatchOperation operation, bool completed);
     void SetBusy(BatchOperation operation, bool busy);
 
-    void RunDeviceStep(const BatchRequest& request, DeviceEntry& entry);
-    void StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& entry);
+    void RunDeviceStep(const BatchRequest& request, DeviceEntry& entry, DeviceLink& link,
+                       const DeviceLogin& login);
+    void StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& entry, const DeviceLogin& login);
     void CountUpgrade(bool success);
     // Ends the upgrade batch once every device is counted.
     void CheckUpgradeCompletion();
@@ -73,7 +75,8 @@ private:
 
     ILoginPrompt& m_prompt;
     IBatchObserver& m_observer;
-    RecordLeases& m_leases;
+    OperateContext& m_context;
+    // Upgrades are the native family's.
     const SdkCalls& m_sdk;
 
     // The page lock: the busy flags, the worker's state and the lease. Taken

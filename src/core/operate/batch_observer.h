@@ -17,8 +17,6 @@ public:
     // A device's outcome: a final one once per device and batch, progress
     // reports while its upgrade runs (only when the percent changed).
     virtual void OnDeviceReport(const DeviceEntry& entry, const DeviceReport& report) = 0;
-    // The device list writes "tx.Logined" / "tx.unLogin" into the row.
-    virtual void OnLoginState(const std::string& mac, bool loggedIn) = 0;
     // After a port batch: the device list redraws its rows (ports).
     virtual void OnPortsChanged() = 0;
     // completed: show "info.operate_completed"; false: cancelled at login.

@@ -30,6 +30,8 @@ inline constexpr char kOldPassword[] = "info.Fail_old_password";
 inline constexpr char kWrongModel[] = "info.Fail_wrong_model";
 inline constexpr char kNotFirmware[] = "info.Fail_not_firmware";
 inline constexpr char kNotConfigFile[] = "info.Fail_not_config_file";
+// The device's family cannot do this operation.
+inline constexpr char kNotSupported[] = "info.Fail_not_supported";
 } // namespace failkey
 
 DeviceReport SuccessOrFailure(bool success);

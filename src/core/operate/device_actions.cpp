@@ -71,17 +71,6 @@ ModelTextCheck CheckNewModel(const std::string& text, std::string& offending) {
     return ModelTextCheck::Ok;
 }
 
-void CopyNetworkValues(DeviceEntry& target, const DeviceEntry& changed, bool viaConfigV3) {
-    target.ip = changed.ip;
-    target.gateway = changed.gateway;
-    target.mask = changed.mask;
-    if (viaConfigV3) {
-        target.dns1 = changed.dns1;
-        target.dns2 = changed.dns2;
-        target.dhcpMode = changed.dhcpMode;
-    }
-}
-
 std::string QueryFirmwareVersion(int loginHandle, const SdkCalls& sdk) {
     std::array<char, kVersionBufferSize + 1> buffer{};
     int length = 0;

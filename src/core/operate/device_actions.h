@@ -36,11 +36,6 @@ ModelTextCheck CheckNewModel(const std::string& text, std::string& offending);
 // The model edit keeps its narrow form under 20 bytes.
 inline constexpr std::size_t kModelEditByteLimit = 20;
 
-// A confirmed change: the record takes the new address, gateway and mask,
-// and for CFG.V3 also both DNS servers and the DHCP mode. The login is the
-// caller's to give up.
-void CopyNetworkValues(DeviceEntry& target, const DeviceEntry& changed, bool viaConfigV3);
-
 // The firmware version text of a logged-in device (device info item 50);
 // empty when the query fails.
 std::string QueryFirmwareVersion(int loginHandle, const SdkCalls& sdk = RealSdk());

@@ -34,7 +34,7 @@ bool SetBlock(const SdkCalls& sdk, int handle, int command, const std::vector<ui
 
 } // namespace
 
-int ChangePassword(const DeviceEntry& entry, const std::string& oldPassword, const std::string& newPassword,
+int ChangePassword(const DeviceLogin& login, const std::string& oldPassword, const std::string& newPassword,
                    const SdkCalls& sdk) {
     // A password that does not fit its field would be cut: never change to
     // something the installer did not type.
@@ -46,10 +46,10 @@ int ChangePassword(const DeviceEntry& entry, const std::string& oldPassword, con
     // old and the new password here, and every copy is wiped after use.
     std::vector<uint8_t> table(kUserTableSize, 0);
     int result = 0;
-    if (sdk.getUserInfo(entry.loginHandle, table.data(), 30000) == 1) {
+    if (sdk.getUserInfo(login.handle, table.data(), 30000) == 1) {
         for (std::size_t i = 0; i < kUserCount; ++i) {
             const uint8_t* record = table.data() + kFirstUserOffset + i * kUserRecordSize;
-            if (FieldText(record + kUserNameOffset, kUserNameSize) != entry.loginUser) {
+            if (FieldText(record + kUserNameOffset, kUserNameSize) != login.user) {
                 continue;
             }
             std::vector<uint8_t> oldCopy(record, record + kUserRecordSize);
@@ -57,8 +57,7 @@ int ChangePassword(const DeviceEntry& entry, const std::string& oldPassword, con
             PutField(oldCopy.data() + kUserPasswordOffset, kUserPasswordSize, oldPassword);
             PutField(newCopy.data() + kUserPasswordOffset, kUserPasswordSize, newPassword);
             // The SDK adds the device's key derivations to this time-out.
-            result =
-                sdk.modifyUser(entry.loginHandle, kModifyUserPassword, newCopy.data(), oldCopy.data(), 1000);
+            result = sdk.modifyUser(login.handle, kModifyUserPassword, newCopy.data(), oldCopy.data(), 1000);
             sdkwire::WipeAll(oldCopy);
             sdkwire::WipeAll(newCopy);
             break;
@@ -68,24 +67,25 @@ int ChangePassword(const DeviceEntry& entry, const std::string& oldPassword, con
     return result;
 }
 
-PortChangeResult ChangePorts(DeviceEntry& entry, const PortTriple& ports, const SdkCalls& sdk) {
+PortChangeResult ChangePorts(DeviceEntry& entry, const DeviceLogin& login, const PortTriple& ports,
+                             const SdkCalls& sdk) {
     PortChangeResult result;
     std::vector<uint8_t> portBlock(kPortBlockSize, 0);
     std::vector<uint8_t> rtspBlock(kRtspBlockSize, 0);
-    if (!GetBlock(sdk, entry.loginHandle, kPortCommand, portBlock) ||
-        !GetBlock(sdk, entry.loginHandle, kRtspCommand, rtspBlock)) {
+    if (!GetBlock(sdk, login.handle, kPortCommand, portBlock) ||
+        !GetBlock(sdk, login.handle, kRtspCommand, rtspBlock)) {
         return result;
     }
     sdkwire::StoreU32(portBlock.data() + kHttpPortOffset, static_cast<uint32_t>(ports.http));
     sdkwire::StoreU32(portBlock.data() + kTcpPortOffset, static_cast<uint32_t>(ports.tcp));
     sdkwire::StoreU16(rtspBlock.data() + kRtspPortOffset, static_cast<uint16_t>(ports.rtsp));
-    const bool portWritten = SetBlock(sdk, entry.loginHandle, kPortCommand, portBlock);
-    const bool rtspWritten = SetBlock(sdk, entry.loginHandle, kRtspCommand, rtspBlock);
+    const bool portWritten = SetBlock(sdk, login.handle, kPortCommand, portBlock);
+    const bool rtspWritten = SetBlock(sdk, login.handle, kRtspCommand, rtspBlock);
     if (!portWritten && !rtspWritten) {
         return result;
     }
     result.written = portWritten && rtspWritten ? 1 : portWritten ? 2 : 3;
-    result.restarted = sdk.reboot(entry.loginHandle) == 1;
+    result.restarted = sdk.reboot(login.handle) == 1;
     if (portWritten && result.restarted) {
         entry.webPort = static_cast<uint16_t>(ports.http);
         entry.tcpPort = static_cast<uint16_t>(ports.tcp);
@@ -96,16 +96,17 @@ PortChangeResult ChangePorts(DeviceEntry& entry, const PortTriple& ports, const 
     return result;
 }
 
-int ChangeModel(DeviceEntry& entry, const std::string& newModel, const SdkCalls& sdk) {
+int ChangeModel(DeviceEntry& entry, const DeviceLogin& login, const std::string& newModel,
+                const SdkCalls& sdk) {
     std::vector<uint8_t> block(kModelBlockSize, 0);
     sdkwire::StoreU32(block.data() + kModelFlagsOffset, kModelValidFlag);
     // At most 64 bytes of text; the dialog already keeps it under 20.
     PutField(block.data() + kModelTextOffset, 65, newModel);
-    if (!SetBlock(sdk, entry.loginHandle, kModelCommand, block)) {
+    if (!SetBlock(sdk, login.handle, kModelCommand, block)) {
         return 0;
     }
     std::fill(block.begin(), block.end(), 0);
-    if (!GetBlock(sdk, entry.loginHandle, kModelCommand, block) ||
+    if (!GetBlock(sdk, login.handle, kModelCommand, block) ||
         (sdkwire::LoadU32(block.data() + kModelFlagsOffset) & kModelValidFlag) == 0 ||
         FieldText(block.data() + kModelTextOffset, kModelBlockSize - kModelTextOffset) !=
             newModel.substr(0, 64)) {

@@ -2,6 +2,7 @@
 // The per-device steps of the password, port and model changes over the SDK
 // data blocks (user table, blocks 81, 155 and 191).
 #include "discovery/device_entry.h"
+#include "operate/login_table.h"
 #include "operate/sdk_calls.h"
 
 #include <cstdint>
@@ -15,7 +16,8 @@ struct PortTriple {
 
 // Result of ModifyUser (1 = changed, -1 = the old password is wrong); 0 when
 // the user table cannot be read or holds no record of the login user.
-int ChangePassword(const DeviceEntry& entry, const std::string& oldPassword, const std::string& newPassword,
+// The login's user is the one whose password changes.
+int ChangePassword(const DeviceLogin& login, const std::string& oldPassword, const std::string& newPassword,
                    const SdkCalls& sdk = RealSdk());
 
 struct PortChangeResult {
@@ -26,8 +28,10 @@ struct PortChangeResult {
 // Writes both blocks and restarts the device when anything was written. The
 // record's ports change only when the port block was written and the device
 // restarted, because only then does the device use them.
-PortChangeResult ChangePorts(DeviceEntry& entry, const PortTriple& ports, const SdkCalls& sdk = RealSdk());
+PortChangeResult ChangePorts(DeviceEntry& entry, const DeviceLogin& login, const PortTriple& ports,
+                             const SdkCalls& sdk = RealSdk());
 
 // Writes the model block and reads it back. 1 when the device holds the new
 // model (the record's model then changes), else 0.
-int ChangeModel(DeviceEntry& entry, const std::string& newModel, const SdkCalls& sdk = RealSdk());
+int ChangeModel(DeviceEntry& entry, const DeviceLogin& login, const std::string& newModel,
+                const SdkCalls& sdk = RealSdk());

@@ -1,29 +1,11 @@
 #include "operate/login.h"
 
-#include "sdk/sdk_layout.h"
-
-namespace {
-
-int CallLogin(const SdkCalls& sdk, const DeviceEntry& entry, const std::string& user,
-              const std::string& password, int& error) {
-    unsigned char info[sdklayout::kLoginInfoSize] = {};
-    return sdk.login(entry.ip.c_str(), entry.tcpPort, user.c_str(), password.c_str(), info, &error, 0, 0);
-}
-
-void StoreLogin(DeviceEntry& entry, int handle, const std::string& user, const std::string& password) {
-    entry.loginHandle = handle;
-    entry.loggedIn = 1;
-    entry.loginUser = user;
-    entry.loginPassword = password;
-}
-
-} // namespace
-
-int LoginDevice(DeviceEntry* entry, ILoginPrompt& prompt, int& error, const SdkCalls& sdk) {
+int LoginDevice(const DeviceEntry* entry, DeviceLink& link, LoginTable& logins, ILoginPrompt& prompt,
+                int& error) {
     if (!entry) {
         return -1;
     }
-    if (entry->loggedIn) {
+    if (logins.IsLoggedIn(entry->mac)) {
         error = -10;
         return 1;
     }
@@ -36,19 +18,17 @@ int LoginDevice(DeviceEntry* entry, ILoginPrompt& prompt, int& error, const SdkC
     if (!prompt.AskCredentials(request, user, password)) {
         return -2;
     }
-    error = 0;
-    const int handle = CallLogin(sdk, *entry, user, password, error);
-    if (handle <= 0) {
+    DeviceLogin login;
+    if (!link.Login(*entry, user, password, login, error)) {
         return -1;
     }
-    StoreLogin(*entry, handle, user, password);
+    logins.Begin(entry->mac, std::move(login));
     return 1;
 }
 
-int BatchLogin(DeviceEntry& entry, BatchCredentials& credentials, ILoginPrompt& prompt,
-               const std::function<void(const std::string& mac)>& onLoggedIn, int& error,
-               const SdkCalls& sdk) {
-    if (entry.loggedIn) {
+int BatchLogin(const DeviceEntry& entry, DeviceLink& link, LoginTable& logins, BatchCredentials& credentials,
+               ILoginPrompt& prompt, int& error) {
+    if (logins.IsLoggedIn(entry.mac)) {
         return 1;
     }
     if (credentials.ask) {
@@ -63,14 +43,10 @@ int BatchLogin(DeviceEntry& entry, BatchCredentials& credentials, ILoginPrompt& 
         credentials.user = user;
         credentials.password = password;
     }
-    error = 0;
-    const int handle = CallLogin(sdk, entry, credentials.user, credentials.password, error);
-    if (handle < 1) {
+    DeviceLogin login;
+    if (!link.Login(entry, credentials.user, credentials.password, login, error)) {
         return -1;
     }
-    StoreLogin(entry, handle, credentials.user, credentials.password);
-    if (onLoggedIn) {
-        onLoggedIn(entry.mac);
-    }
+    logins.Begin(entry.mac, std::move(login));
     return 1;
 }

@@ -4,9 +4,9 @@
 // login dialog is reached through ILoginPrompt, which the desktop program
 // implements with its dialog and tests and the command line answer directly.
 #include "discovery/device_entry.h"
-#include "operate/sdk_calls.h"
+#include "operate/device_link.h"
+#include "operate/login_table.h"
 
-#include <functional>
 #include <string>
 
 struct LoginPromptRequest {
@@ -30,9 +30,10 @@ public:
 };
 
 // 1: logged in (error 0, or -10 when it already was); -1: no record, or the
-// login failed (error from SDK_Login); -2: cancelled. The caller writes
-// "tx.Logined" / "tx.unLogin" into its row.
-int LoginDevice(DeviceEntry* entry, ILoginPrompt& prompt, int& error, const SdkCalls& sdk = RealSdk());
+// login failed (error from the link's login); -2: cancelled. The login goes
+// into logins, whose change report redraws the row.
+int LoginDevice(const DeviceEntry* entry, DeviceLink& link, LoginTable& logins, ILoginPrompt& prompt,
+                int& error);
 
 // Owned by the caller for one batch: ask set and both texts empty before the
 // first device.
@@ -42,8 +43,6 @@ struct BatchCredentials {
     std::string password;
 };
 
-// 1, -1, -2 as LoginDevice. onLoggedIn gets the record's mac after a new
-// login (the device list writes "tx.Logined" into that row).
-int BatchLogin(DeviceEntry& entry, BatchCredentials& credentials, ILoginPrompt& prompt,
-               const std::function<void(const std::string& mac)>& onLoggedIn, int& error,
-               const SdkCalls& sdk = RealSdk());
+// 1, -1, -2 as LoginDevice; a device already logged in stays so.
+int BatchLogin(const DeviceEntry& entry, DeviceLink& link, LoginTable& logins, BatchCredentials& credentials,
+               ILoginPrompt& prompt, int& error);

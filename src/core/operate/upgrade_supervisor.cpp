@@ -1,13 +1,12 @@
 #include "operate/upgrade_supervisor.h"
 
 #include "operate/batch_report.h"
-#include "sdk/session_crypto.h"
 
 #include <algorithm>
 
-UpgradeSupervisor::UpgradeSupervisor(IBatchObserver& observer, int watchdogMs, const SdkCalls& sdk,
-                                     Clock& clock, std::function<void()> onEvent)
-    : m_observer(observer), m_watchdogMs(watchdogMs), m_sdk(sdk), m_clock(clock),
+UpgradeSupervisor::UpgradeSupervisor(IBatchObserver& observer, LoginTable& logins, int watchdogMs,
+                                     const SdkCalls& sdk, Clock& clock, std::function<void()> onEvent)
+    : m_observer(observer), m_logins(logins), m_watchdogMs(watchdogMs), m_sdk(sdk), m_clock(clock),
       m_onEvent(std::move(onEvent)) {
     m_eventThread = std::thread([this] { EventLoop(); });
 }
@@ -60,14 +59,14 @@ UpgradeSupervisor::FindLocked(const DeviceEntry& entry) {
                         [&entry](const DeviceUpgrade& upgrade) { return upgrade.entry == &entry; });
 }
 
-void UpgradeSupervisor::Start(DeviceEntry& entry, const std::string& path) {
+void UpgradeSupervisor::Start(DeviceEntry& entry, int loginHandle, const std::string& path) {
     Context* context = nullptr;
     {
         std::lock_guard lock(m_lock);
         m_contexts.push_back(std::make_unique<Context>(Context{this, &entry}));
         context = m_contexts.back().get();
     }
-    const int handle = m_sdk.openUpgrade(entry.loginHandle, path.c_str(), ProgressCallback, context, 0);
+    const int handle = m_sdk.openUpgrade(loginHandle, path.c_str(), ProgressCallback, context, 0);
     if (handle == 0) {
         Count(false);
         m_observer.OnDeviceReport(entry, SuccessOr(false, UpgradeFailureKey(path, entry.model)));
@@ -137,7 +136,6 @@ void UpgradeSupervisor::HandleProgress(const ProgressEvent& event) {
     DeviceEntry& entry = *event.entry;
     const bool ended = event.percent == -1 || event.percent == -2;
     int handle = 0;
-    int login = 0;
     std::string path;
     {
         std::lock_guard lock(m_lock);
@@ -147,7 +145,6 @@ void UpgradeSupervisor::HandleProgress(const ProgressEvent& event) {
         }
         if (ended) {
             ++(event.percent == -1 ? m_successes : m_failures);
-            login = entry.loginHandle;
             path = upgrade->path;
             handle = EndUpgradeLocked(upgrade);
         }
@@ -158,11 +155,10 @@ void UpgradeSupervisor::HandleProgress(const ProgressEvent& event) {
         m_sdk.closeUpgrade(handle);
         // After a success the device restarts and ends the session itself;
         // the logout then only frees the handle on this side.
-        m_sdk.logout(login);
+        m_logins.End(entry.mac);
         m_observer.OnDeviceReport(entry, event.percent == -1
                                              ? SuccessOrFailure(true)
                                              : SuccessOr(false, UpgradeFailureKey(path, entry.model)));
-        m_observer.OnLoginState(entry.mac, false);
     }
     m_onEvent();
 }
@@ -195,18 +191,14 @@ void UpgradeSupervisor::FailUpgrade(DeviceEntry& entry) {
         handle = EndUpgradeLocked(upgrade);
     }
     m_sdk.closeUpgrade(handle);
+    // A silent device may hang: its login is dropped without a logout.
+    m_logins.End(entry.mac, false);
     m_observer.OnDeviceReport(entry, SuccessOr(false, failkey::kTimeout));
-    m_observer.OnLoginState(entry.mac, false);
     m_onEvent();
 }
 
 int UpgradeSupervisor::EndUpgradeLocked(std::vector<DeviceUpgrade>::iterator upgrade) {
     const int handle = upgrade->upgradeHandle;
-    DeviceEntry& entry = *upgrade->entry;
-    entry.loginHandle = 0;
-    entry.loggedIn = 0;
-    sdkwire::WipeAll(entry.loginPassword);
-    entry.loginPassword.clear();
     m_upgrades.erase(upgrade);
     return handle;
 }

@@ -12,10 +12,12 @@
 // gives back its record lease.
 //
 // Each running upgrade has a state of its own here, keyed by its record; the
-// record itself holds only what the search found and its login. Records must
+// record itself holds only what the search found, the login table its login
+// (which the supervisor ends with the upgrade). Records must
 // stay valid while their upgrade runs (the batch engine's lease keeps them).
 #include "discovery/device_entry.h"
 #include "operate/batch_observer.h"
+#include "operate/login_table.h"
 #include "operate/sdk_calls.h"
 #include "platform/clock.h"
 
@@ -30,11 +32,12 @@
 
 class UpgradeSupervisor {
 public:
-    // watchdogMs: the watchdog's period on clock. sdk, clock and observer
-    // must outlive the supervisor. onEvent runs on the event thread after
-    // each progress event and each upgrade that ended, never under a lock.
-    UpgradeSupervisor(IBatchObserver& observer, int watchdogMs, const SdkCalls& sdk, Clock& clock,
-                      std::function<void()> onEvent);
+    // watchdogMs: the watchdog's period on clock. sdk, clock, logins and
+    // observer must outlive the supervisor. onEvent runs on the event thread
+    // after each progress event and each upgrade that ended, never under a
+    // lock.
+    UpgradeSupervisor(IBatchObserver& observer, LoginTable& logins, int watchdogMs, const SdkCalls& sdk,
+                      Clock& clock, std::function<void()> onEvent);
     // Upgrades still running are closed, so no callback reaches this object.
     ~UpgradeSupervisor();
     UpgradeSupervisor(const UpgradeSupervisor&) = delete;
@@ -44,9 +47,10 @@ public:
     void BeginBatch(int devices);
     // A device of the batch whose upgrade never started (its login failed).
     void Count(bool success);
-    // Opens and starts the upgrade of a logged-in record; a device that
-    // refuses either is reported and counted as a failure at once.
-    void Start(DeviceEntry& entry, const std::string& path);
+    // Opens and starts the upgrade of a record logged in with loginHandle; a
+    // device that refuses either is reported and counted as a failure at
+    // once.
+    void Start(DeviceEntry& entry, int loginHandle, const std::string& path);
     // Every device of the current batch is counted.
     bool BatchComplete() const;
     // An upgrade runs, of the current batch or an earlier one.
@@ -77,13 +81,14 @@ private:
     void HandleProgress(const ProgressEvent& event);
     void WatchdogTick();
     void FailUpgrade(DeviceEntry& entry);
-    // Under m_lock: the record's upgrade and its login end; returns the
-    // upgrade handle it had.
+    // Under m_lock: the record's upgrade ends; returns the upgrade handle it
+    // had.
     int EndUpgradeLocked(std::vector<DeviceUpgrade>::iterator upgrade);
     std::vector<DeviceUpgrade>::iterator FindLocked(const DeviceEntry& entry);
     void EventLoop();
 
     IBatchObserver& m_observer;
+    LoginTable& m_logins;
     const int m_watchdogMs;
     const SdkCalls& m_sdk;
     Clock& m_clock;

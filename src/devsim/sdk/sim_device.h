@@ -65,6 +65,9 @@ public:
     const SimSdkSettings& Settings() const { return m_settings; }
     // Number of sessions logged in now.
     int SessionCount() const;
+    // Preview pictures sent since the start, over every session.
+    uint64_t PreviewPicturesSent() const { return m_picturesSent.load(); }
+    void CountPreviewPicture() { ++m_picturesSent; }
     // The administrator check of a CFG.V3 request: the password against the
     // user's stored key (constant time), a failure counted towards the same
     // lock as a wrong login, a locked user refused. At most one check per
@@ -105,6 +108,7 @@ private:
     SimSdkFaults m_faults;
     std::function<void()> m_listener;
     int m_loggedIn = 0;
+    std::atomic<uint64_t> m_picturesSent{0};
     bool m_upgrading = false;
     std::chrono::steady_clock::time_point m_lastConfigCheck{};
     bool m_restarting = false;

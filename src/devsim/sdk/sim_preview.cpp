@@ -71,6 +71,7 @@ void SimSession::PreviewLoop() {
                 frame.jpeg = *jpeg;
             }
             Send(kPreviewFrameEvent, EncodePreviewFrame(frame));
+            m_device.CountPreviewPicture();
         }
         ++frameNumber;
         // A fixed schedule, so the rate holds however long a send took; a

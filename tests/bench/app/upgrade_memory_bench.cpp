@@ -80,6 +80,7 @@ int main(int argc, char** argv) {
         entry.tcpPort = 34567;
         entry.webPort = 80;
         entry.model = "IPC-SIM";
+        entry.operations = NativeOperations(0);
         session.Devices()[entry.mac] = entry;
     }
     AnsweringPrompt prompt;

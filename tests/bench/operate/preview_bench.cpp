@@ -10,9 +10,9 @@
 // picture's arrival at the sink to the end of its paint (median and 99th
 // percentile), and the process's CPU time (user + system, all threads) as a
 // share of one core. Run it inside the device lab (run_preview_bench.sh).
-#include "operate/dlg_preview.h"
-#include "operate/preview_video.h"
-#include "operate/preview_view.h"
+#include "devlist/dlg_preview.h"
+#include "devlist/preview_video.h"
+#include "devlist/preview_view.h"
 #include "sdk/sdk.h"
 #include "ui/dlg_tip.h"
 

@@ -7,7 +7,7 @@
 #include "devlist/dlg_modify_network.h"
 #include "lang/language_table.h"
 #include "operate/dlg_login_local.h"
-#include "operate/dlg_modify_model.h"
+#include "devlist/dlg_modify_model.h"
 #include "text_overflow.h"
 #include "ui/color_list_ctrl.h"
 

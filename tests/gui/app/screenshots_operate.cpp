@@ -86,14 +86,12 @@ void RenderOperatePage(CCorvaneDlg& window, const QString& out, const QString& s
 
     // An upgrade in progress, on a page of its own over a copy of the
     // devices found (the window's own page keeps its records untouched).
-    DeviceSession session;
+    StillUpgrades sdk;
+    DeviceSession session(nullptr, sdk.calls);
     session.Devices() = window.Session().Devices();
     AnsweringPrompt prompt;
-    StillUpgrades sdk;
-    OperatePageOptions options;
-    options.sdk = &sdk.calls;
     {
-        CDlgOperate upgrading(nullptr, session, prompt, options);
+        CDlgOperate upgrading(nullptr, session, prompt);
         upgrading.setLayoutDirection(page->layoutDirection());
         upgrading.resize(page->size());
         upgrading.show();

@@ -6,7 +6,7 @@
 #include "devlist/dlg_modify_network.h"
 #include "lang/language_table.h"
 #include "operate/dlg_login_local.h"
-#include "operate/dlg_modify_model.h"
+#include "devlist/dlg_modify_model.h"
 #include "operate/dlg_operate.h"
 #include "settings/dlg_setting.h"
 #include "text_overflow.h"

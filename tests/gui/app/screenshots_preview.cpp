@@ -1,9 +1,9 @@
 #include "screenshots_preview.h"
 
 #include "app/corvane_dlg.h"
-#include "operate/dlg_preview.h"
-#include "operate/open_preview.h"
-#include "operate/preview_view.h"
+#include "devlist/dlg_preview.h"
+#include "devlist/open_preview.h"
+#include "devlist/preview_view.h"
 #include "sdk/sdk.h"
 #include "session/device_session.h"
 

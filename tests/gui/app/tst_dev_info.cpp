@@ -17,6 +17,7 @@
 #include <QSignalSpy>
 #include <QStyle>
 #include <QTest>
+#include <thread>
 
 namespace {
 
@@ -256,10 +257,13 @@ void DevInfoTest::columnMaskHidesAndShowsColumns() {
 
 void DevInfoTest::loginStateByMacAndPortRedraw() {
     MakePage();
-    // A batch's report redraws the cell and leaves the record to the batch.
-    m_session.NotifyLoginState("00-00-00-00-00-03", true);
+    // A login in the session's table, from a batch's thread or this one,
+    // redraws the cell.
+    m_session.Logins().Begin("00-00-00-00-00-03", DeviceLogin{nullptr, 7, "admin", "pw"});
     QCOMPARE(m_page->List()->GetItemText(2, kColLoginState), QString("tx.Logined"));
-    QCOMPARE(m_devices["00-00-00-00-00-03"].loggedIn, uint8_t(0));
+    std::thread([this] { m_session.Logins().End("00-00-00-00-00-03"); }).join();
+    QCOMPARE(m_page->List()->GetItemText(2, kColLoginState), QString("tx.Logined"));
+    QTRY_COMPARE(m_page->List()->GetItemText(2, kColLoginState), QString("tx.unLogin"));
 
     m_devices["00-00-00-00-00-01"].tcpPort = 4000;
     m_devices["00-00-00-00-00-01"].webPort = 8000;

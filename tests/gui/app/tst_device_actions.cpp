@@ -4,11 +4,12 @@
 // picture and the web page, answered through the seams.
 #include "devlist/device_actions.h"
 #include "devlist/device_columns.h"
+#include "devlist/device_commands.h"
 #include "devlist/dlg_dev_info.h"
+#include "devlist/dlg_modify_model.h"
 #include "devlist/dlg_modify_network.h"
 #include "lang/tool_language.h"
 #include "operate/dlg_login_local.h"
-#include "operate/dlg_modify_model.h"
 #include "program_folder.h"
 #include "qr_picture_reader.h"
 #include "sdk/config_file.h"
@@ -149,11 +150,7 @@ void DeviceActionsTest::cleanup() {
     // Nothing may still run when a test ends.
     QTRY_VERIFY_WITH_TIMEOUT(!m_session->IsOperationRunning(), 5000);
     // The simulated devices take a few sessions each: give them back.
-    for (auto& [mac, entry] : m_session->Devices()) {
-        if (entry.loggedIn != 0) {
-            SDK_Logout(entry.loginHandle);
-        }
-    }
+    m_session->Logins().EndAll();
     m_page.reset();
     m_session.reset();
     CDlgTip::SetAnswerer({});
@@ -185,7 +182,7 @@ void DeviceActionsTest::networkChangesOverV3AndV2ReachTheNextSearch() {
     // Log the CFG.V3 device in first: the change must give that login up.
     m_page->Actions()->RunCommand(kCmdLogin, kRowV3, 2);
     QTRY_COMPARE(Cell(kRowV3, kColLoginState), LangText("tx.Logined"));
-    const int handle = m_session->Devices().at("02-C0-00-00-00-01").loginHandle;
+    const int handle = m_session->Logins().Handle("02-C0-00-00-00-01");
     QVERIFY(handle > 0);
 
     CDlgModifyNetworkNew::SetAnswerer([](CDlgModifyNetworkNew& dialog) {
@@ -210,8 +207,8 @@ void DeviceActionsTest::networkChangesOverV3AndV2ReachTheNextSearch() {
     QCOMPARE(changed[0][0].toString(), QString("02-C0-00-00-00-01"));
     const DeviceEntry& v3 = m_session->Devices().at("02-C0-00-00-00-01");
     QCOMPARE(v3.dns1, std::string("10.77.0.53"));
-    QCOMPARE(v3.loggedIn, 0);
-    QCOMPARE(m_session->PendingLogouts(), PendingLogoutList{handle});
+    QVERIFY(!m_session->IsLoggedIn(v3.mac));
+    QCOMPARE(m_session->Logins().ParkedHandles(), std::vector<int32_t>{handle});
 
     // CFG.V2: the short form; only address, gateway and mask are sent.
     CDlgModifyNetworkNew::SetAnswerer([](CDlgModifyNetworkNew& dialog) {
@@ -231,7 +228,7 @@ void DeviceActionsTest::networkChangesOverV3AndV2ReachTheNextSearch() {
     // The next search logs the parked handle out and finds both devices at
     // their new addresses.
     Search();
-    QVERIFY(m_session->PendingLogouts().empty());
+    QVERIFY(m_session->Logins().ParkedHandles().empty());
     QCOMPARE(m_session->Devices().at("02-C0-00-00-00-01").ip, std::string("10.77.17.1"));
     QCOMPARE(m_session->Devices().at("02-C0-00-00-00-01").dns1, std::string("10.77.0.53"));
     QCOMPARE(m_session->Devices().at("02-C0-00-00-00-02").ip, std::string("10.77.18.2"));

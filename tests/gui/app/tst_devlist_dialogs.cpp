@@ -1,10 +1,10 @@
 // The dialogs of the device list actions on their own: the IP address
 // control, the network dialog's forms and rules, the login dialog's layout
 // and the model dialog's text rules.
+#include "devlist/dlg_modify_model.h"
 #include "devlist/dlg_modify_network.h"
 #include "lang/tool_language.h"
 #include "operate/dlg_login_local.h"
-#include "operate/dlg_modify_model.h"
 #include "program_folder.h"
 #include "ui/dlg_tip.h"
 #include "ui/ip_address_ctrl.h"
@@ -140,7 +140,7 @@ void DevlistDialogsTest::networkDialogFormsAndDhcp() {
     QCOMPARE(extended.Entry().dhcpMode, 1);
     QCOMPARE(extended.Entry().ip, std::string("10.1.2.3"));
     QCOMPARE(extended.Entry().dns2, std::string("8.8.4.4"));
-    QVERIFY(extended.Entry().loginPassword.empty());
+    QVERIFY(extended.AdminPassword().empty());
 
     CDlgModifyNetworkNew shortForm;
     shortForm.SetEntry(Device(0x01, 7));
@@ -194,7 +194,7 @@ void DevlistDialogsTest::okChecksTheAddressesAndCopiesBack() {
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), 1);
     QCOMPARE(dialog.Entry().gateway, std::string("10.0.0.254"));
-    QCOMPARE(dialog.Entry().loginPassword, std::string("p w"));
+    QCOMPARE(dialog.AdminPassword(), std::string("p w"));
     QCOMPARE(dialog.Entry().dhcpMode, 1);
     // With a password, OK first warns that CFG.V3 sends it unencrypted.
     QCOMPARE(m_tips.size(), 2);

@@ -4,6 +4,7 @@
 // what the family can do.
 #include "devlist/device_actions.h"
 #include "devlist/device_columns.h"
+#include "devlist/device_commands.h"
 #include "devlist/dlg_dev_info.h"
 #include "discovery/discovery_source.h"
 #include "session/device_session.h"

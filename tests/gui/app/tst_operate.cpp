@@ -4,6 +4,7 @@
 // to their end through the page.
 #include "devsim/sdk/sim_device.h"
 #include "lang/tool_language.h"
+#include "operate/batch_runner.h"
 #include "operate/dlg_modify_password.h"
 #include "operate/dlg_operate.h"
 #include "sdk/config_file.h"
@@ -106,11 +107,7 @@ void OperateTest::cleanup() {
     m_page.reset();
     CDlgTip::SetAnswerer({});
     FileDialog::SetAnswerer({});
-    for (auto& [mac, entry] : m_session.Devices()) {
-        if (entry.loginHandle > 0) {
-            SDK_Logout(entry.loginHandle);
-        }
-    }
+    m_session.Logins().EndAll();
     m_devices.clear();
 }
 
@@ -136,6 +133,7 @@ DeviceEntry& OperateTest::AddDevice(bool live, const devsim::SimSdkFaults& fault
     entry.tcpPort = settings.tcpPort;
     entry.webPort = 80;
     entry.model = settings.model;
+    entry.operations = NativeOperations(0);
     return m_session.Devices()[entry.mac] = entry;
 }
 
@@ -188,12 +186,7 @@ int OperateTest::Completions() const {
 }
 
 bool OperateTest::WaitForCompletion(int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (Completions() == 0 && timer.elapsed() < timeoutMs) {
-        QTest::qWait(20);
-    }
-    return Completions() > 0;
+    return QTest::qWaitFor([this] { return Completions() > 0; }, timeoutMs);
 }
 
 QString OperateTest::WriteFirmware(const std::string& model) {
@@ -333,6 +326,7 @@ void OperateTest::rebootBatchWritesOneLinePerDeviceAndOneCompletion() {
     m_page->Tree()->topLevelItem(0)->child(3)->setCheckState(0, Qt::Unchecked);
     m_page->ShowPanel(OperatePanel::Reboot);
     QSignalSpy logins(&m_session, &DeviceSession::LoginStateChanged);
+    QSignalSpy ended(m_page->findChild<BatchRunner*>(), &BatchRunner::BatchEnded);
     QTest::mouseClick(m_page->findChild<CxSkinButton*>("rebootButton"), Qt::LeftButton);
     QVERIFY(m_session.IsOperationRunning());
     // While it runs, FIND and the panels refuse.
@@ -343,7 +337,10 @@ void OperateTest::rebootBatchWritesOneLinePerDeviceAndOneCompletion() {
 
     QVERIFY(WaitForCompletion(20000));
     QTRY_VERIFY_WITH_TIMEOUT(!m_session.IsOperationRunning(), 5000);
-    QTest::qWait(200); // nothing more arrives
+    // The engine is idle: whatever it posted is delivered now, and nothing
+    // comes after it.
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(ended.count(), 1);
     QCOMPARE(Completions(), 1);
     QCOMPARE(Count(nullptr, Completed(3, 0)), 1);
     QCOMPARE(m_prompt.m_asked, 1);
@@ -351,7 +348,7 @@ void OperateTest::rebootBatchWritesOneLinePerDeviceAndOneCompletion() {
     const QStringList lines = Lines();
     for (int i = 0; i < 3; ++i) {
         QCOMPARE(lines[i], QString::fromStdString(devices[i]->ip) + "  " + LangText("tx.success"));
-        QCOMPARE(devices[i]->loggedIn, uint8_t(0));
+        QVERIFY(!m_session.IsLoggedIn(devices[i]->mac));
     }
     QCOMPARE(lines[3], QString::fromStdString(m_session.Devices().rbegin()->second.ip));
     // The device list hears of each login and of each logout by the restart.
@@ -367,17 +364,20 @@ void OperateTest::cancelledLoginEndsTheBatchKeepingEarlierResults() {
     // The first device is logged in already, so the batch asks at the second.
     unsigned char info[48];
     int error = 0;
-    first.loginHandle = SDK_Login(first.ip.c_str(), first.tcpPort, "admin", "pw", info, &error, 0, 0);
-    QVERIFY(first.loginHandle > 0);
-    first.loggedIn = 1;
-    first.loginUser = "admin";
+    const int handle = SDK_Login(first.ip.c_str(), first.tcpPort, "admin", "pw", info, &error, 0, 0);
+    QVERIFY(handle > 0);
+    m_session.Logins().Begin(first.mac, DeviceLogin{&m_session.Families().Native(), handle, "admin", "pw"});
     m_prompt.m_cancel = true;
     MakePage();
     TickAll();
     m_page->ShowPanel(OperatePanel::Reboot);
+    QSignalSpy ended(m_page->findChild<BatchRunner*>(), &BatchRunner::BatchEnded);
     QTest::mouseClick(m_page->findChild<CxSkinButton*>("rebootButton"), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!m_session.IsOperationRunning(), 15000);
-    QTest::qWait(100);
+    // The end of the batch, as cancelled, is what the page hears last.
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 15000);
+    QCOMPARE(ended[0][1].toBool(), false);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_session.IsOperationRunning(), 5000);
+    QCoreApplication::sendPostedEvents();
     QCOMPARE(m_prompt.m_asked, 1);
     QCOMPARE(Completions(), 0);
     const QStringList lines = Lines();

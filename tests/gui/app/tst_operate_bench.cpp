@@ -94,18 +94,17 @@ void RunUntilIdle(const DeviceSession& session) {
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     CDlgTip::SetAnswerer([](const TipRequest&) { return int(kTipOk); });
-    DeviceSession session;
+    FakeDevices devices;
+    DeviceSession session(nullptr, devices.calls);
     for (int i = 0; i < kDevices; ++i) {
         DeviceEntry entry;
         entry.mac = QString::asprintf("02-00-00-00-%02X-%02X", i / 256, i % 256).toStdString();
         entry.ip = "10.77." + std::to_string(16 + i / 250) + "." + std::to_string(1 + i % 250);
+        entry.operations = NativeOperations(0);
         session.Devices()[entry.mac] = entry;
     }
     AnsweringPrompt prompt;
-    FakeDevices devices;
-    OperatePageOptions options;
-    options.sdk = &devices.calls;
-    CDlgOperate page(nullptr, session, prompt, options);
+    CDlgOperate page(nullptr, session, prompt);
     page.resize(1030, 640);
     page.show();
     emit session.SearchFinished(0);

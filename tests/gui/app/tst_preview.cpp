@@ -1,10 +1,10 @@
 // The preview window on an SDK of the test's own: start and stop, a refused
 // preview, maximise and dragging, the connection-full callback from another
 // thread, and pictures that do not decode.
-#include "operate/dlg_preview.h"
-#include "operate/open_preview.h"
-#include "operate/preview_video.h"
-#include "operate/preview_view.h"
+#include "devlist/dlg_preview.h"
+#include "devlist/open_preview.h"
+#include "devlist/preview_video.h"
+#include "devlist/preview_view.h"
 #include "session/device_session.h"
 #include "ui/dlg_tip.h"
 #include "ui/skin_button.h"
@@ -277,8 +277,9 @@ void PreviewTest::openPreviewLaysTheWindowOverTheMainWindowAndRunsItModally() {
     m_main->show();
     DeviceSession session;
     DeviceEntry entry;
+    entry.mac = "02-C0-00-00-00-07";
     entry.ip = "10.77.16.1";
-    entry.loginHandle = 7;
+    session.Logins().Begin(entry.mac, DeviceLogin{nullptr, 7, "admin", "pw"});
     int closedNotices = 0;
     QRect placed;
     bool runningMeanwhile = false;
@@ -300,7 +301,7 @@ void PreviewTest::openPreviewLaysTheWindowOverTheMainWindowAndRunsItModally() {
     QCOMPARE(closedNotices, 1);
     QCOMPARE(m_fake->starts.load(), 1);
     QCOMPARE(m_fake->stops.load(), 1);
-    QCOMPARE(entry.loginHandle, 7); // the login stays open
+    QCOMPARE(session.Logins().Handle(entry.mac), 7); // the login stays open
 }
 
 QTEST_MAIN(PreviewTest)

@@ -88,13 +88,11 @@ TEST_F(EngineWithSimulator, FindsAPopulationAndChangesADevice) {
     DeviceEntry change = found.devices.at(MacToText(v3->fields.mac));
     change.ip = "10.77.30.3";
     change.dns1 = "10.77.0.9";
-    change.loginPassword = "wrong";
-    EXPECT_EQ(SendNetworkConfig(change, config), -1);
-    change.loginPassword = v3->adminPassword;
-    EXPECT_EQ(SendNetworkConfig(change, config), 1);
+    EXPECT_EQ(SendNetworkConfig(change, "wrong", config), -1);
+    EXPECT_EQ(SendNetworkConfig(change, v3->adminPassword, config), 1);
     DeviceEntry changeV2 = found.devices.at(MacToText(v2->fields.mac));
     changeV2.ip = "10.77.30.2";
-    EXPECT_EQ(SendNetworkConfig(changeV2, config), 1);
+    EXPECT_EQ(SendNetworkConfig(changeV2, {}, config), 1);
 
     const SearchResult again = RunSearch(Search());
     ASSERT_EQ(again.devices.size(), 60u);

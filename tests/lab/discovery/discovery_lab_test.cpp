@@ -94,7 +94,6 @@ TEST(DiscoveryLab, SearchFindsExactlyTheLabsDevicesWithEveryField) {
     EXPECT_EQ(full.releaseTime, "2026-11-01 10:00:00");
     EXPECT_EQ(full.startTime, "2026-12-07 08:00:00");
     EXPECT_EQ(full.customerCode, "C1234");
-    EXPECT_EQ(full.loginHandle, 0);
 
     const DeviceEntry& v1 = result.devices.at(MacOf("v1-only"));
     for (const std::string* text :
@@ -149,7 +148,6 @@ TEST(DiscoveryLab, ConfigurationChangesShowAtTheNextSearch) {
         entry.dns1 = "10.77.0.53";
         entry.dns2 = "1.1.1.1";
         entry.dhcpMode = 2;
-        entry.loginPassword = Named(name).adminPassword;
         return entry;
     };
 
@@ -163,18 +161,16 @@ TEST(DiscoveryLab, ConfigurationChangesShowAtTheNextSearch) {
     EXPECT_GE(Since(start), 2900); // six probes over three seconds
 
     DeviceEntry v3 = target("cfg-v3");
-    v3.loginPassword = "not-the-password";
-    EXPECT_EQ(SendNetworkConfigV3(v3), -1);
-    v3.loginPassword = Named("cfg-v3").adminPassword;
+    EXPECT_EQ(SendNetworkConfigV3(v3, "not-the-password"), -1);
     // A device checks at most one CFG.V3 request every 200 ms.
     std::this_thread::sleep_for(std::chrono::milliseconds(250));
-    EXPECT_EQ(SendNetworkConfigV3(v3), 1);
+    EXPECT_EQ(SendNetworkConfigV3(v3, Named("cfg-v3").adminPassword), 1);
 
     start = std::chrono::steady_clock::now();
-    EXPECT_EQ(SendNetworkConfigV3(target("cfg-no-ack")), -3);
+    EXPECT_EQ(SendNetworkConfigV3(target("cfg-no-ack"), Named("cfg-no-ack").adminPassword), -3);
     EXPECT_GE(Since(start), 2900);
 
-    EXPECT_EQ(SendNetworkConfigV3(target("cfg-wrong-echo")), -1);
+    EXPECT_EQ(SendNetworkConfigV3(target("cfg-wrong-echo"), Named("cfg-wrong-echo").adminPassword), -1);
 
     const SearchResult after = QuickSearch("C0000");
     ASSERT_EQ(after.setUpResult, 1);

@@ -56,10 +56,6 @@ public:
             m_percents[entry.mac].push_back(percent);
         }
     }
-    void OnLoginState(const std::string& mac, bool loggedIn) override {
-        std::lock_guard lock(m_mutex);
-        m_loginEvents.emplace_back(mac, loggedIn);
-    }
     void OnPortsChanged() override {
         std::lock_guard lock(m_mutex);
         ++m_portsChanged;
@@ -80,7 +76,6 @@ public:
     std::vector<std::string> m_lines;
     std::map<std::string, std::string> m_lineOf;
     std::map<std::string, std::vector<int>> m_percents;
-    std::vector<std::pair<std::string, bool>> m_loginEvents;
     std::vector<bool> m_ended;
     int m_portsChanged = 0;
 };
@@ -101,6 +96,7 @@ protected:
         entry->tcpPort = settings.tcpPort;
         entry->webPort = settings.httpPort;
         entry->onvifPort = settings.httpPort;
+        entry->operations = NativeOperations(0);
         m_entries.push_back(std::move(entry));
         return *m_entries.back();
     }
@@ -115,6 +111,15 @@ protected:
 
     std::string Expect(const DeviceEntry& entry, const std::string& key) { return entry.ip + "  " + key; }
 
+    // Logs the record in as the device list would have.
+    void LogIn(DeviceEntry& entry, const devsim::SimSdkSettings& settings, const std::string& user) {
+        int error = 0;
+        const int handle = Login(settings, "admin", "pw", &error);
+        ASSERT_GT(handle, 0);
+        m_context.logins.Begin(entry.mac, DeviceLogin{&m_context.families.Native(), handle, user, "pw"});
+    }
+    bool LoggedIn(const DeviceEntry& entry) const { return m_context.logins.IsLoggedIn(entry.mac); }
+
     void Run(BatchEngine& engine, BatchRequest request) {
         ASSERT_TRUE(engine.Start(std::move(request)));
         ASSERT_TRUE(engine.WaitIdle(15000));
@@ -122,7 +127,7 @@ protected:
 
     ScriptedPrompt m_prompt;
     RecordingObserver m_observer;
-    RecordLeases m_leases;
+    OperateContext m_context;
     std::vector<std::unique_ptr<devsim::SimSdkDevice>> m_devices;
     std::vector<devsim::SimSdkSettings> m_settings;
     std::vector<std::unique_ptr<DeviceEntry>> m_entries;
@@ -135,30 +140,24 @@ TEST_F(BatchLab, AsksOnceAtTheFirstDeviceNotLoggedInAndRebootLogsOut) {
         AddDevice(NewSettings("pw"));
     }
     // The first device is already logged in (through the device list).
-    int error = 0;
-    DeviceEntry& first = *m_entries[0];
-    first.loginHandle = Login(m_settings[0], "admin", "pw", &error);
-    ASSERT_GT(first.loginHandle, 0);
-    first.loggedIn = 1;
-    first.loginUser = "admin";
+    LogIn(*m_entries[0], m_settings[0], "admin");
 
-    BatchEngine engine(m_prompt, m_observer, m_leases);
+    BatchEngine engine(m_prompt, m_observer, m_context);
     BatchRequest request;
     request.operation = BatchOperation::Reboot;
     request.devices = All();
     ASSERT_TRUE(engine.Start(request));
-    EXPECT_TRUE(m_leases.InUse());
+    EXPECT_TRUE(m_context.leases.InUse());
     EXPECT_FALSE(engine.Start(request)); // one batch at a time
     ASSERT_TRUE(engine.WaitIdle(15000));
-    EXPECT_FALSE(m_leases.InUse());
+    EXPECT_FALSE(m_context.leases.InUse());
 
     EXPECT_EQ(m_prompt.m_asked, 1);
     EXPECT_EQ(m_prompt.m_caption, "msg.Login_first");
     EXPECT_EQ(m_prompt.m_linesWhenAsked, 1u); // after the first device's line
     for (auto& entry : m_entries) {
         EXPECT_EQ(m_observer.LineOf(entry->mac), Expect(*entry, "tx.success"));
-        EXPECT_EQ(entry->loggedIn, 0);
-        EXPECT_EQ(entry->loginHandle, 0);
+        EXPECT_FALSE(LoggedIn(*entry));
         EXPECT_EQ(entry->processed, 1);
     }
     EXPECT_EQ(m_observer.m_ended, std::vector<bool>{true});
@@ -171,7 +170,7 @@ TEST_F(BatchLab, CancellingEndsTheBatchAndAWrongPasswordFailsEveryDevice) {
     for (int i = 0; i < 3; ++i) {
         AddDevice(NewSettings("pw"));
     }
-    BatchEngine engine(m_prompt, m_observer, m_leases);
+    BatchEngine engine(m_prompt, m_observer, m_context);
     BatchRequest request;
     request.operation = BatchOperation::Password;
     request.devices = All();
@@ -190,7 +189,7 @@ TEST_F(BatchLab, CancellingEndsTheBatchAndAWrongPasswordFailsEveryDevice) {
     EXPECT_EQ(m_prompt.m_asked, 2);
     for (auto& entry : m_entries) {
         EXPECT_EQ(m_observer.LineOf(entry->mac), Expect(*entry, "info.Login_fail"));
-        EXPECT_EQ(entry->loggedIn, 0);
+        EXPECT_FALSE(LoggedIn(*entry));
     }
     EXPECT_EQ(m_observer.m_ended.back(), true);
 }
@@ -198,13 +197,10 @@ TEST_F(BatchLab, CancellingEndsTheBatchAndAWrongPasswordFailsEveryDevice) {
 TEST_F(BatchLab, PasswordChangeSucceedsAndFailsForAUserMissingFromTheTable) {
     AddDevice(NewSettings("pw"));
     AddDevice(NewSettings("pw"));
-    BatchEngine engine(m_prompt, m_observer, m_leases);
+    BatchEngine engine(m_prompt, m_observer, m_context);
     // The second record is logged in under a name the device does not list.
-    int error = 0;
     DeviceEntry& ghost = *m_entries[1];
-    ghost.loginHandle = Login(m_settings[1], "admin", "pw", &error);
-    ghost.loggedIn = 1;
-    ghost.loginUser = "ghost";
+    LogIn(ghost, m_settings[1], "ghost");
     BatchRequest request;
     request.operation = BatchOperation::Password;
     request.devices = All();
@@ -213,24 +209,24 @@ TEST_F(BatchLab, PasswordChangeSucceedsAndFailsForAUserMissingFromTheTable) {
     Run(engine, request);
     EXPECT_EQ(m_observer.LineOf(m_entries[0]->mac), Expect(*m_entries[0], "tx.success"));
     EXPECT_EQ(m_observer.LineOf(ghost.mac), Expect(ghost, "info.Fail_refused"));
-    EXPECT_EQ(m_entries[0]->loggedIn, 1); // unchanged by a password change
+    EXPECT_TRUE(LoggedIn(*m_entries[0])); // unchanged by a password change
     EXPECT_TRUE(m_devices[0]->PasswordIs("admin", "brand-new"));
     EXPECT_TRUE(m_devices[1]->PasswordIs("admin", "pw"));
-    SDK_Logout(m_entries[0]->loginHandle);
-    SDK_Logout(ghost.loginHandle);
+    SDK_Logout(m_context.logins.Handle(m_entries[0]->mac));
+    SDK_Logout(m_context.logins.Handle(ghost.mac));
 }
 
 TEST_F(BatchLab, PortChangeLogsOutAndTheListShowsThePortsTheDeviceHas) {
     DeviceEntry& whole = AddDevice(NewSettings("pw"));
     DeviceEntry& half = AddDevice(NewSettings("pw"));
-    BatchEngine engine(m_prompt, m_observer, m_leases);
+    BatchEngine engine(m_prompt, m_observer, m_context);
     BatchRequest request;
     request.operation = BatchOperation::Port;
     request.devices = {&whole};
     request.ports = {8081, static_cast<int32_t>(m_settings[0].tcpPort + 1), 1554};
     Run(engine, request);
     EXPECT_EQ(m_observer.LineOf(whole.mac), Expect(whole, "tx.success"));
-    EXPECT_EQ(whole.loggedIn, 0);
+    EXPECT_FALSE(LoggedIn(whole));
     EXPECT_EQ(whole.webPort, 8081);
     EXPECT_EQ(whole.onvifPort, 8081);
     EXPECT_EQ(whole.tcpPort, m_settings[0].tcpPort + 1);
@@ -252,7 +248,7 @@ TEST_F(BatchLab, PortChangeLogsOutAndTheListShowsThePortsTheDeviceHas) {
     request.ports = {8082, static_cast<int32_t>(m_settings[1].tcpPort + 1), 0};
     Run(engine, request);
     EXPECT_EQ(m_observer.LineOf(half.mac), Expect(half, "info.Fail_refused"));
-    EXPECT_EQ(half.loggedIn, 0);
+    EXPECT_FALSE(LoggedIn(half));
     ASSERT_TRUE(WaitFor([&] {
         const auto now = m_devices[1]->Snapshot();
         return now.online && now.tcpPort == half.tcpPort;
@@ -266,7 +262,7 @@ TEST_F(BatchLab, APortChangeOnADeviceServingShortBlocksFailsAndWritesNothing) {
     auto settings = NewSettings("pw");
     settings.faults.shortBlocks = 8;
     DeviceEntry& entry = AddDevice(settings);
-    BatchEngine engine(m_prompt, m_observer, m_leases);
+    BatchEngine engine(m_prompt, m_observer, m_context);
     BatchRequest request;
     request.operation = BatchOperation::Port;
     request.devices = {&entry};
@@ -289,16 +285,16 @@ TEST_F(BatchLab, FactoryDefaultReportsTheDevicesRealAnswer) {
     devsim::SimSdkFaults refuse;
     refuse.refuseConfigWrites = true;
     m_devices[0]->SetFaults(refuse);
-    BatchEngine engine(m_prompt, m_observer, m_leases);
+    BatchEngine engine(m_prompt, m_observer, m_context);
     BatchRequest request;
     request.operation = BatchOperation::FactoryDefault;
     request.devices = All();
     Run(engine, request);
     EXPECT_EQ(m_observer.LineOf(refusing.mac), Expect(refusing, "info.Fail_refused"));
-    EXPECT_EQ(refusing.loggedIn, 1); // still logged in: nothing happened
+    EXPECT_TRUE(LoggedIn(refusing)); // still logged in: nothing happened
     EXPECT_EQ(m_observer.LineOf(accepting.mac), Expect(accepting, "tx.success"));
-    EXPECT_EQ(accepting.loggedIn, 0);
-    SDK_Logout(refusing.loginHandle);
+    EXPECT_FALSE(LoggedIn(accepting));
+    SDK_Logout(m_context.logins.Handle(refusing.mac));
 }
 
 TEST_F(BatchLab, ConfigurationImportLogsOutOnSuccessAndFailsOnARefusal) {
@@ -312,16 +308,16 @@ TEST_F(BatchLab, ConfigurationImportLogsOutOnSuccessAndFailsOnARefusal) {
     devsim::SimSdkFaults refuse;
     refuse.refuseConfigWrites = true;
     m_devices[1]->SetFaults(refuse);
-    BatchEngine engine(m_prompt, m_observer, m_leases);
+    BatchEngine engine(m_prompt, m_observer, m_context);
     BatchRequest request;
     request.operation = BatchOperation::ConfigImport;
     request.devices = All();
     request.path = path;
     Run(engine, request);
     EXPECT_EQ(m_observer.LineOf(good.mac), Expect(good, "tx.success"));
-    EXPECT_EQ(good.loggedIn, 0);
+    EXPECT_FALSE(LoggedIn(good));
     EXPECT_EQ(m_observer.LineOf(refusing.mac), Expect(refusing, "info.Fail_refused"));
-    SDK_Logout(refusing.loginHandle);
+    SDK_Logout(m_context.logins.Handle(refusing.mac));
 }
 
 TEST_F(BatchLab, UpgradeOneGoodOneStalledEndsAfterTheWatchdog) {
@@ -333,7 +329,7 @@ TEST_F(BatchLab, UpgradeOneGoodOneStalledEndsAfterTheWatchdog) {
     const std::string path = ::testing::TempDir() + "batch-good.upf";
     ASSERT_TRUE(sdkwire::WriteWholeFile(
         path, sdkwire::EncodeFirmware({"IPC-SIM", "V7.00 Build: 2026-12-07", sdkwire::Bytes(300000, 9)})));
-    BatchEngine engine(m_prompt, m_observer, m_leases, 400);
+    BatchEngine engine(m_prompt, m_observer, m_context, 400);
     BatchRequest request;
     request.operation = BatchOperation::Upgrade;
     request.devices = All();
@@ -346,8 +342,7 @@ TEST_F(BatchLab, UpgradeOneGoodOneStalledEndsAfterTheWatchdog) {
     EXPECT_EQ(m_observer.m_ended, std::vector<bool>{true});
     EXPECT_GE(took, std::chrono::milliseconds(400)); // the watchdog, not the device, ended it
     for (auto* entry : {&good, &stalled}) {
-        EXPECT_EQ(entry->loggedIn, 0);
-        EXPECT_EQ(entry->loginHandle, 0);
+        EXPECT_FALSE(LoggedIn(*entry));
     }
     {
         std::lock_guard lock(m_observer.m_mutex);
@@ -374,7 +369,7 @@ TEST_F(BatchLab, UpgradesShareTheImageAndTakeTurnsAtTheTransferLimit) {
         path, sdkwire::EncodeFirmware({"IPC-SIM", "V7.10 Build: 2026-12-08", sdkwire::Bytes(2000000, 7)})));
     SdkSetUpgradeTransfers(2);
     devsim::ResetPeakTransfers();
-    BatchEngine engine(m_prompt, m_observer, m_leases);
+    BatchEngine engine(m_prompt, m_observer, m_context);
     BatchRequest request;
     request.operation = BatchOperation::Upgrade;
     request.devices = All();
@@ -406,7 +401,7 @@ TEST_F(BatchLab, UpgradeWithABadFileOrNoLoginFails) {
     image[1000] ^= 0xFF;
     ASSERT_TRUE(sdkwire::WriteWholeFile(path, image));
     devsim::ResetPeakTransfers();
-    BatchEngine engine(m_prompt, m_observer, m_leases, 400);
+    BatchEngine engine(m_prompt, m_observer, m_context, 400);
     BatchRequest request;
     request.operation = BatchOperation::Upgrade;
     request.devices = All();
@@ -422,7 +417,7 @@ TEST_F(BatchLab, UpgradeWithABadFileOrNoLoginFails) {
     ASSERT_TRUE(sdkwire::WriteWholeFile(
         other, sdkwire::EncodeFirmware({"IPC-OTHER", "V8 Build: z", sdkwire::Bytes(5000, 1)})));
     request.path = other;
-    BatchEngine second(m_prompt, m_observer, m_leases, 400);
+    BatchEngine second(m_prompt, m_observer, m_context, 400);
     Run(second, request);
     EXPECT_EQ(m_observer.LineOf(device.mac), Expect(device, "info.Fail_wrong_model"));
     EXPECT_EQ(devsim::PeakTransfers(), 0);
@@ -432,7 +427,7 @@ TEST_F(BatchLab, UpgradeWithABadFileOrNoLoginFails) {
     // that stands still, so that waiting for the watchdog would never end.
     m_prompt.m_password = "wrong";
     FrozenClock frozen;
-    BatchEngine quick(m_prompt, m_observer, m_leases, 400, RealSdk(), frozen);
+    BatchEngine quick(m_prompt, m_observer, m_context, 400, frozen);
     Run(quick, request);
     EXPECT_EQ(m_observer.LineOf(device.mac), Expect(device, "info.Login_fail"));
     EXPECT_EQ(m_observer.m_ended, (std::vector<bool>{true, true, true}));

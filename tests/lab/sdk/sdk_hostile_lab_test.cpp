@@ -20,8 +20,14 @@ namespace {
 
 class CountingSink : public SdkFrameSink {
 public:
-    void OnFrame(const uint8_t*, std::size_t, int, int) override { ++m_frames; }
+    void OnFrame(const uint8_t* jpeg, std::size_t size, int, int) override {
+        if (size < 2 || jpeg[0] != 0xFF || jpeg[1] != 0xD8) {
+            ++m_notPictures;
+        }
+        ++m_frames;
+    }
     std::atomic<int> m_frames{0};
+    std::atomic<int> m_notPictures{0};
 };
 
 // Reads what arrives within the time, for the replay below.
@@ -168,11 +174,16 @@ TEST(SdkHostile, RepliesOfAnotherTypeShortBlocksAndNonPicturesFailTheCall) {
     faults.badPictures = true;
     device->SetFaults(faults);
     CountingSink sink;
+    const uint64_t sentBefore = device->PreviewPicturesSent();
     const int preview = SDK_StartPreview(handle, 0, &sink, 3, 0);
     ASSERT_GT(preview, 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    ASSERT_TRUE(WaitFor([&] { return device->PreviewPicturesSent() >= sentBefore + 5; }));
+    // Then good pictures on the same ordered stream: once one arrives, every
+    // bad one before it has been handled (and must have been dropped).
+    device->SetFaults({});
+    ASSERT_TRUE(WaitFor([&] { return sink.m_frames > 0; }));
     SDK_StopPreview(preview);
-    EXPECT_EQ(sink.m_frames, 0);
+    EXPECT_EQ(sink.m_notPictures, 0);
     SDK_Logout(handle);
 }
 

@@ -7,6 +7,8 @@
 
 namespace {
 
+const std::string kAdminPassword = "admin-pw";
+
 const MacBytes kTarget{0x00, 0xAB, 0xCD, 0xEF, 0x01, 0x23};
 
 DeviceEntry Change() {
@@ -18,7 +20,6 @@ DeviceEntry Change() {
     entry.dns1 = "10.1.2.2";
     entry.dns2 = "8.8.4.4";
     entry.dhcpMode = 2;
-    entry.loginPassword = "admin-pw";
     entry.capabilities = 0x08;
     return entry;
 }
@@ -99,12 +100,12 @@ TEST_F(ConfigSenderTest, V2SendFailures) {
     options.socketFactory = noSockets.Factory();
     options.clock = &noSockets;
     EXPECT_EQ(SendNetworkConfigV2(Change(), options), -1);
-    EXPECT_EQ(SendNetworkConfigV3(Change(), options), -1);
+    EXPECT_EQ(SendNetworkConfigV3(Change(), kAdminPassword, options), -1);
 }
 
 TEST_F(ConfigSenderTest, V3ConfirmedByAMatchingEcho) {
     AnswerV3(1);
-    EXPECT_EQ(SendNetworkConfigV3(Change(), Options()), 1);
+    EXPECT_EQ(SendNetworkConfigV3(Change(), kAdminPassword, Options()), 1);
     ASSERT_EQ(m_net.sent.size(), 1u); // sent once, not repeated
     const auto request = ParseConfigV3Request(m_net.sent[0].bytes);
     ASSERT_TRUE(request);
@@ -116,13 +117,13 @@ TEST_F(ConfigSenderTest, V3ConfirmedByAMatchingEcho) {
 
 TEST_F(ConfigSenderTest, V3RefusedOrWrongEchoFails) {
     AnswerV3(0);
-    EXPECT_EQ(SendNetworkConfigV3(Change(), Options()), -1);
+    EXPECT_EQ(SendNetworkConfigV3(Change(), kAdminPassword, Options()), -1);
     m_net.sent.clear();
     AnswerV3(1, [](NetworkConfig& echo) { echo.gateway = 0x0A0102FE; });
-    EXPECT_EQ(SendNetworkConfigV3(Change(), Options()), -1);
+    EXPECT_EQ(SendNetworkConfigV3(Change(), kAdminPassword, Options()), -1);
     m_net.sent.clear();
     AnswerV3(1, [](NetworkConfig& echo) { echo.dhcpMode = 1; });
-    EXPECT_EQ(SendNetworkConfigV3(Change(), Options()), -1);
+    EXPECT_EQ(SendNetworkConfigV3(Change(), kAdminPassword, Options()), -1);
 }
 
 TEST_F(ConfigSenderTest, V3OtherDatagramsAreSkippedUntilTimeOut) {
@@ -135,19 +136,19 @@ TEST_F(ConfigSenderTest, V3OtherDatagramsAreSkippedUntilTimeOut) {
         m_net.Deliver(m_net.now + 30, ReplyOf(kTarget));
     };
     const int64_t start = m_net.now;
-    EXPECT_EQ(SendNetworkConfigV3(Change(), Options()), -3);
+    EXPECT_EQ(SendNetworkConfigV3(Change(), kAdminPassword, Options()), -3);
     EXPECT_GE(m_net.now - start, 3000);
     EXPECT_LT(m_net.now - start, 3100);
 }
 
 TEST_F(ConfigSenderTest, V3FirstSendFailureIsMinus8) {
     m_net.failSends = true;
-    EXPECT_EQ(SendNetworkConfigV3(Change(), Options()), -8);
+    EXPECT_EQ(SendNetworkConfigV3(Change(), kAdminPassword, Options()), -8);
 }
 
 TEST_F(ConfigSenderTest, CapabilityBit3ChoosesTheExchange) {
     AnswerV3(1);
-    EXPECT_EQ(SendNetworkConfig(Change(), Options()), 1);
+    EXPECT_EQ(SendNetworkConfig(Change(), kAdminPassword, Options()), 1);
     EXPECT_TRUE(ParseConfigV3Request(m_net.sent[0].bytes));
     DeviceEntry v2 = Change();
     v2.capabilities = 0x01;
@@ -160,7 +161,7 @@ TEST_F(ConfigSenderTest, CapabilityBit3ChoosesTheExchange) {
     ConfigSenderOptions options;
     options.socketFactory = net.Factory();
     options.clock = &net;
-    EXPECT_EQ(SendNetworkConfig(v2, options), 1);
+    EXPECT_EQ(SendNetworkConfig(v2, kAdminPassword, options), 1);
     EXPECT_TRUE(ParseConfigV2Request(net.sent.back().bytes));
 }
 

@@ -89,42 +89,21 @@ TEST(NetworkChange, EntryTakesTheNewValuesAndParksItsLogin) {
     DeviceEntry target = Device("A");
     target.dns1 = "1.1.1.1";
     target.dhcpMode = 1;
-    target.loginHandle = 77;
-    target.loggedIn = 1;
     DeviceEntry change = target;
     change.ip = "10.0.0.9";
     change.gateway = "10.0.0.254";
     change.mask = "255.255.0.0";
     change.dns1 = "8.8.8.8";
     change.dhcpMode = 2;
-    PendingLogoutList pending{5};
-    ApplyNetworkChange(target, change, false, pending);
+    ApplyNetworkChange(target, change, false);
     EXPECT_EQ(target.ip, "10.0.0.9");
     EXPECT_EQ(target.gateway, "10.0.0.254");
     EXPECT_EQ(target.mask, "255.255.0.0");
     EXPECT_EQ(target.dns1, "1.1.1.1"); // CFG.V2 does not carry DNS or DHCP
     EXPECT_EQ(target.dhcpMode, 1);
-    EXPECT_EQ(target.loginHandle, 0);
-    EXPECT_EQ(target.loggedIn, 0);
-    EXPECT_EQ(pending, (PendingLogoutList{5, 77}));
-    ApplyNetworkChange(target, change, true, pending);
+    ApplyNetworkChange(target, change, true);
     EXPECT_EQ(target.dns1, "8.8.8.8");
     EXPECT_EQ(target.dhcpMode, 2);
-}
-
-TEST(SearchStart, LogsOutOpenAndParkedLoginsThenEmptiesEverything) {
-    DeviceTable devices{{"B", Device("B")}, {"A", Device("A")}, {"C", Device("C")}};
-    devices["A"].loginHandle = 11;
-    devices["A"].loggedIn = 1;
-    devices["B"].loginHandle = 12; // a stale handle without a live login
-    devices["C"].loginHandle = 13;
-    devices["C"].loggedIn = 1;
-    PendingLogoutList pending{30, 20};
-    std::vector<int32_t> loggedOut;
-    EndLoginsAndClear(devices, pending, [&](int32_t handle) { loggedOut.push_back(handle); });
-    EXPECT_EQ(loggedOut, (std::vector<int32_t>{11, 13, 30, 20}));
-    EXPECT_TRUE(devices.empty());
-    EXPECT_TRUE(pending.empty());
 }
 
 } // namespace

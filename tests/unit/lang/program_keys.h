@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 170> kProgramKeys = {
+inline constexpr std::array<std::string_view, 171> kProgramKeys = {
     "menu.Batch_Operate",
     "menu.Capacity_calucator",
     "menu.Dev_info",
@@ -168,6 +168,7 @@ inline constexpr std::array<std::string_view, 170> kProgramKeys = {
     "info.Fail_not_firmware",
     "info.Fail_not_config_file",
     "info.operate_completed_counts",
+    "info.Fail_not_supported",
     "info.Open_web_fail",
     "info.login_old_protocol",
     "info.login_user_too_long",

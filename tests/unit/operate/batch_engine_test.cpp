@@ -13,6 +13,7 @@ std::vector<DeviceEntry> Unreachable(int count) {
         entries[static_cast<std::size_t>(i)].mac = "02-00-00-00-00-0" + std::to_string(i);
         entries[static_cast<std::size_t>(i)].ip = "127.0.0." + std::to_string(i + 1);
         entries[static_cast<std::size_t>(i)].tcpPort = 1;
+        entries[static_cast<std::size_t>(i)].operations = NativeOperations(0);
     }
     return entries;
 }
@@ -22,8 +23,8 @@ std::vector<DeviceEntry> Unreachable(int count) {
 TEST(BatchEngine, RefusesAnEmptyBatchAndReportsUnreachableDevices) {
     Prompt prompt;
     Observer observer;
-    RecordLeases leases;
-    BatchEngine engine(prompt, observer, leases, 1000);
+    OperateContext context;
+    BatchEngine engine(prompt, observer, context, 1000);
     EXPECT_FALSE(engine.Start(BatchRequest{}));
     EXPECT_FALSE(engine.Busy());
 
@@ -55,15 +56,15 @@ TEST(BatchEngine, CancellingTheLoginEndsTheBatchWithoutCompletion) {
     Prompt prompt;
     prompt.cancel = true;
     Observer observer;
-    RecordLeases leases;
-    BatchEngine engine(prompt, observer, leases, 1000);
+    OperateContext context;
+    BatchEngine engine(prompt, observer, context, 1000);
     auto entries = Unreachable(2);
     BatchRequest request;
     request.operation = BatchOperation::Reboot;
     request.devices = {&entries[0], &entries[1]};
     ASSERT_TRUE(engine.Start(request));
     ASSERT_TRUE(engine.WaitIdle(10000));
-    EXPECT_FALSE(leases.InUse());
+    EXPECT_FALSE(context.leases.InUse());
     std::lock_guard lock(observer.mutex);
     EXPECT_TRUE(observer.lines.empty());
     EXPECT_EQ(observer.outcomes, std::vector<BatchOutcome>{BatchOutcome::Cancelled});

@@ -38,7 +38,6 @@ public:
         }
         changed.notify_all();
     }
-    void OnLoginState(const std::string&, bool) override {}
     void OnPortsChanged() override {
         std::lock_guard lock(mutex);
         ++portsChanged;

@@ -63,6 +63,7 @@ std::vector<DeviceEntry> Devices(int count) {
         entries[static_cast<std::size_t>(i)].mac = "02-00-00-00-00-0" + std::to_string(i);
         entries[static_cast<std::size_t>(i)].ip = "10.0.0." + std::to_string(i + 1);
         entries[static_cast<std::size_t>(i)].tcpPort = static_cast<uint16_t>(i + 1);
+        entries[static_cast<std::size_t>(i)].operations = NativeOperations(0);
     }
     return entries;
 }
@@ -82,10 +83,10 @@ protected:
     static constexpr int kWatchdogMs = 30000;
     Prompt prompt;
     Observer observer;
-    RecordLeases leases;
     FakeSdk sdk;
+    OperateContext context{sdk.calls};
     ManualClock clock;
-    BatchEngine engine{prompt, observer, leases, kWatchdogMs, sdk.calls, clock};
+    BatchEngine engine{prompt, observer, context, kWatchdogMs, clock};
 };
 
 TEST_F(BatchSeam, RebootWritesALinePerDeviceAndCompletesOnce) {
@@ -99,8 +100,7 @@ TEST_F(BatchSeam, RebootWritesALinePerDeviceAndCompletesOnce) {
     EXPECT_EQ(observer.lines, (std::vector<std::string>{"10.0.0.1  <tx.success>", "10.0.0.2  <tx.success>",
                                                         "10.0.0.3  <tx.success>"}));
     EXPECT_EQ(observer.ended, (std::vector<std::pair<BatchOperation, bool>>{{BatchOperation::Reboot, true}}));
-    EXPECT_EQ(entries[0].loggedIn, 0);
-    EXPECT_TRUE(entries[0].loginPassword.empty()); // wiped with the login
+    EXPECT_EQ(context.logins.Count(), 0u);
 }
 
 TEST_F(BatchSeam, CancelledLoginEndsTheBatchWithoutCompletionOrDeviceCalls) {
@@ -184,6 +184,58 @@ TEST_F(BatchSeam, UpgradesFinishingTogetherCompleteExactlyOnce) {
     EXPECT_EQ(observer.lines.size(), 8u);
     EXPECT_EQ(observer.ended,
               (std::vector<std::pair<BatchOperation, bool>>{{BatchOperation::Upgrade, true}}));
+}
+
+// A second device family: its own login and reboot, no upgrade.
+class OtherFamilyLink : public DeviceLink {
+public:
+    bool Login(const DeviceEntry&, const std::string& user, const std::string&, DeviceLogin& login,
+               int&) override {
+        login.link = this;
+        login.user = user;
+        ++logins;
+        return true;
+    }
+    void Logout(const DeviceLogin&) override { ++logouts; }
+    bool Reboot(const DeviceLogin&) override { return ++reboots > 0; }
+    bool FactoryDefault(const DeviceLogin&) override { return false; }
+    int ChangePassword(const DeviceLogin&, const std::string&, const std::string&) override { return 0; }
+    PortChangeResult ChangePorts(DeviceEntry&, const DeviceLogin&, const PortTriple&) override { return {}; }
+    bool ImportConfig(const DeviceLogin&, const std::string&) override { return false; }
+    std::atomic<int> logins{0}, logouts{0}, reboots{0};
+};
+
+TEST_F(BatchSeam, MixedFamiliesRunThroughTheirOwnLinksAndMissingOperationsAreNotSupported) {
+    auto link = std::make_shared<OtherFamilyLink>();
+    context.families.Add(link, [](const DeviceEntry& entry) { return entry.mac.rfind("other", 0) == 0; });
+    auto entries = Devices(4);
+    entries[1].mac = "other-1";
+    entries[1].operations = OperationSet{DeviceOperation::Login, DeviceOperation::Reboot};
+    entries[3].mac = "other-3";
+    entries[3].operations = OperationSet{DeviceOperation::Login};
+
+    ASSERT_TRUE(engine.Start(Request(BatchOperation::Reboot, entries)));
+    ASSERT_TRUE(engine.WaitIdle(10000));
+    EXPECT_EQ(sdk.reboots, 2);
+    EXPECT_EQ(link->reboots, 1);
+    EXPECT_EQ(link->logins, 1); // the device that cannot reboot is not logged in
+    EXPECT_EQ(link->logouts, 1);
+    {
+        std::lock_guard lock(observer.mutex);
+        EXPECT_EQ(observer.lines, (std::vector<std::string>{
+                                      "10.0.0.1  <tx.success>", "10.0.0.2  <tx.success>",
+                                      "10.0.0.3  <tx.success>", "10.0.0.4  <info.Fail_not_supported>"}));
+    }
+
+    // An upgrade batch counts the device that cannot upgrade and completes.
+    auto others = Devices(1);
+    others[0].mac = "other-9";
+    others[0].operations = OperationSet{DeviceOperation::Login};
+    ASSERT_TRUE(engine.Start(Request(BatchOperation::Upgrade, others)));
+    ASSERT_TRUE(engine.WaitIdle(10000));
+    std::lock_guard lock(observer.mutex);
+    EXPECT_EQ(observer.lines.back(), "10.0.0.1  <info.Fail_not_supported>");
+    EXPECT_EQ(observer.ended.back(), (std::pair<BatchOperation, bool>{BatchOperation::Upgrade, true}));
 }
 
 } // namespace

@@ -67,33 +67,6 @@ TEST(DeviceActions, NewModelMustBePrintableWithoutQuotesOrBackslash) {
     EXPECT_EQ(bad, "?");
 }
 
-TEST(DeviceActions, NetworkValuesOfConfigV2LeaveDnsAndDhcp) {
-    DeviceEntry target;
-    target.ip = "10.0.0.2";
-    target.dns1 = "1.1.1.1";
-    target.dhcpMode = 2;
-    target.loginHandle = 7;
-    target.loggedIn = 1;
-    DeviceEntry changed = target;
-    changed.ip = "10.0.0.9";
-    changed.gateway = "10.0.0.1";
-    changed.mask = "255.0.0.0";
-    changed.dns1 = "9.9.9.9";
-    changed.dhcpMode = 1;
-    DeviceEntry v2 = target;
-    CopyNetworkValues(v2, changed, false);
-    EXPECT_EQ(v2.ip, "10.0.0.9");
-    EXPECT_EQ(v2.gateway, "10.0.0.1");
-    EXPECT_EQ(v2.mask, "255.0.0.0");
-    EXPECT_EQ(v2.dns1, "1.1.1.1");
-    EXPECT_EQ(v2.dhcpMode, 2);
-    EXPECT_EQ(v2.loggedIn, 1); // the login is the caller's to park
-    DeviceEntry v3 = target;
-    CopyNetworkValues(v3, changed, true);
-    EXPECT_EQ(v3.dns1, "9.9.9.9");
-    EXPECT_EQ(v3.dhcpMode, 1);
-}
-
 TEST(DeviceActions, FirmwareVersionIsBoundedAndEmptyOnFailure) {
     SdkCalls sdk;
     int askedSize = 0;

@@ -2,6 +2,7 @@
 // and of its login, counting, progress that arrives after the end, and the
 // upgrades still running when it goes away.
 #include "batch_fakes.h"
+#include "operate/native_link.h"
 #include "operate/upgrade_supervisor.h"
 
 #include <gtest/gtest.h>
@@ -53,32 +54,36 @@ public:
     std::vector<int> loggedOut;
 };
 
-class LoginObserver : public Observer {
-public:
-    void OnLoginState(const std::string& mac, bool loggedIn) override {
-        std::lock_guard lock(mutex);
-        logins.emplace_back(mac, loggedIn);
+// The logins of the records, ended through the native link on the fake SDK;
+// every change is noted.
+struct Logins {
+    explicit Logins(const SdkCalls& sdk) : link(sdk) {
+        table.SetChanged([this](const std::string& mac, bool loggedIn) {
+            std::lock_guard lock(mutex);
+            changes.emplace_back(mac, loggedIn);
+        });
     }
-    std::vector<std::pair<std::string, bool>> logins;
+    DeviceEntry LoggedIn(int login) {
+        DeviceEntry entry;
+        entry.mac = "02-00-00-00-00-0" + std::to_string(login);
+        entry.ip = "10.0.0." + std::to_string(login);
+        table.Begin(entry.mac, DeviceLogin{&link, login, "admin", "secret"});
+        return entry;
+    }
+    NativeLink link;
+    LoginTable table;
+    std::mutex mutex;
+    std::vector<std::pair<std::string, bool>> changes;
 };
-
-DeviceEntry LoggedIn(int login) {
-    DeviceEntry entry;
-    entry.mac = "02-00-00-00-00-0" + std::to_string(login);
-    entry.ip = "10.0.0." + std::to_string(login);
-    entry.loginHandle = login;
-    entry.loggedIn = 1;
-    entry.loginPassword = "secret";
-    return entry;
-}
 
 class Supervisor : public testing::Test {
 protected:
     UpgradeSdk sdk;
-    LoginObserver observer;
+    Logins logins{sdk.calls};
+    Observer observer;
     ManualClock clock;
     int events = 0; // under observer.mutex
-    UpgradeSupervisor supervisor{observer, 30000, sdk.calls, clock, [this] {
+    UpgradeSupervisor supervisor{observer, logins.table, 30000, sdk.calls, clock, [this] {
                                      std::lock_guard lock(observer.mutex);
                                      ++events;
                                      observer.changed.notify_all();
@@ -86,16 +91,17 @@ protected:
 };
 
 TEST_F(Supervisor, RefusalsCountAtOnceAndAFinishedUpgradeEndsItsLogin) {
-    auto refusesOpen = LoggedIn(1);
-    auto refusesStart = LoggedIn(2);
-    auto upgrades = LoggedIn(3);
+    auto refusesOpen = logins.LoggedIn(1);
+    auto refusesStart = logins.LoggedIn(2);
+    auto upgrades = logins.LoggedIn(3);
+    logins.changes.clear();
     sdk.refuseOpen = 1;
     sdk.refuseStart = 2;
     supervisor.BeginBatch(4);
     supervisor.Count(false); // a fourth device whose login failed
-    supervisor.Start(refusesOpen, "image.bin");
-    supervisor.Start(refusesStart, "image.bin");
-    supervisor.Start(upgrades, "image.bin");
+    supervisor.Start(refusesOpen, 1, "image.bin");
+    supervisor.Start(refusesStart, 2, "image.bin");
+    supervisor.Start(upgrades, 3, "image.bin");
     EXPECT_TRUE(supervisor.Running());
     EXPECT_FALSE(supervisor.BatchComplete());
     {
@@ -107,11 +113,9 @@ TEST_F(Supervisor, RefusalsCountAtOnceAndAFinishedUpgradeEndsItsLogin) {
     ASSERT_TRUE(observer.WaitUntil([&] { return events == 1; }));
     EXPECT_TRUE(supervisor.BatchComplete());
     EXPECT_FALSE(supervisor.Running());
-    // The device restarts: the record's login is gone, its password wiped.
-    EXPECT_EQ(upgrades.loginHandle, 0);
-    EXPECT_EQ(upgrades.loggedIn, 0);
-    EXPECT_TRUE(upgrades.loginPassword.empty());
-    EXPECT_EQ(refusesStart.loginHandle, 2); // a refused start keeps the login
+    // The device restarts: its login is gone.
+    EXPECT_FALSE(logins.table.IsLoggedIn(upgrades.mac));
+    EXPECT_EQ(logins.table.Handle(refusesStart.mac), 2); // a refused start keeps the login
     {
         std::lock_guard lock(sdk.mutex);
         EXPECT_EQ(sdk.closed, (std::vector<int>{102, 103}));
@@ -121,13 +125,14 @@ TEST_F(Supervisor, RefusalsCountAtOnceAndAFinishedUpgradeEndsItsLogin) {
     EXPECT_EQ(observer.lines,
               (std::vector<std::string>{"10.0.0.1  <info.Fail_not_firmware>", "10.0.0.2  <info.Fail_refused>",
                                         "10.0.0.3  <tx.success>"}));
-    EXPECT_EQ(observer.logins, (std::vector<std::pair<std::string, bool>>{{upgrades.mac, false}}));
+    std::lock_guard changes(logins.mutex);
+    EXPECT_EQ(logins.changes, (std::vector<std::pair<std::string, bool>>{{upgrades.mac, false}}));
 }
 
 TEST_F(Supervisor, ProgressAfterTheEndIsDroppedAndARestartShowsItsPercentAgain) {
-    auto entry = LoggedIn(4);
+    auto entry = logins.LoggedIn(4);
     supervisor.BeginBatch(1);
-    supervisor.Start(entry, "image.bin");
+    supervisor.Start(entry, 4, "image.bin");
     sdk.Progress(4, 10, 5);
     sdk.Progress(4, 0, -2);
     ASSERT_TRUE(observer.WaitUntil([&] { return events == 2; }));
@@ -135,8 +140,7 @@ TEST_F(Supervisor, ProgressAfterTheEndIsDroppedAndARestartShowsItsPercentAgain) 
     EXPECT_FALSE(supervisor.Running());
 
     // The same record again: its percent starts afresh, so 25% shows again.
-    entry.loginHandle = 4;
-    supervisor.Start(entry, "image.bin");
+    supervisor.Start(entry, 4, "image.bin");
     sdk.Progress(4, 10, 5);
     ASSERT_TRUE(observer.WaitUntil([&] { return events == 3; }));
     std::lock_guard lock(observer.mutex);
@@ -146,18 +150,19 @@ TEST_F(Supervisor, ProgressAfterTheEndIsDroppedAndARestartShowsItsPercentAgain) 
 
 TEST(UpgradeSupervisorLife, ClosesTheUpgradesStillRunningWhenItGoesAway) {
     UpgradeSdk sdk;
+    Logins logins(sdk.calls);
     Observer observer;
     ManualClock clock;
-    auto first = LoggedIn(5);
-    auto second = LoggedIn(6);
+    auto first = logins.LoggedIn(5);
+    auto second = logins.LoggedIn(6);
     {
-        UpgradeSupervisor supervisor(observer, 30000, sdk.calls, clock, [] {});
-        supervisor.Start(first, "image.bin");
-        supervisor.Start(second, "image.bin");
+        UpgradeSupervisor supervisor(observer, logins.table, 30000, sdk.calls, clock, [] {});
+        supervisor.Start(first, 5, "image.bin");
+        supervisor.Start(second, 6, "image.bin");
     }
     EXPECT_EQ(sdk.closed, (std::vector<int>{105, 106}));
     EXPECT_TRUE(observer.lines.empty());
-    EXPECT_EQ(first.loginHandle, 5); // no report, no login ended
+    EXPECT_EQ(logins.table.Handle(first.mac), 5); // no report, no login ended
 }
 
 } // namespace

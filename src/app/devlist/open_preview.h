@@ -13,7 +13,7 @@
 // running operation of session, so a periodic search (which would log the
 // device out) skips its turn. entry is read at the start only: its address
 // and login handle are copied.
-#include "operate/preview_sdk_calls.h"
+#include "devlist/preview_sdk_calls.h"
 
 #include <QRect>
 #include <functional>

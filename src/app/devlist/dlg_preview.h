@@ -7,7 +7,7 @@
 // The SDK calls run on workers (starting and stopping wait on the device);
 // their results, the pictures and the SDK's callbacks come back queued to
 // the window, which may be gone by then.
-#include "operate/preview_sdk_calls.h"
+#include "devlist/preview_sdk_calls.h"
 #include "ui/popup_dialog.h"
 
 #include <QRect>

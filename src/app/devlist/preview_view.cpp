@@ -1,4 +1,4 @@
-#include "operate/preview_view.h"
+#include "devlist/preview_view.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
-#include "operate/dlg_preview.h"
+#include "devlist/dlg_preview.h"
 
-#include "operate/preview_video.h"
-#include "operate/preview_view.h"
+#include "devlist/preview_video.h"
+#include "devlist/preview_view.h"
 #include "ui/dlg_tip.h"
 #include "ui/lang_text.h"
 #include "ui/shared_look.h"

@@ -1,7 +1,7 @@
-#include "operate/open_preview.h"
+#include "devlist/open_preview.h"
 
+#include "devlist/dlg_preview.h"
 #include "discovery/device_entry.h"
-#include "operate/dlg_preview.h"
 #include "session/device_session.h"
 
 #include <QWidget>
@@ -12,7 +12,8 @@ QRect PreviewRectangle(const QRect& mainWindowFrame) {
 
 int OpenPreview(QWidget* mainWindow, DeviceSession& session, DeviceEntry& entry, int stream,
                 const std::function<void()>& onClosed, const PreviewSdkCalls& sdk) {
-    CDlgPreview preview(mainWindow, entry.loginHandle, QString::fromStdString(entry.ip), stream, sdk);
+    CDlgPreview preview(mainWindow, session.Logins().Handle(entry.mac), QString::fromStdString(entry.ip),
+                        stream, sdk);
     if (mainWindow != nullptr) {
         preview.setGeometry(PreviewRectangle(mainWindow->frameGeometry()));
     }

@@ -1,4 +1,4 @@
-#include "operate/preview_video.h"
+#include "devlist/preview_video.h"
 
 #include <QBuffer>
 #include <QByteArray>

@@ -1,4 +1,4 @@
-#include "operate/dlg_modify_model.h"
+#include "devlist/dlg_modify_model.h"
 
 #include "operate/device_actions.h"
 #include "ui/body_label.h"

@@ -1,0 +1,66 @@
+// Network change: the network dialog, then the CFG exchange on a pool
+// thread; on success the record takes the new values and gives up its login.
+#include "devlist/device_actions.h"
+#include "devlist/device_columns.h"
+#include "devlist/device_commands.h"
+#include "devlist/dlg_modify_network.h"
+#include "discovery/config_sender.h"
+#include "sdk/session_crypto.h"
+#include "session/device_session.h"
+#include "ui/color_list_ctrl.h"
+
+void RunNetworkChange(CDeviceActions& actions, int row, int) {
+    DeviceEntry* entry = actions.EntryAt(row);
+    if (entry == nullptr) {
+        actions.Tip("info.operate_fail");
+        return;
+    }
+    DeviceEntry request;
+    request.mac = entry->mac;
+    request.ip = entry->ip;
+    request.gateway = entry->gateway;
+    request.mask = entry->mask;
+    request.dns1 = entry->dns1;
+    request.dns2 = entry->dns2;
+    request.dhcpMode = entry->dhcpMode;
+    request.capabilities = entry->capabilities;
+    DeviceEntry changed;
+    std::string adminPassword;
+    if (CDlgModifyNetworkNew::Ask(actions.Page(), request, changed, adminPassword) != 1) {
+        return;
+    }
+    // The dialog ran a modal loop: another page may have started something.
+    if (const char* refusal = actions.Session().SearchRefusal()) {
+        actions.Tip(refusal);
+        return;
+    }
+    actions.SetRunning(true);
+    ConfigSenderOptions options;
+    options.endpoints = actions.Session().Endpoints();
+    const bool viaV3 = changed.AcceptsConfigV3();
+    actions.RunOnWorker(
+        [changed, adminPassword, options]() mutable {
+            const int result = SendNetworkConfig(changed, adminPassword, options);
+            sdkwire::WipeAll(adminPassword);
+            return result;
+        },
+        [&actions, changed, viaV3](int result) {
+            actions.SetRunning(false);
+            if (result != kConfigSuccess) {
+                actions.Tip(result == kConfigTimeout ? "info.operate_timeout" : "info.operate_fail");
+                return;
+            }
+            if (DeviceEntry* target = actions.EntryByMac(changed.mac)) {
+                ApplyNetworkChange(*target, changed, viaV3);
+                // The login is given up at once and logged out at the next
+                // search; the session redraws the login column.
+                actions.Session().ParkLoginAfterNetworkChange(*target);
+                const int targetRow = actions.RowOf(changed.mac);
+                if (targetRow >= 0) {
+                    actions.List()->SetItemText(targetRow, kColIp, QString::fromStdString(target->ip));
+                }
+            }
+            actions.Tip("info.operate_success");
+        });
+    sdkwire::WipeAll(adminPassword);
+}

@@ -1,0 +1,34 @@
+#pragma once
+// One device family's way of working with a device after it was found: the
+// login and the steps of the device list's actions and of the batches. Each
+// reports as the native family does (SDK login error codes, true for a step
+// the device took), so pages, batches and the command line never ask which
+// family a device belongs to; the record's operations say what applies.
+#include "discovery/device_entry.h"
+#include "operate/device_steps.h"
+#include "operate/login_table.h"
+
+#include <string>
+
+class DeviceLink {
+public:
+    virtual ~DeviceLink() = default;
+
+    // true: logged in, login holds what the family keeps (link set to this
+    // link); false: error holds the login error code.
+    virtual bool Login(const DeviceEntry& entry, const std::string& user, const std::string& password,
+                       DeviceLogin& login, int& error) = 0;
+    virtual void Logout(const DeviceLogin& login) = 0;
+
+    // Each true when the device took the step.
+    virtual bool Reboot(const DeviceLogin& login) = 0;
+    virtual bool FactoryDefault(const DeviceLogin& login) = 0;
+    // As ChangePassword: 1 changed, -1 the old password is wrong, 0 or
+    // other values: refused.
+    virtual int ChangePassword(const DeviceLogin& login, const std::string& oldPassword,
+                               const std::string& newPassword) = 0;
+    // The record's ports change when the device restarted with them.
+    virtual PortChangeResult ChangePorts(DeviceEntry& entry, const DeviceLogin& login,
+                                         const PortTriple& ports) = 0;
+    virtual bool ImportConfig(const DeviceLogin& login, const std::string& path) = 0;
+};

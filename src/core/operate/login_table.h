@@ -1,0 +1,81 @@
+#pragma once
+// The logins of the device table, owned by the device session (and by a
+// command of the command line for its run): the only place that says
+// whether a device is logged in, with what handle, user and password. The
+// records found by a search hold facts only.
+//
+// Logins are keyed by the record's key. Every change is reported through
+// the change callback after the table's lock is released, on the thread
+// that made it (a batch's worker, the window's thread); the desktop program
+// re-posts it to the window, which redraws the login column from here.
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+class DeviceLink;
+
+// What one login is: the link of the family that made it (and ends it),
+// and what that family keeps of it. Every copy wipes its password when it
+// goes.
+struct DeviceLogin {
+    DeviceLogin() = default;
+    DeviceLogin(DeviceLink* link_, int32_t handle_, std::string user_, std::string password_)
+        : link(link_), handle(handle_), user(std::move(user_)), password(std::move(password_)) {}
+    DeviceLogin(const DeviceLogin&) = default;
+    DeviceLogin(DeviceLogin&&) = default;
+    DeviceLogin& operator=(const DeviceLogin&) = default;
+    DeviceLogin& operator=(DeviceLogin&&) = default;
+    ~DeviceLogin();
+
+    DeviceLink* link = nullptr;
+    int32_t handle = 0; // the native family's SDK login handle
+    std::string user;
+    std::string password;
+};
+
+class LoginTable {
+public:
+    using Changed = std::function<void(const std::string& key, bool loggedIn)>;
+
+    LoginTable() = default;
+    ~LoginTable();
+    LoginTable(const LoginTable&) = delete;
+    LoginTable& operator=(const LoginTable&) = delete;
+
+    // Set once, before the table is shared with other threads.
+    void SetChanged(Changed changed) { m_changed = std::move(changed); }
+
+    bool IsLoggedIn(const std::string& key) const;
+    // 0 when the device is not logged in.
+    int32_t Handle(const std::string& key) const;
+    // A copy of the login (its password included), or nullopt.
+    std::optional<DeviceLogin> Find(const std::string& key) const;
+    std::size_t Count() const;
+
+    // A new login replaces whatever the key held (the old password wiped).
+    void Begin(const std::string& key, DeviceLogin login);
+    // The login ends: with logout set its link logs it out (a device that
+    // restarts or resets ends it itself), and the password is wiped.
+    // Nothing happens when the key has no login.
+    void End(const std::string& key, bool logout = true);
+    // A network change moved the device: the login ends now and is logged
+    // out by the next EndAll.
+    void Park(const std::string& key);
+    // Every login in key order, then every parked one in the order they
+    // were parked, each through its link; all are gone afterwards.
+    void EndAll();
+
+    std::vector<int32_t> ParkedHandles() const;
+
+private:
+    void Notify(const std::string& key, bool loggedIn) const;
+
+    mutable std::mutex m_lock;
+    std::map<std::string, DeviceLogin> m_logins;
+    std::vector<DeviceLogin> m_parked;
+    Changed m_changed;
+};
