@@ -39,7 +39,7 @@ constexpr int kCapacitySkin[4] = {236, 237, 236, 236};
 
 CCorvaneDlg::CCorvaneDlg(MainWindowOptions options)
     : QDialog(nullptr, Qt::Window | Qt::FramelessWindowHint), m_options(std::move(options)),
-      m_session(new DeviceSession(this)) {
+      m_session(new DeviceSession(this, RealSdk(), m_options.clock ? *m_options.clock : SteadyClock())) {
     SDK_Init(nullptr, this);
     setObjectName("mainWindow");
     m_countFont.setFamily("Tahoma");

@@ -24,11 +24,14 @@ class DeviceSession;
 class TitleBand;
 
 // What differs between the program and a test of it.
+class Clock;
+
 struct MainWindowOptions {
     std::string programFolder; // holds "Config File/"; ends in a separator
     DiscoveryEndpoints endpoints;
     SearchTiming searchTiming; // the protocol's timing unless a test shortens it
     int minuteMs = 60000;      // one minute of the periodic-search timer
+    Clock* clock = nullptr;    // the periodic search's clock; nullptr: the steady clock
 };
 
 class CCorvaneDlg : public QDialog {

@@ -6,9 +6,9 @@
 #include <QMetaObject>
 #include <QThread>
 
-DeviceSession::DeviceSession(QObject* parent, const SdkCalls& sdk)
+DeviceSession::DeviceSession(QObject* parent, const SdkCalls& sdk, Clock& clock)
     : QObject(parent), m_context(sdk), m_search(new SearchController(this)),
-      m_scheduler(new SearchScheduler(*this)) {
+      m_scheduler(new SearchScheduler(*this, clock)) {
     setObjectName("deviceSession");
     m_context.logins.SetChanged([this](const std::string& key, bool loggedIn) {
         const QString mac = QString::fromStdString(key);
@@ -103,9 +103,6 @@ void DeviceSession::SetPeriodicSearch(bool enabled, int periodMs) {
     m_scheduler->SetPeriod(enabled, periodMs);
 }
 
-const QTimer& DeviceSession::PeriodicTimer() const {
-    return m_scheduler->Timer();
-}
 
 void DeviceSession::OnSearchDone(SearchResult result) {
     // A quiet search whose native sockets failed learns nothing: the list

@@ -15,6 +15,7 @@
 #include "discovery/search_engine.h"
 #include "discovery/table_refresh.h"
 #include "operate/operate_context.h"
+#include "platform/clock.h"
 
 #include <QObject>
 #include <QString>
@@ -23,7 +24,6 @@
 
 class SearchController;
 class SearchScheduler;
-class QTimer;
 enum class SearchTrigger;
 
 // What became of a request to search: started (true), or refused with the
@@ -37,9 +37,11 @@ class DeviceSession : public QObject {
     Q_OBJECT
 
 public:
-    // sdk: the native family's calls (tests give fakes); must outlive the
+    // sdk: the native family's calls (tests give fakes); clock: the one the
+    // periodic search runs on (tests move their own). Both must outlive the
     // session.
-    explicit DeviceSession(QObject* parent = nullptr, const SdkCalls& sdk = RealSdk());
+    explicit DeviceSession(QObject* parent = nullptr, const SdkCalls& sdk = RealSdk(),
+                           Clock& clock = SteadyClock());
     ~DeviceSession() override;
 
     // What every search is started with (set before the first one).
@@ -67,7 +69,7 @@ public:
     SearchStart RequestSearch(SearchTrigger trigger);
     // The periodic search: on or off, and its period.
     void SetPeriodicSearch(bool enabled, int periodMs);
-    const QTimer& PeriodicTimer() const;
+    SearchScheduler& Scheduler() { return *m_scheduler; }
 
     DeviceTable& Devices() { return m_devices; }
     const DeviceTable& Devices() const { return m_devices; }

@@ -1,10 +1,15 @@
 #include "session/search_scheduler.h"
 
+#include "platform/clock.h"
 #include "session/device_session.h"
 
-SearchScheduler::SearchScheduler(DeviceSession& session) : QObject(&session), m_session(session) {
+#include <algorithm>
+
+SearchScheduler::SearchScheduler(DeviceSession& session, Clock& clock)
+    : QObject(&session), m_session(session), m_clock(clock) {
     m_timer.setObjectName("periodicSearchTimer");
-    connect(&m_timer, &QTimer::timeout, this, [this] { Request(SearchTrigger::Periodic); });
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &SearchScheduler::Tick);
 }
 
 SearchStart SearchScheduler::Request(SearchTrigger trigger) {
@@ -16,7 +21,6 @@ SearchStart SearchScheduler::Request(SearchTrigger trigger) {
     case SearchTrigger::Page:
         break;
     }
-    m_timer.stop();
     const SearchStart start = m_session.StartSearch(false);
     Restart();
     return start;
@@ -28,9 +32,34 @@ void SearchScheduler::SetPeriod(bool enabled, int periodMs) {
     Restart();
 }
 
+int64_t SearchScheduler::RemainingMs() const {
+    if (!PeriodicOn()) {
+        return -1;
+    }
+    return std::max<int64_t>(0, m_dueMs - m_clock.NowMs());
+}
+
+void SearchScheduler::Tick() {
+    if (!PeriodicOn()) {
+        return;
+    }
+    if (m_clock.NowMs() < m_dueMs) {
+        ArmTimer(); // woken early: wait for the rest
+        return;
+    }
+    m_dueMs = m_clock.NowMs() + m_periodMs;
+    ArmTimer();
+    Request(SearchTrigger::Periodic);
+}
+
 void SearchScheduler::Restart() {
     m_timer.stop();
-    if (m_enabled && m_periodMs > 0) {
-        m_timer.start(m_periodMs);
+    if (PeriodicOn()) {
+        m_dueMs = m_clock.NowMs() + m_periodMs;
+        ArmTimer();
     }
+}
+
+void SearchScheduler::ArmTimer() {
+    m_timer.start(static_cast<int>(std::clamp<int64_t>(m_dueMs - m_clock.NowMs(), 0, m_periodMs)));
 }

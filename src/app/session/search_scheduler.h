@@ -1,38 +1,54 @@
 #pragma once
-// SearchScheduler: when searches begin. It owns the periodic-search timer
-// and the rules of who may start one and what that does to the period:
-// the device list's Search and the start-up restart the period, the title
-// band's SEARCH leaves it running, and the timer itself asks for a quiet
-// search that is dropped without a word when refused. Every request goes
-// through the session's one gate (DeviceSession::StartSearch).
+// SearchScheduler: when searches begin. It owns the periodic search and the
+// rules of who may start one and what that does to the period: the device
+// list's Search and the start-up restart the period, the title band's
+// SEARCH leaves it running, and the period's end asks for a quiet search
+// that is dropped without a word when refused. Every request goes through
+// the session's one gate (DeviceSession::StartSearch).
+//
+// The period runs on a Clock: a timer of the window's thread calls Tick
+// when the clock says the period may be over, and tests that move their
+// own clock call Tick themselves instead of waiting.
 #include <QObject>
 #include <QTimer>
+#include <cstdint>
 
+class Clock;
 class DeviceSession;
 struct SearchStart;
 
 enum class SearchTrigger {
     Page,     // the device list's Search, and the first search at start-up
     Band,     // the title band's SEARCH
-    Periodic, // the periodic timer: quiet
+    Periodic, // the end of the period: quiet
 };
 
 class SearchScheduler : public QObject {
     Q_OBJECT
 
 public:
-    explicit SearchScheduler(DeviceSession& session);
+    // clock must outlive the scheduler.
+    SearchScheduler(DeviceSession& session, Clock& clock);
 
     SearchStart Request(SearchTrigger trigger);
-    // A period of 0 means no periodic search; the timer starts anew.
+    // A period of 0 means no periodic search; the period starts anew.
     void SetPeriod(bool enabled, int periodMs);
-    const QTimer& Timer() const { return m_timer; }
+    bool PeriodicOn() const { return m_enabled && m_periodMs > 0; }
+    int PeriodMs() const { return m_periodMs; }
+    // What is left of the period on the clock; -1 when it is off.
+    int64_t RemainingMs() const;
+    // Starts the periodic search when the period is over, and the next
+    // period with it.
+    void Tick();
 
 private:
     void Restart();
+    void ArmTimer();
 
     DeviceSession& m_session;
+    Clock& m_clock;
     QTimer m_timer;
     bool m_enabled = false;
     int m_periodMs = 0;
+    int64_t m_dueMs = 0;
 };

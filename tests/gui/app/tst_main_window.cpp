@@ -6,8 +6,10 @@
 #include "devlist/dlg_dev_info.h"
 #include "ini/ini_file.h"
 #include "operate/dlg_operate.h"
+#include "manual_clock.h"
 #include "program_folder.h"
 #include "session/device_session.h"
+#include "session/search_scheduler.h"
 #include "settings/dlg_set_dev_info.h"
 #include "settings/dlg_setting.h"
 #include "text_overflow.h"
@@ -194,43 +196,52 @@ void MainWindowTest::findAndAllOnTheFoundDevices() {
 void MainWindowTest::periodicSearchFiresAndRestartsAsSpecified() {
     m_folder->SetConfig("SEARCH_CFG", "Periodic_Search", "1");
     m_folder->SetConfig("SEARCH_CFG", "Sel_Time", "2");
+    ManualClock clock;
     MainWindowOptions options = FastOptions(*m_folder);
     options.minuteMs = 1500; // the period: 2 "minutes" of 1.5 s
+    options.clock = &clock;
     auto window = Start(options);
     QSignalSpy starts(&window->Session(), &DeviceSession::SearchStarted);
     QSignalSpy quietStarts(&window->Session(), &DeviceSession::QuietSearchStarted);
-    const QTimer& timer = window->Session().PeriodicTimer();
-    QVERIFY(timer.isActive());
-    QCOMPARE(timer.interval(), 3000);
+    SearchScheduler& scheduler = window->Session().Scheduler();
+    QVERIFY(scheduler.PeriodicOn());
+    QCOMPARE(scheduler.RemainingMs(), 3000);
     // The first search began with the window.
     QVERIFY(window->IsSearching());
-    QTRY_VERIFY_WITH_TIMEOUT(!window->IsSearching(), 10000);
+    WaitForSearchEnd(*window);
     QCOMPARE(starts.count(), 0);
 
-    // It fires by itself, one period after the restart of the first
-    // search, and searches quietly.
-    QTRY_COMPARE_WITH_TIMEOUT(quietStarts.count(), 1, 6000);
+    // Not before the period is over...
+    clock.Advance(2999);
+    scheduler.Tick();
+    QCOMPARE(quietStarts.count(), 0);
+    // ...then quietly, and the next period begins.
+    clock.Advance(1);
+    scheduler.Tick();
+    QCOMPARE(quietStarts.count(), 1);
     QCOMPARE(starts.count(), 0);
+    QCOMPARE(scheduler.RemainingMs(), 3000);
     WaitForSearchEnd(*window);
 
     // The band's SEARCH does not restart the period...
-    QTRY_VERIFY_WITH_TIMEOUT(timer.remainingTime() < 1500, 4000);
-    const int before = timer.remainingTime();
+    clock.Advance(2000);
     QTest::mouseClick(window->Band()->search, Qt::LeftButton);
     QVERIFY(window->IsSearching());
-    QVERIFY(timer.remainingTime() <= before);
+    QCOMPARE(scheduler.RemainingMs(), 1000);
     WaitForSearchEnd(*window);
 
     // ...the page's Search does.
-    QTRY_VERIFY_WITH_TIMEOUT(timer.remainingTime() < 1500 && !window->IsSearching(), 6000);
     QTest::mouseClick(window->DevInfoPage()->findChild<CxSkinButton*>("searchButton"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(window->IsSearching(), 1000);
-    QVERIFY(timer.remainingTime() > 2500);
+    QCOMPARE(scheduler.RemainingMs(), 3000);
     WaitForSearchEnd(*window);
 
-    // Turning it off in the settings stops the timer and is saved.
+    // Turning it off in the settings stops it and is saved.
     window->OnSearchParamsMessage(false, 2);
-    QVERIFY(!timer.isActive());
+    QVERIFY(!scheduler.PeriodicOn());
+    clock.Advance(10000);
+    scheduler.Tick();
+    QCOMPARE(quietStarts.count(), 1);
     QCOMPARE(m_folder->GetConfig("SEARCH_CFG", "Periodic_Search"), std::string("0"));
 }
 

@@ -6,11 +6,13 @@
 #include "app/page_table.h"
 #include "app/title_band.h"
 #include "lang/tool_language.h"
+#include "manual_clock.h"
 #include "operate/dlg_login_local.h"
 #include "operate/dlg_operate.h"
 #include "program_folder.h"
 #include "sdk/config_file.h"
 #include "session/device_session.h"
+#include "session/search_scheduler.h"
 #include "ui/dlg_tip.h"
 #include "ui/lang_text.h"
 #include "ui/skin_button.h"
@@ -56,6 +58,7 @@ private:
     void VerifyEveryLineSucceeded() const;
 
     std::unique_ptr<TestProgramFolder> m_folder;
+    ManualClock m_clock;
     std::unique_ptr<CCorvaneDlg> m_window;
     CDlgOperate* m_page = nullptr;
     QList<TipRequest> m_tips;
@@ -87,8 +90,12 @@ void SearchGateTest::cleanup() {
 }
 
 void SearchGateTest::StartOnOperatePage() {
+    // The periodic search is on, on a clock only the test moves.
+    m_folder->SetConfig("SEARCH_CFG", "Periodic_Search", "1");
+    m_folder->SetConfig("SEARCH_CFG", "Sel_Time", "2");
     MainWindowOptions options;
     options.programFolder = m_folder->Path();
+    options.clock = &m_clock;
     options.searchTiming.phaseMs = 600;
     options.searchTiming.resendMs = 60;
     options.searchTiming.pauseMs = 10;
@@ -150,7 +157,10 @@ void SearchGateTest::searchDuringARebootBatchIsRefusedAndTheBatchEnds() {
     QCOMPARE(m_tips.last().text, LangText("info.Configuring_wait"));
     // The periodic timer asks quietly: dropped without a word.
     const int tips = static_cast<int>(m_tips.size());
-    QVERIFY(QMetaObject::invokeMethod(const_cast<QTimer*>(&m_window->Session().PeriodicTimer()), "timeout"));
+    SearchScheduler& scheduler = session.Scheduler();
+    QVERIFY(scheduler.PeriodicOn());
+    m_clock.Advance(scheduler.RemainingMs());
+    scheduler.Tick();
     QCoreApplication::processEvents();
     QCOMPARE(static_cast<int>(m_tips.size()), tips);
     QVERIFY(!m_window->IsSearching());
