@@ -184,11 +184,16 @@ void CDlgDevInfo::OnSearchStart() {
 }
 
 void CDlgDevInfo::OnSearchEnd() {
-    ResetSort();
+    // The rows came in as the devices answered and were updated in place
+    // by the search's end; only a list that missed some builds them now.
     m_search->SetForcedLook(kLookNone);
     m_search->setEnabled(true);
-    m_findText.clear();
-    Rebuild();
+    if (static_cast<std::size_t>(m_list->GetItemCount()) != m_session.Devices().size()) {
+        Rebuild();
+        return;
+    }
+    Renumber();
+    UpdateCount();
 }
 
 void CDlgDevInfo::ResetSort() {

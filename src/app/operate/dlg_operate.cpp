@@ -172,7 +172,11 @@ void CDlgOperate::OnSearchStart() {
 }
 
 void CDlgOperate::OnSearchEnd() {
-    Rebuild({});
+    // The items came in as the devices answered (ticks given meanwhile
+    // stay); only a page that missed the start builds them now.
+    if (static_cast<std::size_t>(m_items.size()) != m_session.Devices().size()) {
+        Rebuild({});
+    }
 }
 
 void CDlgOperate::Rebuild(const QString& filter) {

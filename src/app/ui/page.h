@@ -16,7 +16,8 @@ public:
     virtual void OnRelayout() = 0;
     // A search started: the device table is being emptied, clear the lists.
     virtual void OnSearchStart() {}
-    // A search ended: rebuild the lists from the device table.
+    // A search ended: the lists show the device table (they follow it as
+    // devices are added, changed and removed).
     virtual void OnSearchEnd() {}
 
 protected:
