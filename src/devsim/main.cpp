@@ -3,6 +3,8 @@
 #include "discovery/ip_rules.h"
 #include "lab_file.h"
 #include "network_guard.h"
+#include "onvif/http_server.h"
+#include "onvif/wsd_server.h"
 #include "population.h"
 #include "udp_responder.h"
 #include "udp_server.h"
@@ -42,6 +44,7 @@ int Usage(std::FILE* out) {
                  "  --ready-file FILE   write \"ready\" to FILE once the port is open\n"
                  "  --reboot-ms MS      every device's restart takes MS (default: the lab's reboot-seconds)\n"
                  "  --no-sdk            no SDK (TCP) side\n"
+                 "  --no-onvif          no ONVIF side (WS-Discovery and device service)\n"
                  "  --state FILE        keep what the devices' SDK side changed in FILE (read at start)\n",
                  kMaxPopulation);
     return out == stdout ? 0 : 2;
@@ -57,6 +60,7 @@ int main(int argc, char** argv) {
     bool serveAfterWrite = false;
     bool realNetwork = false;
     bool sdkSide = true;
+    bool onvifSide = true;
     int rebootMs = -1;
     std::string statePath;
     double replyLoss = -1;
@@ -103,6 +107,8 @@ int main(int argc, char** argv) {
             statePath = value();
         } else if (arg == "--no-sdk") {
             sdkSide = false;
+        } else if (arg == "--no-onvif") {
+            onvifSide = false;
         } else if (arg == "--help" || arg == "-h") {
             return Usage(stdout);
         } else {
@@ -183,11 +189,21 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "corvane-devsim: %s\n", sdkError.c_str());
         return 1;
     }
+    // The ONVIF devices: their device service first, so a client that
+    // hears a Hello finds the service there.
+    const std::vector<SimDevice> devices = responder.Devices();
+    onvifsim::HttpServer onvifHttp(devices);
+    onvifsim::WsdServer onvifDiscovery(devices, seed);
+    if (onvifSide && (!onvifHttp.Start() || !onvifDiscovery.Start())) {
+        return 1;
+    }
     std::signal(SIGTERM, OnSignal);
     std::signal(SIGINT, OnSignal);
     if (!readyPath.empty()) {
         std::ofstream(readyPath) << "ready\n";
     }
     server.Run(g_stop);
+    onvifDiscovery.Stop(); // Bye from every ONVIF device
+    onvifHttp.Stop();
     return 0;
 }
