@@ -31,6 +31,8 @@ int Usage(std::FILE* out) {
                  "  --lab FILE          devices and faults from a lab file\n"
                  "  --generate N        a reproducible population of N devices (up to %d)\n"
                  "  --seed S            seed of the population (default 1)\n"
+                 "  --onvif-share P     with --generate: P percent of the devices speak only ONVIF\n"
+                 "  --both-share P      with --generate: P percent speak both families (default 0 and 0)\n"
                  "  --write-lab FILE    write the lab in use to FILE ('-' for standard output) and stop\n"
                  "  --serve             with --write-lab: serve the lab after writing it\n"
                  "  --real-network      serve even in the machine's own network namespace, where the\n"
@@ -56,6 +58,7 @@ int main(int argc, char** argv) {
     std::string labPath, writePath, readyPath;
     int generate = -1;
     uint64_t seed = 1;
+    FamilyMix mix;
     bool checkOnly = false;
     bool serveAfterWrite = false;
     bool realNetwork = false;
@@ -79,6 +82,10 @@ int main(int argc, char** argv) {
             labPath = value();
         } else if (arg == "--generate") {
             generate = std::atoi(value().c_str());
+        } else if (arg == "--onvif-share") {
+            mix.onvifPercent = std::atoi(value().c_str());
+        } else if (arg == "--both-share") {
+            mix.bothPercent = std::atoi(value().c_str());
         } else if (arg == "--seed") {
             seed = std::strtoull(value().c_str(), nullptr, 10);
         } else if (arg == "--write-lab") {
@@ -136,7 +143,12 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "corvane-devsim: at most %d devices\n", kMaxPopulation);
             return 2;
         }
-        lab = GeneratePopulation(generate, seed);
+        if (mix.onvifPercent < 0 || mix.bothPercent < 0 || mix.onvifPercent + mix.bothPercent > 100) {
+            std::fprintf(
+                stderr, "corvane-devsim: the ONVIF and both shares are percentages summing to 100 at most\n");
+            return 2;
+        }
+        lab = GeneratePopulation(generate, seed, mix);
     }
     // Lab-wide overrides, for benchmarks and quick experiments.
     for (SimDevice& device : lab.devices) {

@@ -14,10 +14,12 @@ ServiceResponse Fault(int status, const char* code, const char* subcode, const c
     return {status, SoapFault(code, subcode, reason), {}, 0};
 }
 
-// Refuses a request that needs a login: a digest device asks for digest
-// (a fresh challenge), a WS-Security-only device answers the SOAP fault.
-ServiceResponse NotAuthorized(const DeviceServiceState& state, int64_t nowS, bool stale = false) {
-    if (state.device.onvif.auth.digest) {
+// Refuses a request that needs a login. A refused UsernameToken gets the
+// SOAP fault (HTTP 400); otherwise a digest device asks for digest with a
+// fresh challenge (HTTP 401) and a WS-Security-only device sends the fault.
+ServiceResponse NotAuthorized(const DeviceServiceState& state, int64_t nowS, bool tokenRefused,
+                              bool stale = false) {
+    if (state.device.onvif.auth.digest && !tokenRefused) {
         ServiceResponse response = Fault(401, "env:Sender", "ter:NotAuthorized", "Sender not Authorized");
         const std::string who = net::AddressToText(state.device.fields.ip);
         response.challenges = DigestChallenges(MakeDigestNonce(state.nonceSecret, who, nowS), stale);
@@ -32,8 +34,10 @@ const OnvifUser* Authenticate(const ServiceRequest& request, const pugi::xml_nod
                               DeviceServiceState& state, int64_t nowS, ServiceResponse& refusal) {
     const OnvifConfig& onvif = state.device.onvif;
     const std::vector<OnvifUser> users = OnvifUsers(state.device);
+    const bool tokenOnly = onvif.auth.wsse && request.authorization.empty() &&
+                           ChildByLocalName(ChildByLocalName(header, "Security"), "UsernameToken");
     if (nowS < state.lockedUntilS) {
-        refusal = NotAuthorized(state, nowS);
+        refusal = NotAuthorized(state, nowS, tokenOnly);
         return nullptr;
     }
     AuthResult result;
@@ -56,7 +60,7 @@ const OnvifUser* Authenticate(const ServiceRequest& request, const pugi::xml_nod
         state.lockedUntilS = nowS + kLockSeconds;
         state.failures = 0;
     }
-    refusal = NotAuthorized(state, nowS, result.verdict == AuthVerdict::Stale);
+    refusal = NotAuthorized(state, nowS, tokenOnly, result.verdict == AuthVerdict::Stale);
     return nullptr;
 }
 

@@ -77,8 +77,6 @@ bool WsdServer::Start() {
                      std::strerror(errno));
         return false;
     }
-    const int off = 0;
-    setsockopt(m_socket, IPPROTO_IP, IP_MULTICAST_LOOP, &off, sizeof off);
     for (std::size_t i = 0; i < m_devices.size(); ++i) {
         SendFrom(m_devices[i].fields.ip, kDiscoveryGroup, kDiscoveryPort,
                  BuildHello(m_devices[i], NewMessageId(), m_sequences[i]));
