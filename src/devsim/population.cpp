@@ -17,10 +17,6 @@ std::string Format(const char* format, unsigned a, unsigned b = 0, unsigned c = 
     return text;
 }
 
-} // namespace
-
-namespace {
-
 // Gives device index its family: slots 0..99 in a stride that spreads each
 // family over the population, the first ones ONVIF, then both.
 void ApplyFamily(SimDevice& device, unsigned index, FamilyMix mix) {
