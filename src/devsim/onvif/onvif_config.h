@@ -42,6 +42,11 @@ struct OnvifConfig {
     int slowMs = 0;         // every device-service answer leaves this late
     bool malformed = false; // the device service answers broken XML
     int lockAfter = 0;      // wrong passwords in a row that lock (0: never)
+    // Comings and goings on WS-Discovery, in ms after the simulator's start
+    // (0: at the start / never): the device is silent until its Hello and
+    // after its Bye.
+    int helloAfterMs = 0;
+    int byeAfterMs = 0;
 
     bool Speaks() const { return family != DeviceFamily::Native; }
 };

@@ -137,6 +137,12 @@ std::optional<bool> ApplyOnvifKey(SimDevice& device, const std::string& key, con
     if (key == "onvif-lock-after") {
         return number(0, 100, onvif.lockAfter);
     }
+    if (key == "onvif-hello-after-ms") {
+        return number(0, 3600000, onvif.helloAfterMs);
+    }
+    if (key == "onvif-bye-after-ms") {
+        return number(0, 3600000, onvif.byeAfterMs);
+    }
     return std::nullopt;
 }
 
@@ -180,5 +186,7 @@ std::string OnvifLabLines(const SimDevice& device) {
     out += "onvif-slow-ms = " + std::to_string(onvif.slowMs) + "\n";
     out += std::string("onvif-malformed = ") + (onvif.malformed ? "on" : "off") + "\n";
     out += "onvif-lock-after = " + std::to_string(onvif.lockAfter) + "\n";
+    out += "onvif-hello-after-ms = " + std::to_string(onvif.helloAfterMs) + "\n";
+    out += "onvif-bye-after-ms = " + std::to_string(onvif.byeAfterMs) + "\n";
     return out;
 }

@@ -41,6 +41,7 @@ WsdServer::WsdServer(std::vector<SimDevice> devices, uint64_t seed) : m_random(s
     }
     // One instance per run of the simulator, as after a device's restart.
     m_sequences.assign(m_devices.size(), {static_cast<uint64_t>(std::time(nullptr)), 0});
+    m_present.assign(m_devices.size(), false);
 }
 
 WsdServer::~WsdServer() {
@@ -77,12 +78,26 @@ bool WsdServer::Start() {
                      std::strerror(errno));
         return false;
     }
-    for (std::size_t i = 0; i < m_devices.size(); ++i) {
-        SendFrom(m_devices[i].fields.ip, kDiscoveryGroup, kDiscoveryPort,
-                 BuildHello(m_devices[i], NewMessageId(), m_sequences[i]));
-    }
+    m_startMs = NowMs();
+    Announce(0);
     m_thread = std::thread([this] { Run(); });
     return true;
+}
+
+void WsdServer::Announce(int64_t sinceStartMs) {
+    for (std::size_t i = 0; i < m_devices.size(); ++i) {
+        const OnvifConfig& onvif = m_devices[i].onvif;
+        const bool gone = onvif.byeAfterMs > 0 && sinceStartMs >= onvif.byeAfterMs;
+        const bool present = sinceStartMs >= onvif.helloAfterMs && !gone;
+        if (present && !m_present[i]) {
+            SendFrom(m_devices[i].fields.ip, kDiscoveryGroup, kDiscoveryPort,
+                     BuildHello(m_devices[i], NewMessageId(), m_sequences[i]));
+        } else if (!present && m_present[i]) {
+            SendFrom(m_devices[i].fields.ip, kDiscoveryGroup, kDiscoveryPort,
+                     BuildBye(m_devices[i], NewMessageId(), m_sequences[i]));
+        }
+        m_present[i] = present;
+    }
 }
 
 void WsdServer::Stop() {
@@ -92,8 +107,10 @@ void WsdServer::Stop() {
     m_stop = true;
     m_thread.join();
     for (std::size_t i = 0; i < m_devices.size(); ++i) {
-        SendFrom(m_devices[i].fields.ip, kDiscoveryGroup, kDiscoveryPort,
-                 BuildBye(m_devices[i], NewMessageId(), m_sequences[i]));
+        if (m_present[i]) {
+            SendFrom(m_devices[i].fields.ip, kDiscoveryGroup, kDiscoveryPort,
+                     BuildBye(m_devices[i], NewMessageId(), m_sequences[i]));
+        }
     }
     close(m_socket);
     m_socket = -1;
@@ -128,6 +145,7 @@ void WsdServer::Run() {
     std::vector<char> buffer(kMaxProbeBytes + 1);
     while (!m_stop.load()) {
         const int64_t now = NowMs();
+        Announce(now - m_startMs);
         while (!pending.empty() && pending.top().dueMs <= now) {
             const Pending& due = pending.top();
             SendFrom(m_devices[due.device].fields.ip, due.toAddress, due.toPort,
@@ -169,7 +187,7 @@ void WsdServer::Run() {
         }
         const bool multicast = destination == kDiscoveryGroup;
         for (std::size_t i = 0; i < m_devices.size(); ++i) {
-            if ((multicast || m_devices[i].fields.ip == destination) &&
+            if (m_present[i] && (multicast || m_devices[i].fields.ip == destination) &&
                 DeviceAnswersProbe(m_devices[i], *probe)) {
                 const auto delay = static_cast<int64_t>(m_random() % (kAppMaxDelayMs + 1));
                 pending.push({NowMs() + delay, i, ntohl(from.sin_addr.s_addr), ntohs(from.sin_port),

@@ -30,6 +30,8 @@ onvif-probe = untyped-only
 onvif-slow-ms = 250
 onvif-malformed = on
 onvif-lock-after = 3
+onvif-hello-after-ms = 1500
+onvif-bye-after-ms = 4000
 )";
 
 TEST(OnvifLabKeys, ReadsEveryKeyAndWritesThemBack) {
@@ -50,6 +52,8 @@ TEST(OnvifLabKeys, ReadsEveryKeyAndWritesThemBack) {
     EXPECT_EQ(o.slowMs, 250);
     EXPECT_TRUE(o.malformed);
     EXPECT_EQ(o.lockAfter, 3);
+    EXPECT_EQ(o.helloAfterMs, 1500);
+    EXPECT_EQ(o.byeAfterMs, 4000);
     EXPECT_EQ(OnvifXAddrs(read.lab.devices[0]), "http://169.254.9.9/onvif/device_service");
 
     const std::string written = WriteLabText(read.lab);

@@ -12,6 +12,9 @@ fail() {
     failures=$((failures + 1))
 }
 command -v onvif-util >/dev/null || { echo "onvif-util missing: run scripts/setup"; exit 1; }
+# onvif-util connects to every XAddr it hears, the link-local one of
+# onvif.lab too: refused at once here instead of after seconds of ARP.
+ip route add unreachable 169.254.0.0/16
 
 found=$(timeout 20 onvif-util -a 2>&1)
 for line in "10.77.16.101 lobby(lobby OC-100)" "10.77.16.102 recorder(recorder OR-16)" \

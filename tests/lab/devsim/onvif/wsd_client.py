@@ -89,19 +89,20 @@ def listener():
     return sock
 
 
-def hear(sock, kind, seconds=3.0):
-    """The first message of this kind heard within seconds, else None."""
+def hear(sock, kind, seconds=3.0, source=None):
+    """The first message of this kind (from source, when given) heard
+    within seconds, else None."""
     end = time.monotonic() + seconds
     while time.monotonic() < end:
         sock.settimeout(max(end - time.monotonic(), 0.01))
         try:
-            data, source = sock.recvfrom(65536)
+            data, sender = sock.recvfrom(65536)
         except socket.timeout:
             return None
         try:
             message = parse(data)
         except (ET.ParseError, IndexError):
             continue
-        if message["kind"] == kind:
-            return source[0], message
+        if message["kind"] == kind and sender[0] == (source or sender[0]):
+            return sender[0], message
     return None
