@@ -42,7 +42,7 @@ const OnvifUser* Authenticate(const ServiceRequest& request, const pugi::xml_nod
     }
     AuthResult result;
     if (onvif.auth.digest) {
-        result = CheckDigest(request.authorization, request.method, users, state.nonceSecret,
+        result = CheckDigest(request.authorization, request.method, request.path, users, state.nonceSecret,
                              net::AddressToText(state.device.fields.ip), nowS);
     }
     if (result.verdict != AuthVerdict::Accepted && result.verdict != AuthVerdict::Stale && onvif.auth.wsse) {

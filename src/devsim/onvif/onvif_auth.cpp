@@ -183,7 +183,7 @@ std::vector<std::string> DigestChallenges(const std::string& nonce, bool stale) 
     return out;
 }
 
-AuthResult CheckDigest(const std::string& authorization, const std::string& method,
+AuthResult CheckDigest(const std::string& authorization, const std::string& method, const std::string& path,
                        const std::vector<OnvifUser>& users, const std::string& secret, const std::string& who,
                        int64_t nowS) {
     if (authorization.size() < 7 || authorization.compare(0, 7, "Digest ") != 0) {
@@ -200,7 +200,7 @@ AuthResult CheckDigest(const std::string& authorization, const std::string& meth
     const int64_t issued =
         dot == std::string::npos ? -1 : std::strtoll(nonce.substr(0, dot).c_str(), nullptr, 16);
     if (issued < 0 || !SameText(nonce, MakeDigestNonce(secret, who, issued)) ||
-        parameters["realm"] != kDigestRealm) {
+        parameters["realm"] != kDigestRealm || parameters["uri"] != path) {
         return {AuthVerdict::Refused};
     }
     const OnvifUser* user = FindUser(users, parameters["username"]);

@@ -38,8 +38,8 @@ struct AuthResult {
     const OnvifUser* user = nullptr; // the user, when accepted
 };
 
-// Checks an Authorization header against the users.
-AuthResult CheckDigest(const std::string& authorization, const std::string& method,
+// Checks an Authorization header of a request (method, path) against the users.
+AuthResult CheckDigest(const std::string& authorization, const std::string& method, const std::string& path,
                        const std::vector<OnvifUser>& users, const std::string& secret, const std::string& who,
                        int64_t nowS);
 // Checks the UsernameToken of a SOAP header (null header: absent) against
