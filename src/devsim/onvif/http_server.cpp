@@ -72,9 +72,11 @@ bool HttpServer::Start() {
         ports.insert(key.second);
     }
     for (const uint16_t port : ports) {
+        // poll(), not select(): with thousands of devices the SDK side's
+        // sockets alone take descriptors past select()'s limit.
         MHD_Daemon* daemon = MHD_start_daemon(
-            MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_THREAD_PER_CONNECTION, port, nullptr, nullptr,
-            &OnRequest, this, MHD_OPTION_NOTIFY_COMPLETED, &OnFinished, nullptr,
+            MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_THREAD_PER_CONNECTION | MHD_USE_POLL, port, nullptr,
+            nullptr, &OnRequest, this, MHD_OPTION_NOTIFY_COMPLETED, &OnFinished, nullptr,
             MHD_OPTION_CONNECTION_TIMEOUT, 10u, MHD_OPTION_CONNECTION_LIMIT, 512u, MHD_OPTION_END);
         if (daemon == nullptr) {
             std::fprintf(stderr, "corvane-devsim: cannot open the device service's HTTP port %u\n", port);
