@@ -4,6 +4,7 @@
 // values; the SDK side reads users, reboot time and its own fault text), and
 // the faults the UDP side injects.
 #include "discovery/datagrams.h"
+#include "onvif/onvif_config.h"
 
 #include <cstdint>
 #include <string>
@@ -45,6 +46,7 @@ struct SimDevice {
     std::string sdkFaults; // free-form, read by the SDK side
     bool away = false;     // restarting (set by the SDK side): silent on UDP
     FaultSettings faults;
+    OnvifConfig onvif; // the ONVIF side, when the device speaks it
 };
 
 struct Lab {

@@ -2,6 +2,7 @@
 
 #include "discovery/ip_rules.h"
 #include "net/udp_socket.h"
+#include "onvif/onvif_lab_keys.h"
 
 #include <algorithm>
 #include <cctype>
@@ -383,6 +384,9 @@ LabFileResult ParseLabText(const std::string& text) {
                 applied = ApplyDeviceKey(device, hasMac, entry.key, entry.value);
             }
             if (!applied) {
+                applied = ApplyOnvifKey(device, entry.key, entry.value);
+            }
+            if (!applied) {
                 result.warnings.push_back(
                     LineError(entry.line, "unknown device key \"" + entry.key + "\" ignored"));
             } else if (!*applied) {
@@ -474,6 +478,7 @@ std::string WriteLabText(const Lab& lab) {
         out += "reboot-seconds = " + std::to_string(device.rebootSeconds) + "\n";
         out += "sdk-faults = " + EscapeLabValue(device.sdkFaults) + "\n";
         out += FaultLines(device.faults);
+        out += OnvifLabLines(device);
     }
     return out;
 }

@@ -3,6 +3,8 @@
 #include "discovery/ip_rules.h"
 #include "lab_file.h"
 #include "network_guard.h"
+#include "onvif/http_server.h"
+#include "onvif/wsd_server.h"
 #include "population.h"
 #include "udp_responder.h"
 #include "udp_server.h"
@@ -29,6 +31,8 @@ int Usage(std::FILE* out) {
                  "  --lab FILE          devices and faults from a lab file\n"
                  "  --generate N        a reproducible population of N devices (up to %d)\n"
                  "  --seed S            seed of the population (default 1)\n"
+                 "  --onvif-share P     with --generate: P percent of the devices speak only ONVIF\n"
+                 "  --both-share P      with --generate: P percent speak both families (default 0 and 0)\n"
                  "  --write-lab FILE    write the lab in use to FILE ('-' for standard output) and stop\n"
                  "  --serve             with --write-lab: serve the lab after writing it\n"
                  "  --real-network      serve even in the machine's own network namespace, where the\n"
@@ -42,6 +46,7 @@ int Usage(std::FILE* out) {
                  "  --ready-file FILE   write \"ready\" to FILE once the port is open\n"
                  "  --reboot-ms MS      every device's restart takes MS (default: the lab's reboot-seconds)\n"
                  "  --no-sdk            no SDK (TCP) side\n"
+                 "  --no-onvif          no ONVIF side (WS-Discovery and device service)\n"
                  "  --state FILE        keep what the devices' SDK side changed in FILE (read at start)\n",
                  kMaxPopulation);
     return out == stdout ? 0 : 2;
@@ -53,10 +58,12 @@ int main(int argc, char** argv) {
     std::string labPath, writePath, readyPath;
     int generate = -1;
     uint64_t seed = 1;
+    FamilyMix mix;
     bool checkOnly = false;
     bool serveAfterWrite = false;
     bool realNetwork = false;
     bool sdkSide = true;
+    bool onvifSide = true;
     int rebootMs = -1;
     std::string statePath;
     double replyLoss = -1;
@@ -75,6 +82,10 @@ int main(int argc, char** argv) {
             labPath = value();
         } else if (arg == "--generate") {
             generate = std::atoi(value().c_str());
+        } else if (arg == "--onvif-share") {
+            mix.onvifPercent = std::atoi(value().c_str());
+        } else if (arg == "--both-share") {
+            mix.bothPercent = std::atoi(value().c_str());
         } else if (arg == "--seed") {
             seed = std::strtoull(value().c_str(), nullptr, 10);
         } else if (arg == "--write-lab") {
@@ -103,6 +114,8 @@ int main(int argc, char** argv) {
             statePath = value();
         } else if (arg == "--no-sdk") {
             sdkSide = false;
+        } else if (arg == "--no-onvif") {
+            onvifSide = false;
         } else if (arg == "--help" || arg == "-h") {
             return Usage(stdout);
         } else {
@@ -130,7 +143,12 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "corvane-devsim: at most %d devices\n", kMaxPopulation);
             return 2;
         }
-        lab = GeneratePopulation(generate, seed);
+        if (mix.onvifPercent < 0 || mix.bothPercent < 0 || mix.onvifPercent + mix.bothPercent > 100) {
+            std::fprintf(
+                stderr, "corvane-devsim: the ONVIF and both shares are percentages summing to 100 at most\n");
+            return 2;
+        }
+        lab = GeneratePopulation(generate, seed, mix);
     }
     // Lab-wide overrides, for benchmarks and quick experiments.
     for (SimDevice& device : lab.devices) {
@@ -183,11 +201,21 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "corvane-devsim: %s\n", sdkError.c_str());
         return 1;
     }
+    // The ONVIF devices: their device service first, so a client that
+    // hears a Hello finds the service there.
+    const std::vector<SimDevice> devices = responder.Devices();
+    onvifsim::HttpServer onvifHttp(devices);
+    onvifsim::WsdServer onvifDiscovery(devices, seed);
+    if (onvifSide && (!onvifHttp.Start() || !onvifDiscovery.Start())) {
+        return 1;
+    }
     std::signal(SIGTERM, OnSignal);
     std::signal(SIGINT, OnSignal);
     if (!readyPath.empty()) {
         std::ofstream(readyPath) << "ready\n";
     }
     server.Run(g_stop);
+    onvifDiscovery.Stop(); // Bye from every ONVIF device
+    onvifHttp.Stop();
     return 0;
 }

@@ -17,9 +17,24 @@ std::string Format(const char* format, unsigned a, unsigned b = 0, unsigned c = 
     return text;
 }
 
+// Gives device index its family: slots 0..99 in a stride that spreads each
+// family over the population, the first ones ONVIF, then both.
+void ApplyFamily(SimDevice& device, unsigned index, FamilyMix mix) {
+    const int slot = static_cast<int>((index * 37U) % 100U);
+    if (slot >= mix.onvifPercent + mix.bothPercent) {
+        return;
+    }
+    OnvifConfig& onvif = device.onvif;
+    onvif.family = slot < mix.onvifPercent ? DeviceFamily::Onvif : DeviceFamily::Both;
+    onvif.kind = device.texts.type == "IPC" ? OnvifKind::Camera : OnvifKind::Recorder;
+    onvif.location = "site";
+    onvif.users = {{"admin", device.adminPassword, OnvifUserLevel::Administrator},
+                   {"viewer", device.users[1].password, OnvifUserLevel::User}};
+}
+
 } // namespace
 
-Lab GeneratePopulation(int count, uint64_t seed) {
+Lab GeneratePopulation(int count, uint64_t seed, FamilyMix mix) {
     Lab lab;
     lab.seed = seed;
     std::mt19937_64 random(seed);
@@ -66,6 +81,7 @@ Lab GeneratePopulation(int count, uint64_t seed) {
         device.rebootSeconds = 5 + static_cast<int>(pick(20));
         // Replies spread over a fifth of a second, as a real network's do.
         device.faults.jitterMs = 200;
+        ApplyFamily(device, index, mix);
         lab.devices.push_back(std::move(device));
     }
     lab.faults.jitterMs = 200;

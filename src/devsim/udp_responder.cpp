@@ -53,8 +53,8 @@ void UdpResponder::Handle(std::span<const uint8_t> datagram, int64_t nowMs,
 
 void UdpResponder::AnswerSearch(SearchVersion version, int64_t nowMs, std::vector<OutgoingDatagram>& out) {
     for (const SimDevice& device : m_devices) {
-        if (device.away) {
-            continue; // restarting: no answers
+        if (device.away || device.onvif.family == DeviceFamily::Onvif) {
+            continue; // restarting, or a device that speaks only ONVIF
         }
         if (version == SearchVersion::V1 && device.answersV1) {
             Emit(device, BuildV1Reply(device.fields), nowMs, out);

@@ -1,0 +1,128 @@
+#include "onvif/device_service.h"
+
+#include "net/udp_socket.h"
+#include "onvif/device_answers.h"
+#include "onvif/onvif_auth.h"
+#include "onvif/onvif_defaults.h"
+#include "onvif/soap_text.h"
+
+namespace onvifsim {
+
+namespace {
+
+ServiceResponse Fault(int status, const char* code, const char* subcode, const char* reason) {
+    return {status, SoapFault(code, subcode, reason), {}, 0};
+}
+
+// Refuses a request that needs a login. A refused UsernameToken gets the
+// SOAP fault (HTTP 400); otherwise a digest device asks for digest with a
+// fresh challenge (HTTP 401) and a WS-Security-only device sends the fault.
+ServiceResponse NotAuthorized(const DeviceServiceState& state, int64_t nowS, bool tokenRefused,
+                              bool stale = false) {
+    if (state.device.onvif.auth.digest && !tokenRefused) {
+        ServiceResponse response = Fault(401, "env:Sender", "ter:NotAuthorized", "Sender not Authorized");
+        const std::string who = net::AddressToText(state.device.fields.ip);
+        response.challenges = DigestChallenges(MakeDigestNonce(state.nonceSecret, who, nowS), stale);
+        return response;
+    }
+    return Fault(400, "env:Sender", "ter:NotAuthorized", "Sender not Authorized");
+}
+
+// Who sent the request: a user when a login was accepted, null with the
+// refusal otherwise. Counts wrong passwords and locks the accounts.
+const OnvifUser* Authenticate(const ServiceRequest& request, const pugi::xml_node& header,
+                              DeviceServiceState& state, int64_t nowS, ServiceResponse& refusal) {
+    const OnvifConfig& onvif = state.device.onvif;
+    const std::vector<OnvifUser> users = OnvifUsers(state.device);
+    const bool tokenOnly = onvif.auth.wsse && request.authorization.empty() &&
+                           ChildByLocalName(ChildByLocalName(header, "Security"), "UsernameToken");
+    if (nowS < state.lockedUntilS) {
+        refusal = NotAuthorized(state, nowS, tokenOnly);
+        return nullptr;
+    }
+    AuthResult result;
+    if (onvif.auth.digest) {
+        result = CheckDigest(request.authorization, request.method, request.path, users, state.nonceSecret,
+                             net::AddressToText(state.device.fields.ip), nowS);
+    }
+    if (result.verdict != AuthVerdict::Accepted && result.verdict != AuthVerdict::Stale && onvif.auth.wsse) {
+        const AuthResult token = CheckUsernameToken(header, users, nowS + onvif.clockOffsetS);
+        if (token.verdict != AuthVerdict::Absent) {
+            result = token;
+        }
+    }
+    if (result.verdict == AuthVerdict::Accepted) {
+        state.failures = 0;
+        return result.user;
+    }
+    if (result.verdict == AuthVerdict::Refused && ++state.failures >= onvif.lockAfter &&
+        onvif.lockAfter > 0) {
+        state.lockedUntilS = nowS + kLockSeconds;
+        state.failures = 0;
+    }
+    refusal = NotAuthorized(state, nowS, tokenOnly, result.verdict == AuthVerdict::Stale);
+    return nullptr;
+}
+
+// Cuts the answer off mid-element: what a broken device sends.
+void Break(ServiceResponse& response) {
+    response.body = response.body.substr(0, response.body.size() / 2) + "<tt:Broken attr=\"";
+}
+
+ServiceResponse Handle(const ServiceRequest& request, DeviceServiceState& state, int64_t nowS) {
+    if (request.path != "/onvif/device_service") {
+        return {404, "not found\n", {}, 0};
+    }
+    if (request.method != "POST") {
+        return {405, "only POST\n", {}, 0};
+    }
+    if (request.tooLarge || request.body.size() > kMaxRequestBytes) {
+        return {413, "request too large\n", {}, 0};
+    }
+    pugi::xml_document document;
+    const pugi::xml_parse_result parsed = document.load_buffer(request.body.data(), request.body.size(),
+                                                               pugi::parse_default, pugi::encoding_utf8);
+    const pugi::xml_node envelope = FirstElement(document);
+    if (!parsed || LocalName(envelope) != "Envelope") {
+        return Fault(400, "env:Sender", "ter:WellFormed", "Well-formed Error");
+    }
+    const pugi::xml_node header = ChildByLocalName(envelope, "Header");
+    const pugi::xml_node operation = FirstElement(ChildByLocalName(envelope, "Body"));
+    if (!operation) {
+        return Fault(400, "env:Sender", "ter:InvalidArgVal", "No operation in the body");
+    }
+    const Operation* known =
+        NamespaceOf(operation) == kDeviceNs ? FindOperation(LocalName(operation)) : nullptr;
+    if (known == nullptr) {
+        return Fault(500, "env:Receiver", "ter:ActionNotSupported", "Optional Action Not Implemented");
+    }
+    if (known->access != AccessClass::PreAuth) {
+        ServiceResponse refusal;
+        const OnvifUser* user = Authenticate(request, header, state, nowS, refusal);
+        if (user == nullptr) {
+            return refusal;
+        }
+        if (!LevelMayUse(user->level, known->access)) {
+            return Fault(400, "env:Sender", "ter:NotAuthorized", "Sender not Authorized");
+        }
+    }
+    const OperationResult result = known->handler(operation, state, nowS + state.device.onvif.clockOffsetS);
+    if (result.faultCode != nullptr) {
+        return Fault(std::string_view(result.faultCode) == "env:Sender" ? 400 : 500, result.faultCode,
+                     result.faultSubcode, result.faultReason);
+    }
+    return {200, SoapEnvelope(result.body), {}, 0};
+}
+
+} // namespace
+
+ServiceResponse HandleDeviceService(const ServiceRequest& request, DeviceServiceState& state, int64_t nowS) {
+    ServiceResponse response = Handle(request, state, nowS);
+    if (state.device.onvif.malformed && response.status != 401) {
+        Break(response);
+    }
+    response.delayMs = state.device.onvif.slowMs;
+    return response;
+}
+
+} // namespace onvifsim

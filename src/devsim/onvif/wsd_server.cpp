@@ -1,0 +1,200 @@
+#include "onvif/wsd_server.h"
+
+#include <arpa/inet.h>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <netinet/in.h>
+#include <poll.h>
+#include <queue>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace onvifsim {
+
+namespace {
+
+int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+struct Pending {
+    int64_t dueMs;
+    std::size_t device;
+    uint32_t toAddress;
+    uint16_t toPort;
+    std::string relatesTo;
+    bool operator>(const Pending& other) const { return dueMs > other.dueMs; }
+};
+
+} // namespace
+
+WsdServer::WsdServer(std::vector<SimDevice> devices, uint64_t seed) : m_random(seed ^ 0x57D5u) {
+    for (SimDevice& device : devices) {
+        if (device.onvif.Speaks()) {
+            m_devices.push_back(std::move(device));
+        }
+    }
+    // One instance per run of the simulator, as after a device's restart.
+    m_sequences.assign(m_devices.size(), {static_cast<uint64_t>(std::time(nullptr)), 0});
+    m_present.assign(m_devices.size(), false);
+}
+
+WsdServer::~WsdServer() {
+    Stop();
+}
+
+std::string WsdServer::NewMessageId() {
+    const uint64_t high = m_random();
+    const uint64_t low = m_random();
+    char text[64];
+    std::snprintf(text, sizeof text, "urn:uuid:%08x-%04x-4%03x-%04x-%012llx",
+                  static_cast<unsigned>(high >> 32), static_cast<unsigned>(high >> 16) & 0xFFFF,
+                  static_cast<unsigned>(high) & 0xFFF, 0x8000 | (static_cast<unsigned>(low >> 48) & 0x3FFF),
+                  static_cast<unsigned long long>(low & 0xFFFFFFFFFFFFULL));
+    return text;
+}
+
+bool WsdServer::Start() {
+    if (m_devices.empty()) {
+        return true;
+    }
+    m_socket = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    const int on = 1;
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(kDiscoveryPort);
+    ip_mreqn group{};
+    group.imr_multiaddr.s_addr = htonl(kDiscoveryGroup);
+    if (m_socket < 0 || setsockopt(m_socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
+        setsockopt(m_socket, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) != 0 ||
+        bind(m_socket, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
+        setsockopt(m_socket, IPPROTO_IP, IP_ADD_MEMBERSHIP, &group, sizeof group) != 0) {
+        std::fprintf(stderr, "corvane-devsim: cannot open WS-Discovery port %u: %s\n", kDiscoveryPort,
+                     std::strerror(errno));
+        return false;
+    }
+    m_startMs = NowMs();
+    Announce(0);
+    m_thread = std::thread([this] { Run(); });
+    return true;
+}
+
+void WsdServer::Announce(int64_t sinceStartMs) {
+    for (std::size_t i = 0; i < m_devices.size(); ++i) {
+        const OnvifConfig& onvif = m_devices[i].onvif;
+        const bool gone = onvif.byeAfterMs > 0 && sinceStartMs >= onvif.byeAfterMs;
+        const bool present = sinceStartMs >= onvif.helloAfterMs && !gone;
+        if (present && !m_present[i]) {
+            SendFrom(m_devices[i].fields.ip, kDiscoveryGroup, kDiscoveryPort,
+                     BuildHello(m_devices[i], NewMessageId(), m_sequences[i]));
+        } else if (!present && m_present[i]) {
+            SendFrom(m_devices[i].fields.ip, kDiscoveryGroup, kDiscoveryPort,
+                     BuildBye(m_devices[i], NewMessageId(), m_sequences[i]));
+        }
+        m_present[i] = present;
+    }
+}
+
+void WsdServer::Stop() {
+    if (!m_thread.joinable()) {
+        return;
+    }
+    m_stop = true;
+    m_thread.join();
+    for (std::size_t i = 0; i < m_devices.size(); ++i) {
+        if (m_present[i]) {
+            SendFrom(m_devices[i].fields.ip, kDiscoveryGroup, kDiscoveryPort,
+                     BuildBye(m_devices[i], NewMessageId(), m_sequences[i]));
+        }
+    }
+    close(m_socket);
+    m_socket = -1;
+}
+
+bool WsdServer::SendFrom(uint32_t source, uint32_t toAddress, uint16_t toPort, const std::string& text) {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(toAddress);
+    to.sin_port = htons(toPort);
+    iovec part{const_cast<char*>(text.data()), text.size()};
+    alignas(cmsghdr) std::array<char, CMSG_SPACE(sizeof(in_pktinfo))> control{};
+    msghdr message{};
+    message.msg_name = &to;
+    message.msg_namelen = sizeof to;
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    message.msg_control = control.data();
+    message.msg_controllen = control.size();
+    cmsghdr* header = CMSG_FIRSTHDR(&message);
+    header->cmsg_level = IPPROTO_IP;
+    header->cmsg_type = IP_PKTINFO;
+    header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+    in_pktinfo info{};
+    info.ipi_spec_dst.s_addr = htonl(source); // the device's own address
+    std::memcpy(CMSG_DATA(header), &info, sizeof info);
+    return sendmsg(m_socket, &message, 0) == static_cast<ssize_t>(text.size());
+}
+
+void WsdServer::Run() {
+    std::priority_queue<Pending, std::vector<Pending>, std::greater<>> pending;
+    std::vector<char> buffer(kMaxProbeBytes + 1);
+    while (!m_stop.load()) {
+        const int64_t now = NowMs();
+        Announce(now - m_startMs);
+        while (!pending.empty() && pending.top().dueMs <= now) {
+            const Pending& due = pending.top();
+            SendFrom(m_devices[due.device].fields.ip, due.toAddress, due.toPort,
+                     BuildProbeMatches(m_devices[due.device], due.relatesTo, NewMessageId(),
+                                       m_sequences[due.device]));
+            pending.pop();
+        }
+        const int64_t wait = pending.empty() ? 100 : std::min<int64_t>(pending.top().dueMs - now, 100);
+        pollfd readable{m_socket, POLLIN, 0};
+        if (poll(&readable, 1, static_cast<int>(std::max<int64_t>(wait, 0))) <= 0) {
+            continue;
+        }
+        sockaddr_in from{};
+        iovec part{buffer.data(), buffer.size()};
+        alignas(cmsghdr) std::array<char, 256> control{};
+        msghdr message{};
+        message.msg_name = &from;
+        message.msg_namelen = sizeof from;
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        message.msg_control = control.data();
+        message.msg_controllen = control.size();
+        const ssize_t length = recvmsg(m_socket, &message, MSG_DONTWAIT);
+        if (length <= 0 || static_cast<std::size_t>(length) > kMaxProbeBytes) {
+            continue; // nothing, or too large to be a probe
+        }
+        uint32_t destination = kDiscoveryGroup;
+        for (cmsghdr* header = CMSG_FIRSTHDR(&message); header != nullptr;
+             header = CMSG_NXTHDR(&message, header)) {
+            if (header->cmsg_level == IPPROTO_IP && header->cmsg_type == IP_PKTINFO) {
+                in_pktinfo info{};
+                std::memcpy(&info, CMSG_DATA(header), sizeof info);
+                destination = ntohl(info.ipi_addr.s_addr);
+            }
+        }
+        const auto probe = ParseProbe(std::string(buffer.data(), static_cast<std::size_t>(length)));
+        if (!probe) {
+            continue; // Hello, Bye, matches of others, anything broken
+        }
+        const bool multicast = destination == kDiscoveryGroup;
+        for (std::size_t i = 0; i < m_devices.size(); ++i) {
+            if (m_present[i] && (multicast || m_devices[i].fields.ip == destination) &&
+                DeviceAnswersProbe(m_devices[i], *probe)) {
+                const auto delay = static_cast<int64_t>(m_random() % (kAppMaxDelayMs + 1));
+                pending.push({NowMs() + delay, i, ntohl(from.sin_addr.s_addr), ntohs(from.sin_port),
+                              probe->messageId});
+            }
+        }
+    }
+}
+
+} // namespace onvifsim

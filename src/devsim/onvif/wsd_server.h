@@ -1,0 +1,48 @@
+#pragma once
+// Runs WS-Discovery for the lab's ONVIF devices on one socket: port 3702
+// joined to 239.255.255.250, answering each Probe (multicast, or unicast
+// to one device's address) from the device's own address after a random
+// 0-500 ms, a Hello per device at the start (or when the lab says) and a
+// Bye per device at the end (or when the lab says).
+#include "lab.h"
+#include "onvif/wsd_messages.h"
+
+#include <atomic>
+#include <cstdint>
+#include <random>
+#include <thread>
+#include <vector>
+
+namespace onvifsim {
+
+class WsdServer {
+public:
+    explicit WsdServer(std::vector<SimDevice> devices, uint64_t seed);
+    ~WsdServer();
+    WsdServer(const WsdServer&) = delete;
+    WsdServer& operator=(const WsdServer&) = delete;
+
+    // Opens the socket, says Hello and starts answering; false with a
+    // message on stderr when the socket cannot be opened.
+    bool Start();
+    // Says Bye for every device and stops.
+    void Stop();
+
+private:
+    void Run();
+    // Hello and Bye that are due by nowMs since the start.
+    void Announce(int64_t sinceStartMs);
+    bool SendFrom(uint32_t source, uint32_t toAddress, uint16_t toPort, const std::string& text);
+    std::string NewMessageId();
+
+    std::vector<SimDevice> m_devices;
+    std::vector<AppSequence> m_sequences;
+    std::vector<bool> m_present; // said Hello and not yet Bye
+    int64_t m_startMs = 0;
+    std::mt19937_64 m_random;
+    int m_socket = -1;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+} // namespace onvifsim
