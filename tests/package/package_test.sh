@@ -2,12 +2,14 @@
 # Builds the .deb from the build tree, checks its control data and files,
 # unpacks it (dpkg-deb -x) into a temporary root made read-only, and runs
 # the installed programs from there: corvane-cli search against the lab's
-# two devices, and the desktop program offscreen, whose language switch must
-# land in the user's Config.ini and be read back at the next start.
+# two devices, the desktop program offscreen, and beside it the probe (the
+# same program with a check of the language switch), whose switch must land
+# in the user's Config.ini and be read back at the next start.
 # Run by scripts/lab in the "pc" namespace (tests/lab/sdk/sdk.lab).
 set -uo pipefail
 cpack=${1:?cpack}
 build=${2:?build tree}
+probe=${3:?package probe}
 source_dir=${CORVANE_SOURCE_DIR:?}
 work=$(mktemp -d)
 trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
@@ -51,6 +53,9 @@ if command -v lintian >/dev/null; then
     lintian --fail-on error "$deb" >"$work/lintian.log" 2>&1 || { cat "$work/lintian.log"; fail "lintian"; }
 fi
 
+# The probe runs from the installed programs' folder, so it finds the
+# installed data as they do.
+cp "$probe" "$root/usr/bin/corvane-package-probe"
 # As installed: nothing under /usr is writable, and a fresh user.
 chmod -R a-w "$root/usr"
 export HOME=$work/home
@@ -69,14 +74,17 @@ cmp -s "$shipped" "$user_config" || fail "the first start did not copy Config.in
 german=$(grep '^tx.Search=' "$root/usr/share/corvane/Config File/Lang/Ge.lang" | head -n 1 | cut -d= -f2- | tr -d '\r')
 english=$(grep '^tx.Search=' "$root/usr/share/corvane/Config File/Lang/eng.lang" | head -n 1 | cut -d= -f2- | tr -d '\r')
 export QT_QPA_PLATFORM=offscreen
-CORVANE_STARTUP_PROBE=Deutsch timeout 60 "$root/usr/bin/corvane" >"$work/first.out" 2>"$work/first.err"
+# The installed desktop program starts and keeps running until stopped.
+timeout 3 "$root/usr/bin/corvane" >"$work/start.out" 2>"$work/start.err"
+[ $? -eq 124 ] || { cat "$work/start.err"; fail "installed corvane did not keep running"; }
+timeout 60 "$root/usr/bin/corvane-package-probe" Deutsch >"$work/first.out" 2>"$work/first.err"
 [ $? -eq 0 ] || { cat "$work/first.err"; fail "installed corvane (language switch)"; }
 grep -qxF "language=0 search=$english" "$work/first.out" || { cat "$work/first.out"; fail "first start not in English"; }
 grep -qxF "language=8 search=$german" "$work/first.out" || { cat "$work/first.out"; fail "the switch to German"; }
 grep -q '^Default=Deutsch' "$user_config" || fail "the language switch was not saved in $user_config"
 grep -q '^Default=English' "$shipped" || fail "the shipped Config.ini changed"
 
-CORVANE_STARTUP_PROBE=report timeout 60 "$root/usr/bin/corvane" >"$work/second.out" 2>"$work/second.err"
+timeout 60 "$root/usr/bin/corvane-package-probe" report >"$work/second.out" 2>"$work/second.err"
 [ $? -eq 0 ] || { cat "$work/second.err"; fail "installed corvane (restart)"; }
 grep -qxF "language=8 search=$german" "$work/second.out" || { cat "$work/second.out"; fail "German after a restart"; }
 
