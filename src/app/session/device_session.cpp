@@ -1,14 +1,14 @@
 #include "session/device_session.h"
 
 #include "session/search_controller.h"
-#include "session/search_scheduler.h"
 
 #include <QMetaObject>
 #include <QThread>
 
 DeviceSession::DeviceSession(QObject* parent, const SdkCalls& sdk, Clock& clock)
     : QObject(parent), m_context(sdk), m_search(new SearchController(this)),
-      m_scheduler(new SearchScheduler(*this, clock)) {
+      m_scheduler(new SearchScheduler(
+          this, [this](bool quiet) { return StartSearch(quiet); }, clock)) {
     setObjectName("deviceSession");
     m_context.logins.SetChanged([this](const std::string& key, bool loggedIn) {
         const QString mac = QString::fromStdString(key);
@@ -102,7 +102,6 @@ SearchStart DeviceSession::RequestSearch(SearchTrigger trigger) {
 void DeviceSession::SetPeriodicSearch(bool enabled, int periodMs) {
     m_scheduler->SetPeriod(enabled, periodMs);
 }
-
 
 void DeviceSession::OnSearchDone(SearchResult result) {
     // A quiet search whose native sockets failed learns nothing: the list

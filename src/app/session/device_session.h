@@ -16,6 +16,7 @@
 #include "discovery/table_refresh.h"
 #include "operate/operate_context.h"
 #include "platform/clock.h"
+#include "session/search_scheduler.h"
 
 #include <QObject>
 #include <QString>
@@ -23,15 +24,6 @@
 #include <string>
 
 class SearchController;
-class SearchScheduler;
-enum class SearchTrigger;
-
-// What became of a request to search: started (true), or refused with the
-// language key of the tip that says why.
-struct SearchStart {
-    const char* refusal = nullptr;
-    explicit operator bool() const { return refusal == nullptr; }
-};
 
 class DeviceSession : public QObject {
     Q_OBJECT

@@ -1,12 +1,11 @@
 #include "session/search_scheduler.h"
 
 #include "platform/clock.h"
-#include "session/device_session.h"
 
 #include <algorithm>
 
-SearchScheduler::SearchScheduler(DeviceSession& session, Clock& clock)
-    : QObject(&session), m_session(session), m_clock(clock) {
+SearchScheduler::SearchScheduler(QObject* parent, StartSearch start, Clock& clock)
+    : QObject(parent), m_start(std::move(start)), m_clock(clock) {
     m_timer.setObjectName("periodicSearchTimer");
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &SearchScheduler::Tick);
@@ -15,13 +14,13 @@ SearchScheduler::SearchScheduler(DeviceSession& session, Clock& clock)
 SearchStart SearchScheduler::Request(SearchTrigger trigger) {
     switch (trigger) {
     case SearchTrigger::Band:
-        return m_session.StartSearch(false);
+        return m_start(false);
     case SearchTrigger::Periodic:
-        return m_session.StartSearch(true);
+        return m_start(true);
     case SearchTrigger::Page:
         break;
     }
-    const SearchStart start = m_session.StartSearch(false);
+    const SearchStart start = m_start(false);
     Restart();
     return start;
 }

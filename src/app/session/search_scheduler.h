@@ -4,7 +4,7 @@
 // list's Search and the start-up restart the period, the title band's
 // SEARCH leaves it running, and the period's end asks for a quiet search
 // that is dropped without a word when refused. Every request goes through
-// the session's one gate (DeviceSession::StartSearch).
+// the one gate it is given (the session's StartSearch).
 //
 // The period runs on a Clock: a timer of the window's thread calls Tick
 // when the clock says the period may be over, and tests that move their
@@ -12,10 +12,16 @@
 #include <QObject>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 
 class Clock;
-class DeviceSession;
-struct SearchStart;
+
+// What became of a request to search: started (true), or refused with the
+// language key of the tip that says why.
+struct SearchStart {
+    const char* refusal = nullptr;
+    explicit operator bool() const { return refusal == nullptr; }
+};
 
 enum class SearchTrigger {
     Page,     // the device list's Search, and the first search at start-up
@@ -27,8 +33,11 @@ class SearchScheduler : public QObject {
     Q_OBJECT
 
 public:
+    // The gate: starts a search (quiet or explicit) or says why not.
+    using StartSearch = std::function<SearchStart(bool quiet)>;
+
     // clock must outlive the scheduler.
-    SearchScheduler(DeviceSession& session, Clock& clock);
+    SearchScheduler(QObject* parent, StartSearch start, Clock& clock);
 
     SearchStart Request(SearchTrigger trigger);
     // A period of 0 means no periodic search; the period starts anew.
@@ -45,7 +54,7 @@ private:
     void Restart();
     void ArmTimer();
 
-    DeviceSession& m_session;
+    StartSearch m_start;
     Clock& m_clock;
     QTimer m_timer;
     bool m_enabled = false;

@@ -2,7 +2,7 @@
 // The per-device steps of the password, port and model changes over the SDK
 // data blocks (user table, blocks 81, 155 and 191).
 #include "discovery/device_entry.h"
-#include "operate/login_table.h"
+#include "operate/device_login.h"
 #include "operate/sdk_calls.h"
 
 #include <cstdint>

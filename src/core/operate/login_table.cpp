@@ -19,10 +19,6 @@ void LogOut(const DeviceLogin& login) {
 
 } // namespace
 
-DeviceLogin::~DeviceLogin() {
-    Wipe(*this);
-}
-
 LoginTable::~LoginTable() = default;
 
 bool LoginTable::IsLoggedIn(const std::string& key) const {
