@@ -3,9 +3,9 @@
 // gateway, mask, DNS, DHCP; password-guarded and acknowledged) for devices
 // with capability bit 3, CFG.V2 (address, gateway, mask; not acknowledged)
 // for the others. Each call sets up its own socket pair and closes it.
-#include "platform/clock.h"
 #include "discovery/device_entry.h"
 #include "discovery/socket_pair.h"
+#include "platform/clock.h"
 
 #include <cstdint>
 

@@ -2,6 +2,10 @@
 
 #include <openssl/crypto.h>
 
+std::string DeviceKey(const DeviceEntry& entry) {
+    return entry.mac.empty() ? entry.onvif.endpointReference : entry.mac;
+}
+
 void MergeSupplement(DeviceTable& devices, const SupplementTable& supplement) {
     for (auto& [mac, entry] : devices) {
         const auto found = supplement.find(mac);
