@@ -311,7 +311,10 @@ std::string FormatHttpUrl(const HttpUrl& url) {
 
 std::optional<DeviceService> ChooseDeviceService(const std::vector<std::string>& xaddrs,
                                                  uint32_t sourceAddress) {
-    std::optional<HttpUrl> first;
+    // Otherwise the XAddr most likely to hold the right port and path: a
+    // routable IPv4 one, then a link-local one, then any other host.
+    std::optional<HttpUrl> best;
+    int bestRank = -1;
     for (const std::string& xaddr : xaddrs) {
         std::optional<HttpUrl> url = ParseHttpUrl(xaddr);
         if (!url) {
@@ -321,17 +324,17 @@ std::optional<DeviceService> ChooseDeviceService(const std::vector<std::string>&
         if (host && *host == sourceAddress) {
             return DeviceService{FormatHttpUrl(*url), url->host, url->port};
         }
-        // A named host or an IPv6 literal is kept only when no IPv4 XAddr
-        // is there: the source address replaces it either way.
-        if (!first || (host && !IsLinkLocal(*host) && !ParseIpv4(first->host))) {
-            first = std::move(url);
+        const int rank = !host ? 0 : IsLinkLocal(*host) ? 1 : 2;
+        if (rank > bestRank) {
+            best = std::move(url);
+            bestRank = rank;
         }
     }
-    if (!first) {
+    if (!best) {
         return std::nullopt;
     }
-    first->host = net::AddressToText(sourceAddress);
-    return DeviceService{FormatHttpUrl(*first), first->host, first->port};
+    best->host = net::AddressToText(sourceAddress);
+    return DeviceService{FormatHttpUrl(*best), best->host, best->port};
 }
 
 OnvifFacts FactsFromMatch(const WsdMatch& match, uint32_t sourceAddress) {
