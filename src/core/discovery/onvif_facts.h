@@ -24,4 +24,6 @@ struct OnvifFacts {
     // Device clock minus this computer's clock, from GetSystemDateAndTime.
     int64_t clockOffsetSeconds = 0;
     bool clockKnown = false;
+
+    bool operator==(const OnvifFacts&) const = default;
 };

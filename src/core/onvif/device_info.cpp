@@ -59,7 +59,11 @@ OnvifInfoResult ReadOnvifInfo(const OnvifFacts& facts, const OnvifCredentials& c
             result.method = answer.method;
             return std::move(answer.body);
         }
-        if (answer.outcome != CallOutcome::Fault && answer.outcome != CallOutcome::BadReply) {
+        // Once a call went through, a refusal is the account's rights (an
+        // item for administrators only), not a wrong password.
+        const bool notAllowed =
+            answer.outcome == CallOutcome::Refused && result.method != AuthMethod::Unknown;
+        if (answer.outcome != CallOutcome::Fault && answer.outcome != CallOutcome::BadReply && !notAllowed) {
             ended = true;
             result.outcome = FromCall(answer.outcome);
         }
