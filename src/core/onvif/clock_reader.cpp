@@ -78,6 +78,7 @@ void ClockReader::Work() {
         lock.unlock();
         const bool read = ReadDeviceClock(m_transport, entry, static_cast<int64_t>(std::time(nullptr)));
         if (read && m_read) {
+            const std::lock_guard report(m_reportMutex);
             m_read(entry);
         }
         lock.lock();

@@ -17,7 +17,8 @@ namespace onvif {
 
 class ClockReader {
 public:
-    // read gets every device whose clock was read, on a worker thread.
+    // read gets every device whose clock was read, on a worker thread, one
+    // call at a time.
     using ReadCallback = std::function<void(const DeviceEntry&)>;
 
     ClockReader(SoapTransport& transport, std::size_t concurrency, ReadCallback read);
@@ -37,6 +38,7 @@ private:
     std::size_t m_concurrency;
     ReadCallback m_read;
     std::mutex m_mutex;
+    std::mutex m_reportMutex; // one read callback at a time
     std::condition_variable m_signal;
     std::deque<DeviceEntry> m_queue;
     std::vector<DeviceEntry> m_done;

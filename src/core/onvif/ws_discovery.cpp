@@ -2,6 +2,7 @@
 
 #include "net/udp_socket.h"
 #include "onvif/xml_reader.h"
+#include "util/tool.h"
 
 #include <array>
 #include <cstdio>
@@ -197,18 +198,7 @@ std::optional<WsdMessage> ParseWsdMessage(std::string_view text) {
 }
 
 std::string PercentDecode(std::string_view text) {
-    const auto hex = [](char c) -> int {
-        if (c >= '0' && c <= '9') {
-            return c - '0';
-        }
-        if (c >= 'a' && c <= 'f') {
-            return c - 'a' + 10;
-        }
-        if (c >= 'A' && c <= 'F') {
-            return c - 'A' + 10;
-        }
-        return -1;
-    };
+    const auto hex = Tool::HexDigitValue;
     std::string decoded;
     decoded.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
