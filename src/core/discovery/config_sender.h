@@ -8,7 +8,6 @@
 #include "discovery/socket_pair.h"
 
 #include <cstdint>
-#include <string>
 
 // Result codes: 1 done; -1 failed (sockets, no answer, refused, not
 // confirmed); -3 CFG.V3 not answered; -8 the first datagram was not sent.
@@ -26,14 +25,13 @@ struct ConfigSenderOptions {
 };
 
 // entry: the target's mac and the new ip, gateway, mask (CFG.V3 also dns1,
-// dns2 and dhcpMode); CFG.V3 is guarded by the administrator password.
+// dns2, dhcpMode and the administrator password in loginPassword).
 int SendNetworkConfigV2(const DeviceEntry& entry, const ConfigSenderOptions& options = {});
-int SendNetworkConfigV3(const DeviceEntry& entry, const std::string& adminPassword,
-                        const ConfigSenderOptions& options = {});
+int SendNetworkConfigV3(const DeviceEntry& entry, const ConfigSenderOptions& options = {});
 // The exchange the device's capabilities call for.
-int SendNetworkConfig(const DeviceEntry& entry, const std::string& adminPassword,
-                      const ConfigSenderOptions& options = {});
+int SendNetworkConfig(const DeviceEntry& entry, const ConfigSenderOptions& options = {});
 
 // After a successful change: the entry takes the new values (dns and DHCP
-// only for CFG.V3). The caller ends the device's login (the device moved).
-void ApplyNetworkChange(DeviceEntry& target, const DeviceEntry& changed, bool viaConfigV3);
+// only for CFG.V3) and gives up its login.
+void ApplyNetworkChange(DeviceEntry& target, const DeviceEntry& changed, bool viaConfigV3,
+                        PendingLogoutList& pendingLogouts);
