@@ -25,7 +25,7 @@ void ApplyFamily(SimDevice& device, unsigned index, FamilyMix mix) {
         return;
     }
     OnvifConfig& onvif = device.onvif;
-    onvif.family = slot < mix.onvifPercent ? DeviceFamily::Onvif : DeviceFamily::Both;
+    onvif.family = slot < mix.onvifPercent ? LabFamily::Onvif : LabFamily::Both;
     onvif.kind = device.texts.type == "IPC" ? OnvifKind::Camera : OnvifKind::Recorder;
     onvif.location = "site";
     onvif.users = {{"admin", device.adminPassword, OnvifUserLevel::Administrator},

@@ -53,7 +53,7 @@ void UdpResponder::Handle(std::span<const uint8_t> datagram, int64_t nowMs,
 
 void UdpResponder::AnswerSearch(SearchVersion version, int64_t nowMs, std::vector<OutgoingDatagram>& out) {
     for (const SimDevice& device : m_devices) {
-        if (device.away || device.onvif.family == DeviceFamily::Onvif) {
+        if (device.away || device.onvif.family == LabFamily::Onvif) {
             continue; // restarting, or a device that speaks only ONVIF
         }
         if (version == SearchVersion::V1 && device.answersV1) {

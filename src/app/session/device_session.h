@@ -78,8 +78,8 @@ public:
     bool IsLoggedIn(const std::string& mac) const { return m_context.logins.IsLoggedIn(mac); }
     // The links of the device families; a family is added before the first
     // search.
-    DeviceFamilies& Families() { return m_context.families; }
-    DeviceLink& LinkFor(const DeviceEntry& entry) { return m_context.families.LinkFor(entry); }
+    FamilyLinks& Links() { return m_context.links; }
+    DeviceLink& LinkFor(const DeviceEntry& entry) { return m_context.links.LinkFor(entry); }
     // What the batch engine and the device actions work through.
     OperateContext& Context() { return m_context; }
 

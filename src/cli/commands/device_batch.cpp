@@ -306,7 +306,7 @@ int ForEachDevice(const DeviceSelection& selection, DeviceTable& devices, const 
     for (auto& [mac, entry] : devices) {
         BatchCredentials credentials;
         int error = 0;
-        DeviceLink& link = context.families.LinkFor(entry);
+        DeviceLink& link = context.links.LinkFor(entry);
         if (BatchLogin(entry, link, context.logins, credentials, prompt, error) != 1) {
             output.Result(entry, DeviceOutcome::LoginFailed, LoginFailureText(error));
             continue;

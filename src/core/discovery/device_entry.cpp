@@ -1,5 +1,9 @@
 #include "discovery/device_entry.h"
 
+std::string DeviceKey(const DeviceEntry& entry) {
+    return entry.mac.empty() ? entry.onvif.endpointReference : entry.mac;
+}
+
 void MergeSupplement(DeviceTable& devices, const SupplementTable& supplement) {
     for (auto& [mac, entry] : devices) {
         const auto found = supplement.find(mac);

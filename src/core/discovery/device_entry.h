@@ -2,6 +2,7 @@
 // The record of one device found on the network, and the tables that hold
 // such records. Texts are the bytes exactly as the device sent them.
 #include "discovery/device_operations.h"
+#include "discovery/onvif_facts.h"
 
 #include <cstdint>
 #include <map>
@@ -34,12 +35,21 @@ struct DeviceEntry {
     uint8_t processed = 0;
     uint8_t capabilities = 0; // bit 0: model may change; bit 3: accepts CFG.V3
     OperationSet operations;  // what the families that found the device can do with it
+    DeviceFamilies families;  // the families that found it
+    OnvifFacts onvif;         // empty unless the ONVIF family found it
 
     bool AcceptsConfigV3() const { return (capabilities & 0x08) != 0; }
 };
 
 // Keyed by the mac text, in byte-wise key order; at most one entry per MAC.
+// A device only the ONVIF family found has no MAC until a login reads it: it
+// is keyed by its endpoint reference ("urn:uuid:..." and the like, never a
+// MAC text), and its mac field stays empty.
 using DeviceTable = std::map<std::string, DeviceEntry>;
+// The key of an entry in a device table: its MAC, or its endpoint reference
+// while the MAC is unknown.
+std::string DeviceKey(const DeviceEntry& entry);
+
 // Filled from V3 replies during a search, only to supplement the device table.
 using SupplementTable = std::map<std::string, DeviceEntry>;
 // Copies the eight V3 texts of each supplement entry into the device-table

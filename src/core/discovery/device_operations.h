@@ -43,6 +43,37 @@ private:
     uint32_t m_bits = 0;
 };
 
+// The device families that found a device: one record may have both.
+enum class DeviceFamily : uint8_t {
+    Native = 1u << 0,
+    Onvif = 1u << 1,
+};
+
+class DeviceFamilies {
+public:
+    constexpr DeviceFamilies() = default;
+    constexpr DeviceFamilies(std::initializer_list<DeviceFamily> families) {
+        for (const DeviceFamily family : families) {
+            m_bits |= static_cast<uint8_t>(family);
+        }
+    }
+
+    constexpr bool Has(DeviceFamily family) const { return (m_bits & static_cast<uint8_t>(family)) != 0; }
+    constexpr bool Empty() const { return m_bits == 0; }
+    constexpr DeviceFamilies& operator|=(DeviceFamilies other) {
+        m_bits |= other.m_bits;
+        return *this;
+    }
+    constexpr bool operator==(const DeviceFamilies&) const = default;
+
+private:
+    uint8_t m_bits = 0;
+};
+
 // The native family: everything, the model change where the device's
 // capability byte allows it (bit 0).
 OperationSet NativeOperations(uint8_t capabilityByte);
+
+// The ONVIF family, as far as it is built: the login (which reads the
+// device's information).
+OperationSet OnvifOperations();

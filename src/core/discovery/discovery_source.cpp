@@ -1,6 +1,8 @@
 #include "discovery/discovery_source.h"
 
+#include <string>
 #include <thread>
+#include <unordered_map>
 
 namespace {
 
@@ -29,11 +31,33 @@ std::shared_ptr<DiscoverySource> NativeDiscovery() {
     return std::make_shared<NativeSource>();
 }
 
+OperationSet OnvifOperations() {
+    return OperationSet{DeviceOperation::Login};
+}
+
 void MergeFamily(DeviceTable& table, const DeviceTable& found) {
-    for (const auto& [mac, entry] : found) {
-        const auto [kept, inserted] = table.try_emplace(mac, entry);
-        if (!inserted) {
-            kept->second.operations |= entry.operations;
+    std::unordered_map<std::string, std::string> keyByAddress;
+    for (const auto& [key, entry] : table) {
+        keyByAddress.try_emplace(entry.ip, key);
+    }
+    for (const auto& [key, entry] : found) {
+        auto kept = table.find(key);
+        if (kept == table.end() && !entry.ip.empty()) {
+            const auto byAddress = keyByAddress.find(entry.ip);
+            if (byAddress != keyByAddress.end()) {
+                kept = table.find(byAddress->second);
+            }
+        }
+        if (kept == table.end()) {
+            table.emplace(key, entry);
+            keyByAddress.try_emplace(entry.ip, key);
+            continue;
+        }
+        DeviceEntry& record = kept->second;
+        record.operations |= entry.operations;
+        record.families |= entry.families;
+        if (record.onvif.endpointReference.empty() && !entry.onvif.endpointReference.empty()) {
+            record.onvif = entry.onvif;
         }
     }
 }

@@ -30,6 +30,8 @@ std::shared_ptr<DiscoverySource> NativeDiscovery();
 SearchResult RunSources(const DiscoverySources& sources, const SearchOptions& options,
                         const std::atomic<bool>* stop);
 
-// Adds found to table: new devices as they are, known ones gain found's
-// operations and keep their own facts.
+// Adds found to table: new devices as they are; a device already in the
+// table under the same key, or else at the same address, stays one record:
+// it keeps its own facts, gains found's operations and families, and found's
+// ONVIF facts when it had none.
 void MergeFamily(DeviceTable& table, const DeviceTable& found);

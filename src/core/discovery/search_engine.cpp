@@ -101,6 +101,7 @@ int RunV1Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, De
                             ParseV1Reply(std::span(buffer).first(kV1ReplySize));
                         if (entry) {
                             entry->operations = NativeOperations(entry->capabilities);
+                            entry->families = DeviceFamilies{DeviceFamily::Native};
                             // The first reply of a device wins.
                             const auto [where, inserted] = devices.try_emplace(entry->mac, std::move(*entry));
                             if (inserted) {

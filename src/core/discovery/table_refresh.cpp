@@ -39,6 +39,10 @@ bool RefreshRecord(DeviceEntry& kept, const DeviceEntry& found) {
     changed |= Assign(kept.onvifAvailable, found.onvifAvailable);
     changed |= Assign(kept.capabilities, found.capabilities);
     changed |= Assign(kept.operations, found.operations);
+    changed |= Assign(kept.families, found.families);
+    if (!found.onvif.endpointReference.empty()) {
+        changed |= Assign(kept.onvif, found.onvif);
+    }
     return changed;
 }
 
@@ -53,24 +57,54 @@ void TableRefresh::Begin(bool quiet) {
 TableChanges TableRefresh::AddFound(const std::vector<DeviceEntry>& v1Entries) {
     TableChanges changes;
     for (const DeviceEntry& entry : v1Entries) {
-        if (!m_answered.insert(entry.mac).second) {
+        const std::string key = DeviceKey(entry);
+        if (!m_answered.insert(key).second) {
             continue;
         }
-        if (m_table.try_emplace(entry.mac, entry).second) {
-            changes.added.push_back(entry.mac);
-        } else if (m_missing.erase(entry.mac) != 0) {
-            changes.changed.push_back(entry.mac);
+        // A device of another family already shown at this address in this
+        // search is the same device: its row gains this family.
+        if (entry.mac.empty()) {
+            DeviceEntry* same = AnsweredAt(entry.ip);
+            if (same != nullptr) {
+                same->families |= entry.families;
+                same->operations |= entry.operations;
+                same->onvif = entry.onvif;
+                changes.changed.push_back(same->mac);
+                continue;
+            }
+        }
+        if (m_table.try_emplace(key, entry).second) {
+            changes.added.push_back(key);
+        } else if (m_missing.erase(key) != 0) {
+            changes.changed.push_back(key);
         }
     }
     return changes;
 }
 
+DeviceEntry* TableRefresh::AnsweredAt(const std::string& ip) {
+    for (auto& [key, kept] : m_table) {
+        if (kept.ip == ip && !kept.mac.empty() && m_answered.count(key) != 0) {
+            return &kept;
+        }
+    }
+    return nullptr;
+}
+
 TableChanges TableRefresh::MergeFound(const std::vector<DeviceEntry>& v3Entries) {
     TableChanges changes;
     for (const DeviceEntry& texts : v3Entries) {
-        const auto kept = m_table.find(texts.mac);
-        if (kept != m_table.end() && m_answered.count(texts.mac) != 0 && MergeTexts(kept->second, texts)) {
-            changes.changed.push_back(texts.mac);
+        const std::string key = DeviceKey(texts);
+        const auto kept = m_table.find(key);
+        if (kept == m_table.end() || m_answered.count(key) == 0) {
+            continue;
+        }
+        bool changed = MergeTexts(kept->second, texts);
+        if (texts.onvif.clockKnown) {
+            changed |= Assign(kept->second.onvif, texts.onvif);
+        }
+        if (changed) {
+            changes.changed.push_back(key);
         }
     }
     return changes;

@@ -35,11 +35,13 @@ public:
     // A search begins. An explicit one forgets every missing mark (the
     // caller has emptied the table).
     void Begin(bool quiet);
-    // New V1 replies: devices not in the table are added; a missing device
-    // that answers again is no longer missing.
+    // New V1 replies (and other families' new devices): devices not in the
+    // table are added under DeviceKey; a missing device that answers again
+    // is no longer missing. A device without MAC at the address of a
+    // device that answered this search joins that device's record.
     TableChanges AddFound(const std::vector<DeviceEntry>& v1Entries);
     // V3 replies: their texts go into the records of devices that answered
-    // V1 in this search.
+    // V1 in this search; an ONVIF device's read clock comes this way too.
     TableChanges MergeFound(const std::vector<DeviceEntry>& v3Entries);
     // The search's final table (merged and customer-filtered). Devices that
     // answered but were filtered out are removed; a quiet search marks the
@@ -51,6 +53,8 @@ public:
     bool IsMissing(const std::string& mac) const { return m_missing.count(mac) != 0; }
 
 private:
+    DeviceEntry* AnsweredAt(const std::string& ip);
+
     DeviceTable& m_table;
     std::set<std::string> m_answered; // answered V1 in this search
     std::set<std::string> m_missing;  // did not answer the last quiet search

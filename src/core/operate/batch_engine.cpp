@@ -140,7 +140,7 @@ void BatchEngine::RunBatch(BatchRequest request) {
             Report(*entry, SuccessOr(false, failkey::kNotSupported));
             continue;
         }
-        DeviceLink& link = m_context.families.LinkFor(*entry);
+        DeviceLink& link = m_context.links.LinkFor(*entry);
         int error = 0;
         const int login = BatchLogin(*entry, link, m_context.logins, credentials, m_prompt, error);
         if (login == -2) {

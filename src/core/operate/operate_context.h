@@ -4,7 +4,7 @@
 // The device session owns one for the program's life, a command of the
 // command line one for its run; the batch engine and the device actions
 // work through it.
-#include "operate/device_families.h"
+#include "operate/family_links.h"
 #include "operate/login_table.h"
 #include "operate/native_link.h"
 #include "operate/record_lease.h"
@@ -13,10 +13,10 @@
 
 struct OperateContext {
     explicit OperateContext(const SdkCalls& sdk = RealSdk())
-        : native(std::make_shared<NativeLink>(sdk)), families(native) {}
+        : native(std::make_shared<NativeLink>(sdk)), links(native) {}
 
     std::shared_ptr<NativeLink> native;
-    DeviceFamilies families;
+    FamilyLinks links;
     // After the links, so that logins end before the links they name.
     LoginTable logins;
     RecordLeases leases;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-enum class DeviceFamily { Native, Onvif, Both };
+enum class LabFamily { Native, Onvif, Both };
 enum class OnvifKind { Camera, Recorder };
 enum class OnvifUserLevel { User, Operator, Administrator };
 
@@ -27,7 +27,7 @@ struct OnvifUser {
 };
 
 struct OnvifConfig {
-    DeviceFamily family = DeviceFamily::Native;
+    LabFamily family = LabFamily::Native;
     OnvifKind kind = OnvifKind::Camera;
     std::string endpoint;            // WS-Discovery endpoint reference
     std::vector<std::string> scopes; // replaces the default scopes when set
@@ -48,5 +48,5 @@ struct OnvifConfig {
     int helloAfterMs = 0;
     int byeAfterMs = 0;
 
-    bool Speaks() const { return family != DeviceFamily::Native; }
+    bool Speaks() const { return family != LabFamily::Native; }
 };

@@ -86,8 +86,8 @@ std::optional<bool> ApplyOnvifKey(SimDevice& device, const std::string& key, con
         return true;
     }
     if (key == "family") {
-        return Choose<DeviceFamily>(
-            {{"native", DeviceFamily::Native}, {"onvif", DeviceFamily::Onvif}, {"both", DeviceFamily::Both}},
+        return Choose<LabFamily>(
+            {{"native", LabFamily::Native}, {"onvif", LabFamily::Onvif}, {"both", LabFamily::Both}},
             value, onvif.family);
     }
     if (key == "onvif-type") {
@@ -152,7 +152,7 @@ std::string OnvifLabLines(const SimDevice& device) {
         return {};
     }
     std::string out =
-        std::string("family = ") + (onvif.family == DeviceFamily::Both ? "both" : "onvif") + "\n";
+        std::string("family = ") + (onvif.family == LabFamily::Both ? "both" : "onvif") + "\n";
     out += std::string("onvif-type = ") + (onvif.kind == OnvifKind::Recorder ? "recorder" : "camera") + "\n";
     if (!onvif.endpoint.empty()) {
         out += "endpoint = " + EscapeLabValue(onvif.endpoint) + "\n";

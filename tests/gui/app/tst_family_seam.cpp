@@ -143,7 +143,7 @@ void FamilySeamTest::init() {
     // Two native devices as a native search would have found them.
     m_session->AddDiscoverySource(std::make_shared<FixedDiscovery>("02", "10.1.2.", NativeOperations(0)));
     m_link = std::make_shared<TestFamilyLink>();
-    m_session->Families().Add(m_link, IsTestFamily);
+    m_session->Links().Add(m_link, IsTestFamily);
 }
 
 void FamilySeamTest::Search() {

@@ -366,7 +366,7 @@ void OperateTest::cancelledLoginEndsTheBatchKeepingEarlierResults() {
     int error = 0;
     const int handle = SDK_Login(first.ip.c_str(), first.tcpPort, "admin", "pw", info, &error, 0, 0);
     QVERIFY(handle > 0);
-    m_session.Logins().Begin(first.mac, DeviceLogin{&m_session.Families().Native(), handle, "admin", "pw"});
+    m_session.Logins().Begin(first.mac, DeviceLogin{&m_session.Links().Native(), handle, "admin", "pw"});
     m_prompt.m_cancel = true;
     MakePage();
     TickAll();

@@ -116,7 +116,7 @@ protected:
         int error = 0;
         const int handle = Login(settings, "admin", "pw", &error);
         ASSERT_GT(handle, 0);
-        m_context.logins.Begin(entry.mac, DeviceLogin{&m_context.families.Native(), handle, user, "pw"});
+        m_context.logins.Begin(entry.mac, DeviceLogin{&m_context.links.Native(), handle, user, "pw"});
     }
     bool LoggedIn(const DeviceEntry& entry) const { return m_context.logins.IsLoggedIn(entry.mac); }
 

@@ -34,7 +34,7 @@ bool Answers(const SimDevice& device, const std::string& body) {
 SimDevice Device(OnvifKind kind, ProbeAnswers probe) {
     SimDevice device;
     device.name = "gate 1";
-    device.onvif.family = DeviceFamily::Onvif;
+    device.onvif.family = LabFamily::Onvif;
     device.onvif.kind = kind;
     device.onvif.probe = probe;
     return device;

@@ -39,7 +39,7 @@ TEST(OnvifLabKeys, ReadsEveryKeyAndWritesThemBack) {
     ASSERT_TRUE(read.ok) << read.error;
     EXPECT_TRUE(read.warnings.empty());
     const OnvifConfig& o = read.lab.devices.at(0).onvif;
-    EXPECT_EQ(o.family, DeviceFamily::Both);
+    EXPECT_EQ(o.family, LabFamily::Both);
     EXPECT_EQ(o.kind, OnvifKind::Recorder);
     EXPECT_EQ(o.scopes.size(), 2u);
     EXPECT_EQ(o.port, 8080);
@@ -96,8 +96,8 @@ TEST(OnvifLabKeys, MixedPopulations) {
     int onvif = 0, both = 0;
     for (std::size_t i = 0; i < mixed.devices.size(); ++i) {
         const SimDevice& device = mixed.devices[i];
-        onvif += device.onvif.family == DeviceFamily::Onvif ? 1 : 0;
-        both += device.onvif.family == DeviceFamily::Both ? 1 : 0;
+        onvif += device.onvif.family == LabFamily::Onvif ? 1 : 0;
+        both += device.onvif.family == LabFamily::Both ? 1 : 0;
         // Everything else about a device stays as the native population has it.
         const SimDevice& same = plain.devices[i];
         EXPECT_EQ(device.fields.ip, same.fields.ip);

@@ -107,7 +107,7 @@ protected:
         m_state.device.name = "cam";
         m_state.device.fields.ip = 0x0A4D1001;
         m_state.device.texts.model = "OC-1";
-        m_state.device.onvif.family = DeviceFamily::Onvif;
+        m_state.device.onvif.family = LabFamily::Onvif;
         m_state.device.onvif.users = {{"admin", "a-pass", OnvifUserLevel::Administrator},
                                       {"op", "o-pass", OnvifUserLevel::Operator},
                                       {"user", "u-pass", OnvifUserLevel::User}};

@@ -83,3 +83,27 @@ TEST(TableRefresh, QuietSearchKeepsRecordsGreysOnceThenRemoves) {
 }
 
 } // namespace
+
+TEST(TableRefresh, OnvifDevicesAreKeyedByEndpointAndJoinTheNativeRowAtTheirAddress) {
+    DeviceTable table;
+    TableRefresh refresh(table);
+    refresh.Begin(false);
+    refresh.AddFound({Device("A", "10.0.0.1")});
+    DeviceEntry both = Device("", "10.0.0.1");
+    both.onvif.endpointReference = "urn:uuid:a";
+    both.families = DeviceFamilies{DeviceFamily::Onvif};
+    DeviceEntry onvifOnly = Device("", "10.0.0.2");
+    onvifOnly.onvif.endpointReference = "urn:uuid:b";
+    const TableChanges changes = refresh.AddFound({both, onvifOnly});
+    EXPECT_EQ(changes.added, (Macs{"urn:uuid:b"}));
+    EXPECT_EQ(changes.changed, (Macs{"A"}));
+    EXPECT_EQ(table.size(), 2u);
+    EXPECT_TRUE(table.at("A").families.Has(DeviceFamily::Onvif));
+    EXPECT_EQ(table.at("A").onvif.endpointReference, "urn:uuid:a");
+
+    // The clock read later reaches the ONVIF-only row.
+    onvifOnly.onvif.clockKnown = true;
+    onvifOnly.onvif.clockOffsetSeconds = 42;
+    EXPECT_EQ(refresh.MergeFound({onvifOnly}).changed, (Macs{"urn:uuid:b"}));
+    EXPECT_EQ(table.at("urn:uuid:b").onvif.clockOffsetSeconds, 42);
+}

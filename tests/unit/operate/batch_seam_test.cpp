@@ -207,7 +207,7 @@ public:
 
 TEST_F(BatchSeam, MixedFamiliesRunThroughTheirOwnLinksAndMissingOperationsAreNotSupported) {
     auto link = std::make_shared<OtherFamilyLink>();
-    context.families.Add(link, [](const DeviceEntry& entry) { return entry.mac.rfind("other", 0) == 0; });
+    context.links.Add(link, [](const DeviceEntry& entry) { return entry.mac.rfind("other", 0) == 0; });
     auto entries = Devices(4);
     entries[1].mac = "other-1";
     entries[1].operations = OperationSet{DeviceOperation::Login, DeviceOperation::Reboot};

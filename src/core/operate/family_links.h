@@ -8,11 +8,11 @@
 #include <memory>
 #include <vector>
 
-class DeviceFamilies {
+class FamilyLinks {
 public:
     using Claim = std::function<bool(const DeviceEntry& entry)>;
 
-    explicit DeviceFamilies(std::shared_ptr<DeviceLink> native);
+    explicit FamilyLinks(std::shared_ptr<DeviceLink> native);
 
     void Add(std::shared_ptr<DeviceLink> link, Claim claim);
     DeviceLink& LinkFor(const DeviceEntry& entry) const;

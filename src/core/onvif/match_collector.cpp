@@ -1,0 +1,45 @@
+#include "onvif/match_collector.h"
+
+#include "discovery/discovery_source.h"
+
+namespace onvif {
+
+DeviceEntry OnvifRecord(const WsdMatch& match, uint32_t sourceAddress) {
+    DeviceEntry entry;
+    entry.onvif = FactsFromMatch(match, sourceAddress);
+    const std::optional<DeviceService> service = ChooseDeviceService(match.xaddrs, sourceAddress);
+    entry.ip = service ? service->address : net::AddressToText(sourceAddress);
+    entry.webPort = entry.onvif.httpPort;
+    entry.onvifPort = entry.onvif.httpPort;
+    entry.onvifAvailable = 1;
+    if (!entry.onvif.hardware.empty()) {
+        entry.model = entry.onvif.hardware;
+    }
+    entry.operations = OnvifOperations();
+    entry.families = DeviceFamilies{DeviceFamily::Onvif};
+    return entry;
+}
+
+void MatchCollector::AddSentProbe(const std::string& messageId) {
+    m_sent.insert(messageId);
+}
+
+std::vector<DeviceEntry> MatchCollector::Take(const WsdDatagram& datagram) {
+    std::vector<DeviceEntry> found;
+    const std::optional<WsdMessage> message = ParseWsdMessage(datagram.text);
+    if (!message || message->kind != WsdKind::ProbeMatches || m_sent.count(message->messageId) != 0 ||
+        m_sent.count(message->relatesTo) == 0 || !m_seen.insert(message->messageId).second) {
+        return found;
+    }
+    for (const WsdMatch& match : message->matches) {
+        if (m_devices.count(match.endpointReference) != 0) {
+            continue;
+        }
+        DeviceEntry entry = OnvifRecord(match, datagram.from.address);
+        m_devices.emplace(match.endpointReference, entry);
+        found.push_back(std::move(entry));
+    }
+    return found;
+}
+
+} // namespace onvif
