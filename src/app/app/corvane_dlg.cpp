@@ -9,6 +9,7 @@
 #include "operate/dlg_operate.h"
 #include "sdk/sdk.h"
 #include "session/device_session.h"
+#include "session/onvif_family.h"
 #include "session/search_scheduler.h"
 #include "settings/dlg_setting.h"
 #include "ui/dlg_help.h"
@@ -84,6 +85,7 @@ void CCorvaneDlg::OnInitDialog() {
                [](const char* customerCodes) { SDK_SetCustomer(customerCodes); });
     SdkSetUpgradeTransfers(m_config.UpgradeTransfers);
     m_session->SetSearchOptions(m_options.endpoints, m_options.searchTiming, m_config.CustomerCodes);
+    AddOnvifFamily(*m_session);
     LoadPictures();
     m_band = new TitleBand(*this, m_countFont);
     m_band->SetLogo(m_logoIcon);

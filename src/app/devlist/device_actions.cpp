@@ -77,7 +77,7 @@ int CDeviceActions::FirstSelectedRow() const {
 int CDeviceActions::RowOf(const std::string& mac) const {
     for (int row = 0; row < m_list->GetItemCount(); ++row) {
         const DeviceEntry* entry = EntryAt(row);
-        if (entry != nullptr && entry->mac == mac) {
+        if (entry != nullptr && DeviceKey(*entry) == mac) {
             return row;
         }
     }

@@ -67,7 +67,8 @@ QString CellText(const DeviceEntry& entry, int column, const LoginTexts& login) 
     case kColHttpPort:
         return QString::number(entry.webPort);
     case kColTcpPort:
-        return QString::number(entry.tcpPort);
+        // A device without the native family has no SDK port.
+        return entry.tcpPort == 0 ? QStringLiteral("--") : QString::number(entry.tcpPort);
     case kColOnvifPort:
         return entry.onvifPort == 0 ? QStringLiteral("--") : QString::number(entry.onvifPort);
     case kColModel:
@@ -81,7 +82,7 @@ QString CellText(const DeviceEntry& entry, int column, const LoginTexts& login) 
     case kColReleaseTime:
         return DeviceText(entry.releaseTime);
     case kColLoginState:
-        return login.logins && login.logins->IsLoggedIn(entry.mac) ? login.loggedIn : login.notLoggedIn;
+        return login.logins && login.logins->IsLoggedIn(DeviceKey(entry)) ? login.loggedIn : login.notLoggedIn;
     default:
         return {};
     }
@@ -129,7 +130,7 @@ bool DeviceColumnLess(int column, const DeviceEntry& a, const DeviceEntry& b, co
     case kColReleaseTime:
         return a.releaseTime < b.releaseTime;
     case kColLoginState:
-        return !logins.IsLoggedIn(a.mac) && logins.IsLoggedIn(b.mac);
+        return !logins.IsLoggedIn(DeviceKey(a)) && logins.IsLoggedIn(DeviceKey(b));
     default:
         return false;
     }

@@ -213,7 +213,7 @@ void CDlgDevInfo::OnQuietSearch(bool running) {
 
 ListRow CDlgDevInfo::RowFor(const DeviceEntry& entry, int number) const {
     ListRow row = MakeDeviceRow(entry, number, CurrentLoginTexts());
-    row.greyed = m_session.IsMissing(entry.mac);
+    row.greyed = m_session.IsMissing(DeviceKey(entry));
     return row;
 }
 
@@ -222,7 +222,7 @@ int CDlgDevInfo::InsertPosition(const DeviceEntry& entry) const {
     // goes after every row that does not order after it.
     const auto before = [this, &entry](const DeviceEntry& shown) {
         if (m_sortColumn < 0) {
-            return entry.mac < shown.mac;
+            return DeviceKey(entry) < DeviceKey(shown);
         }
         const LoginTable& logins = m_session.Logins();
         return m_sortAscending ? DeviceColumnLess(m_sortColumn, entry, shown, logins)
@@ -259,7 +259,7 @@ void CDlgDevInfo::OnDevicesChanged(const QStringList& macs) {
     const QSet<QString> changed(macs.begin(), macs.end());
     for (int row = 0; row < m_list->GetItemCount(); ++row) {
         const DeviceEntry* entry = EntryAt(row);
-        if (entry != nullptr && changed.contains(QString::fromStdString(entry->mac))) {
+        if (entry != nullptr && changed.contains(QString::fromStdString(DeviceKey(*entry)))) {
             m_list->Model()->SetRow(row, RowFor(*entry, row + 1));
         }
     }
@@ -269,7 +269,7 @@ void CDlgDevInfo::OnDevicesRemoving(const QStringList& macs) {
     const QSet<QString> removing(macs.begin(), macs.end());
     for (int row = m_list->GetItemCount() - 1; row >= 0; --row) {
         const DeviceEntry* entry = EntryAt(row);
-        if (entry != nullptr && removing.contains(QString::fromStdString(entry->mac))) {
+        if (entry != nullptr && removing.contains(QString::fromStdString(DeviceKey(*entry)))) {
             m_list->DeleteItem(row);
         }
     }
@@ -346,7 +346,7 @@ void CDlgDevInfo::ShowLoginState(const QString& mac) {
     const std::string key = mac.toStdString();
     for (int row = 0; row < m_list->GetItemCount(); ++row) {
         const DeviceEntry* entry = EntryAt(row);
-        if (entry != nullptr && entry->mac == key) {
+        if (entry != nullptr && DeviceKey(*entry) == key) {
             m_list->SetItemText(row, kColLoginState, CellText(*entry, kColLoginState, CurrentLoginTexts()));
             return;
         }

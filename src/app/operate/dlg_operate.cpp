@@ -213,7 +213,7 @@ void CDlgOperate::OnDevicesAdded(const QStringList& macs) {
         }
         // The items are in key order, as the table.
         int at = 0;
-        while (at < root->childCount() && RecordOf(root->child(at))->mac < found->first) {
+        while (at < root->childCount() && DeviceKey(*RecordOf(root->child(at))) < found->first) {
             ++at;
         }
         AddItem(found->second, at);
@@ -226,9 +226,9 @@ void CDlgOperate::OnDevicesChanged(const QStringList& macs) {
     const QSet<QString> changed(macs.begin(), macs.end());
     const QSignalBlocker quiet(m_tree);
     for (auto it = m_items.begin(); it != m_items.end(); ++it) {
-        if (changed.contains(QString::fromStdString(it.key()->mac))) {
+        if (changed.contains(QString::fromStdString(DeviceKey(*it.key())))) {
             it.value()->setText(0, QString::fromStdString(it.key()->ip));
-            const bool missing = m_session.IsMissing(it.key()->mac);
+            const bool missing = m_session.IsMissing(DeviceKey(*it.key()));
             it.value()->setForeground(0, missing ? QBrush(QColor(120, 120, 120)) : QBrush());
         }
     }
@@ -238,7 +238,7 @@ void CDlgOperate::OnDevicesRemoving(const QStringList& macs) {
     const QSet<QString> removing(macs.begin(), macs.end());
     const QSignalBlocker quiet(m_tree);
     for (auto it = m_items.begin(); it != m_items.end();) {
-        if (removing.contains(QString::fromStdString(it.key()->mac))) {
+        if (removing.contains(QString::fromStdString(DeviceKey(*it.key())))) {
             delete it.value();
             it = m_items.erase(it);
         } else {

@@ -132,8 +132,8 @@ void DeviceSession::Announce(const TableChanges& changes) {
 }
 
 void DeviceSession::ParkLoginAfterNetworkChange(const DeviceEntry& entry) {
-    m_context.logins.Park(entry.mac);
-    emit NetworkChanged(QString::fromStdString(entry.mac));
+    m_context.logins.Park(DeviceKey(entry));
+    emit NetworkChanged(QString::fromStdString(DeviceKey(entry)));
 }
 
 void DeviceSession::NotifyPortsChanged() {

@@ -15,6 +15,12 @@ DeviceEntry OnvifRecord(const WsdMatch& match, uint32_t sourceAddress) {
     if (!entry.onvif.hardware.empty()) {
         entry.model = entry.onvif.hardware;
     }
+    // The type column's words of the native family: a camera, a recorder.
+    if (entry.onvif.deviceType == OnvifDeviceType::Camera) {
+        entry.type = "IPC";
+    } else if (entry.onvif.deviceType == OnvifDeviceType::Recorder) {
+        entry.type = "NVR";
+    }
     entry.operations = OnvifOperations();
     entry.families = DeviceFamilies{DeviceFamily::Onvif};
     return entry;

@@ -119,7 +119,7 @@ void BatchEngine::Report(const DeviceEntry& entry, const DeviceReport& report) {
 void BatchEngine::LoggedOut(const DeviceEntry& entry) {
     // The device restarts and ends the session itself; the logout then only
     // frees the handle on this side.
-    m_context.logins.End(entry.mac);
+    m_context.logins.End(DeviceKey(entry));
 }
 
 void BatchEngine::EndBatch(BatchOperation operation, bool completed) {
@@ -156,7 +156,7 @@ void BatchEngine::RunBatch(BatchRequest request) {
             Report(*entry, LoginFailedReport(error));
             continue;
         }
-        if (const std::optional<DeviceLogin> kept = m_context.logins.Find(entry->mac)) {
+        if (const std::optional<DeviceLogin> kept = m_context.logins.Find(DeviceKey(*entry))) {
             RunDeviceStep(request, *entry, link, *kept);
         }
     }

@@ -5,7 +5,7 @@ int LoginDevice(const DeviceEntry* entry, DeviceLink& link, LoginTable& logins, 
     if (!entry) {
         return -1;
     }
-    if (logins.IsLoggedIn(entry->mac)) {
+    if (logins.IsLoggedIn(DeviceKey(*entry))) {
         error = -10;
         return 1;
     }
@@ -22,13 +22,13 @@ int LoginDevice(const DeviceEntry* entry, DeviceLink& link, LoginTable& logins, 
     if (!link.Login(*entry, user, password, login, error)) {
         return -1;
     }
-    logins.Begin(entry->mac, std::move(login));
+    logins.Begin(DeviceKey(*entry), std::move(login));
     return 1;
 }
 
 int BatchLogin(const DeviceEntry& entry, DeviceLink& link, LoginTable& logins, BatchCredentials& credentials,
                ILoginPrompt& prompt, int& error) {
-    if (logins.IsLoggedIn(entry.mac)) {
+    if (logins.IsLoggedIn(DeviceKey(entry))) {
         return 1;
     }
     if (credentials.ask) {
@@ -47,6 +47,6 @@ int BatchLogin(const DeviceEntry& entry, DeviceLink& link, LoginTable& logins, B
     if (!link.Login(entry, credentials.user, credentials.password, login, error)) {
         return -1;
     }
-    logins.Begin(entry.mac, std::move(login));
+    logins.Begin(DeviceKey(entry), std::move(login));
     return 1;
 }

@@ -155,7 +155,7 @@ void UpgradeSupervisor::HandleProgress(const ProgressEvent& event) {
         m_sdk.closeUpgrade(handle);
         // After a success the device restarts and ends the session itself;
         // the logout then only frees the handle on this side.
-        m_logins.End(entry.mac);
+        m_logins.End(DeviceKey(entry));
         m_observer.OnDeviceReport(entry, event.percent == -1
                                              ? SuccessOrFailure(true)
                                              : SuccessOr(false, UpgradeFailureKey(path, entry.model)));
@@ -192,7 +192,7 @@ void UpgradeSupervisor::FailUpgrade(DeviceEntry& entry) {
     }
     m_sdk.closeUpgrade(handle);
     // A silent device may hang: its login is dropped without a logout.
-    m_logins.End(entry.mac, false);
+    m_logins.End(DeviceKey(entry), false);
     m_observer.OnDeviceReport(entry, SuccessOr(false, failkey::kTimeout));
     m_onEvent();
 }

@@ -48,7 +48,7 @@ void SaveExport(CDeviceActions& actions, const std::string& mac, const std::stri
 
 void RunExport(CDeviceActions& actions, int row, int) {
     actions.LoginThen(row, false, [&actions](DeviceEntry& entry) {
-        const std::string mac = entry.mac;
+        const std::string mac = DeviceKey(entry);
         const int handle = actions.Session().Logins().Handle(mac);
         actions.RunOnWorker(
             [handle]() { return QueryFirmwareVersion(handle); },

@@ -41,7 +41,7 @@ void CDeviceActions::LoginThen(int row, bool alreadyIsAnError, std::function<voi
         ShowLoginFailure(0);
         return;
     }
-    if (m_session.IsLoggedIn(entry->mac)) {
+    if (m_session.IsLoggedIn(DeviceKey(*entry))) {
         // LoginDevice's answer for a logged-in device, without a thread.
         if (alreadyIsAnError) {
             Tip("msg.Already_logined");
@@ -52,7 +52,7 @@ void CDeviceActions::LoginThen(int row, bool alreadyIsAnError, std::function<voi
         return;
     }
     SetRunning(true);
-    const std::string mac = entry->mac;
+    const std::string mac = DeviceKey(*entry);
     DesktopLoginPrompt* prompt = m_prompt;
     DeviceLink* link = &m_session.LinkFor(*entry);
     LoginTable* logins = &m_session.Logins();

@@ -14,12 +14,12 @@
 void RunModelChange(CDeviceActions& actions, int row, int) {
     actions.LoginThen(row, false, [&actions](DeviceEntry& entry) {
         std::string newModel;
-        const std::optional<DeviceLogin> login = actions.Session().Logins().Find(entry.mac);
+        const std::optional<DeviceLogin> login = actions.Session().Logins().Find(DeviceKey(entry));
         if (!login || !CDlgModifyModel::Ask(actions.Page(), entry.mac, entry.model, newModel)) {
             actions.SetRunning(false);
             return;
         }
-        const std::string mac = entry.mac;
+        const std::string mac = DeviceKey(entry);
         actions.RunOnWorker(
             [copy = entry, login = *login, newModel]() mutable {
                 const int result = ChangeModel(copy, login, newModel);

@@ -50,12 +50,12 @@ void RunNetworkChange(CDeviceActions& actions, int row, int) {
                 actions.Tip(result == kConfigTimeout ? "info.operate_timeout" : "info.operate_fail");
                 return;
             }
-            if (DeviceEntry* target = actions.EntryByMac(changed.mac)) {
+            if (DeviceEntry* target = actions.EntryByMac(DeviceKey(changed))) {
                 ApplyNetworkChange(*target, changed, viaV3);
                 // The login is given up at once and logged out at the next
                 // search; the session redraws the login column.
                 actions.Session().ParkLoginAfterNetworkChange(*target);
-                const int targetRow = actions.RowOf(changed.mac);
+                const int targetRow = actions.RowOf(DeviceKey(changed));
                 if (targetRow >= 0) {
                     actions.List()->SetItemText(targetRow, kColIp, QString::fromStdString(target->ip));
                 }

@@ -1,0 +1,59 @@
+#pragma once
+// The ONVIF family's device link. A login reads the device's information
+// (device information, network interfaces, gateway, DNS, protocols,
+// services) with the credentials, HTTP digest first and WS-Security with the
+// device's clock offset as the fallback, and keeps the credentials for the
+// calls that follow; what worked is remembered per device. There is no
+// session to end: a logout only forgets.
+//
+// Errors are reported with the login error codes the native family uses
+// (1 wrong password, 3 time-out, 5 locked, 9 no connection, 11 other), so
+// every front end shows them with its existing texts. The operations this
+// family does not offer yet report false (the record's operations keep
+// them out of menus and batches).
+#include "discovery/device_entry.h"
+#include "onvif/device_call.h"
+#include "onvif/device_info.h"
+#include "onvif/soap_transport.h"
+#include "operate/device_link.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace onvif {
+
+int LoginErrorOf(InfoOutcome outcome);
+
+class OnvifLink : public DeviceLink {
+public:
+    // nowUtcSeconds: this computer's clock, a seam for tests.
+    explicit OnvifLink(std::shared_ptr<SoapTransport> transport, std::function<int64_t()> nowUtcSeconds = {});
+
+    bool Login(const DeviceEntry& entry, const std::string& user, const std::string& password, DeviceLogin& login,
+               int& error) override;
+    void Logout(const DeviceLogin& login) override;
+    bool Reboot(const DeviceLogin&) override { return false; }
+    bool FactoryDefault(const DeviceLogin&) override { return false; }
+    int ChangePassword(const DeviceLogin&, const std::string&, const std::string&) override { return 0; }
+    PortChangeResult ChangePorts(DeviceEntry&, const DeviceLogin&, const PortTriple&) override { return {}; }
+    bool ImportConfig(const DeviceLogin&, const std::string&) override { return false; }
+
+    // What the last login of the device (by record key) read, once.
+    std::optional<OnvifDeviceInfo> TakeInfo(const std::string& key);
+
+private:
+    std::shared_ptr<SoapTransport> m_transport;
+    std::function<int64_t()> m_now;
+    AuthMemory m_auth;
+    std::mutex m_mutex;
+    std::map<std::string, OnvifDeviceInfo> m_read;
+};
+
+// The record takes what a login read: model, firmware version, mask,
+// gateway, DNS, DHCP and the HTTP port. The record keeps its key.
+void ApplyDeviceInfo(DeviceEntry& entry, const OnvifDeviceInfo& info);
+
+} // namespace onvif

@@ -1,0 +1,126 @@
+// ONVIF devices in the device list, driven as a user drives the main window
+// against the simulator of the device lab: one row per physical device
+// whichever families found it, the login of an ONVIF device (digest, or
+// WS-Security on a device whose clock is hours off) fills its row, a wrong
+// password says so, and the menu offers only what the family can do.
+#include "app/corvane_dlg.h"
+#include "devlist/device_actions.h"
+#include "devlist/device_columns.h"
+#include "devlist/device_commands.h"
+#include "devlist/dlg_dev_info.h"
+#include "operate/dlg_login_local.h"
+#include "program_folder.h"
+#include "session/device_session.h"
+#include "ui/color_list_ctrl.h"
+#include "ui/dlg_tip.h"
+#include "ui/lang_text.h"
+
+#include <QMenu>
+#include <QTest>
+#include <memory>
+
+class OnvifListTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void bothFamiliesAreListedOnceAndAnOnvifLoginFillsTheRow();
+
+private:
+    int RowOf(const QString& ip) const;
+    QString Cell(const QString& ip, int column) const { return m_page->List()->GetItemText(RowOf(ip), column); }
+
+    std::unique_ptr<TestProgramFolder> m_folder;
+    std::unique_ptr<CCorvaneDlg> m_window;
+    CDlgDevInfo* m_page = nullptr;
+    QList<TipRequest> m_tips;
+    std::string m_password;
+};
+
+void OnvifListTest::init() {
+    m_folder = std::make_unique<TestProgramFolder>();
+    CDlgTip::SetAnswerer([this](const TipRequest& request) {
+        m_tips.append(request);
+        return int(kTipOk);
+    });
+    CDlgLoginLocal::SetAnswerer([this](const LoginPromptRequest&, std::string& user, std::string& password) {
+        user = "admin";
+        password = m_password;
+        return true;
+    });
+}
+
+void OnvifListTest::cleanup() {
+    if (m_window) {
+        QTRY_VERIFY_WITH_TIMEOUT(!m_window->Session().IsOperationRunning(), 20000);
+    }
+    m_window.reset();
+    CDlgTip::SetAnswerer({});
+    CDlgLoginLocal::SetAnswerer({});
+}
+
+int OnvifListTest::RowOf(const QString& ip) const {
+    for (int row = 0; row < m_page->List()->GetItemCount(); ++row) {
+        if (m_page->List()->GetItemText(row, kColIp) == ip) {
+            return row;
+        }
+    }
+    return -1;
+}
+
+void OnvifListTest::bothFamiliesAreListedOnceAndAnOnvifLoginFillsTheRow() {
+    MainWindowOptions options;
+    options.programFolder = m_folder->Path();
+    options.searchTiming.phaseMs = 700;
+    options.searchTiming.resendMs = 60;
+    options.searchTiming.pauseMs = 10;
+    m_window = std::make_unique<CCorvaneDlg>(options);
+    m_window->OnInitDialog();
+    m_window->show();
+    m_page = m_window->DevInfoPage();
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->IsSearching(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->IsSearching(), 15000);
+
+    // Four devices, four rows: the one that speaks both is one native row.
+    QCOMPARE(m_window->DeviceCount(), 4);
+    QCOMPARE(m_page->List()->GetItemCount(), 4);
+    QCOMPARE(Cell("10.77.16.2", kColMac), QString("02-0F-00-00-00-02"));
+    QCOMPARE(Cell("10.77.16.3", kColHttpPort), QString("8080"));
+    QCOMPARE(Cell("10.77.16.3", kColTcpPort), QString("--"));
+    QCOMPARE(Cell("10.77.16.4", kColType), QString("IPC"));
+
+    // An ONVIF-only device offers its login, not the native operations.
+    const DeviceEntry* gate = m_page->EntryAt(RowOf("10.77.16.3"));
+    QVERIFY(gate != nullptr);
+    QMenu menu;
+    m_page->Actions()->FillMenu(menu, *gate, kColIp);
+    QList<int> commands;
+    for (const QAction* action : menu.actions()) {
+        commands.append(action->data().toInt());
+    }
+    QCOMPARE(commands, (QList<int>{kCmdLogin, kCmdCopy}));
+
+    // Digest on port 8080: logged in, and the row shows what the login read.
+    m_password = "gate-pass";
+    m_page->Actions()->RunCommand(kCmdLogin, RowOf("10.77.16.3"), kColIp);
+    QTRY_COMPARE_WITH_TIMEOUT(Cell("10.77.16.3", kColLoginState), LangText("tx.Logined"), 10000);
+    QTRY_COMPARE(Cell("10.77.16.3", kColVersion), QString("2.4.1"));
+
+    // WS-Security only, the device's clock two hours ahead: a wrong password
+    // is said as such; the right one logs in.
+    m_password = "wrong";
+    const int tips = static_cast<int>(m_tips.size());
+    m_page->Actions()->RunCommand(kCmdLogin, RowOf("10.77.16.4"), kColIp);
+    QTRY_VERIFY_WITH_TIMEOUT(m_tips.size() > tips, 10000);
+    QVERIFY(m_tips.last().text.contains(LangText("info.login_password_err")));
+    QCOMPARE(Cell("10.77.16.4", kColLoginState), LangText("tx.unLogin"));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->Session().IsOperationRunning(), 5000);
+    m_password = "yard-pass";
+    m_page->Actions()->RunCommand(kCmdLogin, RowOf("10.77.16.4"), kColIp);
+    QTRY_COMPARE_WITH_TIMEOUT(Cell("10.77.16.4", kColLoginState), LangText("tx.Logined"), 10000);
+    QTRY_COMPARE(Cell("10.77.16.4", kColVersion), QString("3.1"));
+}
+
+QTEST_MAIN(OnvifListTest)
+#include "tst_onvif_list.moc"
