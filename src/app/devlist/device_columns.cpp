@@ -82,7 +82,8 @@ QString CellText(const DeviceEntry& entry, int column, const LoginTexts& login) 
     case kColReleaseTime:
         return DeviceText(entry.releaseTime);
     case kColLoginState:
-        return login.logins && login.logins->IsLoggedIn(DeviceKey(entry)) ? login.loggedIn : login.notLoggedIn;
+        return login.logins && login.logins->IsLoggedIn(DeviceKey(entry)) ? login.loggedIn
+                                                                          : login.notLoggedIn;
     default:
         return {};
     }

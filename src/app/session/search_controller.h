@@ -4,6 +4,7 @@
 // posted, in the order it was made, to this object's thread, so the windows
 // only ever see the table change on their own thread.
 #include "discovery/search_engine.h"
+#include "discovery/search_worker.h"
 
 #include <QObject>
 #include <functional>

@@ -15,26 +15,6 @@ public:
 
 } // namespace
 
-OperationSet NativeOperations(uint8_t capabilityByte) {
-    OperationSet operations{
-        DeviceOperation::Login,    DeviceOperation::Reboot,       DeviceOperation::FactoryDefault,
-        DeviceOperation::Password, DeviceOperation::Ports,        DeviceOperation::Network,
-        DeviceOperation::Upgrade,  DeviceOperation::ConfigExport, DeviceOperation::ConfigImport,
-        DeviceOperation::Preview,  DeviceOperation::WebPage};
-    if ((capabilityByte & 0x01) != 0) {
-        operations |= OperationSet{DeviceOperation::ModelChange};
-    }
-    return operations;
-}
-
-std::shared_ptr<DiscoverySource> NativeDiscovery() {
-    return std::make_shared<NativeSource>();
-}
-
-OperationSet OnvifOperations() {
-    return OperationSet{DeviceOperation::Login};
-}
-
 void MergeFamily(DeviceTable& table, const DeviceTable& found) {
     std::unordered_map<std::string, std::string> keyByAddress;
     for (const auto& [key, entry] : table) {
@@ -82,4 +62,8 @@ SearchResult RunSources(const DiscoverySources& sources, const SearchOptions& op
         MergeFamily(merged.devices, results[i].devices);
     }
     return merged;
+}
+
+std::shared_ptr<DiscoverySource> NativeDiscovery() {
+    return std::make_shared<NativeSource>();
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The device search: V1 phase into the device table, V3 phase into the
 // supplement table, merge, customer filter, then the result is handed over.
-// RunSearch does one search on the calling thread; SearchWorker runs it on a
-// thread of its own and publishes through a callback.
+// RunSearch does one search on the calling thread; SearchWorker
+// (search_worker.h) runs the families' searches on a thread of its own.
 #include "discovery/device_entry.h"
 #include "discovery/socket_pair.h"
 #include "platform/clock.h"
@@ -11,9 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 class DiscoverySource;
@@ -64,30 +62,3 @@ int RunV3Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, Su
 // One full search on the calling thread. A set stop flag ends the phases
 // early (used when the program goes away mid-search).
 SearchResult RunSearch(const SearchOptions& options, const std::atomic<bool>* stop = nullptr);
-
-// Runs searches (every source of the options) on a worker thread, one at a
-// time. The worker fills tables
-// of its own and hands them over, moved, to the callback, which runs on the
-// worker thread: the receiver posts it on to its own thread.
-class SearchWorker {
-public:
-    using PublishCallback = std::function<void(SearchResult)>;
-
-    SearchWorker() = default;
-    ~SearchWorker();
-    SearchWorker(const SearchWorker&) = delete;
-    SearchWorker& operator=(const SearchWorker&) = delete;
-
-    // False (and nothing started) while a search is running.
-    bool Start(SearchOptions options, PublishCallback publish);
-    // True from Start until the callback has returned.
-    bool IsSearching() const { return m_searching.load(); }
-    // Waits for the running search, if any, to finish.
-    void Wait();
-
-private:
-    std::mutex m_startMutex;
-    std::thread m_thread;
-    std::atomic<bool> m_searching{false};
-    std::atomic<bool> m_stop{false};
-};

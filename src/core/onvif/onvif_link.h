@@ -32,8 +32,8 @@ public:
     // nowUtcSeconds: this computer's clock, a seam for tests.
     explicit OnvifLink(std::shared_ptr<SoapTransport> transport, std::function<int64_t()> nowUtcSeconds = {});
 
-    bool Login(const DeviceEntry& entry, const std::string& user, const std::string& password, DeviceLogin& login,
-               int& error) override;
+    bool Login(const DeviceEntry& entry, const std::string& user, const std::string& password,
+               DeviceLogin& login, int& error) override;
     void Logout(const DeviceLogin& login) override;
     bool Reboot(const DeviceLogin&) override { return false; }
     bool FactoryDefault(const DeviceLogin&) override { return false; }

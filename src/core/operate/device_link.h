@@ -5,8 +5,8 @@
 // the device took), so pages, batches and the command line never ask which
 // family a device belongs to; the record's operations say what applies.
 #include "discovery/device_entry.h"
+#include "operate/device_login.h"
 #include "operate/device_steps.h"
-#include "operate/login_table.h"
 
 #include <string>
 

@@ -29,7 +29,9 @@ private slots:
 
 private:
     int RowOf(const QString& ip) const;
-    QString Cell(const QString& ip, int column) const { return m_page->List()->GetItemText(RowOf(ip), column); }
+    QString Cell(const QString& ip, int column) const {
+        return m_page->List()->GetItemText(RowOf(ip), column);
+    }
 
     std::unique_ptr<TestProgramFolder> m_folder;
     std::unique_ptr<CCorvaneDlg> m_window;

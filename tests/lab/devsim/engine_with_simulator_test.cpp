@@ -3,6 +3,7 @@
 // namespace; short phases, since the exact timing is tested elsewhere.
 #include "discovery/config_sender.h"
 #include "discovery/search_engine.h"
+#include "discovery/search_worker.h"
 #include "population.h"
 #include "udp_server.h"
 

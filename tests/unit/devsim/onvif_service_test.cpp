@@ -241,7 +241,7 @@ TEST_F(DeviceService, BadRequestsGetFaultsNotCrashes) {
         deep += "<b>";
     }
     for (const std::string& body :
-         {std::string(), std::string("<"), std::string("\xff\xfe<x\0y>", 7), deep,
+         {std::string("<"), std::string("\xff\xfe<x\0y>", 7), deep,
           std::string("<s:Envelope xmlns:s=\"http://www.w3.org/2003/05/soap-envelope\"/>"),
           Envelope("GetUsers",
                    "<Security><UsernameToken><Password>x</Password><Nonce>%%%</Nonce></UsernameToken>"
@@ -250,6 +250,11 @@ TEST_F(DeviceService, BadRequestsGetFaultsNotCrashes) {
         EXPECT_EQ(reply.response.status, 400) << body.substr(0, 40);
         EXPECT_TRUE(reply.parsed);
     }
+    // The first pass of a client that authenticates in several: no body, no
+    // login; the device asks for the login.
+    const Reply empty = Call(std::string());
+    EXPECT_EQ(empty.response.status, 401);
+    EXPECT_FALSE(empty.response.challenges.empty());
     EXPECT_EQ(Call(Envelope("GetDNS") + std::string(onvifsim::kMaxRequestBytes, ' ')).response.status, 413);
     ServiceRequest tooLarge{"POST", "/onvif/device_service", {}, Envelope("GetDNS"), true};
     EXPECT_EQ(onvifsim::HandleDeviceService(tooLarge, m_state, kNow).status, 413);

@@ -1,6 +1,7 @@
 // The search engine on a scripted network: socket set-up codes, the exact
 // timing of both phases, their receive tests, the merge and the filter.
 #include "discovery/search_engine.h"
+#include "discovery/search_worker.h"
 #include "fake_network.h"
 
 #include <atomic>
