@@ -15,21 +15,25 @@
 
 bool RenderPreviewScreenshot(CCorvaneDlg& window, const QString& out,
                              const std::function<void(bool ok, const char* what)>& check) {
+    // The first device of the native family; a generated lab's device
+    // 10.77.16.N has the password "admin" and N in four digits.
     const DeviceEntry* device = nullptr;
-    for (const auto& [mac, entry] : window.Session().Devices()) {
-        if (entry.ip == "10.77.16.1") {
+    for (const auto& [key, entry] : window.Session().Devices()) {
+        if (device == nullptr && entry.families.Has(DeviceFamily::Native)) {
             device = &entry;
         }
     }
-    check(device != nullptr, "preview: the lab's device 10.77.16.1 was found");
+    check(device != nullptr, "preview: a native device of the lab was found");
     if (device == nullptr) {
         return false;
     }
+    const std::string last = device->ip.substr(device->ip.rfind('.') + 1);
+    const std::string password = "admin" + std::string(4 - std::min<std::size_t>(4, last.size()), '0') + last;
     unsigned char info[48] = {};
     int error = 0;
     const int login =
-        SDK_Login(device->ip.c_str(), device->tcpPort, "admin", "admin0001", info, &error, 0, 0);
-    check(login > 0, "preview: logged in to 10.77.16.1");
+        SDK_Login(device->ip.c_str(), device->tcpPort, "admin", password.c_str(), info, &error, 0, 0);
+    check(login > 0, "preview: logged in to a native device");
     if (login <= 0) {
         return false;
     }
