@@ -8,6 +8,7 @@
 #include "devlist/device_commands.h"
 #include "devlist/dlg_dev_info.h"
 #include "discovery/discovery_source.h"
+#include "fake_family_link.h"
 #include "operate/batch_runner.h"
 #include "operate/dlg_operate.h"
 #include "session/device_session.h"
@@ -53,25 +54,6 @@ private:
     std::string m_prefix;
     std::string m_subnet;
     OperationSet m_operations;
-};
-
-// The test family's link: it logs in and reboots, nothing else.
-class TestFamilyLink : public DeviceLink {
-public:
-    bool Login(const DeviceEntry&, const std::string& user, const std::string&, DeviceLogin& login,
-               int&) override {
-        login.link = this;
-        login.user = user;
-        return true;
-    }
-    void Logout(const DeviceLogin&) override { ++logouts; }
-    bool Reboot(const DeviceLogin&) override { return ++reboots > 0; }
-    bool FactoryDefault(const DeviceLogin&) override { return false; }
-    int ChangePassword(const DeviceLogin&, const std::string&, const std::string&) override { return 0; }
-    PortChangeResult ChangePorts(DeviceEntry&, const DeviceLogin&, const PortTriple&) override { return {}; }
-    bool ImportConfig(const DeviceLogin&, const std::string&) override { return false; }
-    std::atomic<int> reboots{0};
-    std::atomic<int> logouts{0};
 };
 
 // The native family's SDK, answering every login, reboot and reset.
@@ -127,7 +109,7 @@ private:
 
     NativeDevices m_native;
     std::unique_ptr<DeviceSession> m_session;
-    std::shared_ptr<TestFamilyLink> m_link;
+    std::shared_ptr<FakeFamilyLink> m_link;
 };
 
 void FamilySeamTest::init() {
@@ -142,7 +124,7 @@ void FamilySeamTest::init() {
         "0A", "10.1.0.", OperationSet{DeviceOperation::Login, DeviceOperation::Reboot, DeviceOperation::WebPage}));
     // Two native devices as a native search would have found them.
     m_session->AddDiscoverySource(std::make_shared<FixedDiscovery>("02", "10.1.2.", NativeOperations(0)));
-    m_link = std::make_shared<TestFamilyLink>();
+    m_link = std::make_shared<FakeFamilyLink>();
     m_session->Links().Add(m_link, IsTestFamily);
 }
 

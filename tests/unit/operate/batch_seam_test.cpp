@@ -1,6 +1,7 @@
 // The batch engine's per-device loop, upgrade percent, watchdog and
 // completion rules, run against a device put in through the SDK table.
 #include "batch_fakes.h"
+#include "fake_family_link.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -186,27 +187,8 @@ TEST_F(BatchSeam, UpgradesFinishingTogetherCompleteExactlyOnce) {
               (std::vector<std::pair<BatchOperation, bool>>{{BatchOperation::Upgrade, true}}));
 }
 
-// A second device family: its own login and reboot, no upgrade.
-class OtherFamilyLink : public DeviceLink {
-public:
-    bool Login(const DeviceEntry&, const std::string& user, const std::string&, DeviceLogin& login,
-               int&) override {
-        login.link = this;
-        login.user = user;
-        ++logins;
-        return true;
-    }
-    void Logout(const DeviceLogin&) override { ++logouts; }
-    bool Reboot(const DeviceLogin&) override { return ++reboots > 0; }
-    bool FactoryDefault(const DeviceLogin&) override { return false; }
-    int ChangePassword(const DeviceLogin&, const std::string&, const std::string&) override { return 0; }
-    PortChangeResult ChangePorts(DeviceEntry&, const DeviceLogin&, const PortTriple&) override { return {}; }
-    bool ImportConfig(const DeviceLogin&, const std::string&) override { return false; }
-    std::atomic<int> logins{0}, logouts{0}, reboots{0};
-};
-
 TEST_F(BatchSeam, MixedFamiliesRunThroughTheirOwnLinksAndMissingOperationsAreNotSupported) {
-    auto link = std::make_shared<OtherFamilyLink>();
+    auto link = std::make_shared<FakeFamilyLink>();
     context.links.Add(link, [](const DeviceEntry& entry) { return entry.mac.rfind("other", 0) == 0; });
     auto entries = Devices(4);
     entries[1].mac = "other-1";

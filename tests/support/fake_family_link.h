@@ -1,0 +1,27 @@
+#pragma once
+// A second device family's link for the tests: it logs in and reboots and
+// counts what it is asked; everything else it refuses.
+#include "operate/device_link.h"
+
+#include <atomic>
+
+class FakeFamilyLink : public DeviceLink {
+public:
+    bool Login(const DeviceEntry&, const std::string& user, const std::string&, DeviceLogin& login,
+               int&) override {
+        login.link = this;
+        login.user = user;
+        ++logins;
+        return true;
+    }
+    void Logout(const DeviceLogin&) override { ++logouts; }
+    bool Reboot(const DeviceLogin&) override { return ++reboots > 0; }
+    bool FactoryDefault(const DeviceLogin&) override { return false; }
+    int ChangePassword(const DeviceLogin&, const std::string&, const std::string&) override { return 0; }
+    PortChangeResult ChangePorts(DeviceEntry&, const DeviceLogin&, const PortTriple&) override { return {}; }
+    bool ImportConfig(const DeviceLogin&, const std::string&) override { return false; }
+
+    std::atomic<int> logins{0};
+    std::atomic<int> logouts{0};
+    std::atomic<int> reboots{0};
+};
