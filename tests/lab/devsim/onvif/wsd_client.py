@@ -106,3 +106,17 @@ def hear(sock, kind, seconds=3.0, source=None):
         if message["kind"] == kind and sender[0] == (source or sender[0]):
             return sender[0], message
     return None
+
+
+# What a test found wrong, and the senders of a list of answers.
+failures = []
+
+
+def check(ok, what):
+    if not ok:
+        failures.append(what)
+        print("FAIL:", what)
+
+
+def who(answers):
+    return sorted(source for source, _ in answers)

@@ -29,17 +29,7 @@ onvif-bye-after-ms = 2500
 """
 PORCH, VISITOR = "10.253.0.1", "10.253.0.2"
 
-failures = []
-
-
-def check(ok, what):
-    if not ok:
-        failures.append(what)
-        print("FAIL:", what)
-
-
-def who(answers):
-    return sorted(source for source, _ in answers)
+from wsd_client import check, failures, who
 
 
 subprocess.run(["ip", "addr", "add", VISITOR + "/24", "dev", "veth-t0"], check=True)

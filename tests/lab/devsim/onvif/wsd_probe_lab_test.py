@@ -8,17 +8,7 @@ import sys
 
 import wsd_client as wsd
 
-failures = []
-
-
-def check(ok, what):
-    if not ok:
-        failures.append(what)
-        print("FAIL:", what)
-
-
-def who(answers):
-    return sorted(source for source, _ in answers)
+from wsd_client import check, failures, who
 
 
 base = "10.77.16.10"
