@@ -79,6 +79,11 @@ ServiceResponse Handle(const ServiceRequest& request, DeviceServiceState& state,
     if (request.tooLarge || request.body.size() > kMaxRequestBytes) {
         return {413, "request too large\n", {}, 0};
     }
+    // An HTTP client starting a digest login sends its first request
+    // without credentials and without the body: it gets the challenge.
+    if (request.body.empty() && request.authorization.empty()) {
+        return NotAuthorized(state, nowS, false);
+    }
     pugi::xml_document document;
     const pugi::xml_parse_result parsed = document.load_buffer(request.body.data(), request.body.size(),
                                                                pugi::parse_default, pugi::encoding_utf8);
