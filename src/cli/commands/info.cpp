@@ -103,7 +103,8 @@ void PrintInfo(OutputFormat format, const Fields& fields,
 }
 
 // The ONVIF device at address, with its clock read when it could be: the
-// probe ends as soon as the device's clock is known.
+// probe ends as soon as the device's clock is known. Every answer to a probe
+// sent to one address is that device's, whatever address its XAddrs name.
 std::optional<DeviceEntry> FindOnvifDevice(onvif::OnvifDiscovery& source, const std::string& address,
                                            const SearchOptions& base) {
     const uint32_t host = AddressFromText(address);
@@ -117,7 +118,7 @@ std::optional<DeviceEntry> FindOnvifDevice(onvif::OnvifDiscovery& source, const 
     options.progress.v3Found = [&](std::vector<DeviceEntry> entries) {
         std::lock_guard lock(mutex);
         for (DeviceEntry& entry : entries) {
-            if (entry.ip == address && entry.onvif.clockKnown) {
+            if (!withClock && entry.onvif.clockKnown) {
                 withClock = std::move(entry);
                 stop = true;
             }
@@ -128,12 +129,10 @@ std::optional<DeviceEntry> FindOnvifDevice(onvif::OnvifDiscovery& source, const 
     if (withClock) {
         return withClock;
     }
-    for (const auto& [key, entry] : result.devices) {
-        if (entry.ip == address) {
-            return entry;
-        }
+    if (result.devices.empty()) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    return result.devices.begin()->second;
 }
 
 int RunInfo(DeviceSelection& selection) {
