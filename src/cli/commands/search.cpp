@@ -1,13 +1,17 @@
-// corvane-cli search: one full search (both phases, merge, customer filter),
-// then the device table in key order as a table, JSON or CSV.
+// corvane-cli search: one full search (the native phases, merge, customer
+// filter, and WS-Discovery in the same window), then the device table in key
+// order as a table, JSON or CSV.
 #include "search.h"
 
 #include "command.h"
 #include "config/app_config.h"
+#include "discovery/discovery_source.h"
 #include "lang/language.h"
 #include "lang/tool_language.h"
+#include "onvif/onvif_discovery.h"
 #include "platform/paths.h"
 #include "support/search_progress.h"
+#include "support/table_layout.h"
 #include "support/terminal.h"
 #include "support/text_format.h"
 
@@ -23,7 +27,27 @@ struct Column {
     const char* key;
     std::function<std::string(const DeviceEntry&)> text;
     bool number;
+    bool cut = false; // the default table may shorten it to fit
 };
+
+// The families that found a device, as the table, JSON and CSV write them.
+std::string FamilyText(DeviceFamilies families) {
+    const bool native = families.Has(DeviceFamily::Native);
+    const bool onvif = families.Has(DeviceFamily::Onvif);
+    return native && onvif ? "both" : onvif ? "ONVIF" : native ? "native" : "";
+}
+
+std::string OnvifTypeText(OnvifDeviceType type) {
+    switch (type) {
+    case OnvifDeviceType::Camera:
+        return "camera";
+    case OnvifDeviceType::Recorder:
+        return "recorder";
+    case OnvifDeviceType::Unknown:
+        break;
+    }
+    return "";
+}
 
 const std::vector<Column>& Columns() {
     static const std::vector<Column> columns{
@@ -46,6 +70,43 @@ const std::vector<Column>& Columns() {
         {"releaseTime", [](const DeviceEntry& d) { return d.releaseTime; }, false},
         {"startTime", [](const DeviceEntry& d) { return d.startTime; }, false},
         {"customerCode", [](const DeviceEntry& d) { return d.customerCode; }, false},
+        {"family", [](const DeviceEntry& d) { return FamilyText(d.families); }, false},
+        {"endpointReference", [](const DeviceEntry& d) { return d.onvif.endpointReference; }, false},
+        {"onvifType", [](const DeviceEntry& d) { return OnvifTypeText(d.onvif.deviceType); }, false},
+        {"name", [](const DeviceEntry& d) { return d.onvif.name; }, false},
+        {"hardware", [](const DeviceEntry& d) { return d.onvif.hardware; }, false},
+        {"location", [](const DeviceEntry& d) { return d.onvif.location; }, false},
+    };
+    return columns;
+}
+
+// The default table: the columns most looked at, cut to an 80-column
+// terminal. A device known only by its endpoint reference shows the
+// reference's end in the MAC's place: where references differ most (a
+// random UUID, or one ending in the device's MAC).
+constexpr std::size_t kTableWidth = 80;
+
+std::string ShortIdentity(const DeviceEntry& d) {
+    if (!d.mac.empty()) {
+        return d.mac;
+    }
+    constexpr std::size_t kMacWidth = 17;
+    const std::string& id = d.onvif.endpointReference;
+    return id.size() <= kMacWidth ? id : "~" + id.substr(id.size() - (kMacWidth - 1));
+}
+
+const std::vector<Column>& NarrowColumns() {
+    static const std::vector<Column> columns{
+        {"ip", [](const DeviceEntry& d) { return d.ip; }, false},
+        {"mac/endpoint", ShortIdentity, false},
+        {"family", [](const DeviceEntry& d) { return FamilyText(d.families); }, false},
+        {"type",
+         [](const DeviceEntry& d) {
+             return d.families.Has(DeviceFamily::Native) ? d.type : OnvifTypeText(d.onvif.deviceType);
+         },
+         false, true},
+        {"model", [](const DeviceEntry& d) { return d.model; }, false, true},
+        {"version", [](const DeviceEntry& d) { return d.version; }, false, true},
     };
     return columns;
 }
@@ -90,42 +151,31 @@ void PrintCsv(const DeviceTable& devices) {
     std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
-void PrintTable(const DeviceTable& devices) {
-    std::vector<std::vector<std::string>> rows;
-    std::vector<std::string> header;
-    for (const Column& column : Columns()) {
-        header.push_back(column.key);
+void PrintTable(const DeviceTable& devices, bool wide) {
+    const std::vector<Column>& columns = wide ? Columns() : NarrowColumns();
+    TableRows rows(1);
+    std::vector<bool> shrinkable;
+    for (const Column& column : columns) {
+        rows.front().push_back(column.key);
+        shrinkable.push_back(column.cut);
     }
-    rows.push_back(header);
-    for (const auto& [mac, device] : devices) {
+    for (const auto& [key, device] : devices) {
         std::vector<std::string> row;
-        for (const Column& column : Columns()) {
+        for (const Column& column : columns) {
             row.push_back(TableCell(column.text(device)));
         }
         rows.push_back(std::move(row));
     }
-    std::vector<std::size_t> widths(header.size(), 0);
-    for (const auto& row : rows) {
-        for (std::size_t i = 0; i < row.size(); ++i) {
-            widths[i] = std::max(widths[i], row[i].size());
-        }
-    }
-    for (const auto& row : rows) {
-        std::string line;
-        for (std::size_t i = 0; i < row.size(); ++i) {
-            line += row[i];
-            if (i + 1 < row.size()) {
-                line += std::string(widths[i] - row[i].size() + 2, ' ');
-            }
-        }
-        std::printf("%s\n", line.c_str());
-    }
+    const std::string text = LayoutTable(rows, shrinkable, wide ? 0 : kTableWidth);
+    std::fwrite(text.data(), 1, text.size(), stdout);
     std::fprintf(stderr, "corvane-cli: %zu devices\n", devices.size());
 }
 
 struct SearchArguments {
     std::string format = "table";
     int phaseMs = 0;
+    std::string family = "all";
+    bool wide = false;
 };
 
 int RunSearchCommand(const SearchArguments& arguments) {
@@ -134,6 +184,12 @@ int RunSearchCommand(const SearchArguments& arguments) {
         SetSearchPhase(arguments.phaseMs, options.timing);
     }
     options.customerCodes = LoadCliDiscoverySettings().customerCodes;
+    if (arguments.family != "onvif") {
+        options.sources.push_back(NativeDiscovery());
+    }
+    if (arguments.family != "native") {
+        options.sources.push_back(std::make_shared<onvif::OnvifDiscovery>(onvif::CreateCurlTransport()));
+    }
     const SearchResult result = RunSearchWithProgress(options);
     if (result.setUpResult != kSocketsReady) {
         std::string text;
@@ -149,7 +205,7 @@ int RunSearchCommand(const SearchArguments& arguments) {
         PrintCsv(result.devices);
         break;
     case OutputFormat::Table:
-        PrintTable(result.devices);
+        PrintTable(result.devices, arguments.wide);
         break;
     }
     return 0;
@@ -157,7 +213,7 @@ int RunSearchCommand(const SearchArguments& arguments) {
 
 const CliCommandRegistration kRegistration({
     "search",
-    "Find the devices on the network and list them in MAC order",
+    "Find the devices on the network (native and ONVIF) and list them in MAC order",
     [](CLI::App& command) -> std::function<int()> {
         auto arguments = std::make_shared<SearchArguments>();
         command.add_option("--format", arguments->format, "table, json or csv")
@@ -168,6 +224,13 @@ const CliCommandRegistration kRegistration({
                         "Length of each of the two search phases (V1, then V3), 3000 by default")
             ->check(CLI::Range(1, 60000))
             ->type_name("MS");
+        command
+            .add_option("--family", arguments->family,
+                        "Which device families to search for: native, onvif or all (default)")
+            ->check(CLI::IsMember({"native", "onvif", "all"}))
+            ->type_name("FAMILY");
+        command.add_flag("--wide", arguments->wide,
+                         "Every column in the table (by default the table fits 80 columns)");
         return [arguments] { return RunSearchCommand(*arguments); };
     },
 });
@@ -189,7 +252,8 @@ SearchResult RunSearchWithProgress(SearchOptions options) {
     const std::optional<TerminalSize> terminal = TerminalSizeOf(stderr);
     SearchProgressLine line(stderr, terminal ? terminal->columns : 0);
     options.progress.v1Found = [&line](std::vector<DeviceEntry> found) { line.Found(found.size()); };
-    SearchResult result = RunSearch(options);
+    SearchResult result =
+        options.sources.empty() ? RunSearch(options) : RunSources(options.sources, options, nullptr);
     line.Finish();
     return result;
 }

@@ -18,7 +18,8 @@ struct CliDiscoverySettings {
 CliDiscoverySettings LoadCliDiscoverySettings();
 // The active language's text of a key (the key itself when it has none).
 std::string CliText(std::string_view key);
-// RunSearch, with a one-line progress on standard error while it runs when
+// RunSearch (or RunSources over the options' sources when it names any),
+// with a one-line progress on standard error while it runs when
 // that is a terminal.
 SearchResult RunSearchWithProgress(SearchOptions options);
 // A search phase of phaseMs (1..60000) milliseconds: lab runs shorten them.

@@ -63,7 +63,7 @@ grep -q "searching, [0-9]* s, [0-9]* devices\? found" "$out/search.tty" || fail 
 grep -qF "10 devices found" "$out/search.tty" || fail "the progress line never counted the ten devices"
 # What the terminal shows: each line as its last carriage return left it.
 sed 's/\r$//; s/.*\r//; s/\x1b\[K//g' "$out/search.tty" >"$out/search.shown"
-head -n 1 "$out/search.shown" | grep -q '^mac  *ip  ' || fail "the table does not start on a clean line: $(head -n 1 "$out/search.shown")"
+head -n 1 "$out/search.shown" | grep -q '^ip  *mac/endpoint  ' || fail "the table does not start on a clean line: $(head -n 1 "$out/search.shown")"
 grep -q searching "$out/search.shown" && fail "the progress line stayed on the screen"
 "$cli" search --phase-ms 300 >"$out/search.pipe" 2>"$out/search.err"
 grep -q "searching" "$out/search.pipe" "$out/search.err" && fail "progress written to a pipe"

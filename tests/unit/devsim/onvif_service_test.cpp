@@ -121,10 +121,11 @@ protected:
         reply.parsed = static_cast<bool>(reply.xml.load_string(reply.response.body.c_str()));
         return reply;
     }
-    // A digest login: the challenge of an empty request, then its answer.
+    // A digest login as HTTP clients make it: the challenge of a request
+    // without the body, then the request with its answer.
     Reply DigestCall(const std::string& operation, const EVP_MD* algorithm, const std::string& user,
                      const std::string& password, int64_t now = kNow) {
-        const Reply challenge = Call(Envelope(operation), {}, now);
+        const Reply challenge = Call({}, {}, now);
         EXPECT_EQ(challenge.response.status, 401);
         EXPECT_EQ(challenge.response.challenges.size(), 2u);
         const std::string& offer = challenge.response.challenges.at(algorithm == EVP_md5() ? 1 : 0);
@@ -187,9 +188,12 @@ TEST_F(DeviceService, EachDeviceTakesOnlyItsMethods) {
     EXPECT_EQ(DigestCall("GetDNS", EVP_md5(), "admin", "a-pass").response.status, 200);
 
     m_state.device.onvif.auth = {false, true}; // WS-Security only
-    const Reply none = Call(Envelope("GetDeviceInformation"));
-    EXPECT_EQ(none.response.status, 400);
-    EXPECT_TRUE(none.response.challenges.empty());
+    for (const std::string& body : {Envelope("GetDeviceInformation"), std::string()}) {
+        const Reply none = Call(body);
+        EXPECT_EQ(none.response.status, 400);
+        EXPECT_EQ(none.Subcode(), "ter:NotAuthorized");
+        EXPECT_TRUE(none.response.challenges.empty());
+    }
     EXPECT_EQ(Call(Envelope("GetDeviceInformation", Token("admin", "a-pass", kNow))).response.status, 200);
 }
 

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# corvane-cli with both device families (run by scripts/lab in the "pc"
+# namespace, the simulator playing mixed.lab): the search lists each device
+# once with its family, --family chooses the sources, the default table fits
+# 80 columns, and info reads an ONVIF device with a login.
+set -uo pipefail
+bin=${CORVANE_BIN_DIR:?}
+cli="$bin/corvane-cli"
+lang="$bin/Config File/Lang/eng.lang"
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+failures=0
+fast=(--phase-ms 400)
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+text_of() { grep "^$1=" "$lang" | head -n 1 | cut -d= -f2- | tr -d '\r'; }
+expect_status() { # WANT GOT WHAT
+    [ "$2" -eq "$1" ] || fail "$3: exit status $2, expected $1"
+}
+# "ip family" of every JSON record, sorted, one pair a line.
+families() {
+    python3 -c '
+import json, sys
+for r in sorted(json.load(open(sys.argv[1])), key=lambda r: r["ip"]):
+    print(r["ip"], r["family"])
+' "$1" || echo "not JSON"
+}
+
+"$cli" search --format json "${fast[@]}" >"$out/all.json" 2>/dev/null
+expect_status 0 $? "search"
+printf '%s\n' "10.77.16.1 native" "10.77.16.2 native" "10.77.16.3 both" "10.77.16.4 ONVIF" "10.77.16.5 ONVIF" |
+    cmp -s - <(families "$out/all.json") || { fail "families of the search"; families "$out/all.json"; }
+grep -qF '"endpointReference": "urn:uuid:c0a7e000-0000-4000-8000-020E00003005", "onvifType": "recorder"' \
+    "$out/all.json" || fail "the recorder's ONVIF fields"
+
+"$cli" search --format json --family onvif "${fast[@]}" >"$out/onvif.json" 2>/dev/null
+expect_status 0 $? "search --family onvif"
+printf '%s\n' "10.77.16.3 ONVIF" "10.77.16.4 ONVIF" "10.77.16.5 ONVIF" | cmp -s - <(families "$out/onvif.json") ||
+    { fail "--family onvif"; families "$out/onvif.json"; }
+
+"$cli" search --family native --format csv "${fast[@]}" >"$out/native.csv" 2>/dev/null
+[ "$(head -n 1 "$out/native.csv" | tr -d '\r' | cut -d, -f19-)" = "customerCode,family,endpointReference,onvifType,name,hardware,location" ] ||
+    fail "CSV header: $(head -n 1 "$out/native.csv")"
+[ "$(tail -n +2 "$out/native.csv" | cut -d, -f2 | sort | xargs)" = "10.77.16.1 10.77.16.2 10.77.16.3" ] ||
+    fail "--family native: $(cat "$out/native.csv")"
+
+# The default table: one line per device (and the header), none wider than
+# 80 columns, the long model cut; --wide keeps every column.
+"$cli" search "${fast[@]}" >"$out/table" 2>/dev/null
+[ "$(wc -l <"$out/table")" -eq 6 ] || fail "table lines: $(cat "$out/table")"
+awk 'length($0) > 80 { bad = 1 } END { exit bad }' "$out/table" || { fail "table wider than 80"; cat "$out/table"; }
+grep -qE '^10\.77\.16\.1 +02-C0-00-00-30-01 +native +IPC +IPC-NATIVE' "$out/table" || fail "native row: $(cat "$out/table")"
+grep -qE '^10\.77\.16\.4 +~000-020E00003004 +ONVIF +camera +OC-100' "$out/table" || fail "ONVIF row: $(cat "$out/table")"
+"$cli" search --wide "${fast[@]}" 2>/dev/null | grep -qE 'IPC-NATIVE-LONG-1 .* V1.00.R01 Build: 2026-01-01' ||
+    fail "--wide cut a cell"
+
+# info: a digest login to the camera, and WS-Security on a recorder whose
+# clock is two hours ahead.
+"$cli" info --ip 10.77.16.4 --password cam-pass --format json "${fast[@]}" >"$out/cam.json" 2>"$out/cam.err"
+expect_status 0 $? "info of the camera"
+python3 -c '
+import json, sys
+r = json.load(open(sys.argv[1]))
+assert (r["model"], r["serialNumber"], r["mac"], r["address"]) == ("OC-100", "CAM-0004", "02-0E-00-00-30-04", "10.77.16.4"), r
+assert r["services"], r
+' "$out/cam.json" || { fail "info of the camera"; cat "$out/cam.json" "$out/cam.err"; }
+CORVANE_PASSWORD=rec-pass "$cli" info --ip 10.77.16.5 "${fast[@]}" >"$out/nvr" 2>&1
+expect_status 0 $? "info of the recorder"
+grep -qE '^serialNumber +SN020E00003005$' "$out/nvr" || { fail "recorder table"; cat "$out/nvr"; }
+
+# A wrong password: the language's text and exit status 1.
+"$cli" info --ip 10.77.16.4 --password wrong "${fast[@]}" >"$out/wrong" 2>&1
+expect_status 1 $? "info with a wrong password"
+grep -qF "10.77.16.4  $(text_of info.login_password_err)" "$out/wrong" || { fail "wrong-password text"; cat "$out/wrong"; }
+
+[ "$failures" -eq 0 ] && echo "all passed"
+exit $((failures > 0))
