@@ -158,6 +158,12 @@ void BatchEngine::RunBatch(BatchRequest request) {
         }
         if (const std::optional<DeviceLogin> kept = m_context.logins.Find(DeviceKey(*entry))) {
             RunDeviceStep(request, *entry, link, *kept);
+        } else {
+            // The login ended between the login and the step: still a line.
+            if (operation == BatchOperation::Upgrade) {
+                CountUpgrade(false);
+            }
+            Report(*entry, SuccessOr(false, failkey::kRefused));
         }
     }
     // The batch's credentials and the passwords of a password change end
