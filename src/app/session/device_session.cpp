@@ -131,6 +131,14 @@ void DeviceSession::Announce(const TableChanges& changes) {
     }
 }
 
+void DeviceSession::DeviceAnnounced(const DeviceEntry& entry) {
+    Announce(m_refresh.AddFound({entry}));
+}
+
+void DeviceSession::DeviceLeft(const std::string& key) {
+    Announce(m_refresh.Left(key));
+}
+
 void DeviceSession::ParkLoginAfterNetworkChange(const DeviceEntry& entry) {
     m_context.logins.Park(DeviceKey(entry));
     emit NetworkChanged(QString::fromStdString(DeviceKey(entry)));

@@ -83,6 +83,12 @@ public:
     // What the batch engine and the device actions work through.
     OperateContext& Context() { return m_context; }
 
+    // Devices announcing themselves while the program runs (WS-Discovery
+    // Hello and Bye), on the session's thread: a new device enters the
+    // table, one that leaves is greyed as if it had missed a quiet search.
+    void DeviceAnnounced(const DeviceEntry& entry);
+    void DeviceLeft(const std::string& key);
+
     // A successful network change gives up the record's login: it is logged
     // out at the next search. Then NetworkChanged(mac).
     void ParkLoginAfterNetworkChange(const DeviceEntry& entry);

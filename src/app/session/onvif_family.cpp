@@ -2,7 +2,49 @@
 
 #include "onvif/onvif_discovery.h"
 #include "onvif/onvif_link.h"
+#include "onvif/wsd_listener.h"
 #include "session/device_session.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <memory>
+
+namespace {
+
+// Hears Hello and Bye for the session's life; a child of the session, so it
+// stops (and joins its thread) when the session goes.
+class AnnouncementListener : public QObject {
+public:
+    explicit AnnouncementListener(DeviceSession& session) : QObject(&session) {
+        QPointer<DeviceSession> target(&session);
+        // The listener's thread posts to the window's thread through the
+        // application object; the session may be gone by then.
+        const auto post = [target](auto work) {
+            QMetaObject::invokeMethod(
+                qApp,
+                [target, work = std::move(work)] {
+                    if (target != nullptr) {
+                        work(*target);
+                    }
+                },
+                Qt::QueuedConnection);
+        };
+        onvif::WsDiscoveryListener::Callbacks callbacks;
+        callbacks.hello = [post](DeviceEntry entry) {
+            post([entry = std::move(entry)](DeviceSession& owner) { owner.DeviceAnnounced(entry); });
+        };
+        callbacks.bye = [post](std::string key) {
+            post([key = std::move(key)](DeviceSession& owner) { owner.DeviceLeft(key); });
+        };
+        m_listener = std::make_unique<onvif::WsDiscoveryListener>(std::move(callbacks));
+        m_listener->Start();
+    }
+
+private:
+    std::unique_ptr<onvif::WsDiscoveryListener> m_listener;
+};
+
+} // namespace
 
 void AddOnvifFamily(DeviceSession& session) {
     std::shared_ptr<onvif::SoapTransport> transport = onvif::CreateCurlTransport();
@@ -25,4 +67,5 @@ void AddOnvifFamily(DeviceSession& session) {
                          onvif::ApplyDeviceInfo(found->second, *info);
                          emit session.DevicesChanged({key});
                      });
+    new AnnouncementListener(session);
 }

@@ -143,3 +143,12 @@ void TableRefresh::EraseRecords(const std::vector<std::string>& macs) {
         m_missing.erase(mac);
     }
 }
+
+TableChanges TableRefresh::Left(const std::string& key) {
+    TableChanges changes;
+    if (m_table.count(key) != 0 && m_missing.insert(key).second) {
+        m_answered.erase(key);
+        changes.changed.push_back(key);
+    }
+    return changes;
+}

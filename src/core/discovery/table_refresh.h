@@ -48,6 +48,10 @@ public:
     // devices that did not answer missing, or removes them if they already
     // were; an explicit one removes them.
     TableChanges Finish(const DeviceTable& result);
+    // A device said it leaves the network (WS-Discovery Bye): it is marked
+    // missing, as a quiet search it missed would, and removed when it misses
+    // the next one.
+    TableChanges Left(const std::string& key);
     void EraseRecords(const std::vector<std::string>& macs);
 
     bool IsMissing(const std::string& mac) const { return m_missing.count(mac) != 0; }

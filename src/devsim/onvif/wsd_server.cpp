@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <ifaddrs.h>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <queue>
@@ -59,6 +61,42 @@ std::string WsdServer::NewMessageId() {
     return text;
 }
 
+namespace {
+
+// The index of the interface the route to the group leaves by (0 when
+// there is none): the interface holding the local address a socket
+// connected to the group gets.
+int GroupInterface(uint32_t group, uint16_t port) {
+    const int probe = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(group);
+    to.sin_port = htons(port);
+    sockaddr_in local{};
+    socklen_t length = sizeof local;
+    const bool routed = probe >= 0 &&
+                        connect(probe, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 &&
+                        getsockname(probe, reinterpret_cast<sockaddr*>(&local), &length) == 0;
+    if (probe >= 0) {
+        close(probe);
+    }
+    ifaddrs* interfaces = nullptr;
+    if (!routed || getifaddrs(&interfaces) != 0) {
+        return 0;
+    }
+    int index = 0;
+    for (const ifaddrs* at = interfaces; at != nullptr && index == 0; at = at->ifa_next) {
+        if (at->ifa_addr != nullptr && at->ifa_addr->sa_family == AF_INET &&
+            reinterpret_cast<const sockaddr_in*>(at->ifa_addr)->sin_addr.s_addr == local.sin_addr.s_addr) {
+            index = static_cast<int>(if_nametoindex(at->ifa_name));
+        }
+    }
+    freeifaddrs(interfaces);
+    return index;
+}
+
+} // namespace
+
 bool WsdServer::Start() {
     if (m_devices.empty()) {
         return true;
@@ -78,6 +116,7 @@ bool WsdServer::Start() {
                      std::strerror(errno));
         return false;
     }
+    m_groupInterface = GroupInterface(kDiscoveryGroup, kDiscoveryPort);
     m_startMs = NowMs();
     Announce(0);
     m_thread = std::thread([this] { Run(); });
@@ -136,6 +175,9 @@ bool WsdServer::SendFrom(uint32_t source, uint32_t toAddress, uint16_t toPort, c
     header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
     in_pktinfo info{};
     info.ipi_spec_dst.s_addr = htonl(source); // the device's own address
+    if (toAddress == kDiscoveryGroup) {
+        info.ipi_ifindex = m_groupInterface;
+    }
     std::memcpy(CMSG_DATA(header), &info, sizeof info);
     return sendmsg(m_socket, &message, 0) == static_cast<ssize_t>(text.size());
 }

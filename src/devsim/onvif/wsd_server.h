@@ -41,6 +41,9 @@ private:
     int64_t m_startMs = 0;
     std::mt19937_64 m_random;
     int m_socket = -1;
+    // The interface the group is routed to: the devices' own addresses are
+    // local routes without an interface, so announcements name it.
+    int m_groupInterface = 0;
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };

@@ -2,7 +2,8 @@
 // against the simulator of the device lab: one row per physical device
 // whichever families found it, the login of an ONVIF device (digest, or
 // WS-Security on a device whose clock is hours off) fills its row, a wrong
-// password says so, and the menu offers only what the family can do.
+// password says so, the menu offers only what the family can do, and a
+// device that announces itself later appears, and is greyed when it leaves.
 #include "app/corvane_dlg.h"
 #include "devlist/device_actions.h"
 #include "devlist/device_columns.h"
@@ -122,6 +123,14 @@ void OnvifListTest::bothFamiliesAreListedOnceAndAnOnvifLoginFillsTheRow() {
     m_page->Actions()->RunCommand(kCmdLogin, RowOf("10.77.16.4"), kColIp);
     QTRY_COMPARE_WITH_TIMEOUT(Cell("10.77.16.4", kColLoginState), LangText("tx.Logined"), 10000);
     QTRY_COMPARE(Cell("10.77.16.4", kColVersion), QString("3.1"));
+
+    // The visitor says Hello some seconds after the start, and Bye later.
+    QTRY_COMPARE_WITH_TIMEOUT(m_page->List()->GetItemCount(), 5, 15000);
+    QVERIFY(RowOf("10.77.16.5") >= 0);
+    const std::string visitor = DeviceKey(*m_page->EntryAt(RowOf("10.77.16.5")));
+    QVERIFY(!m_window->Session().IsMissing(visitor));
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->Session().IsMissing(visitor), 15000);
+    QCOMPARE(m_page->List()->GetItemCount(), 5);
 }
 
 QTEST_MAIN(OnvifListTest)

@@ -39,6 +39,28 @@ TEST(TableRefresh, ExplicitSearchAddsAsFoundMergesAnsweredAndDropsFiltered) {
     EXPECT_EQ(&table.at("A"), a);
 }
 
+TEST(TableRefresh, ADeviceThatLeavesIsGreyedThenGoneAtTheNextQuietSearchUnlessItReturns) {
+    DeviceTable table;
+    TableRefresh refresh(table);
+    refresh.Begin(false);
+    refresh.AddFound({Device("A", "10.0.0.1"), Device("B", "10.0.0.2")});
+    refresh.Finish(table);
+    EXPECT_EQ(refresh.Left("A").changed, (Macs{"A"}));
+    EXPECT_TRUE(refresh.Left("A").changed.empty()); // said once
+    EXPECT_TRUE(refresh.Left("Z").changed.empty()); // not in the table
+    EXPECT_TRUE(refresh.IsMissing("A"));
+    // Back (a Hello) before any search: shown again.
+    EXPECT_EQ(refresh.AddFound({Device("A", "10.0.0.1")}).changed, (Macs{"A"}));
+    EXPECT_FALSE(refresh.IsMissing("A"));
+    // Gone again, and silent in the next quiet search: removed.
+    refresh.Left("A");
+    refresh.Begin(true);
+    refresh.AddFound({Device("B", "10.0.0.2")});
+    DeviceTable result;
+    result.emplace("B", Device("B", "10.0.0.2"));
+    EXPECT_EQ(refresh.Finish(result).removing, (Macs{"A"}));
+}
+
 TEST(TableRefresh, QuietSearchKeepsRecordsGreysOnceThenRemoves) {
     DeviceTable table;
     TableRefresh refresh(table);
