@@ -139,6 +139,16 @@ void DeviceSession::DeviceLeft(const std::string& key) {
     Announce(m_refresh.Left(key));
 }
 
+bool DeviceSession::RekeyDevice(const std::string& oldKey, const std::string& mac) {
+    if (!m_refresh.Rekey(oldKey, mac)) {
+        return false;
+    }
+    m_context.logins.Rekey(oldKey, mac);
+    emit DeviceRekeyed(QString::fromStdString(oldKey), QString::fromStdString(mac));
+    emit DevicesChanged({QString::fromStdString(mac)});
+    return true;
+}
+
 void DeviceSession::ParkLoginAfterNetworkChange(const DeviceEntry& entry) {
     m_context.logins.Park(DeviceKey(entry));
     emit NetworkChanged(QString::fromStdString(DeviceKey(entry)));

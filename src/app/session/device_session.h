@@ -88,6 +88,10 @@ public:
     // table, one that leaves is greyed as if it had missed a quiet search.
     void DeviceAnnounced(const DeviceEntry& entry);
     void DeviceLeft(const std::string& key);
+    // A record learnt its MAC (an ONVIF device's login read it): it moves to
+    // that key in place, with its login, row, selection and ticks, and
+    // DevicesRekeyed tells the pages. False when the MAC is taken already.
+    bool RekeyDevice(const std::string& oldKey, const std::string& mac);
 
     // A successful network change gives up the record's login: it is logged
     // out at the next search. Then NetworkChanged(mac).
@@ -122,6 +126,8 @@ signals:
     void NetworkChanged(const QString& mac);
     void PortsChanged();
     void LoginStateChanged(const QString& mac, bool loggedIn);
+    // A record's key changed (the record itself stayed where it was).
+    void DeviceRekeyed(const QString& oldKey, const QString& newKey);
 
 private:
     void OnSearchDone(SearchResult result);

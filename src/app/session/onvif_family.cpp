@@ -66,6 +66,10 @@ void AddOnvifFamily(DeviceSession& session) {
                          }
                          onvif::ApplyDeviceInfo(found->second, *info);
                          emit session.DevicesChanged({key});
+                         // Keyed by its MAC from now on, as the native family keys.
+                         if (found->second.mac.empty()) {
+                             session.RekeyDevice(record, info->network.mac);
+                         }
                      });
     new AnnouncementListener(session);
 }

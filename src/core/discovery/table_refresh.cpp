@@ -51,13 +51,20 @@ void TableRefresh::Begin(bool quiet) {
     m_answered.clear();
     if (!quiet) {
         m_missing.clear();
+        m_aliases.clear();
     }
+}
+
+std::string TableRefresh::KeyOf(const DeviceEntry& entry) const {
+    const std::string key = DeviceKey(entry);
+    const auto alias = m_aliases.find(key);
+    return alias == m_aliases.end() ? key : alias->second;
 }
 
 TableChanges TableRefresh::AddFound(const std::vector<DeviceEntry>& v1Entries) {
     TableChanges changes;
     for (const DeviceEntry& entry : v1Entries) {
-        const std::string key = DeviceKey(entry);
+        const std::string key = KeyOf(entry);
         if (!m_answered.insert(key).second) {
             continue;
         }
@@ -94,7 +101,7 @@ DeviceEntry* TableRefresh::AnsweredAt(const std::string& ip) {
 TableChanges TableRefresh::MergeFound(const std::vector<DeviceEntry>& v3Entries) {
     TableChanges changes;
     for (const DeviceEntry& texts : v3Entries) {
-        const std::string key = DeviceKey(texts);
+        const std::string key = KeyOf(texts);
         const auto kept = m_table.find(key);
         if (kept == m_table.end() || m_answered.count(key) == 0) {
             continue;
@@ -112,17 +119,20 @@ TableChanges TableRefresh::MergeFound(const std::vector<DeviceEntry>& v3Entries)
 
 TableChanges TableRefresh::Finish(const DeviceTable& result) {
     TableChanges changes;
-    for (const auto& [mac, found] : result) {
-        const auto [kept, inserted] = m_table.try_emplace(mac, found);
+    std::set<std::string> found;
+    for (const auto& [resultKey, entry] : result) {
+        const std::string mac = KeyOf(entry);
+        found.insert(mac);
+        const auto [kept, inserted] = m_table.try_emplace(mac, entry);
         const bool wasMissing = m_missing.erase(mac) != 0;
         if (inserted) {
             changes.added.push_back(mac);
-        } else if (RefreshRecord(kept->second, found) || wasMissing) {
+        } else if (RefreshRecord(kept->second, entry) || wasMissing) {
             changes.changed.push_back(mac);
         }
     }
     for (const auto& [mac, kept] : m_table) {
-        if (result.count(mac) != 0) {
+        if (found.count(mac) != 0) {
             continue;
         }
         // Answered but filtered out, gone from an explicit search, or
@@ -151,4 +161,22 @@ TableChanges TableRefresh::Left(const std::string& key) {
         changes.changed.push_back(key);
     }
     return changes;
+}
+
+bool TableRefresh::Rekey(const std::string& oldKey, const std::string& mac) {
+    if (mac.empty() || m_table.count(oldKey) == 0 || m_table.count(mac) != 0) {
+        return false;
+    }
+    auto node = m_table.extract(oldKey);
+    node.key() = mac;
+    node.mapped().mac = mac;
+    m_table.insert(std::move(node));
+    // What the families find under the old key is this record from now on.
+    m_aliases[oldKey] = mac;
+    for (std::set<std::string>* marks : {&m_answered, &m_missing}) {
+        if (marks->erase(oldKey) != 0) {
+            marks->insert(mac);
+        }
+    }
+    return true;
 }

@@ -10,6 +10,7 @@
 // list greys it) and removed only when it misses a second search in a row.
 #include "discovery/device_entry.h"
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -52,15 +53,24 @@ public:
     // missing, as a quiet search it missed would, and removed when it misses
     // the next one.
     TableChanges Left(const std::string& key);
+    // A record keyed by something else than its MAC (an ONVIF device before
+    // a login read it) learnt its MAC: it moves to that key in place (the
+    // record and every pointer into it stay) and takes the MAC. False when
+    // the old key is unknown or the new one is taken.
+    bool Rekey(const std::string& oldKey, const std::string& mac);
     void EraseRecords(const std::vector<std::string>& macs);
 
     bool IsMissing(const std::string& mac) const { return m_missing.count(mac) != 0; }
 
 private:
     DeviceEntry* AnsweredAt(const std::string& ip);
+    // The table's key of a found entry: its DeviceKey, or the key its record
+    // moved to.
+    std::string KeyOf(const DeviceEntry& entry) const;
 
     DeviceTable& m_table;
-    std::set<std::string> m_answered; // answered V1 in this search
-    std::set<std::string> m_missing;  // did not answer the last quiet search
+    std::set<std::string> m_answered;             // answered V1 in this search
+    std::set<std::string> m_missing;              // did not answer the last quiet search
+    std::map<std::string, std::string> m_aliases; // old key -> the key a record moved to
     bool m_quiet = false;
 };

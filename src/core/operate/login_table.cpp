@@ -104,6 +104,15 @@ void LoginTable::EndAll() {
     }
 }
 
+void LoginTable::Rekey(const std::string& oldKey, const std::string& newKey) {
+    std::lock_guard lock(m_lock);
+    auto node = m_logins.extract(oldKey);
+    if (!node.empty() && m_logins.count(newKey) == 0) {
+        node.key() = newKey;
+        m_logins.insert(std::move(node));
+    }
+}
+
 std::vector<int32_t> LoginTable::ParkedHandles() const {
     std::lock_guard lock(m_lock);
     std::vector<int32_t> handles;

@@ -50,6 +50,10 @@ public:
     // were parked, each through its link; all are gone afterwards.
     void EndAll();
 
+    // The record moved to another key (it learnt its MAC): its login moves
+    // with it, without a change report.
+    void Rekey(const std::string& oldKey, const std::string& newKey);
+
     std::vector<int32_t> ParkedHandles() const;
 
 private:

@@ -109,6 +109,11 @@ void OnvifListTest::bothFamiliesAreListedOnceAndAnOnvifLoginFillsTheRow() {
     m_page->Actions()->RunCommand(kCmdLogin, RowOf("10.77.16.3"), kColIp);
     QTRY_COMPARE_WITH_TIMEOUT(Cell("10.77.16.3", kColLoginState), LangText("tx.Logined"), 10000);
     QTRY_COMPARE(Cell("10.77.16.3", kColVersion), QString("2.4.1"));
+    // The login read its MAC: the record is keyed by it now, still logged in.
+    QTRY_COMPARE(Cell("10.77.16.3", kColMac), QString("02-0F-00-00-00-03"));
+    QVERIFY(m_window->Session().Devices().count("02-0F-00-00-00-03") == 1);
+    QVERIFY(m_window->Session().IsLoggedIn("02-0F-00-00-00-03"));
+    QCOMPARE(Cell("10.77.16.3", kColLoginState), LangText("tx.Logined"));
 
     // WS-Security only, the device's clock two hours ahead: a wrong password
     // is said as such; the right one logs in.

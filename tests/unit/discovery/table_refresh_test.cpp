@@ -61,6 +61,37 @@ TEST(TableRefresh, ADeviceThatLeavesIsGreyedThenGoneAtTheNextQuietSearchUnlessIt
     EXPECT_EQ(refresh.Finish(result).removing, (Macs{"A"}));
 }
 
+TEST(TableRefresh, ARecordLearningItsMacMovesToItInPlace) {
+    DeviceTable table;
+    TableRefresh refresh(table);
+    refresh.Begin(false);
+    DeviceEntry onvif = Device("", "10.0.0.9");
+    onvif.onvif.endpointReference = "urn:uuid:1";
+    refresh.AddFound({onvif, Device("B", "10.0.0.2")});
+    const DeviceEntry* record = &table.at("urn:uuid:1");
+    EXPECT_FALSE(refresh.Rekey("urn:uuid:1", "B")); // taken
+    EXPECT_FALSE(refresh.Rekey("urn:uuid:2", "C")); // unknown
+    ASSERT_TRUE(refresh.Rekey("urn:uuid:1", "02-00-00-00-00-09"));
+    EXPECT_EQ(&table.at("02-00-00-00-00-09"), record);
+    EXPECT_EQ(record->mac, "02-00-00-00-00-09");
+    EXPECT_EQ(table.count("urn:uuid:1"), 0u);
+    // It answered this search under its old key, and still counts as answered.
+    DeviceTable result;
+    result.emplace("urn:uuid:1", onvif);
+    result.emplace("B", Device("B", "10.0.0.2"));
+    TableChanges end = refresh.Finish(result);
+    EXPECT_TRUE(end.removing.empty());
+    EXPECT_TRUE(end.added.empty());
+    // A quiet search finds it under its endpoint again: the same record.
+    refresh.Begin(true);
+    EXPECT_TRUE(refresh.AddFound({onvif}).added.empty());
+    end = refresh.Finish(result);
+    EXPECT_TRUE(end.added.empty());
+    EXPECT_TRUE(end.removing.empty());
+    EXPECT_EQ(table.size(), 2u);
+    EXPECT_FALSE(refresh.IsMissing("02-00-00-00-00-09"));
+}
+
 TEST(TableRefresh, QuietSearchKeepsRecordsGreysOnceThenRemoves) {
     DeviceTable table;
     TableRefresh refresh(table);

@@ -126,6 +126,10 @@ TEST(LoginTable, EndsLoginsThroughTheirLinkInKeyOrderThenTheParkedOnes) {
     EXPECT_EQ(logins.Handle("A"), 101);
     EXPECT_EQ(logins.Find("B")->user, "someone");
 
+    logins.Rekey("C", "E"); // the record learnt its MAC
+    EXPECT_EQ(logins.Handle("E"), 100);
+    EXPECT_FALSE(logins.IsLoggedIn("C"));
+    logins.Rekey("E", "C");
     logins.Park("B");       // the device moved: logged out at the next search
     logins.End("D", false); // the device dropped the session itself
     EXPECT_FALSE(logins.IsLoggedIn("B"));
