@@ -83,9 +83,10 @@ public:
     // thread, unless these actions are gone by then.
     template <typename Work, typename Done> void RunOnWorker(Work work, Done done);
 
-private:
-    // false (with the wait message) while any operation runs.
+    // True (with the wait message) while a search or any operation runs.
     bool RefuseWhenBusy() const;
+
+private:
     int FirstSelectedRow() const;
     int SelectedRow() const;
     void ShowLoginFailure(int error);

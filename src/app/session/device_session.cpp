@@ -139,6 +139,16 @@ void DeviceSession::DeviceLeft(const std::string& key) {
     Announce(m_refresh.Left(key));
 }
 
+bool DeviceSession::ChangeRecord(const std::string& key, const std::function<void(DeviceEntry&)>& change) {
+    const auto found = m_devices.find(key);
+    if (found == m_devices.end()) {
+        return false;
+    }
+    change(found->second);
+    emit DevicesChanged({QString::fromStdString(key)});
+    return true;
+}
+
 bool DeviceSession::RekeyDevice(const std::string& oldKey, const std::string& mac) {
     if (!m_refresh.Rekey(oldKey, mac)) {
         return false;

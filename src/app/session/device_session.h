@@ -21,6 +21,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <string>
 
 class SearchController;
@@ -88,6 +89,9 @@ public:
     // table, one that leaves is greyed as if it had missed a quiet search.
     void DeviceAnnounced(const DeviceEntry& entry);
     void DeviceLeft(const std::string& key);
+    // Changes a record in place (what a login read of it) and tells the
+    // pages; false when the key has no record.
+    bool ChangeRecord(const std::string& key, const std::function<void(DeviceEntry&)>& change);
     // A record learnt its MAC (an ONVIF device's login read it): it moves to
     // that key in place, with its login, row, selection and ticks, and
     // DevicesRekeyed tells the pages. False when the MAC is taken already.

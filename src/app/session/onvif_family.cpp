@@ -60,14 +60,16 @@ void AddOnvifFamily(DeviceSession& session) {
                      [&session, link](const QString& key, bool loggedIn) {
                          const std::string record = key.toStdString();
                          const std::optional<onvif::OnvifDeviceInfo> info = link->TakeInfo(record);
-                         const auto found = session.Devices().find(record);
-                         if (!loggedIn || !info || found == session.Devices().end()) {
+                         if (!loggedIn || !info) {
                              return;
                          }
-                         onvif::ApplyDeviceInfo(found->second, *info);
-                         emit session.DevicesChanged({key});
+                         bool keyedByMac = true;
+                         session.ChangeRecord(record, [&](DeviceEntry& entry) {
+                             onvif::ApplyDeviceInfo(entry, *info);
+                             keyedByMac = !entry.mac.empty();
+                         });
                          // Keyed by its MAC from now on, as the native family keys.
-                         if (found->second.mac.empty()) {
+                         if (!keyedByMac) {
                              session.RekeyDevice(record, info->network.mac);
                          }
                      });

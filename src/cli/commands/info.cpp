@@ -11,7 +11,6 @@
 #include "support/text_format.h"
 
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <mutex>
@@ -155,11 +154,8 @@ int RunInfo(DeviceSelection& selection) {
     credentials.user = selection.user;
     credentials.password = std::move(selection.password);
     onvif::AuthMemory memory;
-    const int64_t now =
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
-            .count();
     const onvif::OnvifInfoResult result =
-        onvif::ReadOnvifInfo(device->onvif, credentials, memory, *transport, now);
+        onvif::ReadOnvifInfo(device->onvif, credentials, memory, *transport, onvif::UtcSecondsNow());
     if (result.outcome != onvif::InfoOutcome::Ok) {
         std::fprintf(stderr, "%s  %s\n", selection.ip.c_str(), TableCell(CliText(result.errorKey)).c_str());
         return 1;

@@ -3,8 +3,15 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <chrono>
 
 namespace onvif {
+
+int64_t UtcSecondsNow() {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
 namespace {
 
 bool MentionsLock(std::string_view text) {

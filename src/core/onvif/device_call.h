@@ -63,6 +63,10 @@ struct CallResult {
     int attempts = 0;                        // authenticated requests sent
 };
 
+// This computer's clock in seconds since 1970, UTC: what the calls' now is
+// in the program (tests give their own).
+int64_t UtcSecondsNow();
+
 // The SOAP action URI of a device service request: "<namespace>/<name>".
 std::string DeviceAction(std::string_view name);
 

@@ -1,18 +1,6 @@
 #include "onvif/onvif_link.h"
 
-#include <chrono>
-
 namespace onvif {
-
-namespace {
-
-int64_t SystemUtcSeconds() {
-    return std::chrono::duration_cast<std::chrono::seconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
-} // namespace
 
 int LoginErrorOf(InfoOutcome outcome) {
     switch (outcome) {
@@ -33,7 +21,7 @@ int LoginErrorOf(InfoOutcome outcome) {
 }
 
 OnvifLink::OnvifLink(std::shared_ptr<SoapTransport> transport, std::function<int64_t()> nowUtcSeconds)
-    : m_transport(std::move(transport)), m_now(nowUtcSeconds ? std::move(nowUtcSeconds) : SystemUtcSeconds) {}
+    : m_transport(std::move(transport)), m_now(nowUtcSeconds ? std::move(nowUtcSeconds) : UtcSecondsNow) {}
 
 bool OnvifLink::Login(const DeviceEntry& entry, const std::string& user, const std::string& password,
                       DeviceLogin& login, int& error) {

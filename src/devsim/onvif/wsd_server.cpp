@@ -11,6 +11,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <queue>
+#include <span>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -155,6 +156,24 @@ void WsdServer::Stop() {
     m_socket = -1;
 }
 
+namespace {
+
+// A datagram's message header: its peer, its one buffer and room for
+// ancillary data (the address a probe came to, the address an answer
+// leaves from).
+msghdr MessageOf(sockaddr_in& peer, iovec& part, std::span<char> control) {
+    msghdr message{};
+    message.msg_name = &peer;
+    message.msg_namelen = sizeof peer;
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    message.msg_control = control.data();
+    message.msg_controllen = control.size();
+    return message;
+}
+
+} // namespace
+
 bool WsdServer::SendFrom(uint32_t source, uint32_t toAddress, uint16_t toPort, const std::string& text) {
     sockaddr_in to{};
     to.sin_family = AF_INET;
@@ -162,13 +181,7 @@ bool WsdServer::SendFrom(uint32_t source, uint32_t toAddress, uint16_t toPort, c
     to.sin_port = htons(toPort);
     iovec part{const_cast<char*>(text.data()), text.size()};
     alignas(cmsghdr) std::array<char, CMSG_SPACE(sizeof(in_pktinfo))> control{};
-    msghdr message{};
-    message.msg_name = &to;
-    message.msg_namelen = sizeof to;
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
-    message.msg_control = control.data();
-    message.msg_controllen = control.size();
+    msghdr message = MessageOf(to, part, control);
     cmsghdr* header = CMSG_FIRSTHDR(&message);
     header->cmsg_level = IPPROTO_IP;
     header->cmsg_type = IP_PKTINFO;
@@ -203,13 +216,7 @@ void WsdServer::Run() {
         sockaddr_in from{};
         iovec part{buffer.data(), buffer.size()};
         alignas(cmsghdr) std::array<char, 256> control{};
-        msghdr message{};
-        message.msg_name = &from;
-        message.msg_namelen = sizeof from;
-        message.msg_iov = &part;
-        message.msg_iovlen = 1;
-        message.msg_control = control.data();
-        message.msg_controllen = control.size();
+        msghdr message = MessageOf(from, part, control);
         const ssize_t length = recvmsg(m_socket, &message, MSG_DONTWAIT);
         if (length <= 0 || static_cast<std::size_t>(length) > kMaxProbeBytes) {
             continue; // nothing, or too large to be a probe

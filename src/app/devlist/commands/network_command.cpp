@@ -30,8 +30,7 @@ void RunNetworkChange(CDeviceActions& actions, int row, int) {
         return;
     }
     // The dialog ran a modal loop: another page may have started something.
-    if (const char* refusal = actions.Session().SearchRefusal()) {
-        actions.Tip(refusal);
+    if (actions.RefuseWhenBusy()) {
         return;
     }
     actions.SetRunning(true);
