@@ -19,6 +19,10 @@ const std::array<DeviceColumnSpec, kDeviceColumnCount> kDeviceColumns = {{
     {"ck.Dev_start_time", 125},
     {"ck.Release_time", 120},
     {"ck.Login_state", 100},
+    {"ck.Family", 110},
+    {"ck.Name", 120},
+    {"ck.Hardware", 110},
+    {"ck.Location", 120},
 }};
 
 namespace {
@@ -54,7 +58,16 @@ QString DeviceText(const std::string& bytes) {
     return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-QString CellText(const DeviceEntry& entry, int column, const LoginTexts& login) {
+QString FamilyText(DeviceFamilies families, const QString& nativeFamily) {
+    const QString onvif = QStringLiteral("ONVIF");
+    const bool native = families.Has(DeviceFamily::Native);
+    if (native && families.Has(DeviceFamily::Onvif)) {
+        return nativeFamily + QStringLiteral(", ") + onvif;
+    }
+    return native ? nativeFamily : families.Has(DeviceFamily::Onvif) ? onvif : QString();
+}
+
+QString CellText(const DeviceEntry& entry, int column, const RowTexts& login) {
     switch (column) {
     case kColIp:
         return DeviceText(entry.ip);
@@ -84,12 +97,20 @@ QString CellText(const DeviceEntry& entry, int column, const LoginTexts& login) 
     case kColLoginState:
         return login.logins && login.logins->IsLoggedIn(DeviceKey(entry)) ? login.loggedIn
                                                                           : login.notLoggedIn;
+    case kColFamily:
+        return FamilyText(entry.families, login.nativeFamily);
+    case kColName:
+        return DeviceText(entry.onvif.name);
+    case kColHardware:
+        return DeviceText(entry.onvif.hardware);
+    case kColLocation:
+        return DeviceText(entry.onvif.location);
     default:
         return {};
     }
 }
 
-ListRow MakeDeviceRow(const DeviceEntry& entry, int rowNumber, const LoginTexts& login) {
+ListRow MakeDeviceRow(const DeviceEntry& entry, int rowNumber, const RowTexts& login) {
     ListRow row;
     row.cells.resize(kDeviceColumnCount);
     row.cells[kColNo] = QString::number(rowNumber);
@@ -132,6 +153,14 @@ bool DeviceColumnLess(int column, const DeviceEntry& a, const DeviceEntry& b, co
         return a.releaseTime < b.releaseTime;
     case kColLoginState:
         return !logins.IsLoggedIn(DeviceKey(a)) && logins.IsLoggedIn(DeviceKey(b));
+    case kColFamily:
+        return a.families.Bits() < b.families.Bits();
+    case kColName:
+        return a.onvif.name < b.onvif.name;
+    case kColHardware:
+        return a.onvif.hardware < b.onvif.hardware;
+    case kColLocation:
+        return a.onvif.location < b.onvif.location;
     default:
         return false;
     }
@@ -151,5 +180,7 @@ bool DeviceMatchesFind(const DeviceEntry& entry, std::string_view text, uint32_t
            portColumn(kColHttpPort, entry.webPort) || portColumn(kColTcpPort, entry.tcpPort) ||
            (entry.onvifAvailable != 0 && portColumn(kColOnvifPort, entry.onvifPort)) ||
            textColumn(kColCloud, entry.cloudId) || textColumn(kColDevTime, entry.deviceTime) ||
-           textColumn(kColStartTime, entry.startTime) || textColumn(kColReleaseTime, entry.releaseTime);
+           textColumn(kColStartTime, entry.startTime) || textColumn(kColReleaseTime, entry.releaseTime) ||
+           textColumn(kColName, entry.onvif.name) || textColumn(kColHardware, entry.onvif.hardware) ||
+           textColumn(kColLocation, entry.onvif.location);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The device list's fixed table of 14 columns: header key, width, what each
+// The device list's fixed table of 18 columns: header key, width, what each
 // cell shows of a DeviceEntry, how the column sorts, and which columns the
 // FIND text is matched against. The column index is also the bit of the
 // column mask.
@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string_view>
 
-inline constexpr int kDeviceColumnCount = 14;
+inline constexpr int kDeviceColumnCount = 18;
 
 enum DeviceColumn : int {
     kColNo = 0,
@@ -29,6 +29,12 @@ enum DeviceColumn : int {
     kColStartTime = 11,
     kColReleaseTime = 12,
     kColLoginState = 13,
+    // What the device families tell beyond the native facts; off in the
+    // shipped column mask.
+    kColFamily = 14,
+    kColName = 15,
+    kColHardware = 16,
+    kColLocation = 17,
 };
 
 struct DeviceColumnSpec {
@@ -38,20 +44,24 @@ struct DeviceColumnSpec {
 
 extern const std::array<DeviceColumnSpec, kDeviceColumnCount> kDeviceColumns;
 
-// The texts of the login-state column, looked up once per rebuild.
-// The login column: its two texts, and the logins it shows.
-struct LoginTexts {
+// The texts of a row that come from the language, looked up once per
+// rebuild, and the logins the login column shows.
+struct RowTexts {
     QString loggedIn;    // "tx.Logined"
     QString notLoggedIn; // "tx.unLogin"
     const LoginTable* logins = nullptr;
+    QString nativeFamily; // "tx.Family_native"; ONVIF is a name, never translated
 };
+
+// The family column: "native", "ONVIF" or both, joined.
+QString FamilyText(DeviceFamilies families, const QString& nativeFamily);
 
 // A device text as shown: the device's bytes read as UTF-8, never as markup.
 QString DeviceText(const std::string& bytes);
-QString CellText(const DeviceEntry& entry, int column, const LoginTexts& login);
-// A full row: the 14 cells (row number rowNumber in column 0) and the entry
+QString CellText(const DeviceEntry& entry, int column, const RowTexts& login);
+// A full row: the cells (row number rowNumber in column 0) and the entry
 // as item data.
-ListRow MakeDeviceRow(const DeviceEntry& entry, int rowNumber, const LoginTexts& login);
+ListRow MakeDeviceRow(const DeviceEntry& entry, int rowNumber, const RowTexts& login);
 const DeviceEntry* RowEntry(const ListRow& row);
 
 // True when the entry's content in that column orders before the other's:
@@ -62,5 +72,5 @@ bool DeviceColumnLess(int column, const DeviceEntry& a, const DeviceEntry& b, co
 // FIND: true when the UTF-8 text occurs (case-sensitively) in one of the
 // entry's visible columns, tested in the order MAC, IP, type, version, model,
 // web port, TCP port, ONVIF port (only when ONVIF is available), cloud id,
-// device time, start time, release time.
+// device time, start time, release time, name, hardware, location.
 bool DeviceMatchesFind(const DeviceEntry& entry, std::string_view text, uint32_t columnMask);

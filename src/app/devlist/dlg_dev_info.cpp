@@ -3,6 +3,7 @@
 #include "config/app_config.h"
 #include "devlist/device_actions.h"
 #include "devlist/device_columns.h"
+#include "devlist/dlg_add_address.h"
 #include "session/device_session.h"
 #include "session/search_scheduler.h"
 #include "ui/color_list_ctrl.h"
@@ -35,8 +36,9 @@ bool MaskHas(uint32_t mask, int column) {
 
 } // namespace
 
-LoginTexts CDlgDevInfo::CurrentLoginTexts() const {
-    return LoginTexts{LangText("tx.Logined"), LangText("tx.unLogin"), &m_session.Logins()};
+RowTexts CDlgDevInfo::CurrentRowTexts() const {
+    return RowTexts{LangText("tx.Logined"), LangText("tx.unLogin"), &m_session.Logins(),
+                    LangText("tx.Family_native")};
 }
 
 CDlgDevInfo::CDlgDevInfo(QWidget* parent, DeviceSession& session, const QFont& countFont, bool modifyMode,
@@ -46,9 +48,9 @@ CDlgDevInfo::CDlgDevInfo(QWidget* parent, DeviceSession& session, const QFont& c
       m_columnWidths(config != nullptr ? config->DevInfoWidths : std::vector<int>()),
       m_widthSaveTimer(new QTimer(this)), m_list(new CMyColorListCtrlEx(this)),
       m_findEdit(new QLineEdit(this)), m_find(new CxSkinButton(this)), m_all(new CxSkinButton(this)),
-      m_net(new CxSkinButton(this)), m_export(new CxSkinButton(this)), m_search(new CxSkinButton(this)),
-      m_countCaption(new QLabel(this)), m_count(new QLabel(this)), m_qrPicture(new QLabel(this)),
-      m_separator(new QLabel(this)), m_separator2(new QLabel(this)) {
+      m_net(new CxSkinButton(this)), m_export(new CxSkinButton(this)), m_addAddress(new CxSkinButton(this)),
+      m_search(new CxSkinButton(this)), m_countCaption(new QLabel(this)), m_count(new QLabel(this)),
+      m_qrPicture(new QLabel(this)), m_separator(new QLabel(this)), m_separator2(new QLabel(this)) {
     setObjectName("devInfoPage");
     m_list->setObjectName("deviceList");
     m_findEdit->setObjectName("findEdit");
@@ -56,11 +58,12 @@ CDlgDevInfo::CDlgDevInfo(QWidget* parent, DeviceSession& session, const QFont& c
     m_all->setObjectName("allButton");
     m_net->setObjectName("netButton");
     m_export->setObjectName("exportButton");
+    m_addAddress->setObjectName("addAddressButton");
     m_search->setObjectName("searchButton");
     m_countCaption->setObjectName("countCaption");
     m_count->setObjectName("countLabel");
     m_qrPicture->setObjectName("qrPicture");
-    for (CxSkinButton* button : {m_find, m_all, m_net, m_export, m_search}) {
+    for (CxSkinButton* button : {m_find, m_all, m_net, m_export, m_addAddress, m_search}) {
         button->SetSkin(look::kButtonSkin);
     }
     m_qrPicture->hide();
@@ -93,6 +96,7 @@ CDlgDevInfo::CDlgDevInfo(QWidget* parent, DeviceSession& session, const QFont& c
     connect(m_list, &CMyColorListCtrlEx::ColumnClicked, this, &CDlgDevInfo::SortByColumn);
     connect(m_net, &CxSkinButton::clicked, m_actions, &CDeviceActions::OnNetButton);
     connect(m_export, &CxSkinButton::clicked, m_actions, &CDeviceActions::OnExportButton);
+    connect(m_addAddress, &CxSkinButton::clicked, this, &CDlgDevInfo::OpenAddByAddress);
     // The QR picture follows the selection: clicks (either button), keys,
     // a click on empty space, and rows filtered out or removed.
     const auto followSelection = [this] { UpdateQrPicture(); };
@@ -113,6 +117,8 @@ CDlgDevInfo::CDlgDevInfo(QWidget* parent, DeviceSession& session, const QFont& c
     connect(&m_session, &DeviceSession::SearchFinished, this, &CDlgDevInfo::RebuildAfterSearch);
     connect(&m_session, &DeviceSession::QuietSearchStarted, this, [this] { OnQuietSearch(true); });
     connect(&m_session, &DeviceSession::QuietSearchFinished, this, [this] { OnQuietSearch(false); });
+    connect(&m_session, &DeviceSession::ProbeStarted, this, [this] { OnQuietSearch(true); });
+    connect(&m_session, &DeviceSession::ProbeFinished, this, [this] { OnQuietSearch(false); });
     connect(&m_session, &DeviceSession::DevicesAdded, this, &CDlgDevInfo::OnDevicesAdded);
     connect(&m_session, &DeviceSession::DevicesChanged, this, &CDlgDevInfo::OnDevicesChanged);
     connect(&m_session, &DeviceSession::DevicesRemoving, this, &CDlgDevInfo::OnDevicesRemoving);
@@ -126,8 +132,12 @@ CDlgDevInfo::CDlgDevInfo(QWidget* parent, DeviceSession& session, const QFont& c
 
 void CDlgDevInfo::OnLanguageChanged() {
     const std::pair<CxSkinButton*, const char*> buttons[] = {
-        {m_find, "tx.Find"},     {m_all, "tx.All"},       {m_net, "tx.NetworkModify"},
-        {m_export, "tx.Export"}, {m_search, "tx.Search"},
+        {m_find, "tx.Find"},
+        {m_all, "tx.All"},
+        {m_net, "tx.NetworkModify"},
+        {m_export, "tx.Export"},
+        {m_addAddress, "tx.Add_by_address"},
+        {m_search, "tx.Search"},
     };
     for (const auto& [button, key] : buttons) {
         button->SetCaption(LangText(key));
@@ -137,10 +147,13 @@ void CDlgDevInfo::OnLanguageChanged() {
     for (int column = 0; column < kDeviceColumnCount; ++column) {
         m_list->SetColumnText(column, LangText(kDeviceColumns[static_cast<std::size_t>(column)].headerKey));
     }
-    const LoginTexts login = CurrentLoginTexts();
+    // The cells whose texts come from the language.
+    const RowTexts texts = CurrentRowTexts();
     for (int row = 0; row < m_list->GetItemCount(); ++row) {
         if (const DeviceEntry* entry = EntryAt(row)) {
-            m_list->SetItemText(row, kColLoginState, CellText(*entry, kColLoginState, login));
+            for (const int column : {kColLoginState, kColFamily}) {
+                m_list->SetItemText(row, column, CellText(*entry, column, texts));
+            }
         }
     }
 }
@@ -154,7 +167,10 @@ void CDlgDevInfo::OnRelayout() {
     m_separator->setGeometry(352, 14, 2, 20);
     m_net->setGeometry(364, 10, 130, 28);
     m_export->setGeometry(500, 10, 100, 28);
-    m_countCaption->setGeometry(w - 376, 12, 180, 24);
+    m_addAddress->setGeometry(606, 10, 130, 28);
+    // The caption ends where it always did and starts after the buttons.
+    const int captionLeft = std::max(742, w - 376);
+    m_countCaption->setGeometry(captionLeft, 12, std::max(0, w - 196 - captionLeft), 24);
     m_count->setGeometry(w - 190, 6, 80, 36);
     m_separator2->setGeometry(w - 106, 14, 2, 20);
     m_search->setGeometry(w - 96, 10, 86, 28);
@@ -163,6 +179,12 @@ void CDlgDevInfo::OnRelayout() {
     const int pictureRoom = m_qrPicture->isHidden() ? 0 : kQrPictureSize + 10;
     m_list->setGeometry(10, 48, std::max(0, w - 20 - pictureRoom), std::max(0, h - 58));
     m_qrPicture->setGeometry(w - 10 - kQrPictureSize, 48, kQrPictureSize, kQrPictureSize);
+}
+
+void CDlgDevInfo::OpenAddByAddress() {
+    auto* dialog = new CDlgAddAddress(this, m_session);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
 }
 
 void CDlgDevInfo::UpdateQrPicture() {
@@ -212,7 +234,7 @@ void CDlgDevInfo::OnQuietSearch(bool running) {
 }
 
 ListRow CDlgDevInfo::RowFor(const DeviceEntry& entry, int number) const {
-    ListRow row = MakeDeviceRow(entry, number, CurrentLoginTexts());
+    ListRow row = MakeDeviceRow(entry, number, CurrentRowTexts());
     row.greyed = m_session.IsMissing(DeviceKey(entry));
     return row;
 }
@@ -347,7 +369,7 @@ void CDlgDevInfo::ShowLoginState(const QString& mac) {
     for (int row = 0; row < m_list->GetItemCount(); ++row) {
         const DeviceEntry* entry = EntryAt(row);
         if (entry != nullptr && DeviceKey(*entry) == key) {
-            m_list->SetItemText(row, kColLoginState, CellText(*entry, kColLoginState, CurrentLoginTexts()));
+            m_list->SetItemText(row, kColLoginState, CellText(*entry, kColLoginState, CurrentRowTexts()));
             return;
         }
     }

@@ -28,7 +28,7 @@ class QLabel;
 class QLineEdit;
 class QTimer;
 struct ListRow;
-struct LoginTexts;
+struct RowTexts;
 
 class CDlgDevInfo : public CPage {
     Q_OBJECT
@@ -50,6 +50,8 @@ public:
     // A quiet search keeps the rows, the find filter, the sort order and
     // the selection; only the Search button shows it runs.
     void OnQuietSearch(bool running);
+    // "Add device by address": its dialog, over the page, not blocking it.
+    void OpenAddByAddress();
     // Rows follow the session's records as they come, change and go.
     void OnDevicesAdded(const QStringList& macs);
     void OnDevicesChanged(const QStringList& macs);
@@ -99,7 +101,7 @@ private:
     void UpdateCount();
     void Renumber();
     ListRow RowFor(const DeviceEntry& entry, int number) const;
-    LoginTexts CurrentLoginTexts() const;
+    RowTexts CurrentRowTexts() const;
     // Where a new row goes so that the shown order holds.
     int InsertPosition(const DeviceEntry& entry) const;
     void ResetSort();
@@ -125,6 +127,7 @@ private:
     CxSkinButton* m_all;
     CxSkinButton* m_net;
     CxSkinButton* m_export;
+    CxSkinButton* m_addAddress;
     CxSkinButton* m_search;
     QLabel* m_countCaption;
     QLabel* m_count;

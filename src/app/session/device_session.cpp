@@ -4,6 +4,7 @@
 
 #include <QMetaObject>
 #include <QThread>
+#include <algorithm>
 
 DeviceSession::DeviceSession(QObject* parent, const SdkCalls& sdk, Clock& clock)
     : QObject(parent), m_context(sdk), m_search(new SearchController(this)),
@@ -76,12 +77,7 @@ SearchStart DeviceSession::StartSearch(bool quiet) {
         m_devices.clear();
     }
     m_refresh.Begin(quiet);
-
-    SearchController::Handlers handlers;
-    handlers.found = [this](std::vector<DeviceEntry> found) { Announce(m_refresh.AddFound(found)); };
-    handlers.texts = [this](std::vector<DeviceEntry> texts) { Announce(m_refresh.MergeFound(texts)); };
-    handlers.done = [this](SearchResult result) { OnSearchDone(std::move(result)); };
-    if (!m_search->Start(m_options, std::move(handlers))) {
+    if (!StartWorker(m_options, [this](SearchResult result) { OnSearchDone(std::move(result)); })) {
         // The engine refuses only while a search runs, which this flag rules
         // out; stay ready for the next request all the same.
         m_searching = false;
@@ -93,6 +89,42 @@ SearchStart DeviceSession::StartSearch(bool quiet) {
         return {"info.Searching_wait"};
     }
     return {};
+}
+
+SearchStart DeviceSession::ProbeAddresses(const AddressRange& range) {
+    if (const char* refusal = SearchRefusal()) {
+        return {refusal};
+    }
+    SearchOptions options = m_options;
+    options.addresses = range;
+    m_searching = true;
+    m_refresh.Begin(true);
+    emit ProbeStarted();
+    const bool started = StartWorker(options, [this, range](SearchResult result) {
+        Announce(m_refresh.Probed(result.devices));
+        // Searches ask this range again, so its devices stay in the list.
+        if (!result.devices.empty() &&
+            std::find(m_options.rememberedRanges.begin(), m_options.rememberedRanges.end(), range) ==
+                m_options.rememberedRanges.end()) {
+            m_options.rememberedRanges.push_back(range);
+        }
+        m_searching = false;
+        emit ProbeFinished(static_cast<int>(result.devices.size()));
+    });
+    if (!started) {
+        m_searching = false;
+        emit ProbeFinished(0);
+        return {"info.Searching_wait"};
+    }
+    return {};
+}
+
+bool DeviceSession::StartWorker(const SearchOptions& options, std::function<void(SearchResult)> done) {
+    SearchController::Handlers handlers;
+    handlers.found = [this](std::vector<DeviceEntry> found) { Announce(m_refresh.AddFound(found)); };
+    handlers.texts = [this](std::vector<DeviceEntry> texts) { Announce(m_refresh.MergeFound(texts)); };
+    handlers.done = std::move(done);
+    return m_search->Start(options, std::move(handlers));
 }
 
 SearchStart DeviceSession::RequestSearch(SearchTrigger trigger) {

@@ -57,6 +57,12 @@ public:
     // SearchStarted and empties the tables; a quiet one emits
     // QuietSearchStarted and keeps them.
     SearchStart StartSearch(bool quiet = false);
+    // Asks each address of the range directly ("add device by address"),
+    // through the same gate and worker as a search, which it excludes while
+    // it runs. What answers enters the table as a search's replies do;
+    // nothing is greyed and no login ends. ProbeStarted, then
+    // ProbeFinished with the number of devices that answered.
+    SearchStart ProbeAddresses(const AddressRange& range);
     // Every button and timer asks here: the scheduler decides what the
     // request does to the periodic timer, then asks the gate.
     SearchStart RequestSearch(SearchTrigger trigger);
@@ -121,6 +127,9 @@ signals:
     // DevicesAdded, DevicesChanged and DevicesRemoving.
     void QuietSearchStarted();
     void QuietSearchFinished(int setUpResult);
+    // A probe by address begins and ends (found: the devices that answered).
+    void ProbeStarted();
+    void ProbeFinished(int found);
     // Records entered the table (during a search, as the replies come in).
     void DevicesAdded(const QStringList& macs);
     // Records changed in place (texts, addresses, login, greyed or not).
@@ -135,6 +144,8 @@ signals:
 
 private:
     void OnSearchDone(SearchResult result);
+    // Runs options on the worker; done gets the result on this thread.
+    bool StartWorker(const SearchOptions& options, std::function<void(SearchResult)> done);
     void Announce(const TableChanges& changes);
 
     OperateContext m_context;

@@ -1,9 +1,11 @@
 #include "settings/dlg_set_dev_info.h"
 
+#include "config/app_config.h"
 #include "ui/lang_text.h"
 #include "ui/shared_look.h"
 
 #include <QPalette>
+#include <iterator>
 
 namespace {
 
@@ -26,13 +28,20 @@ constexpr BoxSpec kBoxes[] = {
     {11, "ck.Dev_start_time"},
     {12, "ck.Release_time"},
     {13, "ck.Login_state"},
+    {14, "ck.Family"},
+    {15, "ck.Name"},
+    {16, "ck.Hardware"},
+    {17, "ck.Location"},
 };
+constexpr int kLastBit = kDevInfoColumnCount - 1;
+static_assert(std::size(kBoxes) == kLastBit);
 
 // The places of the boxes: two columns, top to bottom. Model, cloud id,
 // start time and login state follow each other in the left column, so
-// without the model box the three below it move up one place each.
+// without the model box the three below it move up one place each. The
+// families' facts follow in the right column.
 constexpr int kLeftColumn[] = {1, 3, 5, 7, 8, 9, 11, 13};
-constexpr int kRightColumn[] = {2, 4, 6, 10, 12};
+constexpr int kRightColumn[] = {2, 4, 6, 10, 12, 14, 15, 16, 17};
 constexpr int kLeftX = 30;
 constexpr int kRightX = 200;
 constexpr int kTopY = 24;
@@ -55,7 +64,7 @@ CDlgSetDevInfo::CDlgSetDevInfo(QWidget* parent, uint32_t mask, bool showModel)
         box->setPalette(colours);
         m_boxes[static_cast<std::size_t>(spec.bit)] = box;
     }
-    for (int bit = 1; bit <= 13; ++bit) {
+    for (int bit = 1; bit <= kLastBit; ++bit) {
         connect(m_boxes[static_cast<std::size_t>(bit)], &QCheckBox::clicked, this,
                 [this] { m_mask = MaskFromBoxes(); });
     }
@@ -64,7 +73,7 @@ CDlgSetDevInfo::CDlgSetDevInfo(QWidget* parent, uint32_t mask, bool showModel)
 }
 
 QCheckBox* CDlgSetDevInfo::BoxOfBit(int bit) const {
-    return bit >= 1 && bit <= 13 ? m_boxes[static_cast<std::size_t>(bit)] : nullptr;
+    return bit >= 1 && bit <= kLastBit ? m_boxes[static_cast<std::size_t>(bit)] : nullptr;
 }
 
 void CDlgSetDevInfo::PlaceBoxes() {
@@ -92,7 +101,7 @@ void CDlgSetDevInfo::OnLanguageChanged() {
 
 uint32_t CDlgSetDevInfo::MaskFromBoxes() const {
     uint32_t mask = 0;
-    for (int bit = 1; bit <= 13; ++bit) {
+    for (int bit = 1; bit <= kLastBit; ++bit) {
         if (m_boxes[static_cast<std::size_t>(bit)]->isChecked()) {
             mask |= 1U << bit;
         }
@@ -105,7 +114,7 @@ void CDlgSetDevInfo::showEvent(QShowEvent* event) {
         m_placed = true;
         PlaceBoxes();
     }
-    for (int bit = 1; bit <= 13; ++bit) {
+    for (int bit = 1; bit <= kLastBit; ++bit) {
         QCheckBox* box = m_boxes[static_cast<std::size_t>(bit)];
         box->setChecked(((m_mask >> bit) & 1U) != 0);
         box->setEnabled(!Fixed(bit));

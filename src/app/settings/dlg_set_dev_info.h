@@ -1,6 +1,6 @@
 #pragma once
 // CDlgSetDevInfo: the device-list columns page of the settings dialog, one
-// check box per column bit 1..13. IP, MAC and login state cannot be turned
+// check box per column bit 1..17. IP, MAC and login state cannot be turned
 // off; the model box is there only when models are shown.
 #include "settings/setting_page.h"
 
@@ -30,5 +30,5 @@ private:
     uint32_t m_mask;
     bool m_showModel;
     bool m_placed = false;
-    std::array<QCheckBox*, 14> m_boxes{}; // index = bit; [0] unused
+    std::array<QCheckBox*, 18> m_boxes{}; // index = bit; [0] unused
 };

@@ -176,6 +176,7 @@ struct SearchArguments {
     int phaseMs = 0;
     std::string family = "all";
     bool wide = false;
+    std::string addresses; // set: ask these addresses instead of searching
 };
 
 int RunSearchCommand(const SearchArguments& arguments) {
@@ -189,6 +190,14 @@ int RunSearchCommand(const SearchArguments& arguments) {
     }
     if (arguments.family != "native") {
         options.sources.push_back(std::make_shared<onvif::OnvifDiscovery>(onvif::CreateCurlTransport()));
+    }
+    if (!arguments.addresses.empty()) {
+        const AddressRangeParse parsed = ParseAddressRange(arguments.addresses);
+        if (!parsed.range) {
+            std::fprintf(stderr, "%s\n", CliText(parsed.errorKey).c_str());
+            return 2;
+        }
+        options.addresses = parsed.range;
     }
     const SearchResult result = RunSearchWithProgress(options);
     if (result.setUpResult != kSocketsReady) {
@@ -229,6 +238,11 @@ const CliCommandRegistration kRegistration({
                         "Which device families to search for: native, onvif or all (default)")
             ->check(CLI::IsMember({"native", "onvif", "all"}))
             ->type_name("FAMILY");
+        command
+            .add_option("--address", arguments->addresses,
+                        "Ask one address or a range (10.1.2.10-40, at most 1024 addresses) directly, for "
+                        "devices that the search cannot reach (a routed subnet); ONVIF devices answer")
+            ->type_name("RANGE");
         command.add_flag("--wide", arguments->wide,
                          "Every column in the table (by default the table fits 80 columns)");
         return [arguments] { return RunSearchCommand(*arguments); };
@@ -252,8 +266,12 @@ SearchResult RunSearchWithProgress(SearchOptions options) {
     const std::optional<TerminalSize> terminal = TerminalSizeOf(stderr);
     SearchProgressLine line(stderr, terminal ? terminal->columns : 0);
     options.progress.v1Found = [&line](std::vector<DeviceEntry> found) { line.Found(found.size()); };
-    SearchResult result =
-        options.sources.empty() ? RunSearch(options) : RunSources(options.sources, options, nullptr);
+    SearchResult result;
+    if (options.addresses) {
+        result.devices = ProbeSources(options.sources, *options.addresses, options, nullptr);
+    } else {
+        result = options.sources.empty() ? RunSearch(options) : RunSources(options.sources, options, nullptr);
+    }
     line.Finish();
     return result;
 }

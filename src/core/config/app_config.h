@@ -24,8 +24,10 @@ inline constexpr uint32_t kModelColumnBit = 0x100;
 
 // Column widths of the device list the user set by dragging, kept as
 // "DEVINFO_CFG" / "Dev_Widths": one decimal width per column, comma-separated.
-// A width of 0 means the column's own default.
-inline constexpr int kDevInfoColumnCount = 14;
+// A width of 0 means the column's own default. Files written before the
+// ONVIF facts' columns (family, name, hardware, location) hold the first 14.
+inline constexpr int kDevInfoColumnCount = 18;
+inline constexpr int kDevInfoColumnCountBefore = 14;
 inline constexpr int kMinDevInfoWidth = 16;
 inline constexpr int kMaxDevInfoWidth = 1200;
 
@@ -103,8 +105,10 @@ bool SaveSearchParams(AppConfig& config, bool enabled, int minutes);
 bool SaveDevInfoMask(AppConfig& config, uint32_t mask);
 
 // "Dev_Widths" text to kDevInfoColumnCount widths. Each width is 0 (the
-// default) or clamped to kMinDevInfoWidth..kMaxDevInfoWidth. A text that is
-// not exactly that many decimal numbers gives every default: a damaged or
+// default) or clamped to kMinDevInfoWidth..kMaxDevInfoWidth. A text of
+// kDevInfoColumnCountBefore numbers (an older file) keeps them and gives the
+// later columns their defaults; any other text that is not exactly
+// kDevInfoColumnCount decimal numbers gives every default: a damaged or
 // hand-edited value never leaves the list half laid out.
 std::vector<int> ParseDevInfoWidths(std::string_view text);
 // The widths as the key's text, clamped the same way; missing entries are 0.

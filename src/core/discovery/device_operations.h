@@ -60,6 +60,7 @@ public:
 
     constexpr bool Has(DeviceFamily family) const { return (m_bits & static_cast<uint8_t>(family)) != 0; }
     constexpr bool Empty() const { return m_bits == 0; }
+    constexpr uint8_t Bits() const { return m_bits; }
     constexpr DeviceFamilies& operator|=(DeviceFamilies other) {
         m_bits |= other.m_bits;
         return *this;

@@ -64,6 +64,24 @@ SearchResult RunSources(const DiscoverySources& sources, const SearchOptions& op
     return merged;
 }
 
+DeviceTable ProbeSources(const DiscoverySources& sources, const AddressRange& range,
+                         const SearchOptions& options, const std::atomic<bool>* stop) {
+    std::vector<DeviceTable> found(sources.size());
+    std::vector<std::thread> probes;
+    probes.reserve(sources.size());
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        probes.emplace_back([&, i] { found[i] = sources[i]->ProbeAddresses(range, options, stop); });
+    }
+    for (std::thread& probe : probes) {
+        probe.join();
+    }
+    DeviceTable merged;
+    for (const DeviceTable& table : found) {
+        MergeFamily(merged, table);
+    }
+    return merged;
+}
+
 std::shared_ptr<DiscoverySource> NativeDiscovery() {
     return std::make_shared<NativeSource>();
 }

@@ -7,6 +7,7 @@
 // A source reports new devices through options.progress.v1Found as it
 // finds them (texts that come later through v3Found) and returns its whole
 // table at the end; it ends early when stop is set.
+#include "discovery/address_range.h"
 #include "discovery/search_engine.h"
 
 #include <atomic>
@@ -17,6 +18,14 @@ class DiscoverySource {
 public:
     virtual ~DiscoverySource() = default;
     virtual SearchResult Run(const SearchOptions& options, const std::atomic<bool>* stop) = 0;
+    // Asks every address of the range directly, for devices beyond the
+    // search's reach, in the same window as a search. A family that cannot
+    // ask one address finds nothing.
+    virtual DeviceTable ProbeAddresses(const AddressRange& range, const SearchOptions& options,
+                                       const std::atomic<bool>* stop) {
+        (void)range, (void)options, (void)stop;
+        return {};
+    }
 };
 
 using DiscoverySources = std::vector<std::shared_ptr<DiscoverySource>>;
@@ -29,6 +38,11 @@ std::shared_ptr<DiscoverySource> NativeDiscovery();
 // is the one the user is told of.
 SearchResult RunSources(const DiscoverySources& sources, const SearchOptions& options,
                         const std::atomic<bool>* stop);
+
+// Runs every source's probe of the range at once and merges what they find
+// as RunSources does.
+DeviceTable ProbeSources(const DiscoverySources& sources, const AddressRange& range,
+                         const SearchOptions& options, const std::atomic<bool>* stop);
 
 // Adds found to table: new devices as they are; a device already in the
 // table under the same key, or else at the same address, stays one record:

@@ -3,6 +3,7 @@
 // supplement table, merge, customer filter, then the result is handed over.
 // RunSearch does one search on the calling thread; SearchWorker
 // (search_worker.h) runs the families' searches on a thread of its own.
+#include "discovery/address_range.h"
 #include "discovery/device_entry.h"
 #include "discovery/socket_pair.h"
 #include "platform/clock.h"
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +45,11 @@ struct SearchOptions {
     // The device families' sources that SearchWorker runs side by side;
     // empty: the native search alone.
     std::vector<std::shared_ptr<DiscoverySource>> sources;
+    // Set: the sources ask these addresses one by one instead of searching.
+    std::optional<AddressRange> addresses;
+    // Asked one by one in every search, beside it: ranges the user added
+    // devices from, which the search itself does not reach.
+    std::vector<AddressRange> rememberedRanges;
 };
 
 struct SearchResult {

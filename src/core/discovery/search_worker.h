@@ -1,7 +1,7 @@
 #pragma once
 // The search on a worker thread: every discovery source of the options (the
 // native search alone when none is given), side by side, one search at a
-// time.
+// time. A probe of the options' addresses runs here the same way.
 #include "discovery/search_engine.h"
 
 #include <atomic>

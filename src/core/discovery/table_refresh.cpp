@@ -117,9 +117,13 @@ TableChanges TableRefresh::MergeFound(const std::vector<DeviceEntry>& v3Entries)
     return changes;
 }
 
-TableChanges TableRefresh::Finish(const DeviceTable& result) {
-    TableChanges changes;
+TableChanges TableRefresh::Probed(const DeviceTable& result) {
     std::set<std::string> found;
+    return Take(result, found);
+}
+
+TableChanges TableRefresh::Take(const DeviceTable& result, std::set<std::string>& found) {
+    TableChanges changes;
     for (const auto& [resultKey, entry] : result) {
         const std::string mac = KeyOf(entry);
         found.insert(mac);
@@ -131,6 +135,12 @@ TableChanges TableRefresh::Finish(const DeviceTable& result) {
             changes.changed.push_back(mac);
         }
     }
+    return changes;
+}
+
+TableChanges TableRefresh::Finish(const DeviceTable& result) {
+    std::set<std::string> found;
+    TableChanges changes = Take(result, found);
     for (const auto& [mac, kept] : m_table) {
         if (found.count(mac) != 0) {
             continue;

@@ -49,6 +49,9 @@ public:
     // devices that did not answer missing, or removes them if they already
     // were; an explicit one removes them.
     TableChanges Finish(const DeviceTable& result);
+    // What a probe by address found: added or refreshed as Finish does,
+    // and no longer missing; nothing else changes.
+    TableChanges Probed(const DeviceTable& result);
     // A device said it leaves the network (WS-Discovery Bye): it is marked
     // missing, as a quiet search it missed would, and removed when it misses
     // the next one.
@@ -64,6 +67,8 @@ public:
 
 private:
     DeviceEntry* AnsweredAt(const std::string& ip);
+    // Adds or refreshes every record of result; found gets their keys.
+    TableChanges Take(const DeviceTable& result, std::set<std::string>& found);
     // The table's key of a found entry: its DeviceKey, or the key its record
     // moved to.
     std::string KeyOf(const DeviceEntry& entry) const;

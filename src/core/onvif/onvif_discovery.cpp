@@ -30,7 +30,7 @@ SearchResult OnvifDiscovery::Run(const SearchOptions& options, const std::atomic
 UnicastProbeResult OnvifDiscovery::ProbeUnicast(uint32_t first, uint32_t last, const SearchOptions& options,
                                                 const std::atomic<bool>* stop) {
     UnicastProbeResult result;
-    if (first > last || last - first >= kMaxUnicastAddresses) {
+    if (first > last || last - first >= kMaxProbeAddresses) {
         return result;
     }
     result.accepted = true;

@@ -21,7 +21,6 @@ struct OnvifSearchTiming {
     std::size_t clockConcurrency = 8; // GetSystemDateAndTime calls in flight
 };
 
-inline constexpr uint32_t kMaxUnicastAddresses = 1024;
 
 struct UnicastProbeResult {
     bool accepted = false; // false: an empty range or one over the limit
@@ -42,6 +41,10 @@ public:
     // discovery port, in the same rounds and window as a search.
     UnicastProbeResult ProbeUnicast(uint32_t first, uint32_t last, const SearchOptions& options,
                                     const std::atomic<bool>* stop);
+    DeviceTable ProbeAddresses(const AddressRange& range, const SearchOptions& options,
+                               const std::atomic<bool>* stop) override {
+        return ProbeUnicast(range.first, range.last, options, stop).devices;
+    }
 
 private:
     DeviceTable Probe(const std::vector<uint32_t>& destinations,

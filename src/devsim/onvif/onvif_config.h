@@ -47,6 +47,9 @@ struct OnvifConfig {
     // after its Bye.
     int helloAfterMs = 0;
     int byeAfterMs = 0;
+    // false: probes sent to the group never reach the device (it sits
+    // beyond a router); only a probe to its own address finds it.
+    bool multicast = true;
 
     bool Speaks() const { return family != LabFamily::Native; }
 };

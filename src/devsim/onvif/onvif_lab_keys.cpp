@@ -87,8 +87,8 @@ std::optional<bool> ApplyOnvifKey(SimDevice& device, const std::string& key, con
     }
     if (key == "family") {
         return Choose<LabFamily>(
-            {{"native", LabFamily::Native}, {"onvif", LabFamily::Onvif}, {"both", LabFamily::Both}},
-            value, onvif.family);
+            {{"native", LabFamily::Native}, {"onvif", LabFamily::Onvif}, {"both", LabFamily::Both}}, value,
+            onvif.family);
     }
     if (key == "onvif-type") {
         return Choose<OnvifKind>({{"camera", OnvifKind::Camera}, {"recorder", OnvifKind::Recorder}}, value,
@@ -113,12 +113,18 @@ std::optional<bool> ApplyOnvifKey(SimDevice& device, const std::string& key, con
     if (key == "onvif-user") {
         return ApplyUser(onvif, value);
     }
-    if (key == "onvif-malformed") {
+    const auto onOff = [&value](bool& field) {
         if (value != "on" && value != "off") {
             return false;
         }
-        onvif.malformed = value == "on";
+        field = value == "on";
         return true;
+    };
+    if (key == "onvif-malformed") {
+        return onOff(onvif.malformed);
+    }
+    if (key == "onvif-multicast") {
+        return onOff(onvif.multicast);
     }
     const auto number = [&value](int64_t minimum, int64_t maximum, auto& field) {
         const auto parsed = Number(value, minimum, maximum);
@@ -151,8 +157,7 @@ std::string OnvifLabLines(const SimDevice& device) {
     if (!onvif.Speaks()) {
         return {};
     }
-    std::string out =
-        std::string("family = ") + (onvif.family == LabFamily::Both ? "both" : "onvif") + "\n";
+    std::string out = std::string("family = ") + (onvif.family == LabFamily::Both ? "both" : "onvif") + "\n";
     out += std::string("onvif-type = ") + (onvif.kind == OnvifKind::Recorder ? "recorder" : "camera") + "\n";
     if (!onvif.endpoint.empty()) {
         out += "endpoint = " + EscapeLabValue(onvif.endpoint) + "\n";
@@ -188,5 +193,6 @@ std::string OnvifLabLines(const SimDevice& device) {
     out += "onvif-lock-after = " + std::to_string(onvif.lockAfter) + "\n";
     out += "onvif-hello-after-ms = " + std::to_string(onvif.helloAfterMs) + "\n";
     out += "onvif-bye-after-ms = " + std::to_string(onvif.byeAfterMs) + "\n";
+    out += std::string("onvif-multicast = ") + (onvif.multicast ? "on" : "off") + "\n";
     return out;
 }

@@ -195,6 +195,11 @@ bool WsdServer::SendFrom(uint32_t source, uint32_t toAddress, uint16_t toPort, c
     return sendmsg(m_socket, &message, 0) == static_cast<ssize_t>(text.size());
 }
 
+bool WsdServer::LosesReply(const SimDevice& device) {
+    const double loss = device.faults.replyLoss;
+    return loss > 0 && std::uniform_real_distribution<double>(0, 1)(m_random) < loss;
+}
+
 void WsdServer::Run() {
     std::priority_queue<Pending, std::vector<Pending>, std::greater<>> pending;
     std::vector<char> buffer(kMaxProbeBytes + 1);
@@ -236,8 +241,9 @@ void WsdServer::Run() {
         }
         const bool multicast = destination == kDiscoveryGroup;
         for (std::size_t i = 0; i < m_devices.size(); ++i) {
-            if (m_present[i] && (multicast || m_devices[i].fields.ip == destination) &&
-                DeviceAnswersProbe(m_devices[i], *probe)) {
+            const SimDevice& device = m_devices[i];
+            const bool reaches = multicast ? device.onvif.multicast : device.fields.ip == destination;
+            if (m_present[i] && reaches && DeviceAnswersProbe(device, *probe) && !LosesReply(device)) {
                 const auto delay = static_cast<int64_t>(m_random() % (kAppMaxDelayMs + 1));
                 pending.push({NowMs() + delay, i, ntohl(from.sin_addr.s_addr), ntohs(from.sin_port),
                               probe->messageId});

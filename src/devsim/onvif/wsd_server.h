@@ -34,6 +34,9 @@ private:
     void Announce(int64_t sinceStartMs);
     bool SendFrom(uint32_t source, uint32_t toAddress, uint16_t toPort, const std::string& text);
     std::string NewMessageId();
+    // The device's reply-loss fault drops this reply, as it drops its
+    // native replies.
+    bool LosesReply(const SimDevice& device);
 
     std::vector<SimDevice> m_devices;
     std::vector<AppSequence> m_sequences;

@@ -3,11 +3,12 @@
 #include "app/corvane_dlg.h"
 #include "devlist/device_actions.h"
 #include "devlist/device_columns.h"
+#include "devlist/dlg_add_address.h"
 #include "devlist/dlg_dev_info.h"
+#include "devlist/dlg_modify_model.h"
 #include "devlist/dlg_modify_network.h"
 #include "lang/language_table.h"
 #include "operate/dlg_login_local.h"
-#include "devlist/dlg_modify_model.h"
 #include "text_overflow.h"
 #include "ui/color_list_ctrl.h"
 
@@ -75,6 +76,10 @@ void RenderIn(CCorvaneDlg& window, const QString& out, const QString& suffix, in
     model.SetDevice(sample.mac, sample.model);
     Shoot(model, out + "/model-dialog" + suffix + ".png", "model-dialog" + suffix, overflows);
 
+    CDlgAddAddress addAddress(&window, window.Session());
+    Shoot(addAddress, out + "/add-address-dialog" + suffix + ".png", "add-address-dialog" + suffix,
+          overflows);
+
     // The context menu of a device with ONVIF, in model-change mode.
     DeviceEntry menuDevice = sample;
     menuDevice.onvifAvailable = 1;
@@ -94,6 +99,18 @@ void RenderIn(CCorvaneDlg& window, const QString& out, const QString& suffix, in
     QApplication::processEvents();
     const QString path = out + "/device-list-qr" + suffix + ".png";
     std::printf("%s %s\n", window.grab().save(path, "PNG") ? "wrote" : "FAILED to write", qPrintable(path));
+
+    // Both families' devices with the columns of what ONVIF tells: family,
+    // name, hardware, location (the model and cloud columns make room).
+    const uint32_t mask = page->ColumnMask();
+    page->OnColumnMask((mask & ~((1U << kColCloud) | (1U << kColVersion))) | (1U << kColFamily) |
+                       (1U << kColName) | (1U << kColHardware) | (1U << kColLocation));
+    QApplication::processEvents();
+    const QString families = out + "/device-list-families" + suffix + ".png";
+    std::printf("%s %s\n", window.grab().save(families, "PNG") ? "wrote" : "FAILED to write",
+                qPrintable(families));
+    page->OnColumnMask(mask);
+    QApplication::processEvents();
 }
 
 } // namespace

@@ -3,11 +3,13 @@
 // whichever families found it, the login of an ONVIF device (digest, or
 // WS-Security on a device whose clock is hours off) fills its row, a wrong
 // password says so, the menu offers only what the family can do, and a
-// device that announces itself later appears, and is greyed when it leaves.
+// device that announces itself later appears, and is greyed when it leaves;
+// one that multicast does not reach is added by its address.
 #include "app/corvane_dlg.h"
 #include "devlist/device_actions.h"
 #include "devlist/device_columns.h"
 #include "devlist/device_commands.h"
+#include "devlist/dlg_add_address.h"
 #include "devlist/dlg_dev_info.h"
 #include "operate/dlg_login_local.h"
 #include "program_folder.h"
@@ -15,7 +17,10 @@
 #include "ui/color_list_ctrl.h"
 #include "ui/dlg_tip.h"
 #include "ui/lang_text.h"
+#include "ui/skin_button.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTest>
 #include <memory>
@@ -92,6 +97,9 @@ void OnvifListTest::bothFamiliesAreListedOnceAndAnOnvifLoginFillsTheRow() {
     QCOMPARE(Cell("10.77.16.3", kColHttpPort), QString("8080"));
     QCOMPARE(Cell("10.77.16.3", kColTcpPort), QString("--"));
     QCOMPARE(Cell("10.77.16.4", kColType), QString("IPC"));
+    QCOMPARE(Cell("10.77.16.1", kColFamily), LangText("tx.Family_native"));
+    QCOMPARE(Cell("10.77.16.2", kColFamily), LangText("tx.Family_native") + ", ONVIF");
+    QCOMPARE(Cell("10.77.16.3", kColFamily), QString("ONVIF"));
 
     // An ONVIF-only device offers its login, not the native operations.
     const DeviceEntry* gate = m_page->EntryAt(RowOf("10.77.16.3"));
@@ -136,6 +144,26 @@ void OnvifListTest::bothFamiliesAreListedOnceAndAnOnvifLoginFillsTheRow() {
     QVERIFY(!m_window->Session().IsMissing(visitor));
     QTRY_VERIFY_WITH_TIMEOUT(m_window->Session().IsMissing(visitor), 15000);
     QCOMPARE(m_page->List()->GetItemCount(), 5);
+
+    // The device beyond the multicast's reach: a wrong range is refused in
+    // the dialog, the right one adds its row.
+    QVERIFY(RowOf("10.77.16.6") < 0);
+    auto* addButton = m_page->findChild<CxSkinButton*>("addAddressButton");
+    QVERIFY(addButton != nullptr);
+    addButton->click();
+    CDlgAddAddress* dialog = nullptr;
+    QTRY_VERIFY((dialog = m_page->findChild<CDlgAddAddress*>()) != nullptr);
+    dialog->AddressEdit()->setText("10.77.16.9-5");
+    dialog->ProbeButton()->click();
+    QCOMPARE(dialog->StatusLabel()->text(), LangText("info.Address_range_bad"));
+    dialog->AddressEdit()->setText("10.77.16.6-8");
+    dialog->ProbeButton()->click();
+    QVERIFY(!dialog->ProbeButton()->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(dialog->ProbeButton()->isEnabled(), 10000);
+    QVERIFY(dialog->StatusLabel()->text().contains("1"));
+    QVERIFY(RowOf("10.77.16.6") >= 0);
+    QCOMPARE(Cell("10.77.16.6", kColFamily), QString("ONVIF"));
+    dialog->close();
 }
 
 QTEST_MAIN(OnvifListTest)

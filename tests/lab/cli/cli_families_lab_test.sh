@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # corvane-cli with both device families (run by scripts/lab in the "pc"
-# namespace, the simulator playing mixed.lab): the search lists each device
-# once with its family, --family chooses the sources, the default table fits
-# 80 columns, and info reads an ONVIF device with a login.
+# namespace, one simulator playing mixed.lab, a second one annex.lab on a
+# second network): the search lists each device of both networks once with
+# its family, devices answering one probe type only and one naming a
+# link-local address included; --family chooses the sources, --address
+# reaches a device that multicast does not, the default table fits 80
+# columns, and info reads an ONVIF device with a login.
 set -uo pipefail
 bin=${CORVANE_BIN_DIR:?}
 cli="$bin/corvane-cli"
@@ -31,14 +34,15 @@ for r in sorted(json.load(open(sys.argv[1])), key=lambda r: r["ip"]):
 
 "$cli" search --format json "${fast[@]}" >"$out/all.json" 2>/dev/null
 expect_status 0 $? "search"
-printf '%s\n' "10.77.16.1 native" "10.77.16.2 native" "10.77.16.3 both" "10.77.16.4 ONVIF" "10.77.16.5 ONVIF" |
+annex=("10.78.16.1 ONVIF" "10.78.16.2 ONVIF" "10.78.16.3 ONVIF")
+printf '%s\n' "10.77.16.1 native" "10.77.16.2 native" "10.77.16.3 both" "10.77.16.4 ONVIF" "10.77.16.5 ONVIF" "${annex[@]}" |
     cmp -s - <(families "$out/all.json") || { fail "families of the search"; families "$out/all.json"; }
 grep -qF '"endpointReference": "urn:uuid:c0a7e000-0000-4000-8000-020E00003005", "onvifType": "recorder"' \
     "$out/all.json" || fail "the recorder's ONVIF fields"
 
 "$cli" search --format json --family onvif "${fast[@]}" >"$out/onvif.json" 2>/dev/null
 expect_status 0 $? "search --family onvif"
-printf '%s\n' "10.77.16.3 ONVIF" "10.77.16.4 ONVIF" "10.77.16.5 ONVIF" | cmp -s - <(families "$out/onvif.json") ||
+printf '%s\n' "10.77.16.3 ONVIF" "10.77.16.4 ONVIF" "10.77.16.5 ONVIF" "${annex[@]}" | cmp -s - <(families "$out/onvif.json") ||
     { fail "--family onvif"; families "$out/onvif.json"; }
 
 "$cli" search --family native --format csv "${fast[@]}" >"$out/native.csv" 2>/dev/null
@@ -50,12 +54,28 @@ printf '%s\n' "10.77.16.3 ONVIF" "10.77.16.4 ONVIF" "10.77.16.5 ONVIF" | cmp -s 
 # The default table: one line per device (and the header), none wider than
 # 80 columns, the long model cut; --wide keeps every column.
 "$cli" search "${fast[@]}" >"$out/table" 2>/dev/null
-[ "$(wc -l <"$out/table")" -eq 6 ] || fail "table lines: $(cat "$out/table")"
+[ "$(wc -l <"$out/table")" -eq 9 ] || fail "table lines: $(cat "$out/table")"
 awk 'length($0) > 80 { bad = 1 } END { exit bad }' "$out/table" || { fail "table wider than 80"; cat "$out/table"; }
 grep -qE '^10\.77\.16\.1 +02-C0-00-00-30-01 +native +IPC +IPC-NATIVE' "$out/table" || fail "native row: $(cat "$out/table")"
 grep -qE '^10\.77\.16\.4 +~000-020E00003004 +ONVIF +camera +OC-100' "$out/table" || fail "ONVIF row: $(cat "$out/table")"
 "$cli" search --wide "${fast[@]}" 2>/dev/null | grep -qE 'IPC-NATIVE-LONG-1 .* V1.00.R01 Build: 2026-01-01' ||
     fail "--wide cut a cell"
+
+# A device beyond the multicast's reach, asked by address; a range of
+# addresses; text that is no range is refused with the language's text.
+"$cli" search --address 10.77.16.6 --format json "${fast[@]}" >"$out/remote.json" 2>/dev/null
+expect_status 0 $? "search --address"
+[ "$(families "$out/remote.json")" = "10.77.16.6 ONVIF" ] || { fail "--address"; cat "$out/remote.json"; }
+"$cli" search --address 10.78.16.2-9 --family onvif --format json "${fast[@]}" >"$out/range.json" 2>/dev/null
+[ "$(families "$out/range.json" | xargs)" = "10.78.16.2 ONVIF 10.78.16.3 ONVIF" ] || { fail "--address range"; cat "$out/range.json"; }
+"$cli" search --address 10.77.16.9-3 "${fast[@]}" >"$out/bad" 2>&1
+expect_status 2 $? "search --address with a reversed range"
+grep -qF "$(text_of info.Address_range_bad)" "$out/bad" || { fail "reversed range text"; cat "$out/bad"; }
+
+# The link-local XAddrs: the device is reached where its reply came from.
+"$cli" info --ip 10.78.16.3 --password ll-pass --format json "${fast[@]}" >"$out/ll.json" 2>"$out/ll.err"
+expect_status 0 $? "info of the link-local device"
+grep -qF '"model": "OC-LL"' "$out/ll.json" || { fail "info of the link-local device"; cat "$out/ll.json" "$out/ll.err"; }
 
 # info: a digest login to the camera, and WS-Security on a recorder whose
 # clock is two hours ahead.

@@ -2,6 +2,8 @@
 // one table, and a device two families find is one record with both
 // families' operations and the first family's facts.
 #include "discovery/discovery_source.h"
+#include "discovery/ip_rules.h"
+#include "discovery/search_worker.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +34,20 @@ public:
         }
         return result;
     }
+
+    // Answers a probe of the range that holds its last device's address.
+    DeviceTable ProbeAddresses(const AddressRange& range, const SearchOptions&,
+                               const std::atomic<bool>*) override {
+        ++probes;
+        DeviceTable found;
+        const DeviceEntry& last = m_devices.back();
+        const uint32_t address = AddressFromText(last.ip);
+        if (address >= range.first && address <= range.last) {
+            found[last.mac] = last;
+        }
+        return found;
+    }
+    std::atomic<int> probes{0};
 
 private:
     int m_setUpResult;
@@ -69,4 +85,32 @@ TEST(DiscoverySources, NativeModelChangeFollowsTheCapabilityByte) {
     EXPECT_FALSE(NativeOperations(0x08).Has(DeviceOperation::ModelChange));
     EXPECT_TRUE(NativeOperations(0x01).Has(DeviceOperation::ModelChange));
     EXPECT_TRUE(NativeOperations(0x00).Has(DeviceOperation::Upgrade));
+}
+
+TEST(DiscoverySources, AProbeAsksOnlyTheRangeAndSearchesAskRememberedRangesToo) {
+    auto native = std::make_shared<FixedSource>(kSocketsReady, std::vector{Device("A", "10.0.0.1", {})});
+    auto remote = std::make_shared<FixedSource>(kSocketsReady, std::vector{Device("R", "10.9.0.7", {})});
+    const AddressRange range{AddressFromText("10.9.0.1"), AddressFromText("10.9.0.9")};
+    const auto runOnWorker = [](SearchOptions options) {
+        SearchWorker worker;
+        SearchResult out;
+        EXPECT_TRUE(
+            worker.Start(std::move(options), [&out](SearchResult result) { out = std::move(result); }));
+        worker.Wait();
+        return out;
+    };
+    SearchOptions options;
+    options.sources = {native, remote};
+    options.addresses = range;
+    SearchResult result = runOnWorker(options);
+    ASSERT_EQ(result.devices.size(), 1u); // the range only: no search ran
+    EXPECT_EQ(result.devices.count("R"), 1u);
+
+    options.addresses.reset();
+    options.rememberedRanges = {range};
+    result = runOnWorker(options);
+    // The search finds A and R (this fixed source finds R either way);
+    // the remembered range was asked beside it.
+    EXPECT_EQ(result.devices.size(), 2u);
+    EXPECT_EQ(remote->probes.load(), 2);
 }

@@ -1,4 +1,5 @@
 // The gateway and mask proposal and the check of the network dialog.
+#include "discovery/address_range.h"
 #include "discovery/ip_rules.h"
 
 #include <gtest/gtest.h>
@@ -74,6 +75,20 @@ TEST(Check, ContiguousMasks) {
     EXPECT_TRUE(IsContiguousMask(0));
     EXPECT_FALSE(IsContiguousMask(0xFF00FF00));
     EXPECT_FALSE(IsContiguousMask(0x7FFFFFFF));
+}
+
+TEST(ParseAddressRange, OneAddressAFullRangeOrALastNumberWithinTheLimit) {
+    const auto range = [](const char* text) { return ParseAddressRange(text).range; };
+    EXPECT_EQ(range(" 10.1.2.3 "), (AddressRange{A("10.1.2.3"), A("10.1.2.3")}));
+    EXPECT_EQ(range("10.1.2.10 - 40"), (AddressRange{A("10.1.2.10"), A("10.1.2.40")}));
+    EXPECT_EQ(range("10.1.2.10-10.1.5.254"), (AddressRange{A("10.1.2.10"), A("10.1.5.254")}));
+    EXPECT_EQ(ParseAddressRange("10.1.0.1-10.1.4.1").errorKey, std::string("info.Address_range_large"));
+    for (const char* bad : {"", "10.1.2", "10.1.2.40-10", "10.1.2.3-256", "10.1.2.3-x", "0.0.0.0",
+                            "239.255.255.250", "10.1.2.255", "10.1.2.3-10.1.2.255", "10.1.2.3-4-5"}) {
+        const AddressRangeParse parsed = ParseAddressRange(bad);
+        EXPECT_FALSE(parsed.range) << bad;
+        EXPECT_EQ(parsed.errorKey, std::string("info.Address_range_bad")) << bad;
+    }
 }
 
 } // namespace

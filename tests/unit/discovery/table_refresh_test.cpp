@@ -61,6 +61,25 @@ TEST(TableRefresh, ADeviceThatLeavesIsGreyedThenGoneAtTheNextQuietSearchUnlessIt
     EXPECT_EQ(refresh.Finish(result).removing, (Macs{"A"}));
 }
 
+TEST(TableRefresh, AProbeByAddressAddsAndRefreshesWithoutGreyingOthers) {
+    DeviceTable table;
+    TableRefresh refresh(table);
+    refresh.Begin(false);
+    refresh.AddFound({Device("A", "10.0.0.1"), Device("B", "10.0.0.2")});
+    refresh.Finish(table);
+    refresh.Left("A");
+    DeviceTable probed;
+    probed.emplace("A", Device("A", "10.0.0.1"));
+    probed.emplace("C", Device("C", "10.9.0.3"));
+    const TableChanges changes = refresh.Probed(probed);
+    EXPECT_EQ(changes.added, (Macs{"C"}));
+    EXPECT_EQ(changes.changed, (Macs{"A"})); // shown again
+    EXPECT_TRUE(changes.removing.empty());   // B did not answer: untouched
+    EXPECT_FALSE(refresh.IsMissing("A"));
+    EXPECT_FALSE(refresh.IsMissing("B"));
+    EXPECT_EQ(table.size(), 3u);
+}
+
 TEST(TableRefresh, ARecordLearningItsMacMovesToItInPlace) {
     DeviceTable table;
     TableRefresh refresh(table);

@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 171> kProgramKeys = {
+inline constexpr std::array<std::string_view, 187> kProgramKeys = {
     "menu.Batch_Operate",
     "menu.Capacity_calucator",
     "menu.Dev_info",
@@ -176,10 +176,26 @@ inline constexpr std::array<std::string_view, 171> kProgramKeys = {
     "info.login_protocol_mismatch",
     "msg.cfg_v3_clear_password",
     "info.lock_foreign",
+    "ck.Family",
+    "ck.Name",
+    "ck.Hardware",
+    "ck.Location",
+    "tx.Family_native",
+    "tx.Add_by_address",
+    "msg.Add_by_address",
+    "tx.Address_or_range",
+    "tx.Address_range_hint",
+    "tx.Add_address",
+    "tx.Close",
+    "tx.Probing_addresses",
+    "info.Probe_none",
+    "info.Probe_found",
+    "info.Address_range_bad",
+    "info.Address_range_large",
 };
 
 // Keys whose texts are formats filled with one text argument ("%s").
-inline constexpr std::array<std::string_view, 4> kFormatKeys = {"info.login_fail_s", "strContainIllegalChar",
-                                                                "info.Open_web_fail", "info.lock_foreign"};
+inline constexpr std::array<std::string_view, 5> kFormatKeys = {
+    "info.login_fail_s", "strContainIllegalChar", "info.Open_web_fail", "info.lock_foreign", "info.Probe_found"};
 // Keys whose texts are formats filled with two arguments, in their order.
 inline constexpr std::array<std::string_view, 1> kTwoArgumentKeys = {"info.operate_completed_counts"};
