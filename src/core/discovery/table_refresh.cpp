@@ -23,9 +23,36 @@ bool MergeTexts(DeviceEntry& kept, const DeviceEntry& texts) {
     return changed;
 }
 
+// A device only ONVIF found tells little before a login: what a login read
+// of it (model, firmware version, network settings) stays in its record
+// until a login reads it again.
+DeviceEntry WithReadFacts(const DeviceEntry& kept, const DeviceEntry& found) {
+    DeviceEntry merged = found;
+    const auto keep = [](std::string& field, const std::string& read) {
+        if (field.empty() || field == kNoTextPlaceholder) {
+            field = read;
+        }
+    };
+    keep(merged.model, kept.model);
+    keep(merged.version, kept.version);
+    keep(merged.mask, kept.mask);
+    keep(merged.gateway, kept.gateway);
+    keep(merged.dns1, kept.dns1);
+    keep(merged.dns2, kept.dns2);
+    if (merged.dhcpMode == 0) {
+        merged.dhcpMode = kept.dhcpMode;
+    }
+    return merged;
+}
+
+bool OnvifOnly(const DeviceEntry& entry) {
+    return entry.families == DeviceFamilies{DeviceFamily::Onvif};
+}
+
 } // namespace
 
-bool RefreshRecord(DeviceEntry& kept, const DeviceEntry& found) {
+bool RefreshRecord(DeviceEntry& kept, const DeviceEntry& foundNow) {
+    const DeviceEntry found = OnvifOnly(foundNow) ? WithReadFacts(kept, foundNow) : foundNow;
     bool changed = MergeTexts(kept, found);
     changed |= Assign(kept.ip, found.ip);
     changed |= Assign(kept.gateway, found.gateway);

@@ -4,6 +4,7 @@
 //   corvane-app-bench rebuild DEVICES RUNS the device list rebuilt from DEVICES devices
 //   corvane-app-bench capacity ROWS RUNS   the capacity results after a check-box change
 //   corvane-app-bench rows-found DEVICES RUNS  first and last row of a search on screen
+//   corvane-app-bench rows-found-lab DEVICES RUNS  the same, both families, in scripts/lab
 //
 // startup: each run starts a fresh process (this program again) that does
 // what the program's main does (application, style, main window, its
@@ -186,11 +187,15 @@ int main(int argc, char** argv) {
     if (mode == "rows-found" && argc == 4) {
         return RowsFoundBench(argc, argv, std::max(1, std::atoi(argv[2])), std::max(1, std::atoi(argv[3])));
     }
+    if (mode == "rows-found-lab" && argc == 4) {
+        return RowsFoundLabBench(argc, argv, std::max(1, std::atoi(argv[2])),
+                                 std::max(1, std::atoi(argv[3])));
+    }
     if (mode == "qr-click" && argc == 3) {
         return QrClickBench(argc, argv, std::max(1, std::atoi(argv[2])));
     }
     std::fprintf(stderr,
                  "usage: corvane-app-bench startup RUNS | rebuild DEVICES RUNS | capacity ROWS RUNS | "
-                 "qr-click RUNS | rows-found DEVICES RUNS\n");
+                 "qr-click RUNS | rows-found DEVICES RUNS | rows-found-lab DEVICES RUNS\n");
     return 2;
 }

@@ -7,6 +7,7 @@
 #include "devlist/dlg_dev_info.h"
 #include "population.h"
 #include "session/device_session.h"
+#include "session/onvif_family.h"
 #include "udp_server.h"
 #include "ui/color_list_ctrl.h"
 
@@ -67,6 +68,28 @@ double Median(std::vector<double> values) {
     return values.empty() ? -1 : values[values.size() / 2];
 }
 
+int MeasureSearches(DeviceSession& session, int devices, int runs, const char* name) {
+    CDlgDevInfo page(nullptr, session, QFont(), false, 0xFFFFFFFFu);
+    page.resize(1030, 640);
+    page.show();
+
+    std::vector<double> first;
+    std::vector<double> all;
+    std::vector<double> end;
+    for (int run = 0; run < runs; ++run) {
+        const RunFigures figures = OneSearch(session, page, devices);
+        std::printf("%s run %d: first row %.1f ms, %d rows at %.1f ms, search end %.1f ms (%d rows)\n", name,
+                    run + 1, figures.firstRowMs, devices, figures.allRowsMs, figures.endMs, figures.rows);
+        first.push_back(figures.firstRowMs);
+        all.push_back(figures.allRowsMs);
+        end.push_back(figures.endMs);
+    }
+    std::printf("%s %d devices, median of %d: first row %.1f ms (target under 200 ms), "
+                "all rows %.1f ms, search end %.1f ms\n",
+                name, devices, runs, Median(first), Median(all), Median(end));
+    return 0;
+}
+
 } // namespace
 
 int RowsFoundBench(int argc, char** argv, int devices, int runs) {
@@ -88,26 +111,16 @@ int RowsFoundBench(int argc, char** argv, int devices, int runs) {
     endpoints.sendPort = kSendPort;
     endpoints.receivePort = kReplyPort;
     session.SetSearchOptions(endpoints, SearchTiming{}, "");
-    CDlgDevInfo page(nullptr, session, QFont(), false, 0xFFFFFFFFu);
-    page.resize(1030, 640);
-    page.show();
-
-    std::vector<double> first;
-    std::vector<double> all;
-    std::vector<double> end;
-    for (int run = 0; run < runs; ++run) {
-        const RunFigures figures = OneSearch(session, page, devices);
-        std::printf(
-            "rows-found run %d: first row %.1f ms, %d rows at %.1f ms, search end %.1f ms (%d rows)\n",
-            run + 1, figures.firstRowMs, devices, figures.allRowsMs, figures.endMs, figures.rows);
-        first.push_back(figures.firstRowMs);
-        all.push_back(figures.allRowsMs);
-        end.push_back(figures.endMs);
-    }
-    std::printf("rows-found %d devices, median of %d: first row %.1f ms (target under 200 ms), "
-                "all rows %.1f ms, search end %.1f ms\n",
-                devices, runs, Median(first), Median(all), Median(end));
+    const int result = MeasureSearches(session, devices, runs, "rows-found");
     stop = true;
     serving.join();
-    return 0;
+    return result;
+}
+
+int RowsFoundLabBench(int argc, char** argv, int devices, int runs) {
+    QApplication application(argc, argv);
+    DeviceSession session;
+    session.SetSearchOptions(DiscoveryEndpoints{}, SearchTiming{}, "");
+    AddOnvifFamily(session);
+    return MeasureSearches(session, devices, runs, "rows-found-lab (both families)");
 }

@@ -2,9 +2,11 @@
 # Scale of the search over both families: a generated lab of N devices (1000
 # by default), half of them ONVIF only, found by one search of corvane-cli
 # (native and WS-Discovery side by side), first without and then with 10 %
-# reply loss on the native side. Prints the rows per family, duplicates
-# (one key twice) and the search time. Runs in the device lab (scripts/lab),
-# so it needs root; not part of the ctest run.
+# reply loss on both sides. Prints the rows per family, duplicates (one key
+# twice) and the search time; then the desktop program's device list over
+# the same lab with 10 % loss: the first row on screen after the search
+# starts (target under 200 ms), every row, and the search's end. Runs in the
+# device lab (scripts/lab), so it needs root; not part of the ctest run.
 #
 #   tests/bench/discovery/mixed_search_scale.sh [N] [SEED]
 #   CORVANE_BIN_DIR selects the build (default build/bin).
@@ -35,3 +37,8 @@ measure() { # measure LOSS
 
 measure 0
 measure 0.1
+
+"$root/scripts/lab" --generate "$count" --seed "$seed" --devsim-arg --onvif-share --devsim-arg 50 \
+    --devsim-arg --reply-loss --devsim-arg 0.1 -- \
+    env QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}" \
+    "$CORVANE_BIN_DIR/corvane-app-bench" rows-found-lab "$count" 3

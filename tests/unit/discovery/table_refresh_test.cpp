@@ -166,6 +166,7 @@ TEST(TableRefresh, OnvifDevicesAreKeyedByEndpointAndJoinTheNativeRowAtTheirAddre
     both.families = DeviceFamilies{DeviceFamily::Onvif};
     DeviceEntry onvifOnly = Device("", "10.0.0.2");
     onvifOnly.onvif.endpointReference = "urn:uuid:b";
+    onvifOnly.families = DeviceFamilies{DeviceFamily::Onvif};
     const TableChanges changes = refresh.AddFound({both, onvifOnly});
     EXPECT_EQ(changes.added, (Macs{"urn:uuid:b"}));
     EXPECT_EQ(changes.changed, (Macs{"A"}));
@@ -178,4 +179,20 @@ TEST(TableRefresh, OnvifDevicesAreKeyedByEndpointAndJoinTheNativeRowAtTheirAddre
     onvifOnly.onvif.clockOffsetSeconds = 42;
     EXPECT_EQ(refresh.MergeFound({onvifOnly}).changed, (Macs{"urn:uuid:b"}));
     EXPECT_EQ(table.at("urn:uuid:b").onvif.clockOffsetSeconds, 42);
+
+    // What a login read of the ONVIF-only device outlives the next search,
+    // which finds only its scopes; a native reply's facts still replace.
+    table.at("urn:uuid:b").model = "OC-1";
+    table.at("urn:uuid:b").mask = "255.255.0.0";
+    table.at("A").model = "OLD";
+    refresh.Begin(true);
+    DeviceTable result;
+    result.emplace("urn:uuid:b", onvifOnly);
+    DeviceEntry native = Device("A", "10.0.0.1");
+    native.model = "NEW";
+    result.emplace("A", native);
+    refresh.Finish(result);
+    EXPECT_EQ(table.at("urn:uuid:b").model, "OC-1");
+    EXPECT_EQ(table.at("urn:uuid:b").mask, "255.255.0.0");
+    EXPECT_EQ(table.at("A").model, "NEW");
 }
