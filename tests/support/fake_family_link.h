@@ -1,6 +1,6 @@
 #pragma once
 // A second device family's link for the tests: it logs in and reboots and
-// counts what it is asked; everything else it refuses.
+// counts what it is asked, and sets clocks; everything else it refuses.
 #include "operate/device_link.h"
 
 #include <atomic>
@@ -20,6 +20,10 @@ public:
     int ChangePassword(const DeviceLogin&, const std::string&, const std::string&) override { return 0; }
     PortChangeResult ChangePorts(DeviceEntry&, const DeviceLogin&, const PortTriple&) override { return {}; }
     bool ImportConfig(const DeviceLogin&, const std::string&) override { return false; }
+    bool SetTime(DeviceEntry& entry, const DeviceLogin&, const TimeSetting& time) override {
+        entry.deviceTime = time.ntp ? "ntp:" + time.ntpServers.front() : "set";
+        return true;
+    }
 
     std::atomic<int> logins{0};
     std::atomic<int> logouts{0};

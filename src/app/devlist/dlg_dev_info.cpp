@@ -122,7 +122,7 @@ CDlgDevInfo::CDlgDevInfo(QWidget* parent, DeviceSession& session, const QFont& c
     connect(&m_session, &DeviceSession::DevicesAdded, this, &CDlgDevInfo::OnDevicesAdded);
     connect(&m_session, &DeviceSession::DevicesChanged, this, &CDlgDevInfo::OnDevicesChanged);
     connect(&m_session, &DeviceSession::DevicesRemoving, this, &CDlgDevInfo::OnDevicesRemoving);
-    connect(&m_session, &DeviceSession::PortsChanged, this, &CDlgDevInfo::OnPortsChanged);
+    connect(&m_session, &DeviceSession::RecordsChanged, this, &CDlgDevInfo::OnRecordsChanged);
     connect(&m_session, &DeviceSession::LoginStateChanged, this, &CDlgDevInfo::ShowLoginState);
 
     OnLanguageChanged();
@@ -349,14 +349,16 @@ void CDlgDevInfo::SaveColumnWidths() {
     SaveDevInfoWidths(*m_config, m_columnWidths);
 }
 
-void CDlgDevInfo::OnPortsChanged() {
+void CDlgDevInfo::OnRecordsChanged() {
     for (int row = 0; row < m_list->GetItemCount(); ++row) {
         const DeviceEntry* entry = EntryAt(row);
         if (entry == nullptr) {
             continue;
         }
-        m_list->SetItemText(row, kColTcpPort, QString::number(entry->tcpPort));
-        m_list->SetItemText(row, kColHttpPort, QString::number(entry->webPort));
+        const RowTexts texts = CurrentRowTexts();
+        for (const int column : {kColTcpPort, kColHttpPort, kColDevTime}) {
+            m_list->SetItemText(row, column, CellText(*entry, column, texts));
+        }
         if (entry->onvifAvailable != 0) {
             m_list->SetItemText(row, kColOnvifPort, QString::number(entry->webPort));
         }

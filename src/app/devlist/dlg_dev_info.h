@@ -59,7 +59,7 @@ public:
     // A new column mask from the settings; masks below 2 are ignored.
     void OnColumnMask(uint32_t mask);
     // The batch page changed ports: columns 5, 6 and 7 of every row again.
-    void OnPortsChanged();
+    void OnRecordsChanged();
     // Redraws the login column of the device's row from a batch's report,
     // without touching the record (the batch already set it).
     void ShowLoginState(const QString& mac);

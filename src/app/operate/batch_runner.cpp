@@ -37,9 +37,9 @@ void BatchRunner::OnDeviceReport(const DeviceEntry& entry, const DeviceReport& r
     }
 }
 
-void BatchRunner::OnPortsChanged() {
+void BatchRunner::OnRecordsChanged() {
     QMetaObject::invokeMethod(
-        this, [this] { emit PortsChanged(); }, Qt::QueuedConnection);
+        this, [this] { emit RecordsChanged(); }, Qt::QueuedConnection);
 }
 
 void BatchRunner::OnBatchEnded(BatchOperation operation, bool completed) {

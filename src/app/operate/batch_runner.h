@@ -31,13 +31,13 @@ public:
 
 signals:
     void DeviceReported(const DeviceEntry* entry, const DeviceReport& report);
-    void PortsChanged();
+    void RecordsChanged();
     // completed false: the batch login was cancelled.
     void BatchEnded(BatchOperation operation, bool completed);
 
 private:
     void OnDeviceReport(const DeviceEntry& entry, const DeviceReport& report) override;
-    void OnPortsChanged() override;
+    void OnRecordsChanged() override;
     void OnBatchEnded(BatchOperation operation, bool completed) override;
 
     void Flush();

@@ -83,7 +83,7 @@ CDlgOperate::CDlgOperate(QWidget* parent, DeviceSession& session, ILoginPrompt& 
     connect(&m_session, &DeviceSession::DevicesRemoving, this, &CDlgOperate::OnDevicesRemoving);
     connect(m_runner, &BatchRunner::DeviceReported, this, &CDlgOperate::OnDeviceReported);
     connect(m_runner, &BatchRunner::BatchEnded, this, &CDlgOperate::OnBatchEnded);
-    connect(m_runner, &BatchRunner::PortsChanged, &m_session, &DeviceSession::NotifyPortsChanged);
+    connect(m_runner, &BatchRunner::RecordsChanged, &m_session, &DeviceSession::NotifyRecordsChanged);
     Rebuild({});
     ShowPanel(OperatePanel::Upgrade);
     OnLanguageChanged();

@@ -196,6 +196,6 @@ void DeviceSession::ParkLoginAfterNetworkChange(const DeviceEntry& entry) {
     emit NetworkChanged(QString::fromStdString(DeviceKey(entry)));
 }
 
-void DeviceSession::NotifyPortsChanged() {
-    emit PortsChanged();
+void DeviceSession::NotifyRecordsChanged() {
+    emit RecordsChanged();
 }

@@ -106,8 +106,8 @@ public:
     // A successful network change gives up the record's login: it is logged
     // out at the next search. Then NetworkChanged(mac).
     void ParkLoginAfterNetworkChange(const DeviceEntry& entry);
-    // A port batch ended: rows that show ports draw them again.
-    void NotifyPortsChanged();
+    // A port or time batch ended: rows draw their ports and times again.
+    void NotifyRecordsChanged();
 
     // Whatever points into the table holds a lease while it does: a batch
     // (its engine, from its start until its last upgrade has ended), an
@@ -137,7 +137,7 @@ signals:
     // These records are erased right after: let go of them.
     void DevicesRemoving(const QStringList& macs);
     void NetworkChanged(const QString& mac);
-    void PortsChanged();
+    void RecordsChanged();
     void LoginStateChanged(const QString& mac, bool loggedIn);
     // A record's key changed (the record itself stayed where it was).
     void DeviceRekeyed(const QString& oldKey, const QString& newKey);

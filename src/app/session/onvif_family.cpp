@@ -1,7 +1,6 @@
 #include "session/onvif_family.h"
 
-#include "onvif/onvif_discovery.h"
-#include "onvif/onvif_link.h"
+#include "onvif/family_link.h"
 #include "onvif/wsd_listener.h"
 #include "session/device_session.h"
 
@@ -47,13 +46,9 @@ private:
 } // namespace
 
 void AddOnvifFamily(DeviceSession& session) {
-    std::shared_ptr<onvif::SoapTransport> transport = onvif::CreateCurlTransport();
-    session.AddDiscoverySource(std::make_shared<onvif::OnvifDiscovery>(transport));
-    auto link = std::make_shared<onvif::OnvifLink>(transport);
-    // A device the native family also found is worked with natively.
-    session.Links().Add(link, [](const DeviceEntry& entry) {
-        return entry.families.Has(DeviceFamily::Onvif) && !entry.families.Has(DeviceFamily::Native);
-    });
+    const onvif::OnvifFamily family = onvif::AddFamilyLink(session.Links(), onvif::CreateCurlTransport());
+    session.AddDiscoverySource(family.discovery);
+    const std::shared_ptr<onvif::OnvifLink> link = family.link;
     // The login read the device's information: the record shows it. The
     // session's signal comes on its own thread, where the table may change.
     QObject::connect(&session, &DeviceSession::LoginStateChanged, &session,

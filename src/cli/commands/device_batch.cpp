@@ -1,7 +1,9 @@
 #include "device_batch.h"
 
 #include "credentials.h"
+#include "discovery/discovery_source.h"
 #include "lang/tool_language.h"
+#include "onvif/family_link.h"
 #include "operate/device_actions.h"
 #include "sdk/sdk.h"
 #include "search.h"
@@ -69,7 +71,7 @@ public:
             return;
         }
     }
-    void OnPortsChanged() override {}
+    void OnRecordsChanged() override {}
     void OnBatchEnded(BatchOperation, bool) override {}
 
 private:
@@ -85,6 +87,11 @@ const char* VerbOf(BatchOperation operation) {
     default:
         return "working on";
     }
+}
+
+// The ONVIF family works with the devices only it found.
+void AddOnvifFamily(OperateContext& context) {
+    onvif::AddFamilyLink(context.links, onvif::CreateCurlTransport());
 }
 
 bool ReadMacList(const std::string& file, std::vector<std::string>& macs, std::string& error) {
@@ -220,6 +227,8 @@ DeviceTable ResolveDevices(const DeviceSelection& selection) {
     }
     SearchOptions options;
     options.customerCodes = settings.customerCodes;
+    options.sources = {NativeDiscovery(),
+                       std::make_shared<onvif::OnvifDiscovery>(onvif::CreateCurlTransport())};
     if (selection.phaseMs > 0) {
         SetSearchPhase(selection.phaseMs, options.timing);
     }
@@ -273,6 +282,7 @@ int RunDeviceBatch(const DeviceSelection& selection, DeviceTable& devices, Batch
     BatchOutput output(FormatOf(selection), VerbOf(request.operation), Entries(devices));
     ReportingObserver observer(output);
     OperateContext context;
+    AddOnvifFamily(context);
     {
         BatchEngine engine(prompt, observer, context);
         for (auto& [mac, entry] : devices) {
@@ -303,6 +313,7 @@ int ForEachDevice(const DeviceSelection& selection, DeviceTable& devices, const 
     BatchOutput output(FormatOf(selection), "working on", Entries(devices));
     OptionPrompt prompt(selection);
     OperateContext context;
+    AddOnvifFamily(context);
     for (auto& [mac, entry] : devices) {
         BatchCredentials credentials;
         int error = 0;
@@ -312,7 +323,7 @@ int ForEachDevice(const DeviceSelection& selection, DeviceTable& devices, const 
             continue;
         }
         std::string key = "info.operate_fail";
-        const std::optional<DeviceLogin> login = context.logins.Find(entry.mac);
+        const std::optional<DeviceLogin> login = context.logins.Find(DeviceKey(entry));
         const bool succeeded = login && step(entry, *login, key);
         output.Result(entry, succeeded ? DeviceOutcome::Success : DeviceOutcome::Failure, CliText(key));
     }

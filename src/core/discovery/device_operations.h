@@ -18,6 +18,7 @@ enum class DeviceOperation : uint32_t {
     ModelChange = 1u << 9,
     Preview = 1u << 10,
     WebPage = 1u << 11,
+    Time = 1u << 12, // the device clock, from this computer or NTP servers
 };
 
 class OperationSet {

@@ -25,6 +25,8 @@ DeviceOperation OperationOf(BatchOperation operation) {
         return DeviceOperation::Upgrade;
     case BatchOperation::ConfigImport:
         return DeviceOperation::ConfigImport;
+    case BatchOperation::SetTime:
+        return DeviceOperation::Time;
     }
     return DeviceOperation::Reboot;
 }
@@ -178,8 +180,8 @@ void BatchEngine::RunBatch(BatchRequest request) {
     } else if (operation == BatchOperation::Upgrade) {
         CheckUpgradeCompletion();
     } else {
-        if (operation == BatchOperation::Port) {
-            m_observer.OnPortsChanged();
+        if (operation == BatchOperation::Port || operation == BatchOperation::SetTime) {
+            m_observer.OnRecordsChanged();
         }
         EndBatch(operation, true);
     }
@@ -230,6 +232,9 @@ void BatchEngine::RunDeviceStep(const BatchRequest& request, DeviceEntry& entry,
         Report(entry, SuccessOr(accepted, accepted ? std::string() : ImportFailureKey(request.path)));
         break;
     }
+    case BatchOperation::SetTime:
+        Report(entry, SuccessOr(link.SetTime(entry, login, request.time), failkey::kRefused));
+        break;
     case BatchOperation::Upgrade:
         StartDeviceUpgrade(request, entry, login);
         break;

@@ -38,6 +38,7 @@ struct BatchRequest {
     std::string newPassword;
     PortTriple ports; // port change
     std::string path; // firmware or configuration file
+    TimeSetting time; // clock setting
 };
 
 class BatchEngine {

@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <string>
 
-enum class BatchOperation { Reboot, FactoryDefault, Password, Port, Upgrade, ConfigImport };
-constexpr std::size_t kBatchOperationCount = 6;
+enum class BatchOperation { Reboot, FactoryDefault, Password, Port, Upgrade, ConfigImport, SetTime };
+constexpr std::size_t kBatchOperationCount = 7;
 
 class IBatchObserver {
 public:
@@ -17,8 +17,9 @@ public:
     // A device's outcome: a final one once per device and batch, progress
     // reports while its upgrade runs (only when the percent changed).
     virtual void OnDeviceReport(const DeviceEntry& entry, const DeviceReport& report) = 0;
-    // After a port batch: the device list redraws its rows (ports).
-    virtual void OnPortsChanged() = 0;
+    // After a port or time batch: the device list redraws the rows' ports
+    // and device times.
+    virtual void OnRecordsChanged() = 0;
     // completed: show "info.operate_completed"; false: cancelled at login.
     virtual void OnBatchEnded(BatchOperation operation, bool completed) = 0;
 };

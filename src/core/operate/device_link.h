@@ -7,6 +7,7 @@
 #include "discovery/device_entry.h"
 #include "operate/device_login.h"
 #include "operate/device_steps.h"
+#include "operate/time_setting.h"
 
 #include <string>
 
@@ -31,4 +32,10 @@ public:
     virtual PortChangeResult ChangePorts(DeviceEntry& entry, const DeviceLogin& login,
                                          const PortTriple& ports) = 0;
     virtual bool ImportConfig(const DeviceLogin& login, const std::string& path) = 0;
+    // The record's device time shows the clock as set when the device took
+    // it. Only families whose records offer the time operation set it.
+    virtual bool SetTime(DeviceEntry& entry, const DeviceLogin& login, const TimeSetting& time) {
+        (void)entry, (void)login, (void)time;
+        return false;
+    }
 };

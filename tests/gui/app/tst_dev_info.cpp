@@ -268,7 +268,7 @@ void DevInfoTest::loginStateByMacAndPortRedraw() {
     m_devices["00-00-00-00-00-01"].tcpPort = 4000;
     m_devices["00-00-00-00-00-01"].webPort = 8000;
     m_devices["00-00-00-00-00-02"].webPort = 8001;
-    m_page->OnPortsChanged();
+    m_page->OnRecordsChanged();
     QCOMPARE(m_page->List()->GetItemText(0, kColTcpPort), QString("4000"));
     QCOMPARE(m_page->List()->GetItemText(0, kColHttpPort), QString("8000"));
     QCOMPARE(m_page->List()->GetItemText(0, kColOnvifPort), QString("8000"));

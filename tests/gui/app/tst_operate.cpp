@@ -390,7 +390,7 @@ void OperateTest::cancelledLoginEndsTheBatchKeepingEarlierResults() {
 void OperateTest::portBatchTellsTheSessionAndANetworkChangeResetsTheLine() {
     DeviceEntry& device = AddDevice(true);
     MakePage();
-    QSignalSpy portsChanged(&m_session, &DeviceSession::PortsChanged);
+    QSignalSpy portsChanged(&m_session, &DeviceSession::RecordsChanged);
     TickAll();
     m_page->ShowPanel(OperatePanel::Port);
     COperatePanel* port = m_page->Panel(OperatePanel::Port);

@@ -56,7 +56,7 @@ public:
             m_percents[entry.mac].push_back(percent);
         }
     }
-    void OnPortsChanged() override {
+    void OnRecordsChanged() override {
         std::lock_guard lock(m_mutex);
         ++m_portsChanged;
     }

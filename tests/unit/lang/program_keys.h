@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 187> kProgramKeys = {
+inline constexpr std::array<std::string_view, 193> kProgramKeys = {
     "menu.Batch_Operate",
     "menu.Capacity_calucator",
     "menu.Dev_info",
@@ -192,6 +192,12 @@ inline constexpr std::array<std::string_view, 187> kProgramKeys = {
     "info.Probe_found",
     "info.Address_range_bad",
     "info.Address_range_large",
+    "tx.Device_clock",
+    "tx.Time_from_pc",
+    "tx.Time_from_ntp",
+    "tx.Ntp_servers_hint",
+    "tx.Set_time",
+    "info.Ntp_servers_bad",
 };
 
 // Keys whose texts are formats filled with one text argument ("%s").

@@ -38,7 +38,7 @@ public:
         }
         changed.notify_all();
     }
-    void OnPortsChanged() override {
+    void OnRecordsChanged() override {
         std::lock_guard lock(mutex);
         ++portsChanged;
     }

@@ -215,9 +215,36 @@ TEST_F(BatchSeam, MixedFamiliesRunThroughTheirOwnLinksAndMissingOperationsAreNot
     others[0].operations = OperationSet{DeviceOperation::Login};
     ASSERT_TRUE(engine.Start(Request(BatchOperation::Upgrade, others)));
     ASSERT_TRUE(engine.WaitIdle(10000));
+    {
+        std::lock_guard lock(observer.mutex);
+        EXPECT_EQ(observer.lines.back(), "10.0.0.1  <info.Fail_not_supported>");
+        EXPECT_EQ(observer.ended.back(), (std::pair<BatchOperation, bool>{BatchOperation::Upgrade, true}));
+    }
+
+    // The clock: the family that offers it sets it and the record shows the
+    // new time; a native device is not supported.
+    auto clocks = Devices(2);
+    clocks[1].mac = "other-7";
+    clocks[1].operations = OperationSet{DeviceOperation::Login, DeviceOperation::Time};
+    BatchRequest request = Request(BatchOperation::SetTime, clocks);
+    request.time.ntp = true;
+    request.time.ntpServers = {"pool.example"};
+    ASSERT_TRUE(engine.Start(std::move(request)));
+    ASSERT_TRUE(engine.WaitIdle(10000));
+    EXPECT_EQ(clocks[1].deviceTime, "ntp:pool.example");
     std::lock_guard lock(observer.mutex);
-    EXPECT_EQ(observer.lines.back(), "10.0.0.1  <info.Fail_not_supported>");
-    EXPECT_EQ(observer.ended.back(), (std::pair<BatchOperation, bool>{BatchOperation::Upgrade, true}));
+    const std::vector<std::string> last(observer.lines.end() - 2, observer.lines.end());
+    EXPECT_EQ(last,
+              (std::vector<std::string>{"10.0.0.1  <info.Fail_not_supported>", "10.0.0.2  <tx.success>"}));
+    EXPECT_EQ(observer.ended.back(), (std::pair<BatchOperation, bool>{BatchOperation::SetTime, true}));
+}
+
+TEST(TimeSetting, NtpServersAreNamesOrAddressesOneToFour) {
+    EXPECT_EQ(ParseNtpServers(" pool.ntp.org, 10.0.0.1  time-a.example"),
+              (std::vector<std::string>{"pool.ntp.org", "10.0.0.1", "time-a.example"}));
+    for (const char* bad : {"", " , ", "a b c d e", "bad_name.org", "-x.org", "a..b", "x.org;reboot"}) {
+        EXPECT_FALSE(ParseNtpServers(bad)) << bad;
+    }
 }
 
 } // namespace
