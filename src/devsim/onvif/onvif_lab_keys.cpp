@@ -87,8 +87,8 @@ std::optional<bool> ApplyOnvifKey(SimDevice& device, const std::string& key, con
     }
     if (key == "family") {
         return Choose<LabFamily>(
-            {{"native", LabFamily::Native}, {"onvif", LabFamily::Onvif}, {"both", LabFamily::Both}},
-            value, onvif.family);
+            {{"native", LabFamily::Native}, {"onvif", LabFamily::Onvif}, {"both", LabFamily::Both}}, value,
+            onvif.family);
     }
     if (key == "onvif-type") {
         return Choose<OnvifKind>({{"camera", OnvifKind::Camera}, {"recorder", OnvifKind::Recorder}}, value,
@@ -113,11 +113,14 @@ std::optional<bool> ApplyOnvifKey(SimDevice& device, const std::string& key, con
     if (key == "onvif-user") {
         return ApplyUser(onvif, value);
     }
-    if (key == "onvif-malformed") {
+    const std::map<std::string, bool*> switches{{"onvif-malformed", &onvif.malformed},
+                                                {"onvif-network-reboot", &onvif.networkNeedsReboot},
+                                                {"onvif-fixed-users", &onvif.fixedUsers}};
+    if (const auto on = switches.find(key); on != switches.end()) {
         if (value != "on" && value != "off") {
             return false;
         }
-        onvif.malformed = value == "on";
+        *on->second = value == "on";
         return true;
     }
     const auto number = [&value](int64_t minimum, int64_t maximum, auto& field) {
@@ -143,6 +146,9 @@ std::optional<bool> ApplyOnvifKey(SimDevice& device, const std::string& key, con
     if (key == "onvif-bye-after-ms") {
         return number(0, 3600000, onvif.byeAfterMs);
     }
+    if (key == "onvif-reboot-ms") {
+        return number(0, 600000, onvif.rebootMs);
+    }
     return std::nullopt;
 }
 
@@ -151,8 +157,7 @@ std::string OnvifLabLines(const SimDevice& device) {
     if (!onvif.Speaks()) {
         return {};
     }
-    std::string out =
-        std::string("family = ") + (onvif.family == LabFamily::Both ? "both" : "onvif") + "\n";
+    std::string out = std::string("family = ") + (onvif.family == LabFamily::Both ? "both" : "onvif") + "\n";
     out += std::string("onvif-type = ") + (onvif.kind == OnvifKind::Recorder ? "recorder" : "camera") + "\n";
     if (!onvif.endpoint.empty()) {
         out += "endpoint = " + EscapeLabValue(onvif.endpoint) + "\n";
@@ -188,5 +193,8 @@ std::string OnvifLabLines(const SimDevice& device) {
     out += "onvif-lock-after = " + std::to_string(onvif.lockAfter) + "\n";
     out += "onvif-hello-after-ms = " + std::to_string(onvif.helloAfterMs) + "\n";
     out += "onvif-bye-after-ms = " + std::to_string(onvif.byeAfterMs) + "\n";
+    out += "onvif-reboot-ms = " + std::to_string(onvif.rebootMs) + "\n";
+    out += std::string("onvif-network-reboot = ") + (onvif.networkNeedsReboot ? "on" : "off") + "\n";
+    out += std::string("onvif-fixed-users = ") + (onvif.fixedUsers ? "on" : "off") + "\n";
     return out;
 }
