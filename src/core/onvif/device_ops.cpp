@@ -66,6 +66,10 @@ public:
         }
         return ok;
     }
+    // Proves the login with a call every user may make, so that a refusal
+    // of what follows is the account's rights, not its password. A wrong
+    // password costs no more attempts: this call is then the one refused.
+    bool CheckLogin() { return Call("GetDeviceInformation", kGetDeviceInformation).has_value(); }
     void Refuse() { m_outcome = OpsOutcome::NotAllowed; }
     OpsOutcome Outcome() const { return m_outcome; }
     bool WentThrough() const { return m_through; }
@@ -166,18 +170,21 @@ NetworkChangeResult ChangeOnvifNetwork(const OnvifSession& session, const Networ
 
 OpsOutcome RebootOnvif(const OnvifSession& session) {
     Steps steps(session);
+    steps.CheckLogin();
     steps.Set("SystemReboot", kSystemReboot);
     return steps.Outcome();
 }
 
 OpsOutcome FactoryDefaultOnvif(const OnvifSession& session, bool keepNetwork) {
     Steps steps(session);
+    steps.CheckLogin();
     steps.Set("SetSystemFactoryDefault", FactoryDefaultRequest(keepNetwork));
     return steps.Outcome();
 }
 
 int ChangeOnvifPassword(const OnvifSession& session, const std::string& newPassword) {
     Steps steps(session);
+    steps.CheckLogin(); // GetUsers is for administrators only
     const std::optional<std::string> text = steps.Call("GetUsers", kGetUsers);
     const std::optional<std::vector<OnvifUser>> users = text ? ParseUsers(*text) : std::nullopt;
     const std::string& name = session.credentials.user;
@@ -233,6 +240,7 @@ OpsOutcome ChangeOnvifPorts(const OnvifSession& session, const OnvifPorts& ports
 OpsOutcome SetOnvifTime(const OnvifSession& session, const TimeChange& change) {
     const ZoneText zone = PosixZone();
     Steps steps(session);
+    steps.CheckLogin();
     if (change.useNtp) {
         const bool any = std::any_of(change.ntpServers.begin(), change.ntpServers.end(),
                                      [](const std::string& server) { return !server.empty(); });

@@ -74,6 +74,9 @@ private:
         if (const auto found = answers.find(name); found != answers.end()) {
             return found->second;
         }
+        if (name == "GetDeviceInformation") {
+            return Reply(200, fixtures::Response(fixtures::kDeviceInformation));
+        }
         if (name.rfind("Set", 0) == 0 || name == "SystemReboot") {
             return Reply(200, fixtures::Response("<tds:" + name + "Response/>"));
         }
@@ -193,8 +196,12 @@ TEST(DeviceOps, PasswordKeepsTheLevelAndMapsOutcomes) {
     EXPECT_EQ(ChangeOnvifPassword(device.Session(), "new-pass"), 0);
     device.credentials.user = "nobody";
     EXPECT_EQ(ChangeOnvifPassword(device.Session(), "new-pass"), 0);
-    device.answers["GetUsers"] = Reply(401, "");
+    device.answers["GetUsers"] = Reply(400, fixtures::Fault("ter:NotAuthorized")); // an operator's login
+    EXPECT_EQ(ChangeOnvifPassword(device.Session(), "new-pass"), 0);
+    device.answers["GetDeviceInformation"] = Reply(401, "");
+    const std::size_t before = device.transport.Sent().size();
     EXPECT_EQ(ChangeOnvifPassword(device.Session(), "new-pass"), -1);
+    EXPECT_EQ(device.transport.Sent().size() - before, 2u); // digest, then WS-Security: no more
 }
 
 TEST(DeviceOps, PortsKeepWhatIsNotChanged) {
@@ -221,7 +228,8 @@ TEST(DeviceOps, PortsKeepWhatIsNotChanged) {
 TEST(DeviceOps, TimeByNtpOrFromThisComputer) {
     Device device;
     ASSERT_EQ(SetOnvifTime(device.Session(), {true, {"ntp.example.org"}}), OpsOutcome::Ok);
-    EXPECT_EQ(device.Actions(), (std::vector<std::string>{"SetNTP", "SetSystemDateAndTime"}));
+    EXPECT_EQ(device.Actions(),
+              (std::vector<std::string>{"GetDeviceInformation", "SetNTP", "SetSystemDateAndTime"}));
     EXPECT_EQ(device.Request("SetSystemDateAndTime")->Value("tds:DateTimeType"), "NTP");
     EXPECT_EQ(SetOnvifTime(device.Session(), {true, {""}}), OpsOutcome::NotAllowed);
 
@@ -264,7 +272,6 @@ TEST(FindAgain, ProbesUntilTheEndpointAnswersOrTriesRunOut) {
 
 TEST(OnvifLink, LoginsHaveHandlesAndPortsMoveTheService) {
     Device device;
-    device.answers["GetDeviceInformation"] = Reply(200, fixtures::Response(fixtures::kDeviceInformation));
     device.answers["GetNetworkInterfaces"] = Reply(200, fixtures::Response(kInterfaces));
     device.answers["GetNetworkProtocols"] = Reply(200, fixtures::Response(R"(<tds:GetNetworkProtocolsResponse>
       <tds:NetworkProtocols><tt:Name>HTTP</tt:Name><tt:Enabled>true</tt:Enabled><tt:Port>80</tt:Port>
