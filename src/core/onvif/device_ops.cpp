@@ -105,11 +105,11 @@ const char* OpsOutcomeKey(OpsOutcome outcome) {
     case OpsOutcome::Timeout:
         return "info.login_timeout";
     case OpsOutcome::NotAllowed:
-        return "info.onvif_refused";
+        return "info.Fail_refused";
     case OpsOutcome::Failed:
         break;
     }
-    return "info.onvif_failed";
+    return "info.operate_fail";
 }
 
 OperationSet OnvifOperations(const OnvifDeviceInfo& info) {

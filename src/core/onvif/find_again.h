@@ -2,7 +2,8 @@
 // Finds an ONVIF device again after a network change: a unicast probe to
 // its new address, repeated a few times with pauses while the device
 // restarts its network, until a reply carries the device's endpoint
-// reference. The probe and the pause are seams for tests.
+// reference. The probe and the pause are seams for tests. A change whose
+// device is not found again is told with kNotFoundAgainKey.
 #include "onvif/onvif_discovery.h"
 
 #include <cstdint>
@@ -11,6 +12,8 @@
 #include <vector>
 
 namespace onvif {
+
+inline constexpr const char* kNotFoundAgainKey = "info.Network_not_found_again";
 
 struct FindAgainPlan {
     int tries = 3;
