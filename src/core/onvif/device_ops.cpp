@@ -112,7 +112,7 @@ const char* OpsOutcomeKey(OpsOutcome outcome) {
     return "info.operate_fail";
 }
 
-OperationSet OnvifOperations(const OnvifDeviceInfo& info) {
+OperationSet LoginOperations(const OnvifDeviceInfo& info) {
     // The settings below are the device service's own (ONVIF Core: every
     // device has them); a device that lists services but not the device
     // service is one this program cannot manage.
@@ -150,10 +150,14 @@ NetworkChangeResult ChangeOnvifNetwork(const OnvifSession& session, const Networ
     if (!change.gateway.empty()) {
         steps.Set("SetNetworkDefaultGateway", SetGatewayRequest(change.gateway));
     }
+    const bool goesOut = current && steps.Outcome() == OpsOutcome::Ok;
     const std::optional<std::string> answer =
-        current ? steps.Call("SetNetworkInterfaces",
+        goesOut ? steps.Call("SetNetworkInterfaces",
                              SetInterfaceRequest(current->token, change.dhcp, change.ip, prefix.value_or(0)))
                 : std::nullopt;
+    const OpsOutcome sent = steps.Outcome();
+    result.mayHaveMoved = goesOut && (sent == OpsOutcome::Ok || sent == OpsOutcome::Timeout ||
+                                      sent == OpsOutcome::Unreachable || sent == OpsOutcome::Failed);
     const std::optional<bool> rebootNeeded = answer ? ParseRebootNeeded(*answer) : std::nullopt;
     if (answer && steps.Expect(rebootNeeded.has_value()) && *rebootNeeded) {
         steps.Set("SystemReboot", kSystemReboot);

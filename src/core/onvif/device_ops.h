@@ -30,7 +30,7 @@ const char* OpsOutcomeKey(OpsOutcome outcome);
 // What a login may do with an ONVIF device, from what it read: the device
 // service's settings, and the network change when the device reported its
 // interface (GetNetworkInterfaces gave the token SetNetworkInterfaces needs).
-OperationSet OnvifOperations(const OnvifDeviceInfo& info);
+OperationSet LoginOperations(const OnvifDeviceInfo& info);
 
 // Everything an operation needs to reach the device and log in.
 struct OnvifSession {
@@ -53,6 +53,9 @@ struct NetworkChange {
 struct NetworkChangeResult {
     OpsOutcome outcome = OpsOutcome::Failed;
     bool rebooted = false; // the device needed a restart for the change and was told to
+    // SetNetworkInterfaces went out and was not refused: the device may be
+    // at its new address even when no answer came (some switch at once).
+    bool mayHaveMoved = false;
 };
 
 // SetDNS, SetNetworkDefaultGateway, then SetNetworkInterfaces on the

@@ -20,7 +20,8 @@ bool FindAtAddress(const AddressProbe& probe, const std::function<void(int ms)>&
     return false;
 }
 
-AddressProbe UnicastProbeOf(OnvifDiscovery& discovery, const SearchOptions& options) {
+AddressProbe UnicastProbeOf(OnvifDiscovery& discovery, SearchOptions options, int64_t windowMs) {
+    options.timing.phaseMs = std::max<int64_t>(windowMs / 2, 1); // a window is two phases
     return [&discovery, options](uint32_t address) {
         std::vector<std::string> endpoints;
         for (const auto& [key, entry] : discovery.ProbeUnicast(address, address, options, nullptr).devices) {

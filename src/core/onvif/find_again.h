@@ -26,8 +26,9 @@ using AddressProbe = std::function<std::vector<std::string>(uint32_t address)>;
 bool FindAtAddress(const AddressProbe& probe, const std::function<void(int ms)>& pause,
                    const std::string& endpoint, uint32_t address, FindAgainPlan plan = {});
 
-// The discovery source's unicast probe (one search window per try).
-AddressProbe UnicastProbeOf(OnvifDiscovery& discovery, const SearchOptions& options);
+// The discovery source's unicast probe, each try a search window of
+// windowMs (the defaults: three tries within about ten seconds).
+AddressProbe UnicastProbeOf(OnvifDiscovery& discovery, SearchOptions options, int64_t windowMs = 2000);
 
 // Sleeps on the calling thread: the pause of a worker.
 void SleepMs(int ms);

@@ -6,7 +6,6 @@
 #include "onvif/onvif_defaults.h"
 #include "onvif/onvif_lab_keys.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <sstream>
@@ -14,13 +13,6 @@
 namespace onvifsim {
 
 namespace {
-
-std::string MacText(const MacBytes& mac) {
-    char text[18];
-    std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", mac[0], mac[1], mac[2], mac[3], mac[4],
-                  mac[5]);
-    return text;
-}
 
 std::string Protocol(const OnvifProtocol& protocol) {
     return std::string(protocol.enabled ? "on:" : "off:") + std::to_string(protocol.port);
@@ -122,7 +114,7 @@ std::string WriteOnvifState(const std::vector<SimDevice>& devices) {
         }
         std::istringstream lines(OnvifStateLines(device));
         for (std::string line; std::getline(lines, line);) {
-            out += MacText(device.fields.mac) + "|" + line + "\n";
+            out += MacToText(device.fields.mac) + "|" + line + "\n";
         }
     }
     return out;
@@ -140,7 +132,7 @@ void ApplyOnvifState(std::vector<SimDevice>& devices, const std::string& text) {
         }
     }
     for (SimDevice& device : devices) {
-        const auto found = saved.find(MacText(device.fields.mac));
+        const auto found = saved.find(MacToText(device.fields.mac));
         if (!device.onvif.Speaks() || found == saved.end()) {
             continue;
         }

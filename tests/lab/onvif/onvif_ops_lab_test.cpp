@@ -32,9 +32,7 @@ protected:
     }
     // Who answers a unicast probe of address, in a short search window.
     bool FoundAt(const std::string& endpoint, const char* address, int tries) {
-        SearchOptions options;
-        options.timing.phaseMs = 400;
-        return FindAtAddress(UnicastProbeOf(m_discovery, options), SleepMs, endpoint,
+        return FindAtAddress(UnicastProbeOf(m_discovery, {}, 800), SleepMs, endpoint,
                              AddressFromText(address), {tries, 500});
     }
     CallOutcome Read(const DeviceTarget& target, const std::string& password) {

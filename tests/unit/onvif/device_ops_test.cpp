@@ -159,6 +159,7 @@ TEST(DeviceOps, NetworkChangeInOrderAndRebootOnlyWhenNeeded) {
             device.Session(), {false, "10.0.2.9", "255.255.254.0", "10.0.2.1", "10.0.0.53", ""});
         EXPECT_EQ(result.outcome, OpsOutcome::Ok);
         EXPECT_EQ(result.rebooted, rebootNeeded);
+        EXPECT_TRUE(result.mayHaveMoved);
         std::vector<std::string> expected{"GetNetworkInterfaces", "SetDNS", "SetNetworkDefaultGateway",
                                           "SetNetworkInterfaces"};
         if (rebootNeeded) {
@@ -177,9 +178,17 @@ TEST(DeviceOps, NetworkChangeInOrderAndRebootOnlyWhenNeeded) {
               OpsOutcome::NotAllowed);
     EXPECT_TRUE(device.Actions().empty());
     device.answers["GetNetworkInterfaces"] = Reply(401, "");
-    EXPECT_EQ(ChangeOnvifNetwork(device.Session(), {true, "", "", "10.0.2.1", "", ""}).outcome,
-              OpsOutcome::WrongPassword);
+    const NetworkChangeResult refused =
+        ChangeOnvifNetwork(device.Session(), {true, "", "", "10.0.2.1", "", ""});
+    EXPECT_EQ(refused.outcome, OpsOutcome::WrongPassword);
+    EXPECT_FALSE(refused.mayHaveMoved);
     EXPECT_LE(device.transport.Sent().size(), 2u);
+    // No answer to the change itself: the device may have moved at once.
+    device.answers["GetNetworkInterfaces"] = Reply(200, fixtures::Response(kInterfaces));
+    device.answers["SetNetworkInterfaces"] = {TransportResult::Timeout, 0, {}};
+    const NetworkChangeResult silent = ChangeOnvifNetwork(device.Session(), {true, "", "", "", "", ""});
+    EXPECT_EQ(silent.outcome, OpsOutcome::Timeout);
+    EXPECT_TRUE(silent.mayHaveMoved);
 }
 
 TEST(DeviceOps, PasswordKeepsTheLevelAndMapsOutcomes) {
@@ -289,8 +298,9 @@ TEST(OnvifLink, LoginsHaveHandlesAndPortsMoveTheService) {
     EXPECT_NE(first.handle, second.handle);
     const std::optional<OnvifDeviceInfo> info = link.TakeInfo(DeviceKey(entry));
     ASSERT_TRUE(info);
-    EXPECT_TRUE(OnvifOperations(*info).Has(DeviceOperation::Network));
-    EXPECT_FALSE(OnvifOperations(OnvifDeviceInfo{}).Has(DeviceOperation::Network));
+    EXPECT_TRUE(LoginOperations(*info).Has(DeviceOperation::Network));
+    EXPECT_TRUE(LoginOperations(*info).Has(DeviceOperation::Password));
+    EXPECT_FALSE(LoginOperations(OnvifDeviceInfo{}).Has(DeviceOperation::Network));
 
     const PortChangeResult ports = link.ChangePorts(entry, first, {8080, 34567, 554});
     EXPECT_EQ(ports.written, 1);
