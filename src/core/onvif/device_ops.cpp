@@ -72,7 +72,6 @@ public:
     bool CheckLogin() { return Call("GetDeviceInformation", kGetDeviceInformation).has_value(); }
     void Refuse() { m_outcome = OpsOutcome::NotAllowed; }
     OpsOutcome Outcome() const { return m_outcome; }
-    bool WentThrough() const { return m_through; }
 
 private:
     const OnvifSession& m_session;
@@ -221,12 +220,13 @@ OpsOutcome ChangeOnvifPorts(const OnvifSession& session, const OnvifPorts& ports
     }
     const std::pair<const char*, uint16_t> wanted[] = {
         {"HTTP", ports.http}, {"HTTPS", ports.https}, {"RTSP", ports.rtsp}};
-    for (const auto& [name, port] : wanted) {
-        const auto found = std::find_if(protocols->begin(), protocols->end(),
-                                        [name](const ProtocolSetting& p) { return p.name == name; });
+    for (const auto& [wantedName, port] : wanted) {
         if (port == 0) {
             continue;
         }
+        const std::string_view name = wantedName; // a copy: clang 14 lambdas cannot capture a binding
+        const auto found = std::find_if(protocols->begin(), protocols->end(),
+                                        [name](const ProtocolSetting& p) { return p.name == name; });
         if (found == protocols->end()) {
             steps.Refuse(); // the device has no such protocol
             return steps.Outcome();

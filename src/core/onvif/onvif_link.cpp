@@ -40,9 +40,8 @@ bool OnvifLink::Login(const DeviceEntry& entry, const std::string& user, const s
         std::lock_guard lock(m_mutex);
         m_read[DeviceKey(entry)] = std::move(read.info);
         login.handle = ++m_lastHandle;
-        m_logins[login.handle] = {DeviceTarget{entry.onvif.deviceServiceUrl,
-                                               entry.onvif.clockKnown ? entry.onvif.clockOffsetSeconds : 0},
-                                  DeviceKey(entry)};
+        m_logins[login.handle] = DeviceTarget{entry.onvif.deviceServiceUrl,
+                                              entry.onvif.clockKnown ? entry.onvif.clockOffsetSeconds : 0};
     }
     login.link = this;
     login.user = user;
@@ -55,7 +54,7 @@ void OnvifLink::Logout(const DeviceLogin& login) {
     m_logins.erase(login.handle);
 }
 
-std::optional<OnvifLink::LoginState> OnvifLink::StateOf(const DeviceLogin& login) {
+std::optional<DeviceTarget> OnvifLink::TargetOf(const DeviceLogin& login) {
     std::lock_guard lock(m_mutex);
     const auto found = m_logins.find(login.handle);
     if (login.link != this || found == m_logins.end()) {
@@ -67,29 +66,28 @@ std::optional<OnvifLink::LoginState> OnvifLink::StateOf(const DeviceLogin& login
 void OnvifLink::SetTarget(const DeviceLogin& login, const std::string& url) {
     std::lock_guard lock(m_mutex);
     if (const auto found = m_logins.find(login.handle); found != m_logins.end()) {
-        found->second.target.url = url;
+        found->second.url = url;
     }
 }
 
-// Runs run(session, state) for a login this link knows; nullopt otherwise.
+// Runs run(session) for a login this link knows; nullopt otherwise.
 template <typename Run>
 auto OnvifLink::WithSession(const DeviceLogin& login, const std::string& password, Run run) {
-    const std::optional<LoginState> state = StateOf(login);
-    using Result = decltype(run(std::declval<const OnvifSession&>(), *state));
-    if (!state) {
+    const std::optional<DeviceTarget> target = TargetOf(login);
+    using Result = decltype(run(std::declval<const OnvifSession&>()));
+    if (!target) {
         return std::optional<Result>();
     }
     OnvifCredentials credentials;
     credentials.user = login.user;
     credentials.password = password;
-    const OnvifSession session{*m_transport, m_auth, state->target, credentials, m_now()};
-    return std::optional<Result>(run(session, *state));
+    const OnvifSession session{*m_transport, m_auth, *target, credentials, m_now()};
+    return std::optional<Result>(run(session));
 }
 
 bool OnvifLink::Reboot(const DeviceLogin& login) {
-    return WithSession(login, login.password, [](const OnvifSession& session, const LoginState&) {
-               return RebootOnvif(session);
-           }) == OpsOutcome::Ok;
+    return WithSession(login, login.password,
+                       [](const OnvifSession& session) { return RebootOnvif(session); }) == OpsOutcome::Ok;
 }
 
 bool OnvifLink::FactoryDefault(const DeviceLogin& login) {
@@ -98,7 +96,7 @@ bool OnvifLink::FactoryDefault(const DeviceLogin& login) {
 
 OpsOutcome OnvifLink::FactoryDefault(const DeviceLogin& login, bool keepNetwork) {
     return WithSession(login, login.password,
-                       [keepNetwork](const OnvifSession& session, const LoginState&) {
+                       [keepNetwork](const OnvifSession& session) {
                            return FactoryDefaultOnvif(session, keepNetwork);
                        })
         .value_or(OpsOutcome::Failed);
@@ -107,7 +105,7 @@ OpsOutcome OnvifLink::FactoryDefault(const DeviceLogin& login, bool keepNetwork)
 int OnvifLink::ChangePassword(const DeviceLogin& login, const std::string& oldPassword,
                               const std::string& newPassword) {
     return WithSession(login, oldPassword,
-                       [&newPassword](const OnvifSession& session, const LoginState&) {
+                       [&newPassword](const OnvifSession& session) {
                            return ChangeOnvifPassword(session, newPassword);
                        })
         .value_or(0);
@@ -119,16 +117,15 @@ PortChangeResult OnvifLink::ChangePorts(DeviceEntry& entry, const DeviceLogin& l
         return value > 0 && value <= 0xFFFF ? static_cast<uint16_t>(value) : uint16_t{0};
     };
     const OnvifPorts wanted{port(ports.http), 0, port(ports.rtsp)};
-    std::optional<LoginState> state = StateOf(login);
-    const OpsOutcome outcome =
-        WithSession(login, login.password, [&wanted](const OnvifSession& session, const LoginState&) {
-            return ChangeOnvifPorts(session, wanted);
-        }).value_or(OpsOutcome::Failed);
-    if (outcome != OpsOutcome::Ok || !state) {
+    const std::optional<DeviceTarget> target = TargetOf(login);
+    const OpsOutcome outcome = WithSession(login, login.password, [&wanted](const OnvifSession& session) {
+                                   return ChangeOnvifPorts(session, wanted);
+                               }).value_or(OpsOutcome::Failed);
+    if (outcome != OpsOutcome::Ok || !target) {
         return {};
     }
     if (wanted.http != 0) {
-        const std::string url = ServiceUrlAt(state->target.url, {}, wanted.http);
+        const std::string url = ServiceUrlAt(target->url, {}, wanted.http);
         SetTarget(login, url);
         entry.webPort = wanted.http;
         entry.onvif.httpPort = wanted.http;
@@ -142,15 +139,14 @@ PortChangeResult OnvifLink::ChangePorts(DeviceEntry& entry, const DeviceLogin& l
 
 NetworkChangeResult OnvifLink::ChangeNetwork(const DeviceLogin& login, const NetworkChange& change) {
     const std::optional<NetworkChangeResult> result =
-        WithSession(login, login.password, [&change](const OnvifSession& session, const LoginState&) {
-            return ChangeOnvifNetwork(session, change);
-        });
+        WithSession(login, login.password,
+                    [&change](const OnvifSession& session) { return ChangeOnvifNetwork(session, change); });
     if (!result) {
         return {};
     }
     if (result->outcome == OpsOutcome::Ok && !change.dhcp) {
-        if (const std::optional<LoginState> state = StateOf(login)) {
-            SetTarget(login, ServiceUrlAt(state->target.url, change.ip));
+        if (const std::optional<DeviceTarget> target = TargetOf(login)) {
+            SetTarget(login, ServiceUrlAt(target->url, change.ip));
         }
     }
     return *result;
@@ -158,9 +154,7 @@ NetworkChangeResult OnvifLink::ChangeNetwork(const DeviceLogin& login, const Net
 
 OpsOutcome OnvifLink::SetTime(const DeviceLogin& login, const TimeChange& change) {
     return WithSession(login, login.password,
-                       [&change](const OnvifSession& session, const LoginState&) {
-                           return SetOnvifTime(session, change);
-                       })
+                       [&change](const OnvifSession& session) { return SetOnvifTime(session, change); })
         .value_or(OpsOutcome::Failed);
 }
 

@@ -10,8 +10,8 @@
 // (1 wrong password, 3 time-out, 5 locked, 9 no connection, 11 other), so
 // every front end shows them with its existing texts. Each login gets a
 // handle of this link's own, under which the link keeps what the calls
-// need (the device service, its clock offset, the record's key); the
-// operations report as the native family does. The operations this family
+// need (the device service and its clock offset); the operations report
+// as the native family does. The operations this family
 // does not offer yet report false (the record's operations keep them out
 // of menus and batches).
 #include "discovery/device_entry.h"
@@ -65,11 +65,7 @@ public:
     std::optional<OnvifDeviceInfo> TakeInfo(const std::string& key);
 
 private:
-    struct LoginState {
-        DeviceTarget target;
-        std::string key; // the record's key at the login
-    };
-    std::optional<LoginState> StateOf(const DeviceLogin& login);
+    std::optional<DeviceTarget> TargetOf(const DeviceLogin& login);
     void SetTarget(const DeviceLogin& login, const std::string& url);
     template <typename Run> auto WithSession(const DeviceLogin& login, const std::string& password, Run run);
 
@@ -78,7 +74,7 @@ private:
     AuthMemory m_auth;
     std::mutex m_mutex;
     std::map<std::string, OnvifDeviceInfo> m_read;
-    std::map<int32_t, LoginState> m_logins;
+    std::map<int32_t, DeviceTarget> m_logins; // by login handle
     int32_t m_lastHandle = 0;
 };
 

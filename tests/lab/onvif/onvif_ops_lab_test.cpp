@@ -5,11 +5,14 @@
 #include "onvif/device_ops.h"
 #include "onvif/find_again.h"
 #include "onvif/onvif_link.h"
+#include "onvif/wsd_listener.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <mutex>
 
 using namespace onvif;
 
@@ -22,6 +25,25 @@ std::string Url(const std::string& address, const std::string& port = {}) {
 std::string Endpoint(const std::string& macDigits) {
     return "urn:uuid:c0a7e000-0000-4000-8000-" + macDigits;
 }
+
+// The Hellos heard while it lives: (endpoint, the address it came from).
+class Hellos {
+public:
+    Hellos() { EXPECT_TRUE(m_listener.Start()); }
+    bool Heard(const std::string& endpoint, const std::string& address) {
+        std::lock_guard lock(m_mutex);
+        return std::find(m_heard.begin(), m_heard.end(), std::pair(endpoint, address)) != m_heard.end();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<std::pair<std::string, std::string>> m_heard;
+    WsDiscoveryListener m_listener{{[this](DeviceEntry entry) {
+                                        std::lock_guard lock(m_mutex);
+                                        m_heard.emplace_back(entry.onvif.endpointReference, entry.ip);
+                                    },
+                                    {}}};
+};
 
 class Lab : public ::testing::Test {
 protected:
@@ -76,6 +98,7 @@ TEST_F(Lab, NetworkChangeAtOnceAndAfterARestartFoundAgain) {
         Output("printf 'quit\\n' | timeout 15 onvif-util -u admin -p mover-pass 10.77.16.131 2>&1");
     EXPECT_NE(login.find("serial: SN020F00000001"), std::string::npos) << login;
 
+    Hellos hellos;
     const DeviceTarget restarter{Url("10.77.16.122"), 0, 3000};
     const NetworkChangeResult restarted =
         ChangeOnvifNetwork(As(restarter, "restart-pass"), {false, "10.77.16.132", "255.255.0.0", "", "", ""});
@@ -83,6 +106,7 @@ TEST_F(Lab, NetworkChangeAtOnceAndAfterARestartFoundAgain) {
     EXPECT_TRUE(restarted.rebooted);
     EXPECT_NE(Read({Url("10.77.16.132"), 0, 3000}, "restart-pass"), CallOutcome::Ok); // still restarting
     EXPECT_TRUE(FoundAt(Endpoint("020F00000002"), "10.77.16.132", 3));
+    EXPECT_TRUE(hellos.Heard(Endpoint("020F00000002"), "10.77.16.132")); // back at its new address
     EXPECT_EQ(Read({Url("10.77.16.132"), 0, 3000}, "restart-pass"), CallOutcome::Ok);
 }
 
@@ -124,9 +148,11 @@ TEST_F(Lab, PasswordPortsClockAndRestartThroughTheLink) {
     ASSERT_TRUE(clock);
     EXPECT_LE(std::llabs(clock->utcSeconds - UtcSecondsNow()), 5);
 
+    Hellos hellos;
     EXPECT_TRUE(link.Reboot(again));
     EXPECT_NE(Read({entry.onvif.deviceServiceUrl, 0, 3000}, "keeper-new"), CallOutcome::Ok);
-    EXPECT_TRUE(FoundAt(Endpoint("020F00000005"), "10.77.16.125", 3)); // back
+    EXPECT_TRUE(FoundAt(Endpoint("020F00000005"), "10.77.16.125", 3));
+    EXPECT_TRUE(hellos.Heard(Endpoint("020F00000005"), "10.77.16.125")); // back, with a Hello
     EXPECT_EQ(Read({entry.onvif.deviceServiceUrl, 0, 3000}, "keeper-new"), CallOutcome::Ok);
 }
 

@@ -7,6 +7,7 @@
 #include "onvif/onvif_state_file.h"
 #include "onvif/ops_requests.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {

@@ -10,6 +10,7 @@
 #include "onvif/ops_requests.h"
 #include "onvif/time_zone.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <map>
 #include <pugixml.hpp>
