@@ -3,8 +3,7 @@
 #include "discovery/ip_rules.h"
 #include "lab_file.h"
 #include "network_guard.h"
-#include "onvif/http_server.h"
-#include "onvif/wsd_server.h"
+#include "onvif/onvif_side.h"
 #include "population.h"
 #include "udp_responder.h"
 #include "udp_server.h"
@@ -47,7 +46,8 @@ int Usage(std::FILE* out) {
                  "  --reboot-ms MS      every device's restart takes MS (default: the lab's reboot-seconds)\n"
                  "  --no-sdk            no SDK (TCP) side\n"
                  "  --no-onvif          no ONVIF side (WS-Discovery and device service)\n"
-                 "  --state FILE        keep what the devices' SDK side changed in FILE (read at start)\n",
+                 "  --state FILE        keep what the devices' SDK side changed in FILE (read at start),\n"
+                 "                      and what their ONVIF side changed in FILE.onvif\n",
                  kMaxPopulation);
     return out == stdout ? 0 : 2;
 }
@@ -201,12 +201,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "corvane-devsim: %s\n", sdkError.c_str());
         return 1;
     }
-    // The ONVIF devices: their device service first, so a client that
-    // hears a Hello finds the service there.
-    const std::vector<SimDevice> devices = responder.Devices();
-    onvifsim::HttpServer onvifHttp(devices);
-    onvifsim::WsdServer onvifDiscovery(devices, seed);
-    if (onvifSide && (!onvifHttp.Start() || !onvifDiscovery.Start())) {
+    // The ONVIF devices: device service and WS-Discovery.
+    onvifsim::OnvifSide onvif(responder, seed, statePath);
+    if (onvifSide && !onvif.Start()) {
         return 1;
     }
     std::signal(SIGTERM, OnSignal);
@@ -215,7 +212,6 @@ int main(int argc, char** argv) {
         std::ofstream(readyPath) << "ready\n";
     }
     server.Run(g_stop);
-    onvifDiscovery.Stop(); // Bye from every ONVIF device
-    onvifHttp.Stop();
+    onvif.Stop(); // Bye from every ONVIF device
     return 0;
 }

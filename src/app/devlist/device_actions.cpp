@@ -60,8 +60,7 @@ DeviceEntry* CDeviceActions::EntryAt(int row) const {
 }
 
 DeviceEntry* CDeviceActions::EntryByMac(const std::string& mac) const {
-    auto found = m_session.Devices().find(mac);
-    return found == m_session.Devices().end() ? nullptr : &found->second;
+    return m_session.FindRecord(mac);
 }
 
 int CDeviceActions::FirstSelectedRow() const {
@@ -75,9 +74,10 @@ int CDeviceActions::FirstSelectedRow() const {
 }
 
 int CDeviceActions::RowOf(const std::string& mac) const {
+    const DeviceEntry* record = EntryByMac(mac);
     for (int row = 0; row < m_list->GetItemCount(); ++row) {
         const DeviceEntry* entry = EntryAt(row);
-        if (entry != nullptr && DeviceKey(*entry) == mac) {
+        if (entry != nullptr && entry == record) {
             return row;
         }
     }

@@ -171,6 +171,11 @@ void DeviceSession::DeviceLeft(const std::string& key) {
     Announce(m_refresh.Left(key));
 }
 
+DeviceEntry* DeviceSession::FindRecord(const std::string& key) {
+    const auto found = m_devices.find(m_refresh.CurrentKey(key));
+    return found == m_devices.end() ? nullptr : &found->second;
+}
+
 bool DeviceSession::ChangeRecord(const std::string& key, const std::function<void(DeviceEntry&)>& change) {
     const auto found = m_devices.find(key);
     if (found == m_devices.end()) {

@@ -71,6 +71,9 @@ public:
     SearchScheduler& Scheduler() { return *m_scheduler; }
 
     DeviceTable& Devices() { return m_devices; }
+    // The record under key, or under the MAC it moved to since (a login
+    // read it); nullptr when there is none.
+    DeviceEntry* FindRecord(const std::string& key);
     const DeviceTable& Devices() const { return m_devices; }
     int DeviceCount() const { return static_cast<int>(m_devices.size()); }
     bool IsSearching() const { return m_searching; }

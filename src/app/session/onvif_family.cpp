@@ -1,5 +1,6 @@
 #include "session/onvif_family.h"
 
+#include "onvif/device_ops.h"
 #include "onvif/family_link.h"
 #include "onvif/wsd_listener.h"
 #include "session/device_session.h"
@@ -61,6 +62,7 @@ void AddOnvifFamily(DeviceSession& session) {
                          bool keyedByMac = true;
                          session.ChangeRecord(record, [&](DeviceEntry& entry) {
                              onvif::ApplyDeviceInfo(entry, *info);
+                             entry.operations = onvif::LoginOperations(*info);
                              keyedByMac = !entry.mac.empty();
                          });
                          // Keyed by its MAC from now on, as the native family keys.

@@ -13,5 +13,6 @@ OperationSet NativeOperations(uint8_t capabilityByte) {
 }
 
 OperationSet OnvifOperations() {
-    return OperationSet{DeviceOperation::Login};
+    return OperationSet{DeviceOperation::Login,    DeviceOperation::Reboot, DeviceOperation::FactoryDefault,
+                        DeviceOperation::Password, DeviceOperation::Ports,  DeviceOperation::Time};
 }

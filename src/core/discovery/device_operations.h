@@ -76,6 +76,7 @@ private:
 // capability byte allows it (bit 0).
 OperationSet NativeOperations(uint8_t capabilityByte);
 
-// The ONVIF family, as far as it is built: the login (which reads the
-// device's information).
+// The ONVIF family before a login: what every device service offers (the
+// login, reboot, factory default, password, ports, clock). A login reads
+// what the device itself lists.
 OperationSet OnvifOperations();

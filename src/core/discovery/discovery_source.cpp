@@ -34,7 +34,13 @@ void MergeFamily(DeviceTable& table, const DeviceTable& found) {
             continue;
         }
         DeviceEntry& record = kept->second;
-        record.operations |= entry.operations;
+        // The native link works with a device the native family found, so
+        // the record offers what that link does.
+        if (entry.families.Has(DeviceFamily::Native) && !record.families.Has(DeviceFamily::Native)) {
+            record.operations = entry.operations;
+        } else if (!record.families.Has(DeviceFamily::Native)) {
+            record.operations |= entry.operations;
+        }
         record.families |= entry.families;
         if (record.onvif.endpointReference.empty() && !entry.onvif.endpointReference.empty()) {
             record.onvif = entry.onvif;

@@ -2,7 +2,7 @@
 // One device family's way of finding devices. A search runs every source
 // side by side in the same search window, each on a thread of its own, and
 // merges what they find into one table keyed by MAC: a device that several
-// families find is one record with the union of their operations.
+// families find is one record (see MergeFamily).
 //
 // A source reports new devices through options.progress.v1Found as it
 // finds them (texts that come later through v3Found) and returns its whole
@@ -46,6 +46,7 @@ DeviceTable ProbeSources(const DiscoverySources& sources, const AddressRange& ra
 
 // Adds found to table: new devices as they are; a device already in the
 // table under the same key, or else at the same address, stays one record:
-// it keeps its own facts, gains found's operations and families, and found's
-// ONVIF facts when it had none.
+// it keeps its own facts, gains found's families and found's ONVIF facts
+// when it had none; its operations are the native family's when that
+// family found it (its link works with the device), else the union.
 void MergeFamily(DeviceTable& table, const DeviceTable& found);

@@ -83,7 +83,10 @@ void TableRefresh::Begin(bool quiet) {
 }
 
 std::string TableRefresh::KeyOf(const DeviceEntry& entry) const {
-    const std::string key = DeviceKey(entry);
+    return CurrentKey(DeviceKey(entry));
+}
+
+std::string TableRefresh::CurrentKey(const std::string& key) const {
     const auto alias = m_aliases.find(key);
     return alias == m_aliases.end() ? key : alias->second;
 }
@@ -100,8 +103,8 @@ TableChanges TableRefresh::AddFound(const std::vector<DeviceEntry>& v1Entries) {
         if (entry.mac.empty()) {
             DeviceEntry* same = AnsweredAt(entry.ip);
             if (same != nullptr) {
+                // It keeps its native operations: the native link works with it.
                 same->families |= entry.families;
-                same->operations |= entry.operations;
                 same->onvif = entry.onvif;
                 changes.changed.push_back(same->mac);
                 continue;

@@ -64,6 +64,8 @@ public:
     void EraseRecords(const std::vector<std::string>& macs);
 
     bool IsMissing(const std::string& mac) const { return m_missing.count(mac) != 0; }
+    // The key a record has now: key itself, or the MAC its record moved to.
+    std::string CurrentKey(const std::string& key) const;
 
 private:
     DeviceEntry* AnsweredAt(const std::string& ip);

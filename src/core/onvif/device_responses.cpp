@@ -143,6 +143,7 @@ std::optional<NetworkInterface> ParseNetworkInterfaces(std::string_view text) {
         return std::nullopt;
     }
     NetworkInterface result;
+    result.token = chosen.attribute("token").value();
     result.name = Text(Path(chosen, {"Info", "Name"}));
     result.mac = NormalizeMac(Text(Path(chosen, {"Info", "HwAddress"})));
     const pugi::xml_node config = Path(chosen, {"IPv4", "Config"});

@@ -40,6 +40,7 @@ std::optional<DeviceInformation> ParseDeviceInformation(std::string_view respons
 
 // The first enabled interface with IPv4 (else the first interface).
 struct NetworkInterface {
+    std::string token; // what SetNetworkInterfaces names it by
     std::string name;
     std::string mac; // "%02X-%02X-..." as the device table writes MACs; empty when unreadable
     bool dhcp = false;

@@ -1,5 +1,12 @@
 #include "onvif/onvif_link.h"
 
+#include "discovery/ip_rules.h"
+#include "onvif/clock_reader.h"
+#include "onvif/find_again.h"
+
+#include <algorithm>
+#include <utility>
+
 namespace onvif {
 
 int LoginErrorOf(InfoOutcome outcome) {
@@ -36,6 +43,9 @@ bool OnvifLink::Login(const DeviceEntry& entry, const std::string& user, const s
     {
         std::lock_guard lock(m_mutex);
         m_read[DeviceKey(entry)] = std::move(read.info);
+        login.handle = ++m_lastHandle;
+        m_logins[login.handle] = DeviceTarget{entry.onvif.deviceServiceUrl,
+                                              entry.onvif.clockKnown ? entry.onvif.clockOffsetSeconds : 0};
     }
     login.link = this;
     login.user = user;
@@ -43,7 +53,161 @@ bool OnvifLink::Login(const DeviceEntry& entry, const std::string& user, const s
     return true;
 }
 
-void OnvifLink::Logout(const DeviceLogin&) {}
+void OnvifLink::Logout(const DeviceLogin& login) {
+    std::lock_guard lock(m_mutex);
+    m_logins.erase(login.handle);
+}
+
+std::optional<DeviceTarget> OnvifLink::TargetOf(const DeviceLogin& login) {
+    std::lock_guard lock(m_mutex);
+    const auto found = m_logins.find(login.handle);
+    if (login.link != this || found == m_logins.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+void OnvifLink::SetTarget(const DeviceLogin& login, const std::string& url) {
+    std::lock_guard lock(m_mutex);
+    if (const auto found = m_logins.find(login.handle); found != m_logins.end()) {
+        found->second.url = url;
+    }
+}
+
+// Runs run(session) for a login this link knows; nullopt otherwise.
+template <typename Run>
+auto OnvifLink::WithSession(const DeviceLogin& login, const std::string& password, Run run) {
+    const std::optional<DeviceTarget> target = TargetOf(login);
+    using Result = decltype(run(std::declval<const OnvifSession&>()));
+    if (!target) {
+        return std::optional<Result>();
+    }
+    OnvifCredentials credentials;
+    credentials.user = login.user;
+    credentials.password = password;
+    const OnvifSession session{*m_transport, m_auth, *target, credentials, m_now()};
+    return std::optional<Result>(run(session));
+}
+
+bool OnvifLink::Reboot(const DeviceLogin& login) {
+    return WithSession(login, login.password,
+                       [](const OnvifSession& session) { return RebootOnvif(session); }) == OpsOutcome::Ok;
+}
+
+bool OnvifLink::FactoryDefault(const DeviceLogin& login) {
+    return FactoryDefault(login, false) == OpsOutcome::Ok;
+}
+
+OpsOutcome OnvifLink::FactoryDefault(const DeviceLogin& login, bool keepNetwork) {
+    return WithSession(login, login.password,
+                       [keepNetwork](const OnvifSession& session) {
+                           return FactoryDefaultOnvif(session, keepNetwork);
+                       })
+        .value_or(OpsOutcome::Failed);
+}
+
+int OnvifLink::ChangePassword(const DeviceLogin& login, const std::string& oldPassword,
+                              const std::string& newPassword) {
+    return WithSession(login, oldPassword,
+                       [&newPassword](const OnvifSession& session) {
+                           return ChangeOnvifPassword(session, newPassword);
+                       })
+        .value_or(0);
+}
+
+PortChangeResult OnvifLink::ChangePorts(DeviceEntry& entry, const DeviceLogin& login,
+                                        const PortTriple& ports) {
+    const auto port = [](int32_t value) {
+        return value > 0 && value <= 0xFFFF ? static_cast<uint16_t>(value) : uint16_t{0};
+    };
+    const OnvifPorts wanted{port(ports.http), 0, port(ports.rtsp)};
+    const std::optional<DeviceTarget> target = TargetOf(login);
+    const OpsOutcome outcome = WithSession(login, login.password, [&wanted](const OnvifSession& session) {
+                                   return ChangeOnvifPorts(session, wanted);
+                               }).value_or(OpsOutcome::Failed);
+    if (outcome != OpsOutcome::Ok || !target) {
+        return {};
+    }
+    if (wanted.http != 0) {
+        const std::string url = ServiceUrlAt(target->url, {}, wanted.http);
+        SetTarget(login, url);
+        entry.webPort = wanted.http;
+        entry.onvif.httpPort = wanted.http;
+        entry.onvif.deviceServiceUrl = url;
+        if (entry.onvifPort != 0) {
+            entry.onvifPort = wanted.http;
+        }
+    }
+    return {1, true};
+}
+
+NetworkChangeResult OnvifLink::ChangeNetwork(const DeviceLogin& login, const NetworkChange& change) {
+    const std::optional<NetworkChangeResult> result =
+        WithSession(login, login.password,
+                    [&change](const OnvifSession& session) { return ChangeOnvifNetwork(session, change); });
+    if (!result) {
+        return {};
+    }
+    if (result->outcome == OpsOutcome::Ok && !change.dhcp) {
+        if (const std::optional<DeviceTarget> target = TargetOf(login)) {
+            SetTarget(login, ServiceUrlAt(target->url, change.ip));
+        }
+    }
+    return *result;
+}
+
+OpsOutcome OnvifLink::SetTime(const DeviceLogin& login, const TimeChange& change) {
+    return WithSession(login, login.password,
+                       [&change](const OnvifSession& session) { return SetOnvifTime(session, change); })
+        .value_or(OpsOutcome::Failed);
+}
+
+bool OnvifLink::ChangeNetwork(const DeviceEntry& entry, const DeviceLogin& login, const DeviceEntry& changed,
+                              std::string& failKey) {
+    const NetworkChange change{changed.dhcpMode == 1, changed.ip,   changed.mask,
+                               changed.gateway,       changed.dns1, changed.dns2};
+    const NetworkChangeResult result = ChangeNetwork(login, change);
+    if (result.outcome != OpsOutcome::Ok && (!result.mayHaveMoved || change.dhcp)) {
+        failKey = OpsOutcomeKey(result.outcome);
+        return false;
+    }
+    if (change.dhcp) {
+        return true;
+    }
+    // Some devices move before they answer: look for it either way.
+    OnvifDiscovery discovery(m_transport);
+    if (!FindAtAddress(UnicastProbeOf(discovery, SearchOptions{}), SleepMs, entry.onvif.endpointReference,
+                       AddressFromText(change.ip))) {
+        failKey = kNotFoundAgainKey;
+        return false;
+    }
+    return true;
+}
+
+bool OnvifLink::SetTime(DeviceEntry& entry, const DeviceLogin& login, const TimeSetting& time) {
+    if (SetTime(login, TimeChange{time.ntp, time.ntpServers}) != OpsOutcome::Ok) {
+        return false;
+    }
+    ReadDeviceClock(*m_transport, entry, m_now());
+    return true;
+}
+
+std::string ServiceUrlAt(const std::string& url, const std::string& host, uint16_t port) {
+    const std::size_t scheme = url.find("://");
+    const std::size_t start = scheme == std::string::npos ? 0 : scheme + 3;
+    const std::size_t pathAt = std::min(url.find('/', start), url.size());
+    // An IPv6 host stands in brackets; the port's colon comes after them.
+    const std::size_t bracket = url[start] == '[' ? url.find(']', start) : std::string::npos;
+    const std::size_t colon = url.find(':', bracket == std::string::npos ? start : bracket);
+    const std::size_t hostEnd = colon < pathAt ? colon : pathAt;
+    std::string result = url.substr(0, start) + (host.empty() ? url.substr(start, hostEnd - start) : host);
+    if (port != 0) {
+        result += ":" + std::to_string(port);
+    } else if (hostEnd < pathAt) {
+        result += url.substr(hostEnd, pathAt - hostEnd);
+    }
+    return result + url.substr(pathAt);
+}
 
 std::optional<OnvifDeviceInfo> OnvifLink::TakeInfo(const std::string& key) {
     std::lock_guard lock(m_mutex);

@@ -8,12 +8,16 @@
 //
 // Errors are reported with the login error codes the native family uses
 // (1 wrong password, 3 time-out, 5 locked, 9 no connection, 11 other), so
-// every front end shows them with its existing texts. The operations this
-// family does not offer yet report false (the record's operations keep
-// them out of menus and batches).
+// every front end shows them with its existing texts. Each login gets a
+// handle of this link's own, under which the link keeps what the calls
+// need (the device service and its clock offset); the operations report
+// as the native family does. The operations this family
+// does not offer yet report false (the record's operations keep them out
+// of menus and batches).
 #include "discovery/device_entry.h"
 #include "onvif/device_call.h"
 #include "onvif/device_info.h"
+#include "onvif/device_ops.h"
 #include "onvif/soap_transport.h"
 #include "operate/device_link.h"
 
@@ -35,22 +39,56 @@ public:
     bool Login(const DeviceEntry& entry, const std::string& user, const std::string& password,
                DeviceLogin& login, int& error) override;
     void Logout(const DeviceLogin& login) override;
-    bool Reboot(const DeviceLogin&) override { return false; }
-    bool FactoryDefault(const DeviceLogin&) override { return false; }
-    int ChangePassword(const DeviceLogin&, const std::string&, const std::string&) override { return 0; }
-    PortChangeResult ChangePorts(DeviceEntry&, const DeviceLogin&, const PortTriple&) override { return {}; }
+    bool Reboot(const DeviceLogin& login) override;
+    // Hard: the native panel's reset.
+    bool FactoryDefault(const DeviceLogin& login) override;
+    int ChangePassword(const DeviceLogin& login, const std::string& oldPassword,
+                       const std::string& newPassword) override;
+    // HTTP and RTSP (the TCP port has no ONVIF meaning); the device applies
+    // them at once, so written is 1 and restarted true when it took them,
+    // and the record's HTTP port and device service follow.
+    PortChangeResult ChangePorts(DeviceEntry& entry, const DeviceLogin& login,
+                                 const PortTriple& ports) override;
     bool ImportConfig(const DeviceLogin&, const std::string&) override { return false; }
+
+    // The operations of ONVIF devices beyond the DeviceLink interface. A
+    // login this link does not know (ended, another family's) gives
+    // Failed.
+    OpsOutcome FactoryDefault(const DeviceLogin& login, bool keepNetwork);
+    // On success the login's calls go to the new address from then on
+    // (unless the device takes DHCP: its address is then unknown until it
+    // is found again).
+    NetworkChangeResult ChangeNetwork(const DeviceLogin& login, const NetworkChange& change);
+    OpsOutcome SetTime(const DeviceLogin& login, const TimeChange& change);
+    // The network dialog's change: the settings, a restart when the device
+    // needs one, then the device found again at its new address by its
+    // endpoint reference (a device that takes DHCP cannot be looked for).
+    bool ChangesNetworkItself() const override { return true; }
+    bool ChangeNetwork(const DeviceEntry& entry, const DeviceLogin& login, const DeviceEntry& changed,
+                       std::string& failKey) override;
+    // The batch's clock setting; the record then shows the clock as the
+    // device tells it.
+    bool SetTime(DeviceEntry& entry, const DeviceLogin& login, const TimeSetting& time) override;
 
     // What the last login of the device (by record key) read, once.
     std::optional<OnvifDeviceInfo> TakeInfo(const std::string& key);
 
 private:
+    std::optional<DeviceTarget> TargetOf(const DeviceLogin& login);
+    void SetTarget(const DeviceLogin& login, const std::string& url);
+    template <typename Run> auto WithSession(const DeviceLogin& login, const std::string& password, Run run);
+
     std::shared_ptr<SoapTransport> m_transport;
     std::function<int64_t()> m_now;
     AuthMemory m_auth;
     std::mutex m_mutex;
     std::map<std::string, OnvifDeviceInfo> m_read;
+    std::map<int32_t, DeviceTarget> m_logins; // by login handle
+    int32_t m_lastHandle = 0;
 };
+
+// The device service address with another host (and port, when not 0).
+std::string ServiceUrlAt(const std::string& url, const std::string& host, uint16_t port = 0);
 
 // The record takes what a login read: model, firmware version, mask,
 // gateway, DNS, DHCP and the HTTP port. The record keeps its key.

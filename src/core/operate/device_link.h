@@ -32,6 +32,19 @@ public:
     virtual PortChangeResult ChangePorts(DeviceEntry& entry, const DeviceLogin& login,
                                          const PortTriple& ports) = 0;
     virtual bool ImportConfig(const DeviceLogin& login, const std::string& path) = 0;
+    // A family that changes a device's network settings through its own
+    // service, after a login, instead of the native configuration
+    // datagrams (which need none).
+    virtual bool ChangesNetworkItself() const { return false; }
+    // changed holds the new address, mask, gateway, DNS and DHCP choice.
+    // True when the device took them and was found again at its new place;
+    // else false with the language key of the reason.
+    virtual bool ChangeNetwork(const DeviceEntry& entry, const DeviceLogin& login, const DeviceEntry& changed,
+                               std::string& failKey) {
+        (void)entry, (void)login, (void)changed;
+        failKey = "info.Fail_not_supported";
+        return false;
+    }
     // The record's device time shows the clock as set when the device took
     // it. Only families whose records offer the time operation set it.
     virtual bool SetTime(DeviceEntry& entry, const DeviceLogin& login, const TimeSetting& time) {

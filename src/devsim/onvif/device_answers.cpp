@@ -1,6 +1,7 @@
 #include "onvif/device_answers.h"
 
 #include "net/udp_socket.h"
+#include "onvif/device_settings_answers.h"
 #include "onvif/onvif_defaults.h"
 #include "onvif/soap_text.h"
 
@@ -44,14 +45,16 @@ std::string MacWithColons(const MacBytes& mac) {
     return text;
 }
 
-OperationResult GetSystemDateAndTime(const pugi::xml_node&, DeviceServiceState&, int64_t deviceNowS) {
-    return Answer(
-        "GetSystemDateAndTime",
-        "<tds:SystemDateAndTime><tt:DateTimeType>Manual</tt:DateTimeType>"
-        "<tt:DaylightSavings>false</tt:DaylightSavings><tt:TimeZone><tt:TZ>UTC0</tt:TZ></tt:TimeZone>"
-        "<tt:UTCDateTime>" +
-            DateTimeParts(deviceNowS) + "</tt:UTCDateTime><tt:LocalDateTime>" + DateTimeParts(deviceNowS) +
-            "</tt:LocalDateTime></tds:SystemDateAndTime>");
+OperationResult GetSystemDateAndTime(const pugi::xml_node&, DeviceServiceState& state, int64_t deviceNowS) {
+    const OnvifSettings& settings = state.device.onvif.settings;
+    return Answer("GetSystemDateAndTime",
+                  std::string("<tds:SystemDateAndTime><tt:DateTimeType>") +
+                      (settings.ntp ? "NTP" : "Manual") + "</tt:DateTimeType><tt:DaylightSavings>" +
+                      Flag(settings.daylightSavings) + "</tt:DaylightSavings><tt:TimeZone>" +
+                      Element("tt:TZ", settings.tz) + "</tt:TimeZone><tt:UTCDateTime>" +
+                      DateTimeParts(deviceNowS) + "</tt:UTCDateTime><tt:LocalDateTime>" +
+                      DateTimeParts(deviceNowS + StandardOffsetOf(settings.tz)) +
+                      "</tt:LocalDateTime></tds:SystemDateAndTime>");
 }
 
 OperationResult GetDeviceInformation(const pugi::xml_node&, DeviceServiceState& state, int64_t) {
@@ -100,8 +103,11 @@ OperationResult GetDNS(const pugi::xml_node&, DeviceServiceState& state, int64_t
 
 OperationResult GetNetworkProtocols(const pugi::xml_node&, DeviceServiceState& state, int64_t) {
     std::string protocols;
+    const OnvifConfig& onvif = state.device.onvif;
     const std::array<std::tuple<const char*, bool, unsigned>, 3> list{
-        {{"HTTP", true, state.device.onvif.port}, {"HTTPS", false, 443}, {"RTSP", true, 554}}};
+        {{"HTTP", onvif.settings.httpEnabled, onvif.port},
+         {"HTTPS", onvif.settings.https.enabled, onvif.settings.https.port},
+         {"RTSP", onvif.settings.rtsp.enabled, onvif.settings.rtsp.port}}};
     for (const auto& [name, enabled, port] : list) {
         protocols += std::string("<tds:NetworkProtocols><tt:Name>") + name + "</tt:Name><tt:Enabled>" +
                      Flag(enabled) + "</tt:Enabled><tt:Port>" + std::to_string(port) +
@@ -205,7 +211,7 @@ const Operation* FindOperation(std::string_view name) {
         {"GetUsers", {AccessClass::ReadSystemSecret, GetUsers}},
     };
     const auto it = operations.find(name);
-    return it == operations.end() ? nullptr : &it->second;
+    return it == operations.end() ? FindSettingOperation(name) : &it->second;
 }
 
 bool LevelMayUse(OnvifUserLevel level, AccessClass access) {

@@ -17,15 +17,18 @@ ServiceResponse Fault(int status, const char* code, const char* subcode, const c
 // Refuses a request that needs a login. A refused UsernameToken gets the
 // SOAP fault (HTTP 400); otherwise a digest device asks for digest with a
 // fresh challenge (HTTP 401) and a WS-Security-only device sends the fault.
+// While the accounts are locked the fault's reason says so.
 ServiceResponse NotAuthorized(const DeviceServiceState& state, int64_t nowS, bool tokenRefused,
                               bool stale = false) {
+    const char* reason =
+        nowS < state.lockedUntilS ? "Sender not Authorized: account locked" : "Sender not Authorized";
     if (state.device.onvif.auth.digest && !tokenRefused) {
-        ServiceResponse response = Fault(401, "env:Sender", "ter:NotAuthorized", "Sender not Authorized");
+        ServiceResponse response = Fault(401, "env:Sender", "ter:NotAuthorized", reason);
         const std::string who = net::AddressToText(state.device.fields.ip);
         response.challenges = DigestChallenges(MakeDigestNonce(state.nonceSecret, who, nowS), stale);
         return response;
     }
-    return Fault(400, "env:Sender", "ter:NotAuthorized", "Sender not Authorized");
+    return Fault(400, "env:Sender", "ter:NotAuthorized", reason);
 }
 
 // Who sent the request: a user when a login was accepted, null with the

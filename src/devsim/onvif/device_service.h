@@ -35,6 +35,8 @@ struct DeviceServiceState {
     std::string nonceSecret; // binds the digest nonces to this run
     int failures = 0;        // wrong passwords in a row
     int64_t lockedUntilS = 0;
+    SimDevice factory;    // the device as the lab made it: what a factory default restores
+    OnvifPending pending; // what the device does after its answer or at its restart
 };
 
 // nowS: the true time, seconds since 1970 (the device adds its offset).

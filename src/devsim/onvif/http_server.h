@@ -1,10 +1,14 @@
 #pragma once
 // Serves the device service of every ONVIF device of the lab over HTTP:
 // one server per port in use, each connection given to the device whose
-// address it was made to.
+// address it was made to. A device that changes its address or port is
+// served there from its next request on (a new port gets its server); a
+// device that restarts leaves every request unanswered until it is back.
+// Each change is told to the change listener.
 #include "lab.h"
 #include "onvif/device_service.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -16,9 +20,19 @@ struct MHD_Connection;
 
 namespace onvifsim {
 
+struct DeviceChange {
+    std::size_t labIndex = 0; // the device's place in the lab
+    SimDevice device;         // as it is now
+    int restartMs = 0;        // > 0: the device restarts and is silent this long
+};
+using ChangeListener = std::function<void(const DeviceChange&)>;
+
 class HttpServer {
 public:
-    explicit HttpServer(const std::vector<SimDevice>& devices);
+    // devices: the lab's devices as they are; factory: the same as the lab
+    // file made them (what a factory default restores), or null for devices.
+    explicit HttpServer(const std::vector<SimDevice>& devices,
+                        const std::vector<SimDevice>* factory = nullptr);
     ~HttpServer();
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;
@@ -26,6 +40,9 @@ public:
     // false with a message on stderr when a port cannot be opened.
     bool Start();
     void Stop();
+    // Called on the HTTP threads, one change at a time per device. Set
+    // before Start.
+    void SetChangeListener(ChangeListener listener) { m_listener = std::move(listener); }
 
     // Called by the HTTP library for one finished request.
     int Answer(MHD_Connection* connection, const char* path, const char* method, const std::string& body,
@@ -35,10 +52,20 @@ private:
     struct Device {
         std::mutex mutex;
         DeviceServiceState state;
+        std::size_t labIndex = 0;
+        int64_t awayUntilMs = 0; // restarting until then (steady clock)
     };
+    Device* Find(uint32_t address, uint16_t port);
+    bool OpenPort(uint16_t port);
+    // Serves the device at its new place when its address or port changed.
+    void Move(Device& device, std::pair<uint32_t, uint16_t> from, std::pair<uint32_t, uint16_t> to);
+
     std::vector<std::unique_ptr<Device>> m_devices;
+    std::mutex m_indexMutex;                                      // guards the index and the servers
     std::map<std::pair<uint32_t, uint16_t>, Device*> m_byAddress; // (address, port)
-    std::vector<MHD_Daemon*> m_daemons;
+    std::map<uint16_t, MHD_Daemon*> m_daemons;
+    bool m_started = false;
+    ChangeListener m_listener;
 };
 
 } // namespace onvifsim

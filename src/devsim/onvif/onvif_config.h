@@ -3,6 +3,8 @@
 // (endpoint reference, scopes, probe types), its device service (port,
 // users, accepted authentication, clock) and its faults. Empty texts take
 // defaults built from the rest of the device (onvif_defaults.h).
+#include "onvif/onvif_settings.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -50,6 +52,13 @@ struct OnvifConfig {
     // false: probes sent to the group never reach the device (it sits
     // beyond a router); only a probe to its own address finds it.
     bool multicast = true;
+    // Restarts and settings: a restart keeps the device silent this long;
+    // a network change may wait for a restart (RebootNeeded); the lab's
+    // accounts may be fixed (SetUser refused for them).
+    int rebootMs = 2000;
+    bool networkNeedsReboot = false;
+    bool fixedUsers = false;
+    OnvifSettings settings;
 
     bool Speaks() const { return family != LabFamily::Native; }
 };

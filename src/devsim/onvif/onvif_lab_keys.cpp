@@ -113,18 +113,16 @@ std::optional<bool> ApplyOnvifKey(SimDevice& device, const std::string& key, con
     if (key == "onvif-user") {
         return ApplyUser(onvif, value);
     }
-    const auto onOff = [&value](bool& field) {
+    const std::map<std::string, bool*> switches{{"onvif-malformed", &onvif.malformed},
+                                                {"onvif-network-reboot", &onvif.networkNeedsReboot},
+                                                {"onvif-fixed-users", &onvif.fixedUsers},
+                                                {"onvif-multicast", &onvif.multicast}};
+    if (const auto on = switches.find(key); on != switches.end()) {
         if (value != "on" && value != "off") {
             return false;
         }
-        field = value == "on";
+        *on->second = value == "on";
         return true;
-    };
-    if (key == "onvif-malformed") {
-        return onOff(onvif.malformed);
-    }
-    if (key == "onvif-multicast") {
-        return onOff(onvif.multicast);
     }
     const auto number = [&value](int64_t minimum, int64_t maximum, auto& field) {
         const auto parsed = Number(value, minimum, maximum);
@@ -148,6 +146,9 @@ std::optional<bool> ApplyOnvifKey(SimDevice& device, const std::string& key, con
     }
     if (key == "onvif-bye-after-ms") {
         return number(0, 3600000, onvif.byeAfterMs);
+    }
+    if (key == "onvif-reboot-ms") {
+        return number(0, 600000, onvif.rebootMs);
     }
     return std::nullopt;
 }
@@ -194,5 +195,8 @@ std::string OnvifLabLines(const SimDevice& device) {
     out += "onvif-hello-after-ms = " + std::to_string(onvif.helloAfterMs) + "\n";
     out += "onvif-bye-after-ms = " + std::to_string(onvif.byeAfterMs) + "\n";
     out += std::string("onvif-multicast = ") + (onvif.multicast ? "on" : "off") + "\n";
+    out += "onvif-reboot-ms = " + std::to_string(onvif.rebootMs) + "\n";
+    out += std::string("onvif-network-reboot = ") + (onvif.networkNeedsReboot ? "on" : "off") + "\n";
+    out += std::string("onvif-fixed-users = ") + (onvif.fixedUsers ? "on" : "off") + "\n";
     return out;
 }

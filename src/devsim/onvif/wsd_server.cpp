@@ -1,5 +1,6 @@
 #include "onvif/wsd_server.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <array>
 #include <chrono>
@@ -37,11 +38,13 @@ struct Pending {
 } // namespace
 
 WsdServer::WsdServer(std::vector<SimDevice> devices, uint64_t seed) : m_random(seed ^ 0x57D5u) {
-    for (SimDevice& device : devices) {
-        if (device.onvif.Speaks()) {
-            m_devices.push_back(std::move(device));
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        if (devices[i].onvif.Speaks()) {
+            m_devices.push_back(std::move(devices[i]));
+            m_labIndex.push_back(i);
         }
     }
+    m_silentUntilMs.assign(m_devices.size(), 0);
     // One instance per run of the simulator, as after a device's restart.
     m_sequences.assign(m_devices.size(), {static_cast<uint64_t>(std::time(nullptr)), 0});
     m_present.assign(m_devices.size(), false);
@@ -128,7 +131,8 @@ void WsdServer::Announce(int64_t sinceStartMs) {
     for (std::size_t i = 0; i < m_devices.size(); ++i) {
         const OnvifConfig& onvif = m_devices[i].onvif;
         const bool gone = onvif.byeAfterMs > 0 && sinceStartMs >= onvif.byeAfterMs;
-        const bool present = sinceStartMs >= onvif.helloAfterMs && !gone;
+        const bool present =
+            sinceStartMs >= onvif.helloAfterMs && !gone && sinceStartMs >= m_silentUntilMs[i];
         if (present && !m_present[i]) {
             SendFrom(m_devices[i].fields.ip, kDiscoveryGroup, kDiscoveryPort,
                      BuildHello(m_devices[i], NewMessageId(), m_sequences[i]));
@@ -137,6 +141,38 @@ void WsdServer::Announce(int64_t sinceStartMs) {
                      BuildBye(m_devices[i], NewMessageId(), m_sequences[i]));
         }
         m_present[i] = present;
+    }
+}
+
+void WsdServer::Update(std::size_t labIndex, const SimDevice& device, int restartMs) {
+    std::lock_guard lock(m_updateMutex);
+    m_updates.push_back({labIndex, device, restartMs});
+}
+
+void WsdServer::TakeUpdates(int64_t sinceStartMs) {
+    std::vector<DeviceUpdate> updates;
+    {
+        std::lock_guard lock(m_updateMutex);
+        updates.swap(m_updates);
+    }
+    for (DeviceUpdate& update : updates) {
+        const auto at = std::lower_bound(m_labIndex.begin(), m_labIndex.end(), update.labIndex);
+        if (at == m_labIndex.end() || *at != update.labIndex) {
+            continue;
+        }
+        const auto i = static_cast<std::size_t>(at - m_labIndex.begin());
+        const bool moved = m_devices[i].fields.ip != update.device.fields.ip ||
+                           m_devices[i].onvif.port != update.device.onvif.port;
+        m_devices[i] = std::move(update.device);
+        if (update.restartMs > 0) {
+            // Gone without a word; back as a new instance, with a Hello.
+            m_silentUntilMs[i] = sinceStartMs + update.restartMs;
+            m_present[i] = false;
+            m_sequences[i] = {m_sequences[i].instanceId + 1, 0};
+        } else if (moved && m_present[i]) {
+            SendFrom(m_devices[i].fields.ip, kDiscoveryGroup, kDiscoveryPort,
+                     BuildHello(m_devices[i], NewMessageId(), m_sequences[i]));
+        }
     }
 }
 
@@ -205,9 +241,14 @@ void WsdServer::Run() {
     std::vector<char> buffer(kMaxProbeBytes + 1);
     while (!m_stop.load()) {
         const int64_t now = NowMs();
+        TakeUpdates(now - m_startMs);
         Announce(now - m_startMs);
         while (!pending.empty() && pending.top().dueMs <= now) {
             const Pending& due = pending.top();
+            if (!m_present[due.device]) {
+                pending.pop(); // restarting since the probe came
+                continue;
+            }
             SendFrom(m_devices[due.device].fields.ip, due.toAddress, due.toPort,
                      BuildProbeMatches(m_devices[due.device], due.relatesTo, NewMessageId(),
                                        m_sequences[due.device]));

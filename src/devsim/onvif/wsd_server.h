@@ -3,12 +3,15 @@
 // joined to 239.255.255.250, answering each Probe (multicast, or unicast
 // to one device's address) from the device's own address after a random
 // 0-500 ms, a Hello per device at the start (or when the lab says) and a
-// Bye per device at the end (or when the lab says).
+// Bye per device at the end (or when the lab says). A device that restarts
+// is silent for its restart time and says Hello (a new instance) when it
+// is back; one that moved says Hello from its new address.
 #include "lab.h"
 #include "onvif/wsd_messages.h"
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <random>
 #include <thread>
 #include <vector>
@@ -27,6 +30,9 @@ public:
     bool Start();
     // Says Bye for every device and stops.
     void Stop();
+    // The device at labIndex changed (its address, a restart of restartMs
+    // when > 0). Safe from any thread.
+    void Update(std::size_t labIndex, const SimDevice& device, int restartMs);
 
 private:
     void Run();
@@ -37,6 +43,17 @@ private:
     // The device's reply-loss fault drops this reply, as it drops its
     // native replies.
     bool LosesReply(const SimDevice& device);
+    void TakeUpdates(int64_t sinceStartMs);
+
+    struct DeviceUpdate {
+        std::size_t labIndex;
+        SimDevice device;
+        int restartMs;
+    };
+    std::mutex m_updateMutex;
+    std::vector<DeviceUpdate> m_updates;
+    std::vector<std::size_t> m_labIndex;  // each device's place in the lab
+    std::vector<int64_t> m_silentUntilMs; // since the start: restarting until then
 
     std::vector<SimDevice> m_devices;
     std::vector<AppSequence> m_sequences;

@@ -233,7 +233,7 @@ TEST_F(DeviceService, LocksAfterThreeWrongPasswords) {
 }
 
 TEST_F(DeviceService, BadRequestsGetFaultsNotCrashes) {
-    const Reply unknown = Call(Envelope("SystemReboot", Token("admin", "a-pass", kNow)));
+    const Reply unknown = Call(Envelope("SetDynamicDNS", Token("admin", "a-pass", kNow)));
     EXPECT_EQ(unknown.response.status, 500);
     EXPECT_EQ(unknown.Subcode(), "ter:ActionNotSupported");
     const std::string media =

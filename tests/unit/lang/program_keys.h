@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 193> kProgramKeys = {
+inline constexpr std::array<std::string_view, 194> kProgramKeys = {
     "menu.Batch_Operate",
     "menu.Capacity_calucator",
     "menu.Dev_info",
@@ -198,6 +198,7 @@ inline constexpr std::array<std::string_view, 193> kProgramKeys = {
     "tx.Ntp_servers_hint",
     "tx.Set_time",
     "info.Ntp_servers_bad",
+    "info.Network_not_found_again",
 };
 
 // Keys whose texts are formats filled with one text argument ("%s").

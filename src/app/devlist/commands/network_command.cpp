@@ -1,5 +1,7 @@
 // Network change: the network dialog, then the CFG exchange on a pool
 // thread; on success the record takes the new values and gives up its login.
+// A family that changes the network through its own service logs in first
+// and reports success only once the device answered at its new place.
 #include "devlist/device_actions.h"
 #include "devlist/device_columns.h"
 #include "devlist/device_commands.h"
@@ -8,6 +10,60 @@
 #include "sdk/session_crypto.h"
 #include "session/device_session.h"
 #include "ui/color_list_ctrl.h"
+
+#include <optional>
+#include <utility>
+
+namespace {
+
+// The record takes the new values, gives up its login and shows its new
+// address.
+void ShowNetworkChanged(CDeviceActions& actions, const DeviceEntry& changed, bool viaV3) {
+    if (DeviceEntry* target = actions.EntryByMac(DeviceKey(changed))) {
+        ApplyNetworkChange(*target, changed, viaV3);
+        // The login is given up at once and logged out at the next
+        // search; the session redraws the login column.
+        actions.Session().ParkLoginAfterNetworkChange(*target);
+        const int targetRow = actions.RowOf(DeviceKey(changed));
+        if (targetRow >= 0) {
+            actions.List()->SetItemText(targetRow, kColIp, QString::fromStdString(target->ip));
+        }
+    }
+    actions.Tip("info.operate_success");
+}
+
+void ChangeThroughLink(CDeviceActions& actions, int row, const DeviceEntry& changed) {
+    actions.LoginThen(row, false, [&actions, changed](DeviceEntry& entry) {
+        const std::optional<DeviceLogin> login = actions.Session().Logins().Find(DeviceKey(entry));
+        if (!login) {
+            actions.SetRunning(false);
+            actions.Tip("info.operate_fail");
+            return;
+        }
+        DeviceLink* link = &actions.Session().LinkFor(entry);
+        DeviceEntry target = changed;
+        target.mac = DeviceKey(entry); // the key the login may have given it
+        if (!changed.AcceptsConfigV3()) {
+            target.dhcpMode = 2; // the short form sets a fixed address
+        }
+        actions.RunOnWorker(
+            [copy = entry, login = *login, link, target]() {
+                std::string failKey;
+                const bool changedIt = link->ChangeNetwork(copy, login, target, failKey);
+                return std::make_pair(changedIt, failKey);
+            },
+            [&actions, target](const std::pair<bool, std::string>& outcome) {
+                actions.SetRunning(false);
+                if (!outcome.first) {
+                    actions.Tip(outcome.second.c_str());
+                    return;
+                }
+                ShowNetworkChanged(actions, target, true);
+            });
+    });
+}
+
+} // namespace
 
 void RunNetworkChange(CDeviceActions& actions, int row, int) {
     DeviceEntry* entry = actions.EntryAt(row);
@@ -33,6 +89,11 @@ void RunNetworkChange(CDeviceActions& actions, int row, int) {
     if (actions.RefuseWhenBusy()) {
         return;
     }
+    if (actions.Session().LinkFor(*entry).ChangesNetworkItself()) {
+        ChangeThroughLink(actions, row, changed);
+        sdkwire::WipeAll(adminPassword);
+        return;
+    }
     actions.SetRunning(true);
     ConfigSenderOptions options;
     options.endpoints = actions.Session().Endpoints();
@@ -49,17 +110,7 @@ void RunNetworkChange(CDeviceActions& actions, int row, int) {
                 actions.Tip(result == kConfigTimeout ? "info.operate_timeout" : "info.operate_fail");
                 return;
             }
-            if (DeviceEntry* target = actions.EntryByMac(DeviceKey(changed))) {
-                ApplyNetworkChange(*target, changed, viaV3);
-                // The login is given up at once and logged out at the next
-                // search; the session redraws the login column.
-                actions.Session().ParkLoginAfterNetworkChange(*target);
-                const int targetRow = actions.RowOf(DeviceKey(changed));
-                if (targetRow >= 0) {
-                    actions.List()->SetItemText(targetRow, kColIp, QString::fromStdString(target->ip));
-                }
-            }
-            actions.Tip("info.operate_success");
+            ShowNetworkChanged(actions, changed, viaV3);
         });
     sdkwire::WipeAll(adminPassword);
 }

@@ -1,0 +1,75 @@
+#include "onvif/onvif_side.h"
+
+#include "onvif/onvif_state_file.h"
+#include "platform/atomic_file.h"
+
+#include <fstream>
+#include <iterator>
+#include <span>
+
+namespace onvifsim {
+
+OnvifSide::OnvifSide(UdpResponder& responder, uint64_t seed, const std::string& statePath)
+    : m_responder(responder), m_seed(seed), m_statePath(statePath.empty() ? "" : statePath + ".onvif") {}
+
+OnvifSide::~OnvifSide() {
+    Stop();
+}
+
+bool OnvifSide::Start() {
+    const std::vector<SimDevice> lab = m_responder.Devices();
+    m_devices = lab;
+    if (!m_statePath.empty()) {
+        std::ifstream file(m_statePath, std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        ApplyOnvifState(m_devices, text);
+        for (std::size_t i = 0; i < m_devices.size(); ++i) {
+            if (m_devices[i].onvif.Speaks()) {
+                ToNativeSide(i, m_devices[i]);
+            }
+        }
+    }
+    m_http = std::make_unique<HttpServer>(m_devices, &lab);
+    m_http->SetChangeListener([this](const DeviceChange& change) { OnChange(change); });
+    m_wsd = std::make_unique<WsdServer>(m_devices, m_seed);
+    return m_http->Start() && m_wsd->Start();
+}
+
+void OnvifSide::Stop() {
+    if (m_wsd) {
+        m_wsd->Stop();
+    }
+    if (m_http) {
+        m_http->Stop();
+    }
+}
+
+void OnvifSide::ToNativeSide(std::size_t labIndex, const SimDevice& device) {
+    m_responder.UpdateDevice(labIndex, [&device](SimDevice& native) {
+        native.fields.ip = device.fields.ip;
+        native.fields.mask = device.fields.mask;
+        native.fields.gateway = device.fields.gateway;
+        native.fields.dns1 = device.fields.dns1;
+        native.fields.dns2 = device.fields.dns2;
+        native.fields.dhcpMode = device.fields.dhcpMode;
+    });
+}
+
+void OnvifSide::OnChange(const DeviceChange& change) {
+    m_wsd->Update(change.labIndex, change.device, change.restartMs);
+    ToNativeSide(change.labIndex, change.device);
+    std::lock_guard lock(m_mutex);
+    if (change.labIndex >= m_devices.size()) {
+        return;
+    }
+    m_devices[change.labIndex] = change.device;
+    if (!m_statePath.empty()) {
+        const std::string text = WriteOnvifState(m_devices);
+        // Passwords stand in the file: for the owner only.
+        platform::WriteFileAtomically(m_statePath,
+                                      std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()),
+                                      {.mode = 0600});
+    }
+}
+
+} // namespace onvifsim

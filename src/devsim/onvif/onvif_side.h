@@ -1,0 +1,45 @@
+#pragma once
+// The simulator's ONVIF side: the device service over HTTP and
+// WS-Discovery for the lab's ONVIF devices, kept in step. What a device's
+// service changes reaches its WS-Discovery (new address, restarts), its
+// native side (address, mask, gateway, DNS, DHCP) and the state file.
+#include "onvif/http_server.h"
+#include "onvif/wsd_server.h"
+#include "udp_responder.h"
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace onvifsim {
+
+class OnvifSide {
+public:
+    // statePath: the simulator's --state file (empty: none); the ONVIF
+    // devices keep theirs in statePath + ".onvif".
+    OnvifSide(UdpResponder& responder, uint64_t seed, const std::string& statePath);
+    ~OnvifSide();
+    OnvifSide(const OnvifSide&) = delete;
+    OnvifSide& operator=(const OnvifSide&) = delete;
+
+    // The device service first, so a client that hears a Hello finds the
+    // service there. false with a message on stderr.
+    bool Start();
+    // Bye from every ONVIF device, then the service stops.
+    void Stop();
+
+private:
+    void OnChange(const DeviceChange& change);
+    void ToNativeSide(std::size_t labIndex, const SimDevice& device);
+
+    UdpResponder& m_responder;
+    uint64_t m_seed;
+    std::string m_statePath;
+    std::mutex m_mutex; // guards m_devices and the state file
+    std::vector<SimDevice> m_devices;
+    std::unique_ptr<HttpServer> m_http;
+    std::unique_ptr<WsdServer> m_wsd;
+};
+
+} // namespace onvifsim
