@@ -203,6 +203,7 @@ bool SimSession::Handshake() {
 }
 
 void SimSession::Run() {
+    SessionOpened();
     if (Handshake()) {
         m_previewThread = std::thread([this] { PreviewLoop(); });
         Frame frame;
@@ -235,7 +236,10 @@ void SimSession::Run() {
     {
         std::lock_guard lock(m_sendMutex);
         m_codec.WipeKey();
+        WipeAll(m_sendBuffer);
+        m_sendBuffer = {};
     }
+    SessionClosed();
     m_finished = true;
 }
 
