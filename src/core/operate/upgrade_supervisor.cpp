@@ -34,7 +34,8 @@ UpgradeSupervisor::~UpgradeSupervisor() {
 
 void UpgradeSupervisor::ReleaseContext(Context* context) {
     std::lock_guard lock(m_lock);
-    std::erase_if(m_contexts, [context](const std::unique_ptr<Context>& kept) { return kept.get() == context; });
+    std::erase_if(m_contexts,
+                  [context](const std::unique_ptr<Context>& kept) { return kept.get() == context; });
 }
 
 void UpgradeSupervisor::BeginBatch(int devices) {

@@ -66,10 +66,10 @@ private:
     struct DeviceUpgrade {
         DeviceEntry* entry = nullptr;
         Context* context = nullptr; // what the SDK hands back to the callback
-        int upgradeHandle = 0; // from SDK_OpenUpgrade
-        int lastPercent = 0;   // last percent the progress callback reported
-        int stallCount = 0;    // watchdog ticks since the last progress report
-        std::string path;      // the firmware file (why a failed upgrade failed)
+        int upgradeHandle = 0;      // from SDK_OpenUpgrade
+        int lastPercent = 0;        // last percent the progress callback reported
+        int stallCount = 0;         // watchdog ticks since the last progress report
+        std::string path;           // the firmware file (why a failed upgrade failed)
     };
     struct Context {
         UpgradeSupervisor* supervisor;

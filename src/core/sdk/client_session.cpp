@@ -261,6 +261,7 @@ std::optional<uint32_t> ClientSession::Post(uint16_t type, std::span<const std::
         }
         id = m_nextRequestId++;
         m_pending.push_back({id, type, std::nullopt});
+        m_mostOpen = std::max(m_mostOpen, m_pending.size());
     }
     // The request's plaintext is its id, then the body's parts: sealed
     // straight from where they are (no copy of a firmware chunk).
@@ -294,6 +295,11 @@ std::optional<Reply> ClientSession::Await(uint32_t requestId, int timeoutMs) {
     Reply reply = std::move(*found->reply);
     m_pending.erase(found);
     return reply;
+}
+
+std::size_t ClientSession::MostOpenRequests() const {
+    std::lock_guard lock(m_mutex);
+    return m_mostOpen;
 }
 
 void ClientSession::Drop(uint32_t requestId) {

@@ -76,6 +76,8 @@ public:
     std::optional<sdkwire::Reply> Await(uint32_t requestId, int timeoutMs = 0);
     // A posted request whose reply nobody will await: it is dropped on arrival.
     void Drop(uint32_t requestId);
+    // The most requests that were open at once on this session.
+    std::size_t MostOpenRequests() const;
 
     using UpgradeListener = std::function<void(int total, int value)>;
     // One listener at a time (one upgrade per session); also told (0, -2)
@@ -125,6 +127,7 @@ private:
     // Few requests are open at once: a vector whose room is kept, searched
     // by id, allocates nothing per request.
     std::vector<Pending> m_pending;
+    std::size_t m_mostOpen = 0;
     std::vector<Pending>::iterator FindPendingLocked(uint32_t id);
     UpgradeListener m_upgradeListener;
     std::map<uint32_t, SdkFrameSink*> m_previewSinks;
