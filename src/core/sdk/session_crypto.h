@@ -20,7 +20,7 @@ using Salt = std::array<uint8_t, 16>;
 constexpr std::size_t kTagSize = 16;
 
 // PBKDF2 iterations: a device chooses at least kMinKeyIterations (one
-// offline guess then costs 50 ms or more on an ordinary PC); the client
+// offline guess then costs about 30 ms on an ordinary PC); the client
 // refuses fewer, and more than kMaxKeyIterations, which would only stall
 // its logins.
 constexpr uint32_t kDefaultKeyIterations = 200000;

@@ -114,6 +114,25 @@ TEST(ProtocolV2, HelloChallengeAndASealedRequestAreExactlyTheDocumentedBytes) {
     EXPECT_EQ(Received(receiver, sealed), (Bytes{5, 0, 0, 0}));
 }
 
+TEST(ProtocolV2, TheUserKeyIsPbkdf2HmacSha256ForPasswordsOfAnyLength) {
+    Salt salt{};
+    salt.fill(0x3C);
+    // Up to the hash's block of 64 bytes the password is the HMAC key, above
+    // it its digest; empty passwords and names exist too.
+    for (const std::string& password : {std::string(), std::string("pw"), std::string(64, 'x'),
+                                        std::string(65, 'x'), std::string(200, 'y')}) {
+        for (const uint32_t iterations : {1u, 2u, 1000u}) {
+            const Bytes fullSalt = Join({Bytes(salt.begin(), salt.end()), Ascii("admin")});
+            Digest expected{};
+            PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()), fullSalt.data(),
+                              static_cast<int>(fullSalt.size()), static_cast<int>(iterations), EVP_sha256(),
+                              32, expected.data());
+            EXPECT_EQ(UserKey("admin", password, salt, iterations), expected)
+                << password.size() << " bytes, " << iterations << " iterations";
+        }
+    }
+}
+
 TEST(ProtocolV2, ARecordedHandshakeCostsOnePbkdf2PerGuessAndBindsItsTranscript) {
     // A login recorded off the wire, made by the codec and the client's
     // key derivation with the default cost.
