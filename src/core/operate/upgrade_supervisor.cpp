@@ -29,6 +29,13 @@ UpgradeSupervisor::~UpgradeSupervisor() {
     for (const int handle : handles) {
         m_sdk.closeUpgrade(handle);
     }
+    m_contexts.clear();
+}
+
+void UpgradeSupervisor::ReleaseContext(Context* context) {
+    std::lock_guard lock(m_lock);
+    std::erase_if(m_contexts,
+                  [context](const std::unique_ptr<Context>& kept) { return kept.get() == context; });
 }
 
 void UpgradeSupervisor::BeginBatch(int devices) {
@@ -53,6 +60,11 @@ bool UpgradeSupervisor::Running() const {
     return !m_upgrades.empty();
 }
 
+std::size_t UpgradeSupervisor::ContextsHeld() const {
+    std::lock_guard lock(m_lock);
+    return m_contexts.size();
+}
+
 std::vector<UpgradeSupervisor::DeviceUpgrade>::iterator
 UpgradeSupervisor::FindLocked(const DeviceEntry& entry) {
     return std::find_if(m_upgrades.begin(), m_upgrades.end(),
@@ -68,6 +80,7 @@ void UpgradeSupervisor::Start(DeviceEntry& entry, int loginHandle, const std::st
     }
     const int handle = m_sdk.openUpgrade(loginHandle, path.c_str(), ProgressCallback, context, 0);
     if (handle == 0) {
+        ReleaseContext(context);
         Count(false);
         m_observer.OnDeviceReport(entry, SuccessOr(false, UpgradeFailureKey(path, entry.model)));
         return;
@@ -75,7 +88,7 @@ void UpgradeSupervisor::Start(DeviceEntry& entry, int loginHandle, const std::st
     // Stored before the start, so that an early final state is not lost.
     {
         std::lock_guard lock(m_lock);
-        const DeviceUpgrade started{&entry, handle, 0, 0, path};
+        const DeviceUpgrade started{&entry, context, handle, 0, 0, path};
         const auto upgrade = FindLocked(entry);
         if (upgrade == m_upgrades.end()) {
             m_upgrades.push_back(started);
@@ -96,6 +109,7 @@ void UpgradeSupervisor::Start(DeviceEntry& entry, int loginHandle, const std::st
         ++m_failures;
     }
     m_sdk.closeUpgrade(handle);
+    ReleaseContext(context);
     m_observer.OnDeviceReport(entry, SuccessOr(false, failkey::kRefused));
 }
 
@@ -135,7 +149,7 @@ void UpgradeSupervisor::OnProgress(DeviceEntry& entry, int total, int value) {
 void UpgradeSupervisor::HandleProgress(const ProgressEvent& event) {
     DeviceEntry& entry = *event.entry;
     const bool ended = event.percent == -1 || event.percent == -2;
-    int handle = 0;
+    std::pair<int, Context*> ending{0, nullptr};
     std::string path;
     {
         std::lock_guard lock(m_lock);
@@ -146,13 +160,14 @@ void UpgradeSupervisor::HandleProgress(const ProgressEvent& event) {
         if (ended) {
             ++(event.percent == -1 ? m_successes : m_failures);
             path = upgrade->path;
-            handle = EndUpgradeLocked(upgrade);
+            ending = EndUpgradeLocked(upgrade);
         }
     }
     if (event.percent >= 1) {
         m_observer.OnDeviceReport(entry, ProgressReport(event.percent));
     } else if (ended) {
-        m_sdk.closeUpgrade(handle);
+        m_sdk.closeUpgrade(ending.first);
+        ReleaseContext(ending.second);
         // After a success the device restarts and ends the session itself;
         // the logout then only frees the handle on this side.
         m_logins.End(DeviceKey(entry));
@@ -180,7 +195,7 @@ void UpgradeSupervisor::WatchdogTick() {
 }
 
 void UpgradeSupervisor::FailUpgrade(DeviceEntry& entry) {
-    int handle = 0;
+    std::pair<int, Context*> ending{0, nullptr};
     {
         std::lock_guard lock(m_lock);
         const auto upgrade = FindLocked(entry);
@@ -188,19 +203,21 @@ void UpgradeSupervisor::FailUpgrade(DeviceEntry& entry) {
             return;
         }
         ++m_failures;
-        handle = EndUpgradeLocked(upgrade);
+        ending = EndUpgradeLocked(upgrade);
     }
-    m_sdk.closeUpgrade(handle);
+    m_sdk.closeUpgrade(ending.first);
+    ReleaseContext(ending.second);
     // A silent device may hang: its login is dropped without a logout.
     m_logins.End(DeviceKey(entry), false);
     m_observer.OnDeviceReport(entry, SuccessOr(false, failkey::kTimeout));
     m_onEvent();
 }
 
-int UpgradeSupervisor::EndUpgradeLocked(std::vector<DeviceUpgrade>::iterator upgrade) {
-    const int handle = upgrade->upgradeHandle;
+std::pair<int, UpgradeSupervisor::Context*>
+UpgradeSupervisor::EndUpgradeLocked(std::vector<DeviceUpgrade>::iterator upgrade) {
+    const std::pair ending{upgrade->upgradeHandle, upgrade->context};
     m_upgrades.erase(upgrade);
-    return handle;
+    return ending;
 }
 
 void UpgradeSupervisor::EventLoop() {

@@ -55,17 +55,21 @@ public:
     bool BatchComplete() const;
     // An upgrade runs, of the current batch or an earlier one.
     bool Running() const;
+    // The callback contexts still held: one per running upgrade.
+    std::size_t ContextsHeld() const;
 
 private:
     // A running upgrade: it exists from the successful SDK_OpenUpgrade until
     // the final state, the watchdog or a refused start ends it, and only then
     // is the device's progress shown.
+    struct Context;
     struct DeviceUpgrade {
         DeviceEntry* entry = nullptr;
-        int upgradeHandle = 0; // from SDK_OpenUpgrade
-        int lastPercent = 0;   // last percent the progress callback reported
-        int stallCount = 0;    // watchdog ticks since the last progress report
-        std::string path;      // the firmware file (why a failed upgrade failed)
+        Context* context = nullptr; // what the SDK hands back to the callback
+        int upgradeHandle = 0;      // from SDK_OpenUpgrade
+        int lastPercent = 0;        // last percent the progress callback reported
+        int stallCount = 0;         // watchdog ticks since the last progress report
+        std::string path;           // the firmware file (why a failed upgrade failed)
     };
     struct Context {
         UpgradeSupervisor* supervisor;
@@ -82,8 +86,10 @@ private:
     void WatchdogTick();
     void FailUpgrade(DeviceEntry& entry);
     // Under m_lock: the record's upgrade ends; returns the upgrade handle it
-    // had.
-    int EndUpgradeLocked(std::vector<DeviceUpgrade>::iterator upgrade);
+    // had and its context, to be released once the handle is closed.
+    std::pair<int, Context*> EndUpgradeLocked(std::vector<DeviceUpgrade>::iterator upgrade);
+    // After the upgrade's handle is closed (no callback can come any more).
+    void ReleaseContext(Context* context);
     std::vector<DeviceUpgrade>::iterator FindLocked(const DeviceEntry& entry);
     void EventLoop();
 
@@ -100,9 +106,9 @@ private:
     int m_successes = 0;
     int m_failures = 0;
     std::vector<DeviceUpgrade> m_upgrades; // keyed by entry, in the order they started
-    // One per started upgrade, kept for the supervisor's life: it is what
-    // the SDK hands back to the progress callback.
-    std::deque<std::unique_ptr<Context>> m_contexts;
+    // One per running upgrade: it is what the SDK hands back to the
+    // progress callback, released once the upgrade's handle is closed.
+    std::vector<std::unique_ptr<Context>> m_contexts;
 
     std::mutex m_queueMutex;
     std::condition_variable m_queueSignal;

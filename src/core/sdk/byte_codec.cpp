@@ -91,18 +91,22 @@ std::string ByteReader::Text(std::size_t maxLength) {
 }
 
 Bytes ByteReader::Blob(std::size_t maxLength) {
+    const auto view = BlobView(maxLength);
+    return Bytes(view.begin(), view.end());
+}
+
+std::span<const uint8_t> ByteReader::BlobView(std::size_t maxLength) {
     const std::size_t length = U32();
-    // The length is checked against both limits before the vector is sized.
+    // The length is checked against both limits before anything is taken.
     if (length > maxLength) {
         m_ok = false;
     }
     if (!Need(length)) {
         return {};
     }
-    Bytes bytes(m_bytes.begin() + static_cast<std::ptrdiff_t>(m_pos),
-                m_bytes.begin() + static_cast<std::ptrdiff_t>(m_pos + length));
+    const auto view = m_bytes.subspan(m_pos, length);
     m_pos += length;
-    return bytes;
+    return view;
 }
 
 uint32_t LoadU32(const uint8_t* at) {

@@ -44,6 +44,8 @@ public:
     // Fails when the stated length exceeds maxLength or the bytes left.
     std::string Text(std::size_t maxLength);
     Bytes Blob(std::size_t maxLength);
+    // The blob's bytes where they are, without a copy.
+    std::span<const uint8_t> BlobView(std::size_t maxLength);
     bool Ok() const { return m_ok; }
     bool AtEnd() const { return m_ok && m_pos == m_bytes.size(); }
     std::size_t Remaining() const { return m_ok ? m_bytes.size() - m_pos : 0; }

@@ -3,6 +3,8 @@
 #include "sdk/sdk.h"
 #include "sdk/user_key_cache.h"
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 
 namespace sdkclient {
@@ -226,7 +228,7 @@ std::shared_ptr<ClientSession> ClientSession::Login(const LoginParameters& param
     return session;
 }
 
-bool ClientSession::SendFrame(uint16_t type, std::span<const uint8_t> payload) {
+bool ClientSession::SendFrame(uint16_t type, std::span<const std::span<const uint8_t>> parts) {
     std::lock_guard lock(m_sendMutex);
     {
         std::lock_guard state(m_mutex);
@@ -237,11 +239,20 @@ bool ClientSession::SendFrame(uint16_t type, std::span<const uint8_t> payload) {
     }
     // Nothing is sent when the frame cannot be made: over the limit, the
     // sequence numbers used up (the session must end) or sealing failed.
-    const auto frame = m_codec.Encode(type, payload);
+    const auto frame = m_codec.EncodeInto(type, parts, m_sendBuffer);
     return frame && m_link->SendAll(*frame);
 }
 
-std::optional<Reply> ClientSession::Call(uint16_t type, std::span<const uint8_t> body, int timeoutMs) {
+std::vector<ClientSession::Pending>::iterator ClientSession::FindPendingLocked(uint32_t id) {
+    return std::find_if(m_pending.begin(), m_pending.end(),
+                        [id](const Pending& pending) { return pending.id == id; });
+}
+
+std::optional<uint32_t> ClientSession::Post(uint16_t type, std::span<const std::span<const uint8_t>> body) {
+    constexpr std::size_t kMaxParts = 4;
+    if (body.size() > kMaxParts - 1) {
+        return std::nullopt;
+    }
     uint32_t id = 0;
     {
         std::lock_guard lock(m_mutex);
@@ -249,26 +260,65 @@ std::optional<Reply> ClientSession::Call(uint16_t type, std::span<const uint8_t>
             return std::nullopt;
         }
         id = m_nextRequestId++;
-        m_pending[id].type = type;
+        m_pending.push_back({id, type, std::nullopt});
+        m_mostOpen = std::max(m_mostOpen, m_pending.size());
     }
-    // The plaintext may hold passwords (MODIFY_USER): wiped once sealed.
-    Bytes plain = EncodeRequest(id, body);
-    const bool sent = SendFrame(type, plain);
-    WipeAll(plain);
-    if (!sent) {
+    // The request's plaintext is its id, then the body's parts: sealed
+    // straight from where they are (no copy of a firmware chunk).
+    uint8_t idBytes[4];
+    StoreU32(idBytes, id);
+    std::array<std::span<const uint8_t>, kMaxParts> parts{};
+    parts[0] = idBytes;
+    std::copy(body.begin(), body.end(), parts.begin() + 1);
+    if (!SendFrame(type, std::span(parts.data(), body.size() + 1))) {
         MarkClosed();
+        std::lock_guard lock(m_mutex);
+        m_pending.erase(FindPendingLocked(id));
+        return std::nullopt;
     }
+    return id;
+}
+
+std::optional<Reply> ClientSession::Await(uint32_t requestId, int timeoutMs) {
     const auto wait = std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs : m_timeouts.requestMs);
     std::unique_lock lock(m_mutex);
-    m_replyArrived.wait_for(lock, wait, [&] { return m_closed || m_pending[id].reply.has_value(); });
-    const auto found = m_pending.find(id);
-    if (!found->second.reply.has_value()) {
+    if (FindPendingLocked(requestId) == m_pending.end()) {
+        return std::nullopt;
+    }
+    m_replyArrived.wait_for(lock, wait,
+                            [&] { return m_closed || FindPendingLocked(requestId)->reply.has_value(); });
+    const auto found = FindPendingLocked(requestId);
+    if (!found->reply.has_value()) {
         m_pending.erase(found);
         return std::nullopt;
     }
-    Reply reply = std::move(*found->second.reply);
+    Reply reply = std::move(*found->reply);
     m_pending.erase(found);
     return reply;
+}
+
+std::size_t ClientSession::MostOpenRequests() const {
+    std::lock_guard lock(m_mutex);
+    return m_mostOpen;
+}
+
+void ClientSession::Drop(uint32_t requestId) {
+    std::lock_guard lock(m_mutex);
+    const auto found = FindPendingLocked(requestId);
+    if (found != m_pending.end()) {
+        m_pending.erase(found);
+    }
+}
+
+std::optional<Reply> ClientSession::Call(uint16_t type, std::span<const uint8_t> body, int timeoutMs) {
+    // The plaintext may hold passwords (MODIFY_USER): sealed from the
+    // caller's memory, never copied in clear.
+    const std::span<const uint8_t> parts[] = {body};
+    const auto id = Post(type, parts);
+    if (!id) {
+        return std::nullopt;
+    }
+    return Await(*id, timeoutMs);
 }
 
 void ClientSession::SetUpgradeListener(UpgradeListener listener) {
@@ -311,10 +361,10 @@ void ClientSession::MarkClosed() {
 }
 
 void ClientSession::ReadLoop() {
-    uint8_t buffer[64 * 1024];
+    constexpr std::size_t kReceiveRoom = 64 * 1024;
     bool running = true;
+    Frame frame; // its payload's memory serves every frame
     while (running) {
-        Frame frame;
         FrameCodec::Status status = m_codec.Next(frame);
         if (status == FrameCodec::Status::HaveFrame) {
             Dispatch(frame);
@@ -323,13 +373,11 @@ void ClientSession::ReadLoop() {
         if (status == FrameCodec::Status::Failed) {
             break;
         }
-        const int count = m_link->Receive(buffer, 1000);
+        const int count = m_link->Receive(m_codec.ReceiveSpace(kReceiveRoom), 1000);
         if (count < 0) {
             break;
         }
-        if (count > 0) {
-            m_codec.Feed(std::span(buffer, static_cast<std::size_t>(count)));
-        }
+        m_codec.Received(static_cast<std::size_t>(count));
         bool idle = false;
         {
             std::lock_guard lock(m_mutex);
@@ -338,7 +386,9 @@ void ClientSession::ReadLoop() {
         }
         if (running && idle) {
             // The reply is dropped: no request of that id is waited for.
-            SendFrame(kKeepAlive, EncodeRequest(0, {}));
+            const uint8_t keepAlive[4] = {0, 0, 0, 0}; // request id 0
+            const std::span<const uint8_t> parts[] = {keepAlive};
+            SendFrame(kKeepAlive, parts);
         }
     }
     MarkClosed();
@@ -374,16 +424,16 @@ void ClientSession::Dispatch(const Frame& frame) {
         }
         {
             std::lock_guard lock(m_mutex);
-            const auto found = m_pending.find(reply->requestId);
+            const auto found = FindPendingLocked(reply->requestId);
             if (found == m_pending.end()) {
                 return; // late reply of a call that timed out, or a keep-alive
             }
-            if (frame.type != ReplyType(found->second.type)) {
+            if (frame.type != ReplyType(found->type)) {
                 // Another message's reply under this id: the device is
                 // broken or hostile, and nothing it sends can be trusted.
                 wrongReply = true;
             } else {
-                found->second.reply = std::move(*reply);
+                found->reply = std::move(*reply);
             }
         }
         if (wrongReply) {

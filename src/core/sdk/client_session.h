@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 class SdkFrameSink;
 
@@ -65,6 +66,18 @@ public:
     // Sends a request and waits for its reply; nothing when the session is
     // closed or the time-out passed (timeoutMs <= 0: the default).
     std::optional<sdkwire::Reply> Call(uint16_t type, std::span<const uint8_t> body, int timeoutMs = 0);
+    // The two halves of Call, for requests kept in flight: Post sends a
+    // request whose body is the concatenation of parts and gives its id
+    // (nothing when it could not be sent: the session is then closed);
+    // Await waits for the reply of a posted id. A request posted is awaited
+    // once, or its reply is kept until the session ends. Neither allocates
+    // while no more requests are open than ever before.
+    std::optional<uint32_t> Post(uint16_t type, std::span<const std::span<const uint8_t>> body);
+    std::optional<sdkwire::Reply> Await(uint32_t requestId, int timeoutMs = 0);
+    // A posted request whose reply nobody will await: it is dropped on arrival.
+    void Drop(uint32_t requestId);
+    // The most requests that were open at once on this session.
+    std::size_t MostOpenRequests() const;
 
     using UpgradeListener = std::function<void(int total, int value)>;
     // One listener at a time (one upgrade per session); also told (0, -2)
@@ -92,7 +105,7 @@ private:
     void ReadLoop();
     void Dispatch(const sdkwire::Frame& frame);
     void MarkClosed();
-    bool SendFrame(uint16_t type, std::span<const uint8_t> payload);
+    bool SendFrame(uint16_t type, std::span<const std::span<const uint8_t>> parts);
 
     std::unique_ptr<sdknet::TcpLink> m_link;
     Timeouts m_timeouts;
@@ -100,16 +113,22 @@ private:
 
     std::mutex m_sendMutex; // orders sequence numbers with the bytes on the wire
     sdkwire::FrameCodec m_codec;
+    sdkwire::Bytes m_sendBuffer; // every frame is sealed into it (under m_sendMutex)
 
     mutable std::mutex m_mutex;
     std::condition_variable m_replyArrived;
     bool m_closed = false;
     uint32_t m_nextRequestId = 1;
     struct Pending {
+        uint32_t id = 0;
         uint16_t type = 0; // of the request: the reply must carry type | 0x8000
         std::optional<sdkwire::Reply> reply;
     };
-    std::map<uint32_t, Pending> m_pending;
+    // Few requests are open at once: a vector whose room is kept, searched
+    // by id, allocates nothing per request.
+    std::vector<Pending> m_pending;
+    std::size_t m_mostOpen = 0;
+    std::vector<Pending>::iterator FindPendingLocked(uint32_t id);
     UpgradeListener m_upgradeListener;
     std::map<uint32_t, SdkFrameSink*> m_previewSinks;
     // Held while a listener or sink runs, so that removing one waits for a

@@ -77,25 +77,56 @@ Bytes EncodeFirmware(const FirmwareInfo& firmware) {
     return out.Take();
 }
 
-std::optional<FirmwareHeader> CheckFirmware(std::span<const uint8_t> file) {
-    if (file.size() < kFirmwareHeaderSize ||
-        !std::equal(std::begin(kFirmwareMagic), std::end(kFirmwareMagic), file.begin())) {
+namespace {
+
+// The header's fields, and whether a payload of payloadSize bytes with this
+// digest matches them.
+std::optional<FirmwareHeader> CheckedHeader(std::span<const uint8_t> header, std::size_t payloadSize,
+                                            const Digest& payloadDigest) {
+    if (header.size() < kFirmwareHeaderSize ||
+        !std::equal(std::begin(kFirmwareMagic), std::end(kFirmwareMagic), header.begin())) {
         return std::nullopt;
     }
-    ByteReader in(file.subspan(8));
-    FirmwareHeader header;
-    header.model = GetPadded(in, kFirmwareModelSize);
-    header.version = GetPadded(in, kFirmwareVersionSize);
+    ByteReader in(header.subspan(8, kFirmwareHeaderSize - 8));
+    FirmwareHeader fields;
+    fields.model = GetPadded(in, kFirmwareModelSize);
+    fields.version = GetPadded(in, kFirmwareVersionSize);
     const uint32_t size = in.U32();
     Digest checksum{};
     in.Raw(checksum.data(), checksum.size());
-    if (!in.Ok() || file.size() - kFirmwareHeaderSize != size) {
+    if (!in.Ok() || payloadSize != size || !SameDigest(payloadDigest, checksum)) {
         return std::nullopt;
     }
-    if (!SameDigest(Sha256(file.subspan(kFirmwareHeaderSize)), checksum)) {
+    return fields;
+}
+
+} // namespace
+
+std::optional<FirmwareHeader> CheckFirmware(std::span<const uint8_t> file) {
+    if (file.size() < kFirmwareHeaderSize) {
         return std::nullopt;
     }
-    return header;
+    const auto payload = file.subspan(kFirmwareHeaderSize);
+    return CheckedHeader(file, payload.size(), Sha256(payload));
+}
+
+void FirmwareReceiver::Add(std::span<const uint8_t> piece) {
+    if (m_received < kHeaderSize) {
+        const std::size_t taken = std::min(piece.size(), kHeaderSize - m_received);
+        std::copy_n(piece.begin(), taken, m_header.begin() + static_cast<std::ptrdiff_t>(m_received));
+        m_received += taken;
+        piece = piece.subspan(taken);
+    }
+    m_payloadDigest.Add(piece);
+    m_received += piece.size();
+}
+
+std::optional<FirmwareHeader> FirmwareReceiver::Finish() {
+    const Digest digest = m_payloadDigest.Finish();
+    if (m_received < kHeaderSize) {
+        return std::nullopt;
+    }
+    return CheckedHeader(m_header, m_received - kHeaderSize, digest);
 }
 
 std::optional<FirmwareInfo> DecodeFirmware(std::span<const uint8_t> file) {

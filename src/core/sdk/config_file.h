@@ -2,7 +2,9 @@
 // The ".coi" configuration file (docs/device-protocol.md, section 9): the
 // device's configuration image behind a header with a SHA-256 checksum.
 #include "sdk/byte_codec.h"
+#include "sdk/session_crypto.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -29,6 +31,23 @@ struct FirmwareHeader {
     std::string version;
 };
 std::optional<FirmwareHeader> CheckFirmware(std::span<const uint8_t> file);
+
+// The checks of CheckFirmware over an image that arrives in pieces, as a
+// device receives it: only the header and a running SHA-256 of the payload
+// are kept, never the image.
+class FirmwareReceiver {
+public:
+    void Add(std::span<const uint8_t> piece);
+    std::size_t Received() const { return m_received; }
+    // After the last piece: what CheckFirmware would say of the whole image.
+    std::optional<FirmwareHeader> Finish();
+
+private:
+    static constexpr std::size_t kHeaderSize = 140;
+    std::array<uint8_t, kHeaderSize> m_header{};
+    std::size_t m_received = 0;
+    Sha256Stream m_payloadDigest;
+};
 
 // Whole small files; false/nothing on any error or when the file is larger
 // than maxSize.

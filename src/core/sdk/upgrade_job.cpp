@@ -5,6 +5,7 @@
 #include "sdk/wire_messages.h"
 
 #include <algorithm>
+#include <array>
 
 namespace sdkclient {
 
@@ -121,19 +122,48 @@ bool UpgradeJob::SendImage() {
         return false;
     }
     Report(static_cast<int>(size), 0);
-    for (uint32_t offset = 0; offset < size;) {
+    // A device of the windowed version takes several chunks before it has
+    // answered the first; an older one gets the next chunk after the answer.
+    const std::size_t window = UpgradeWindow(m_session->Agreed().version);
+    // The ids of the chunks in flight, oldest first, in a ring.
+    std::array<uint32_t, kUpgradeWindow> inFlight{};
+    std::size_t oldest = 0;
+    std::size_t open = 0;
+    const auto giveUp = [&] {
+        for (; open > 0; --open, oldest = (oldest + 1) % inFlight.size()) {
+            m_session->Drop(inFlight[oldest]);
+        }
+        return false;
+    };
+    uint32_t sent = 0;
+    uint32_t confirmed = 0;
+    while (confirmed < size) {
         if (Closed()) {
-            return false;
+            return giveUp();
         }
-        const uint32_t chunk = std::min<uint32_t>(size - offset, static_cast<uint32_t>(kMaxUpgradeChunk));
-        ByteWriter data;
-        data.U32(offset);
-        data.Blob(std::span(image.data() + offset, chunk));
-        if (!succeeded(m_session->Call(kUpgradeData, data.Data()))) {
-            return false;
+        while (open < window && sent < size) {
+            const uint32_t chunk = std::min<uint32_t>(size - sent, static_cast<uint32_t>(kMaxUpgradeChunk));
+            // Offset and blob length, then the chunk straight from the image.
+            uint8_t fields[8];
+            StoreU32(fields, sent);
+            StoreU32(fields + 4, chunk);
+            const std::span<const uint8_t> body[] = {fields, std::span(image.data() + sent, chunk)};
+            const auto id = m_session->Post(kUpgradeData, body);
+            if (!id) {
+                return giveUp();
+            }
+            inFlight[(oldest + open) % inFlight.size()] = *id;
+            ++open;
+            sent += chunk;
         }
-        offset += chunk;
-        Report(static_cast<int>(size), static_cast<int>(offset));
+        const bool done = succeeded(m_session->Await(inFlight[oldest]));
+        oldest = (oldest + 1) % inFlight.size();
+        --open;
+        if (!done) {
+            return giveUp();
+        }
+        confirmed = std::min<uint32_t>(size, confirmed + static_cast<uint32_t>(kMaxUpgradeChunk));
+        Report(static_cast<int>(size), static_cast<int>(confirmed));
     }
     return succeeded(m_session->Call(kUpgradeEnd, {}));
 }

@@ -1,8 +1,10 @@
 #pragma once
 // One firmware upgrade over a session: waits for a transfer slot (reporting
 // total = image size, value = 0 every few seconds meanwhile), sends the
-// shared image in chunks (value = bytes sent), frees the slot, then relays
-// the device's progress until a final (0, -1) success or (0, -2) failure.
+// shared image in chunks sealed straight from it, several in flight where
+// the device's protocol version allows (value = bytes the device took),
+// frees the slot, then relays the device's progress until a final (0, -1)
+// success or (0, -2) failure.
 // After Close() the callback is never called again.
 #include "sdk/byte_codec.h"
 #include "sdk/sdk.h"

@@ -15,9 +15,10 @@ namespace sdkwire {
 
 // The lowest version this program speaks (and the header version of its
 // HELLO); kMaxProtocolVersion the highest (docs/device-protocol.md, section
-// 3). Version 3 changes only MODIFY_USER (section 5.4).
+// 3). Version 3 changes only MODIFY_USER (section 5.4), version 4 only how
+// many firmware chunks may be in flight (section 5.5).
 constexpr uint8_t kProtocolVersion = 2;
-constexpr uint8_t kMaxProtocolVersion = 3;
+constexpr uint8_t kMaxProtocolVersion = 4;
 // The highest sequence number a sender may use; after it the connection
 // ends (a GCM nonce must never repeat under one key).
 constexpr uint32_t kLastSeq = 0xFFFFFFFF;
@@ -74,13 +75,26 @@ public:
     // Nothing (and no byte may be sent) when the payload is over the limit,
     // the sequence numbers are used up or sealing failed.
     std::optional<Bytes> Encode(uint16_t type, std::span<const uint8_t> payload);
+    // The same frame for the payload that is the concatenation of parts,
+    // written into storage (which only grows, so a buffer kept for a
+    // transfer is reused for every frame): the frame's bytes in storage.
+    // The parts are read once, by the cipher (or one copy in clear).
+    std::optional<std::span<const uint8_t>>
+    EncodeInto(uint16_t type, std::span<const std::span<const uint8_t>> parts, Bytes& storage);
 
+    // Received bytes go straight into the codec's buffer: ReceiveSpace()
+    // gives room for at least `wanted` bytes, Received() takes the count
+    // actually written there. Feed() copies them in instead.
+    std::span<uint8_t> ReceiveSpace(std::size_t wanted);
+    void Received(std::size_t count);
     void Feed(std::span<const uint8_t> bytes);
     enum class Status { NeedMore, HaveFrame, Failed };
+    // The payload goes into frame.payload, whose memory is reused when the
+    // caller keeps the frame from one call to the next.
     Status Next(Frame& frame);
     bool Failed() const { return m_failed; }
-    // Bytes still wanted to finish the current frame (a hint for readers).
-    std::size_t BufferedBytes() const { return m_buffer.size(); }
+    // Bytes received and not yet taken as frames.
+    std::size_t BufferedBytes() const { return m_end - m_begin; }
     // Tests start the counters near the end of the sequence space.
     void StartSequencesAtForTest(uint64_t send, uint64_t receive) {
         m_sendSeq = send;
@@ -96,11 +110,15 @@ private:
     bool m_encrypted = false;
     bool m_keyWiped = false; // read by the sending side
     bool m_failed = false;
-    Digest m_key{};
+    FrameCipher m_cipher;
     // 64 bits wide, so "used up" (above kLastSeq) is representable.
     uint64_t m_sendSeq = 0;
     uint64_t m_receiveSeq = 0;
+    // Received bytes are m_buffer[m_begin, m_end). The buffer only grows, by
+    // the room a reader asks for, never by a length a peer claims.
     Bytes m_buffer;
+    std::size_t m_begin = 0;
+    std::size_t m_end = 0;
 };
 
 } // namespace sdkwire

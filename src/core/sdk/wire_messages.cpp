@@ -108,14 +108,20 @@ Bytes EncodeRequest(uint32_t requestId, std::span<const uint8_t> body) {
 }
 
 std::optional<Request> DecodeRequest(std::span<const uint8_t> payload) {
+    const auto view = ViewRequest(payload);
+    if (!view) {
+        return std::nullopt;
+    }
+    return Request{view->requestId, Bytes(view->body.begin(), view->body.end())};
+}
+
+std::optional<RequestView> ViewRequest(std::span<const uint8_t> payload) {
     ByteReader in(payload);
-    Request request;
-    request.requestId = in.U32();
+    const uint32_t requestId = in.U32();
     if (!in.Ok()) {
         return std::nullopt;
     }
-    request.body.assign(payload.begin() + 4, payload.end());
-    return request;
+    return RequestView{requestId, payload.subspan(4)};
 }
 
 Bytes EncodeReply(uint32_t requestId, int32_t result, std::span<const uint8_t> body) {

@@ -75,6 +75,13 @@ constexpr std::size_t kMaxCustomerText = 64;
 constexpr std::size_t kMaxUserText = 95;
 constexpr std::size_t kMaxInfoText = 255;
 constexpr std::size_t kMaxUpgradeChunk = 64 * 1024;
+// From version 4 a client keeps up to kUpgradeWindow UPGRADE_DATA requests
+// open (section 5.5); with older devices one at a time.
+constexpr uint8_t kUpgradeWindowVersion = 4;
+constexpr std::size_t kUpgradeWindow = 16;
+constexpr std::size_t UpgradeWindow(uint8_t version) {
+    return version >= kUpgradeWindowVersion ? kUpgradeWindow : 1;
+}
 constexpr uint32_t kMaxFirmwareSize = 64 * 1024 * 1024;
 constexpr std::size_t kMaxConfigImage = 64 * 1024;
 constexpr std::size_t kMaxJpeg = 512 * 1024;
@@ -136,6 +143,12 @@ struct Reply {
 };
 Bytes EncodeRequest(uint32_t requestId, std::span<const uint8_t> body);
 std::optional<Request> DecodeRequest(std::span<const uint8_t> payload);
+// The same, the body left where it is (valid while the payload is).
+struct RequestView {
+    uint32_t requestId = 0;
+    std::span<const uint8_t> body;
+};
+std::optional<RequestView> ViewRequest(std::span<const uint8_t> payload);
 Bytes EncodeReply(uint32_t requestId, int32_t result, std::span<const uint8_t> body);
 std::optional<Reply> DecodeReply(std::span<const uint8_t> payload);
 

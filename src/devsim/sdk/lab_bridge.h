@@ -11,7 +11,7 @@
 //   drop-upgrade=P       the connection drops at P percent (50..100)
 //   refuse-writes        configuration writes, imports and resets refused
 //   slow-ms=MS           every reply MS late
-//   max-version=N        the highest protocol version spoken, 2 or 3 (default 3)
+//   max-version=N        the highest protocol version spoken, 2 to 4 (default 4)
 //   sessions=N           logged-in sessions at once (default 4)
 //   flash-ms=MS          time to write a firmware image (default 1000)
 //   fps=N                preview pictures per second (default 5)

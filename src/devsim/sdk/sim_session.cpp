@@ -60,8 +60,8 @@ bool SimSession::SleepUnlessClosed(int ms) {
 }
 
 bool SimSession::Receive(Frame& frame, int timeoutMs) {
+    constexpr std::size_t kReceiveRoom = 64 * 1024;
     const int64_t deadline = NowMs() + timeoutMs;
-    uint8_t buffer[64 * 1024];
     for (;;) {
         const auto status = m_codec.Next(frame);
         if (status == FrameCodec::Status::HaveFrame) {
@@ -74,20 +74,27 @@ bool SimSession::Receive(Frame& frame, int timeoutMs) {
         if (left <= 0) {
             return false;
         }
-        const int count = m_link->Receive(buffer, static_cast<int>(std::min<int64_t>(left, 500)));
+        // Straight into the codec's buffer, kept for the session.
+        const int count = m_link->Receive(m_codec.ReceiveSpace(kReceiveRoom),
+                                          static_cast<int>(std::min<int64_t>(left, 500)));
         if (count < 0) {
             return false;
         }
-        m_codec.Feed(std::span(buffer, static_cast<std::size_t>(count)));
+        m_codec.Received(static_cast<std::size_t>(count));
     }
 }
 
-bool SimSession::Send(uint16_t type, const Bytes& payload) {
+bool SimSession::Send(uint16_t type, std::span<const uint8_t> payload) {
+    const std::span<const uint8_t> parts[] = {payload};
+    return SendParts(type, parts);
+}
+
+bool SimSession::SendParts(uint16_t type, std::span<const std::span<const uint8_t>> parts) {
     std::lock_guard lock(m_sendMutex);
     if (m_closed) {
         return false;
     }
-    const auto frame = m_codec.Encode(type, payload);
+    const auto frame = m_codec.EncodeInto(type, parts, m_sendBuffer);
     if (!frame) {
         // Over the limit or the sequence numbers used up: the session ends.
         m_closed = true;
@@ -98,14 +105,18 @@ bool SimSession::Send(uint16_t type, const Bytes& payload) {
     return m_link->SendAll(*frame);
 }
 
-bool SimSession::Reply(uint16_t type, uint32_t requestId, int32_t result, const Bytes& body) {
+bool SimSession::Reply(uint16_t type, uint32_t requestId, int32_t result, std::span<const uint8_t> body) {
     const int slowMs = m_device.Faults().slowMs;
     if (slowMs > 0 && !SleepUnlessClosed(slowMs)) {
         return false;
     }
     const int wrongType = m_device.Faults().wrongReplyType;
     const uint16_t replyType = ReplyType(wrongType != 0 ? static_cast<uint16_t>(wrongType) : type);
-    return Send(replyType, EncodeReply(requestId, result, body));
+    uint8_t envelope[8];
+    StoreU32(envelope, requestId);
+    StoreU32(envelope + 4, static_cast<uint32_t>(result));
+    const std::span<const uint8_t> parts[] = {envelope, body};
+    return SendParts(replyType, parts);
 }
 
 bool SimSession::Handshake() {
@@ -192,6 +203,7 @@ bool SimSession::Handshake() {
 }
 
 void SimSession::Run() {
+    SessionOpened();
     if (Handshake()) {
         m_previewThread = std::thread([this] { PreviewLoop(); });
         Frame frame;
@@ -224,12 +236,15 @@ void SimSession::Run() {
     {
         std::lock_guard lock(m_sendMutex);
         m_codec.WipeKey();
+        WipeAll(m_sendBuffer);
+        m_sendBuffer = {};
     }
+    SessionClosed();
     m_finished = true;
 }
 
 bool SimSession::Handle(const Frame& frame) {
-    const auto request = DecodeRequest(frame.payload);
+    const auto request = ViewRequest(frame.payload);
     if (!request) {
         return false;
     }
@@ -394,8 +409,7 @@ bool SimSession::Handle(const Frame& frame) {
             m_upgradeOpen = true;
             m_upgradeOwned = true;
             m_upgradeSize = size;
-            m_upgradeImage.clear();
-            m_upgradeImage.reserve(std::min<uint32_t>(size, 1024 * 1024));
+            m_upgradeReceived.emplace();
             TransferBegan();
         }
         return Reply(frame.type, id, result);
@@ -446,26 +460,26 @@ bool SimSession::Handle(const Frame& frame) {
 
 int SimSession::HandleUpgradeData(ByteReader& in) {
     const uint32_t offset = in.U32();
-    const Bytes chunk = in.Blob(kMaxUpgradeChunk);
-    if (!in.AtEnd() || !m_upgradeOpen || offset != m_upgradeImage.size() ||
-        chunk.size() > m_upgradeSize - m_upgradeImage.size()) {
+    const auto chunk = in.BlobView(kMaxUpgradeChunk);
+    if (!in.AtEnd() || !m_upgradeOpen || !m_upgradeReceived || offset != m_upgradeReceived->Received() ||
+        chunk.size() > m_upgradeSize - m_upgradeReceived->Received()) {
         return kResultBadArgument;
     }
-    m_upgradeImage.insert(m_upgradeImage.end(), chunk.begin(), chunk.end());
+    m_upgradeReceived->Add(chunk);
     return kResultDone;
 }
 
 void SimSession::FinishUpgrade() {
-    Bytes image = std::move(m_upgradeImage);
-    m_upgradeImage.clear();
-    m_upgradeThread =
-        std::thread([this, image = std::move(image)]() mutable { WriteFirmware(std::move(image)); });
+    const std::size_t size = m_upgradeReceived ? m_upgradeReceived->Received() : 0;
+    auto firmware = m_upgradeReceived ? m_upgradeReceived->Finish() : std::nullopt;
+    m_upgradeReceived.reset();
+    m_upgradeThread = std::thread(
+        [this, firmware = std::move(firmware), size]() mutable { WriteFirmware(std::move(firmware), size); });
 }
 
-void SimSession::WriteFirmware(Bytes image) {
-    const auto firmware = DecodeFirmware(image);
+void SimSession::WriteFirmware(std::optional<FirmwareHeader> firmware, std::size_t size) {
     const std::string model = m_device.WithStore([](SimStore& store) { return store.Model(); });
-    if (image.size() != m_upgradeSize || !firmware || firmware->model != model) {
+    if (size != m_upgradeSize || !firmware || firmware->model != model) {
         // The device is no longer upgrading from here: other sessions may
         // log in and upgrade, and this one may begin again.
         m_upgradeRefused = true;

@@ -2,6 +2,7 @@
 // One client connection to a simulated device: the handshake, then the
 // requests of docs/device-protocol.md, the preview stream and the firmware
 // upgrade of that session.
+#include "sdk/config_file.h"
 #include "sdk/tcp_link.h"
 #include "sdk/wire_frame.h"
 #include "sdk/wire_messages.h"
@@ -11,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -32,13 +34,14 @@ private:
     void Run();
     bool Handshake();
     bool Receive(sdkwire::Frame& frame, int timeoutMs);
-    bool Send(uint16_t type, const sdkwire::Bytes& payload);
-    bool Reply(uint16_t type, uint32_t requestId, int32_t result, const sdkwire::Bytes& body = {});
+    bool Send(uint16_t type, std::span<const uint8_t> payload);
+    bool SendParts(uint16_t type, std::span<const std::span<const uint8_t>> parts);
+    bool Reply(uint16_t type, uint32_t requestId, int32_t result, std::span<const uint8_t> body = {});
     // false: the session ends after this request.
     bool Handle(const sdkwire::Frame& frame);
     int HandleUpgradeData(sdkwire::ByteReader& in);
     void FinishUpgrade();
-    void WriteFirmware(sdkwire::Bytes image);
+    void WriteFirmware(std::optional<sdkwire::FirmwareHeader> firmware, std::size_t size);
     void PreviewLoop();
     bool SleepUnlessClosed(int ms);
 
@@ -46,6 +49,7 @@ private:
     std::unique_ptr<sdknet::TcpLink> m_link;
     std::mutex m_sendMutex;
     sdkwire::FrameCodec m_codec{sdkwire::Role::Device};
+    sdkwire::Bytes m_sendBuffer; // every frame is sealed into it (under m_sendMutex)
     bool m_admitted = false;
     sdkwire::Digest m_transcriptHash{}; // of the handshake, for MODIFY_USER of version 3
     std::string m_user;                 // logged in as
@@ -62,7 +66,9 @@ private:
     std::atomic<bool> m_upgradeRefused{
         false}; // the image was refused (-2): the device is no longer upgrading
     uint32_t m_upgradeSize = 0;
-    sdkwire::Bytes m_upgradeImage;
+    // What arrived of the image: its header and a running checksum, not
+    // the image itself (a device writes it to flash as it comes).
+    std::optional<sdkwire::FirmwareReceiver> m_upgradeReceived;
 
     std::thread m_thread;
     std::thread m_previewThread;

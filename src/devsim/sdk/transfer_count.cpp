@@ -1,5 +1,7 @@
 #include "devsim/sdk/transfer_count.h"
 
+#include "platform/memory.h"
+
 #include <atomic>
 #include <cstdio>
 
@@ -9,8 +11,19 @@ namespace {
 
 std::atomic<int> g_running{0};
 std::atomic<int> g_peak{0};
+std::atomic<int> g_sessions{0};
 
 } // namespace
+
+void SessionOpened() {
+    ++g_sessions;
+}
+
+void SessionClosed() {
+    if (--g_sessions == 0) {
+        ReleaseFreeMemory();
+    }
+}
 
 void TransferBegan() {
     const int now = ++g_running;

@@ -35,15 +35,22 @@ public:
     }
 };
 
-// VmRSS of this process, in KiB.
-long ResidentKib() {
+// A line of /proc/self/status in KiB: VmRSS (everything resident) or
+// RssAnon (the heaps and stacks, without the program's and libraries' pages
+// read from their files).
+long StatusKib(const char* key) {
     std::ifstream status("/proc/self/status");
+    const std::string prefix = std::string(key) + ":";
     for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::strtol(line.c_str() + 6, nullptr, 10);
+        if (line.rfind(prefix, 0) == 0) {
+            return std::strtol(line.c_str() + prefix.size(), nullptr, 10);
         }
     }
     return -1;
+}
+
+long ResidentKib() {
+    return StatusKib("VmRSS");
 }
 
 bool Pump(const std::function<bool()>& done, int timeoutMs) {
@@ -95,8 +102,9 @@ int main(int argc, char** argv) {
     });
 
     std::vector<long> resident;
-    std::printf("batch  succeeded  resident MiB\n");
-    std::printf("%5d  %9s  %12.1f\n", 0, "-", static_cast<double>(ResidentKib()) / 1024.0);
+    std::printf("batch  succeeded  resident MiB  of it anonymous\n");
+    std::printf("%5d  %9s  %12.1f  %15.1f\n", 0, "-", static_cast<double>(ResidentKib()) / 1024.0,
+                static_cast<double>(StatusKib("RssAnon")) / 1024.0);
     for (int batch = 1; batch <= batches; ++batch) {
         page.Tree()->topLevelItem(0)->setCheckState(0, Qt::Checked);
         const int before = completions;
@@ -116,7 +124,9 @@ int main(int argc, char** argv) {
         // The devices restart with the new image before the next batch.
         Pump([] { return false; }, 2500);
         resident.push_back(ResidentKib());
-        std::printf("%5d  %9d  %12.1f\n", batch, succeeded, static_cast<double>(resident.back()) / 1024.0);
+        std::printf("%5d  %9d  %12.1f  %15.1f\n", batch, succeeded,
+                    static_cast<double>(resident.back()) / 1024.0,
+                    static_cast<double>(StatusKib("RssAnon")) / 1024.0);
         std::fflush(stdout);
     }
     if (resident.size() >= 20) {

@@ -2,9 +2,13 @@
 # Upgrade batch at scale, in the device lab: DEVICES simulated devices of one
 # model (default 200) upgraded by corvane-cli with one firmware image of
 # IMAGE_MIB MiB (default 32). Prints the command line's peak resident memory
-# against the image size, the most transfers the simulator received at once
-# against the transfer limit (UPGRADE_CFG Max_Transfers, 8 when the shipped
-# Config.ini has it), how many devices reported success, and the time.
+# against the image size and its CPU time, the most transfers the simulator
+# received at once against the transfer limit (UPGRADE_CFG Max_Transfers, 8
+# when the shipped Config.ini has it), how many devices reported success, the
+# time against the link's floor (the same bytes sent as plain bulk data over
+# as many connections at once, over the same veth, in the same run), and the
+# simulator's resident memory before the batch, at its peak and once idle
+# again.
 #
 #   sudo tests/bench/operate/upgrade_scale.sh [DEVICES] [IMAGE_MIB]
 set -euo pipefail
@@ -29,20 +33,40 @@ trap 'rm -rf "$work"' EXIT
 "$bin/make_firmware" IPC-SIM "V9.0 Build: 2026-12-08" $((mib * 1024 * 1024)) "$work/image.upf"
 image_bytes=$(stat -c %s "$work/image.upf")
 
+streams=$(sed -n 's/^Max_Transfers=//p' "$bin/Config File/Config/Config.ini" | head -1)
+streams=${streams:-8}
+
 cat >"$work/run.sh" <<INNER
 #!/usr/bin/env bash
+set -e
+# This runs in the lab's "pc" namespace; the lab (this script's parent) put
+# the simulator in "corvane-cams-<its process id>".
+cams=corvane-cams-\$PPID
+devsim=\$(ip netns pids "\$cams" | head -1)
+[ -n "\$devsim" ] || { echo "no simulator in \$cams" >&2; exit 2; }
+resident() { awk -v key="\$1:" '\$1 == key {print int(\$2 / 1024)}' "/proc/\$devsim/status"; }
+resident VmRSS >"$work/sim_before"
+ip netns exec "\$cams" python3 "$root/tests/bench/operate/link_floor.py" serve 5201 >"$work/floor_ready" &
+server=\$!
+for _ in \$(seq 100); do [ -s "$work/floor_ready" ] && break; sleep 0.05; done
+python3 "$root/tests/bench/operate/link_floor.py" send 10.77.0.1 5201 $((devices * image_bytes)) $streams >"$work/floor"
+kill \$server
 start=\$(date +%s.%N)
-CORVANE_PASSWORD=bench /usr/bin/time -f '%M' -o "$work/rss" \
-    "$bin/corvane-cli" upgrade --all --file "$work/image.upf" >"$work/out" 2>"$work/err"
-echo \$? >"$work/status"
+CORVANE_PASSWORD=bench /usr/bin/time -f '%M %U %S' -o "$work/rss" \
+    "$bin/corvane-cli" upgrade --all --file "$work/image.upf" >"$work/out" 2>"$work/err" && status=0 || status=\$?
+echo \$status >"$work/status"
 end=\$(date +%s.%N)
 echo "\$start \$end" >"$work/times"
+resident VmHWM >"$work/sim_peak"
+sleep 8 # the devices restart; the simulator is idle again
+resident VmRSS >"$work/sim_after"
 cp "\$CORVANE_LAB_LOG" "$work/devsim.log"
 INNER
 chmod +x "$work/run.sh"
 "$root/scripts/lab" --lab "$work/scale.lab" -- "$work/run.sh"
 
-rss_kib=$(cat "$work/rss")
+read -r rss_kib cli_user cli_system <"$work/rss"
+read -r floor_s floor_rate <"$work/floor"
 peak=$(grep -o 'firmware transfers at once: [0-9]*' "$work/devsim.log" | awk '{print $NF}' | sort -n | tail -1)
 ok=$(grep -c '  Succeeded$' "$work/out" || true)
 read -r t0 t1 <"$work/times"
@@ -50,7 +74,14 @@ printf 'devices                %d\n' "$devices"
 printf 'image                  %d MiB\n' "$((image_bytes / 1024 / 1024))"
 printf 'peak resident memory   %d MiB (target: under image + 100 = %d MiB)\n' \
     "$((rss_kib / 1024))" "$((image_bytes / 1024 / 1024 + 100))"
-printf 'transfers at once      %s (limit %s)\n' "${peak:-0}" \
-    "$(sed -n 's/^Max_Transfers=//p' "$bin/Config File/Config/Config.ini" | head -1)"
+printf 'transfers at once      %s (limit %s)\n' "${peak:-0}" "$streams"
 printf 'devices succeeded      %d of %d (exit status %s)\n' "$ok" "$devices" "$(cat "$work/status")"
-printf 'batch time             %.1f s\n' "$(echo "$t1 - $t0" | bc)"
+batch=$(echo "$t1 - $t0" | bc)
+printf 'command line CPU       %.1f s (user %.1f + system %.1f; target: under 15 s)\n' \
+    "$(echo "$cli_user + $cli_system" | bc)" "$cli_user" "$cli_system"
+printf 'link floor             %.1f s (%s GiB/s, %d streams, %d MiB)\n' "$floor_s" "$floor_rate" "$streams" \
+    "$((devices * image_bytes / 1024 / 1024))"
+printf 'batch time             %.1f s = %.1f x the floor (target: within 1.5 x)\n' "$batch" \
+    "$(echo "$batch / $floor_s" | bc -l)"
+printf 'simulator resident     %d MiB before, %d MiB peak, %d MiB idle after\n' \
+    "$(cat "$work/sim_before")" "$(cat "$work/sim_peak")" "$(cat "$work/sim_after")"

@@ -1,7 +1,10 @@
 // Every SDK operation against a simulated device, in success and failure.
 #include "sdk/byte_codec.h"
+#include "sdk/client_session.h"
 #include "sdk/config_file.h"
 #include "sdk/sdk_layout.h"
+#include "sdk/sdk_state.h"
+#include "sdk/wire_messages.h"
 #include "sim_fixture.h"
 
 #include <atomic>
@@ -287,6 +290,38 @@ TEST_F(SdkOperations, UpgradeWithAGoodImageReportsTheNewVersion) {
     }
     WaitForRestart();
     EXPECT_EQ(m_device->Snapshot().firmwareVersion, "V2.00.R05 Build: 2026-12-01");
+}
+
+TEST(SdkUpgradeWindow, Version4KeepsChunksInFlightAVersion2DeviceGetsOneAtATime) {
+    for (const uint8_t version : {2, 4}) {
+        auto settings = NewSettings("pw");
+        settings.maxVersion = version;
+        settings.faults.slowMs = 20; // answers come late: the window fills
+        auto device = StartDevice(settings);
+        ASSERT_TRUE(device);
+        int error = 0;
+        const int handle = Login(settings, "admin", "pw", &error);
+        ASSERT_GT(handle, 0);
+        const std::string path = ::testing::TempDir() + settings.name + "-window.upf";
+        const sdkwire::FirmwareInfo firmware{settings.model, "V4.00 Build: 2026-12-08",
+                                             Bytes(40 * sdkwire::kMaxUpgradeChunk, 0x44)};
+        ASSERT_TRUE(sdkwire::WriteWholeFile(path, sdkwire::EncodeFirmware(firmware)));
+        UpgradeLog log;
+        const int upgrade = SDK_OpenUpgrade(handle, path.c_str(), RecordProgress, &log, 0);
+        ASSERT_NE(SDK_StartUpgrade(upgrade), 0);
+        ASSERT_TRUE(WaitFor([&] { return log.Final(); }, 10000));
+        EXPECT_EQ(log.FinalValue(), -1) << int(version);
+        const std::size_t mostOpen = sdkstate::SessionOf(handle)->MostOpenRequests();
+        SDK_CloseUpgrade(upgrade);
+        if (version == 2) {
+            EXPECT_EQ(mostOpen, 1u);
+        } else {
+            EXPECT_GT(mostOpen, 1u);
+            EXPECT_LE(mostOpen, sdkwire::kUpgradeWindow);
+        }
+        ASSERT_TRUE(WaitFor([&] { return device->Snapshot().firmwareVersion == firmware.version; }));
+        SDK_Logout(handle);
+    }
 }
 
 TEST_F(SdkOperations, BadOrForeignFirmwareFailsWithMinusTwo) {

@@ -27,6 +27,7 @@ public:
         calls.closeUpgrade = [this](int handle) {
             std::lock_guard lock(mutex);
             closed.push_back(handle);
+            upgrades.erase(handle - 100); // as the SDK: no callback after the close
             return 1;
         };
         calls.logout = [this](int login) {
@@ -35,12 +36,17 @@ public:
             return 1;
         };
     }
-    // What the SDK's thread calls for the upgrade last opened on login.
+    // What the SDK's thread calls for the upgrade last opened on login,
+    // while it is not closed.
     void Progress(int login, int total, int value) {
         std::pair<SdkUpgradeCallback, void*> upgrade;
         {
             std::lock_guard lock(mutex);
-            upgrade = upgrades.at(login);
+            const auto found = upgrades.find(login);
+            if (found == upgrades.end()) {
+                return;
+            }
+            upgrade = found->second;
         }
         upgrade.first(0, 0, total, value, upgrade.second);
     }
@@ -104,6 +110,7 @@ TEST_F(Supervisor, RefusalsCountAtOnceAndAFinishedUpgradeEndsItsLogin) {
     supervisor.Start(upgrades, 3, "image.bin");
     EXPECT_TRUE(supervisor.Running());
     EXPECT_FALSE(supervisor.BatchComplete());
+    EXPECT_EQ(supervisor.ContextsHeld(), 1u); // the refused ones' are gone
     {
         std::lock_guard lock(sdk.mutex);
         EXPECT_EQ(sdk.closed, std::vector<int>{102}); // the refused start only
@@ -113,6 +120,7 @@ TEST_F(Supervisor, RefusalsCountAtOnceAndAFinishedUpgradeEndsItsLogin) {
     ASSERT_TRUE(observer.WaitUntil([&] { return events == 1; }));
     EXPECT_TRUE(supervisor.BatchComplete());
     EXPECT_FALSE(supervisor.Running());
+    EXPECT_EQ(supervisor.ContextsHeld(), 0u); // nothing kept after the batch
     // The device restarts: its login is gone.
     EXPECT_FALSE(logins.table.IsLoggedIn(upgrades.mac));
     EXPECT_EQ(logins.table.Handle(refusesStart.mac), 2); // a refused start keeps the login
@@ -136,7 +144,7 @@ TEST_F(Supervisor, ProgressAfterTheEndIsDroppedAndARestartShowsItsPercentAgain) 
     sdk.Progress(4, 10, 5);
     sdk.Progress(4, 0, -2);
     ASSERT_TRUE(observer.WaitUntil([&] { return events == 2; }));
-    sdk.Progress(4, 10, 6); // late: the upgrade has ended
+    sdk.Progress(4, 10, 6); // late: the handle is closed, so the SDK calls nothing
     EXPECT_FALSE(supervisor.Running());
 
     // The same record again: its percent starts afresh, so 25% shows again.

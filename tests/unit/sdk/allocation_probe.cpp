@@ -6,7 +6,8 @@
 
 namespace {
 std::atomic<std::size_t> g_largest{0};
-}
+std::atomic<std::size_t> g_count{0};
+} // namespace
 
 namespace allocprobe {
 void Reset() {
@@ -15,9 +16,13 @@ void Reset() {
 std::size_t Largest() {
     return g_largest;
 }
+std::size_t Count() {
+    return g_count;
+}
 } // namespace allocprobe
 
 void* operator new(std::size_t size) {
+    ++g_count;
     std::size_t seen = g_largest.load();
     while (size > seen && !g_largest.compare_exchange_weak(seen, size)) {
     }

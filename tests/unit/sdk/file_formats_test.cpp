@@ -43,6 +43,25 @@ TEST(FirmwareImage, RoundTripsAndRefusesDamage) {
     Bytes wrongMagic = file;
     wrongMagic[3] = 'X';
     EXPECT_FALSE(DecodeFirmware(wrongMagic));
+
+    // A device receiving it in pieces of any size judges it the same way,
+    // whether a piece splits the header or not.
+    const auto received = [](const Bytes& image, std::size_t piece) {
+        FirmwareReceiver receiver;
+        for (std::size_t at = 0; at < image.size(); at += piece) {
+            receiver.Add(std::span(image).subspan(at, std::min(piece, image.size() - at)));
+        }
+        return receiver.Finish();
+    };
+    for (const std::size_t piece : {1ul, 139ul, 1000ul, 8192ul}) {
+        const auto header = received(file, piece);
+        ASSERT_TRUE(header) << piece;
+        EXPECT_EQ(header->model, "IPC-A1");
+        EXPECT_EQ(header->version, "V5.00.R01 Build: 2026-11-30");
+        EXPECT_FALSE(received(corrupt, piece)) << piece;
+    }
+    EXPECT_FALSE(received(Bytes(file.begin(), file.end() - 1), 1000));
+    EXPECT_FALSE(received(Bytes(file.begin(), file.begin() + 100), 1000));
 }
 
 TEST(WholeFile, WritesAtomicallyAndHonoursTheSizeLimit) {

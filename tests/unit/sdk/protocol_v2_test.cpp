@@ -56,10 +56,10 @@ Bytes Received(FrameCodec& codec, const Bytes& wire) {
 
 TEST(ProtocolV2, HelloChallengeAndASealedRequestAreExactlyTheDocumentedBytes) {
     // HELLO: header (magic, version 2, flags 0, type 1, seq 0, length 24),
-    // min 2, max 3, the client nonce, text "ACME".
+    // min 2, max 4, the client nonce, text "ACME".
     const Bytes hello = Join({Ascii("CVDP"),
                               {2, 0, 0x01, 0x00, 0, 0, 0, 0, 24, 0, 0, 0},
-                              {2, 3},
+                              {2, 4},
                               Repeat(0x11, 16),
                               {4, 0},
                               Ascii("ACME")});
@@ -112,6 +112,25 @@ TEST(ProtocolV2, HelloChallengeAndASealedRequestAreExactlyTheDocumentedBytes) {
     receiver.StartEncryption(sessionKey);
     receiver.StartSequencesAtForTest(0, 2);
     EXPECT_EQ(Received(receiver, sealed), (Bytes{5, 0, 0, 0}));
+}
+
+TEST(ProtocolV2, TheUserKeyIsPbkdf2HmacSha256ForPasswordsOfAnyLength) {
+    Salt salt{};
+    salt.fill(0x3C);
+    // Up to the hash's block of 64 bytes the password is the HMAC key, above
+    // it its digest; empty passwords and names exist too.
+    for (const std::string& password : {std::string(), std::string("pw"), std::string(64, 'x'),
+                                        std::string(65, 'x'), std::string(200, 'y')}) {
+        for (const uint32_t iterations : {1u, 2u, 1000u}) {
+            const Bytes fullSalt = Join({Bytes(salt.begin(), salt.end()), Ascii("admin")});
+            Digest expected{};
+            PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()), fullSalt.data(),
+                              static_cast<int>(fullSalt.size()), static_cast<int>(iterations), EVP_sha256(),
+                              32, expected.data());
+            EXPECT_EQ(UserKey("admin", password, salt, iterations), expected)
+                << password.size() << " bytes, " << iterations << " iterations";
+        }
+    }
 }
 
 TEST(ProtocolV2, ARecordedHandshakeCostsOnePbkdf2PerGuessAndBindsItsTranscript) {
