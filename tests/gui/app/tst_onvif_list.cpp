@@ -4,18 +4,21 @@
 // WS-Security on a device whose clock is hours off) fills its row, a wrong
 // password says so, the menu offers only what the family can do, and a
 // device that announces itself later appears, and is greyed when it leaves;
-// one that multicast does not reach is added by its address.
+// one that multicast does not reach is added by its address; an ONVIF
+// device's network change moves its row once it answers at the new place.
 #include "app/corvane_dlg.h"
 #include "devlist/device_actions.h"
 #include "devlist/device_columns.h"
 #include "devlist/device_commands.h"
 #include "devlist/dlg_add_address.h"
 #include "devlist/dlg_dev_info.h"
+#include "devlist/dlg_modify_network.h"
 #include "operate/dlg_login_local.h"
 #include "program_folder.h"
 #include "session/device_session.h"
 #include "ui/color_list_ctrl.h"
 #include "ui/dlg_tip.h"
+#include "ui/ip_address_ctrl.h"
 #include "ui/lang_text.h"
 #include "ui/skin_button.h"
 
@@ -122,6 +125,20 @@ void OnvifListTest::bothFamiliesAreListedOnceAndAnOnvifLoginFillsTheRow() {
     QVERIFY(m_window->Session().Devices().count("02-0F-00-00-00-03") == 1);
     QVERIFY(m_window->Session().IsLoggedIn("02-0F-00-00-00-03"));
     QCOMPARE(Cell("10.77.16.3", kColLoginState), LangText("tx.Logined"));
+
+    // Its network changes through its own service, and the row moves once
+    // the device answered at its new address.
+    CDlgModifyNetworkNew::SetAnswerer([](CDlgModifyNetworkNew& dialog) {
+        dialog.findChild<CIpAddressCtrl*>("ipAddress")->SetText("10.77.16.33");
+        dialog.OnOk();
+        return dialog.result();
+    });
+    const int tipsBefore = static_cast<int>(m_tips.size());
+    m_page->Actions()->RunCommand(kCmdNetwork, RowOf("10.77.16.3"), kColIp);
+    QTRY_VERIFY_WITH_TIMEOUT(m_tips.size() > tipsBefore, 20000);
+    QCOMPARE(m_tips.last().text, LangText("info.operate_success"));
+    QVERIFY(RowOf("10.77.16.33") >= 0);
+    CDlgModifyNetworkNew::SetAnswerer({});
 
     // WS-Security only, the device's clock two hours ahead: a wrong password
     // is said as such; the right one logs in.
