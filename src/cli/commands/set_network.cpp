@@ -1,11 +1,17 @@
-// corvane-cli set-network: changes one device's network settings over UDP,
-// as the network dialog does: check the values, find the device by a
-// search, send CFG.V3 to devices with capability bit 3, else CFG.V2.
+// corvane-cli set-network: changes one device's network settings as the
+// network dialog does: check the values, find the device by a search (both
+// families), send CFG.V3 to native devices with capability bit 3, else
+// CFG.V2; an ONVIF device is logged in to and changed through its own
+// service, and found again at its new address.
 #include "command.h"
 #include "credentials.h"
+#include "device_batch.h"
 #include "discovery/config_sender.h"
+#include "discovery/discovery_source.h"
 #include "discovery/ip_rules.h"
 #include "lang/tool_language.h"
+#include "onvif/family_link.h"
+#include "operate/operate_context.h"
 #include "sdk/session_crypto.h"
 #include "search.h"
 #include "support/text_format.h"
@@ -57,6 +63,35 @@ bool FindAdminPassword(Arguments& arguments, std::string& password) {
     return true;
 }
 
+// A family that changes the network itself: its login (the administrator
+// password's sources, the user "admin" unless --user names another), then
+// the change, found again at the new address.
+int ChangeThroughLink(Arguments& arguments, DeviceLink& link, const DeviceEntry& device, DeviceEntry change) {
+    std::string password;
+    if (!FindAdminPassword(arguments, password)) {
+        return 2;
+    }
+    const std::string user = arguments.values.count("--user") != 0 ? arguments.values["--user"] : "admin";
+    DeviceLogin login;
+    int error = 0;
+    const bool loggedIn = link.Login(device, user, password, login, error);
+    sdkwire::WipeAll(password);
+    sdkwire::WipeAll(arguments.values["--admin-password"]);
+    std::printf("%s  %s -> %s\n",
+                TableCell(device.mac.empty() ? device.onvif.endpointReference : device.mac).c_str(),
+                TableCell(device.ip).c_str(), TableCell(change.ip).c_str());
+    if (!loggedIn) {
+        std::printf("%s\n", LoginFailureText(error).c_str());
+        return 1;
+    }
+    change.mac = DeviceKey(device);
+    std::string failKey;
+    const bool changed = link.ChangeNetwork(device, login, change, failKey);
+    link.Logout(login);
+    std::printf("%s\n", CliText(changed ? "info.operate_success" : failKey).c_str());
+    return changed ? 0 : 1;
+}
+
 int RunSetNetwork(Arguments& arguments) {
     std::map<std::string, std::string>& values = arguments.values;
     SearchOptions search;
@@ -78,7 +113,14 @@ int RunSetNetwork(Arguments& arguments) {
         return 2;
     }
 
+    if (values.count("--mac") == 0 && values.count("--at") == 0) {
+        std::fprintf(stderr, "corvane-cli set-network: choose the device with --mac or --at\n");
+        return 2;
+    }
     search.customerCodes = settings.customerCodes;
+    OperateContext context;
+    const onvif::OnvifFamily onvifFamily = onvif::AddFamilyLink(context.links, onvif::CreateCurlTransport());
+    search.sources = {NativeDiscovery(), onvifFamily.discovery};
     const SearchResult found = RunSearchWithProgress(search);
     if (found.setUpResult != kSocketsReady) {
         std::string text;
@@ -89,13 +131,14 @@ int RunSetNetwork(Arguments& arguments) {
     const std::string wanted = LettersAndDigitsUpper(values["--mac"]);
     const DeviceEntry* device = nullptr;
     for (const auto& [mac, entry] : found.devices) {
-        if (LettersAndDigitsUpper(mac) == wanted) {
+        const bool byMac = !wanted.empty() && LettersAndDigitsUpper(entry.mac) == wanted;
+        if (byMac || (values.count("--at") != 0 && entry.ip == values["--at"])) {
             device = &entry;
         }
     }
     if (device == nullptr) {
         std::fprintf(stderr, "corvane-cli set-network: no device %s answered the search\n",
-                     values["--mac"].c_str());
+                     (wanted.empty() ? values["--at"] : values["--mac"]).c_str());
         return 1;
     }
 
@@ -116,6 +159,10 @@ int RunSetNetwork(Arguments& arguments) {
     }
     if (values.count("--dhcp") != 0) {
         change.dhcpMode = values["--dhcp"] == "on" ? 1 : 2;
+    }
+    DeviceLink& link = context.links.LinkFor(*device);
+    if (link.ChangesNetworkItself()) {
+        return ChangeThroughLink(arguments, link, *device, change);
     }
     std::string adminPassword;
     if (change.AcceptsConfigV3()) {
@@ -141,14 +188,20 @@ int RunSetNetwork(Arguments& arguments) {
 
 const CliCommandRegistration kRegistration({
     "set-network",
-    "Change a device's network settings without a login",
+    "Change a device's network settings (native devices without a login)",
     [](CLI::App& command) -> std::function<int()> {
         auto arguments = std::make_shared<Arguments>();
         const auto value = [&command, arguments](const std::string& name, const std::string& help) {
             return command.add_option_function<std::string>(
                 name, [arguments, name](const std::string& text) { arguments->values[name] = text; }, help);
         };
-        value("--mac", "The device, found by a search first")->required()->type_name("MAC");
+        CLI::Option* mac = value("--mac", "The device, found by a search first")->type_name("MAC");
+        value("--at", "The device at this address, found by a search first (ONVIF devices, whose MAC a "
+                      "search does not tell)")
+            ->type_name("ADDRESS")
+            ->excludes(mac);
+        value("--user", "The login of a device changed through its own service (ONVIF; default: admin)")
+            ->type_name("USER");
         value("--ip", "The new address")->required()->type_name("ADDRESS");
         value("--mask", "The new subnet mask")->required()->type_name("MASK");
         value("--gateway", "The new gateway")->required()->type_name("ADDRESS");
@@ -168,9 +221,11 @@ const CliCommandRegistration kRegistration({
         command.add_option("--phase-ms", arguments->phaseMs, "Length of each search phase (default 3000)")
             ->check(CLI::Range(1, 60000))
             ->type_name("MS");
-        command.footer("The device is found by a search; devices that support it get CFG.V3 with the "
+        command.footer("The device is found by a search; native devices that support it get CFG.V3 with the "
                        "administrator password, the others CFG.V2. CFG.V3 sends the password unencrypted on "
-                       "the local network. Without --admin-password or --admin-password-file the password is "
+                       "the local network. ONVIF devices are logged in to with that password and changed "
+                       "through their own service, then found again at the new address. Without "
+                       "--admin-password or --admin-password-file the password is "
                        "taken from CORVANE_ADMIN_PASSWORD, or asked on the terminal without echo.");
         return [arguments] { return RunSetNetwork(*arguments); };
     },

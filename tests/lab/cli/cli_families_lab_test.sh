@@ -96,5 +96,17 @@ grep -qE '^serialNumber +SN020E00003005$' "$out/nvr" || { fail "recorder table";
 expect_status 1 $? "info with a wrong password"
 grep -qF "10.77.16.4  $(text_of info.login_password_err)" "$out/wrong" || { fail "wrong-password text"; cat "$out/wrong"; }
 
+# An ONVIF camera re-addressed through its login, found at its new address
+# by the next search; a wrong password changes nothing.
+"$cli" set-network --at 10.77.16.4 --ip 10.77.16.44 --mask 255.255.0.0 --gateway 10.77.0.1 \
+    --admin-password wrong "${fast[@]}" >"$out/setnet-wrong" 2>&1
+expect_status 1 $? "set-network with a wrong password"
+"$cli" set-network --at 10.77.16.4 --ip 10.77.16.44 --mask 255.255.0.0 --gateway 10.77.0.1 \
+    --admin-password cam-pass "${fast[@]}" >"$out/setnet" 2>&1
+expect_status 0 $? "set-network of the ONVIF camera"
+grep -qF "$(text_of info.operate_success)" "$out/setnet" || { fail "set-network text"; cat "$out/setnet"; }
+"$cli" search --format json --family onvif "${fast[@]}" >"$out/moved.json" 2>/dev/null
+families "$out/moved.json" | grep -qx "10.77.16.44 ONVIF" || { fail "moved camera"; families "$out/moved.json"; }
+
 [ "$failures" -eq 0 ] && echo "all passed"
 exit $((failures > 0))
