@@ -20,6 +20,12 @@ public:
     int ChangePassword(const DeviceLogin&, const std::string&, const std::string&) override { return 0; }
     PortChangeResult ChangePorts(DeviceEntry&, const DeviceLogin&, const PortTriple&) override { return {}; }
     bool ImportConfig(const DeviceLogin&, const std::string&) override { return false; }
+    std::string FirmwareVersion(const DeviceEntry&, const DeviceLogin&) override { return "1.0"; }
+    bool ExportConfig(const DeviceEntry&, const DeviceLogin&, const std::string&,
+                      std::string& failKey) override {
+        failKey = "info.operate_fail";
+        return false;
+    }
     bool SetTime(DeviceEntry& entry, const DeviceLogin&, const TimeSetting& time) override {
         entry.deviceTime = time.ntp ? "ntp:" + time.ntpServers.front() : "set";
         return true;

@@ -5,8 +5,6 @@
 #include "command.h"
 #include "device_batch.h"
 #include "operate/device_actions.h"
-#include "sdk/sdk.h"
-#include "sdk/sdk_layout.h"
 
 #include <cstdio>
 #include <ctime>
@@ -15,9 +13,8 @@
 namespace {
 
 std::string ProposedName(const DeviceEntry& entry, const DeviceLogin& login) {
-    char version[64] = {};
-    int length = 0;
-    SDK_QueryDeviceInfo(login.handle, sdklayout::kInfoVersionItem, version, sizeof version, &length, 1000);
+    const std::string version =
+        login.link != nullptr ? login.link->FirmwareVersion(entry, login) : std::string();
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
@@ -36,9 +33,13 @@ int Run(Arguments& arguments) {
     }
     return SaveFromEachDevice(
         arguments.selection, arguments.out, ProposedName,
-        [](DeviceEntry&, const DeviceLogin& login, const std::string& path, std::string& key) {
-            const bool written = SDK_ExportConfig(login.handle, 0, path.c_str(), 0, 0) == 1;
-            key = written ? "info.operate_success" : "info.operate_fail";
+        [](DeviceEntry& entry, const DeviceLogin& login, const std::string& path, std::string& key) {
+            const bool written = login.link != nullptr && login.link->ExportConfig(entry, login, path, key);
+            if (written) {
+                key = "info.operate_success";
+            } else if (key.empty()) {
+                key = "info.operate_fail";
+            }
             return written;
         });
 }

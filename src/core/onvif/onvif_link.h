@@ -50,6 +50,15 @@ public:
     PortChangeResult ChangePorts(DeviceEntry& entry, const DeviceLogin& login,
                                  const PortTriple& ports) override;
     bool ImportConfig(const DeviceLogin&, const std::string&) override { return false; }
+    // The version the login read.
+    std::string FirmwareVersion(const DeviceEntry& entry, const DeviceLogin&) override {
+        return entry.version;
+    }
+    bool ExportConfig(const DeviceEntry&, const DeviceLogin&, const std::string&,
+                      std::string& failKey) override {
+        failKey = "info.Fail_not_supported";
+        return false;
+    }
 
     // The operations of ONVIF devices beyond the DeviceLink interface. A
     // login this link does not know (ended, another family's) gives

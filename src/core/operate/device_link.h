@@ -32,6 +32,12 @@ public:
     virtual PortChangeResult ChangePorts(DeviceEntry& entry, const DeviceLogin& login,
                                          const PortTriple& ports) = 0;
     virtual bool ImportConfig(const DeviceLogin& login, const std::string& path) = 0;
+    // The firmware version the export's file name is made from.
+    virtual std::string FirmwareVersion(const DeviceEntry& entry, const DeviceLogin& login) = 0;
+    // Saves the device's configuration to path, as the device gives it.
+    // False with the language key of the reason.
+    virtual bool ExportConfig(const DeviceEntry& entry, const DeviceLogin& login, const std::string& path,
+                              std::string& failKey) = 0;
     // A family that changes a device's network settings through its own
     // service, after a login, instead of the native configuration
     // datagrams (which need none).

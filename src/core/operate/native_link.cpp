@@ -1,5 +1,6 @@
 #include "operate/native_link.h"
 
+#include "operate/device_actions.h"
 #include "sdk/sdk_layout.h"
 
 namespace {
@@ -49,4 +50,15 @@ PortChangeResult NativeLink::ChangePorts(DeviceEntry& entry, const DeviceLogin& 
 
 bool NativeLink::ImportConfig(const DeviceLogin& login, const std::string& path) {
     return m_sdk.importConfig(login.handle, path.c_str(), 0, 0, 0, 0, 1) != 0;
+}
+
+std::string NativeLink::FirmwareVersion(const DeviceEntry&, const DeviceLogin& login) {
+    return QueryFirmwareVersion(login.handle, m_sdk);
+}
+
+bool NativeLink::ExportConfig(const DeviceEntry&, const DeviceLogin& login, const std::string& path,
+                              std::string& failKey) {
+    const bool written = ExportConfiguration(login.handle, path, m_sdk) == 1;
+    failKey = written ? std::string() : "info.operate_fail";
+    return written;
 }

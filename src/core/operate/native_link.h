@@ -20,6 +20,9 @@ public:
     PortChangeResult ChangePorts(DeviceEntry& entry, const DeviceLogin& login,
                                  const PortTriple& ports) override;
     bool ImportConfig(const DeviceLogin& login, const std::string& path) override;
+    std::string FirmwareVersion(const DeviceEntry& entry, const DeviceLogin& login) override;
+    bool ExportConfig(const DeviceEntry& entry, const DeviceLogin& login, const std::string& path,
+                      std::string& failKey) override;
 
 private:
     const SdkCalls& m_sdk;

@@ -9,6 +9,8 @@
 
 #include <QFileInfo>
 #include <ctime>
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -32,16 +34,23 @@ void SaveExport(CDeviceActions& actions, const std::string& mac, const std::stri
     if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) {
         path += QStringLiteral(".coi");
     }
-    const int handle = actions.Session().Logins().Handle(mac);
-    if (path.isEmpty() || actions.EntryByMac(mac) == nullptr || handle == 0) {
+    const std::optional<DeviceLogin> login = actions.Session().Logins().Find(mac);
+    const DeviceEntry* entry = actions.EntryByMac(mac);
+    if (path.isEmpty() || entry == nullptr || !login) {
         actions.SetRunning(false);
         return;
     }
-    actions.RunOnWorker([handle, file = path.toStdString()]() { return ExportConfiguration(handle, file); },
-                        [&actions](int result) {
-                            actions.SetRunning(false);
-                            actions.Tip(result == 1 ? "info.operate_success" : "info.operate_fail");
-                        });
+    DeviceLink* link = &actions.Session().LinkFor(*entry);
+    actions.RunOnWorker(
+        [link, copy = *entry, login = *login, file = path.toStdString()]() {
+            std::string failKey;
+            const bool written = link->ExportConfig(copy, login, file, failKey);
+            return written ? std::string() : failKey;
+        },
+        [&actions](const std::string& failKey) {
+            actions.SetRunning(false);
+            actions.Tip(failKey.empty() ? "info.operate_success" : failKey.c_str());
+        });
 }
 
 } // namespace
@@ -49,9 +58,14 @@ void SaveExport(CDeviceActions& actions, const std::string& mac, const std::stri
 void RunExport(CDeviceActions& actions, int row, int) {
     actions.LoginThen(row, false, [&actions](DeviceEntry& entry) {
         const std::string mac = DeviceKey(entry);
-        const int handle = actions.Session().Logins().Handle(mac);
+        const std::optional<DeviceLogin> login = actions.Session().Logins().Find(mac);
+        if (!login) {
+            actions.SetRunning(false);
+            return;
+        }
+        DeviceLink* link = &actions.Session().LinkFor(entry);
         actions.RunOnWorker(
-            [handle]() { return QueryFirmwareVersion(handle); },
+            [link, copy = entry, login = *login]() { return link->FirmwareVersion(copy, login); },
             [&actions, mac](const std::string& version) { SaveExport(actions, mac, version); });
     });
 }
