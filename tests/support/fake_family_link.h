@@ -20,6 +20,15 @@ public:
     int ChangePassword(const DeviceLogin&, const std::string&, const std::string&) override { return 0; }
     PortChangeResult ChangePorts(DeviceEntry&, const DeviceLogin&, const PortTriple&) override { return {}; }
     bool ImportConfig(const DeviceLogin&, const std::string&) override { return false; }
+    bool UpgradesItself() const override { return selfUpgrade; }
+    bool Upgrade(DeviceEntry& entry, const DeviceLogin&, const std::string&,
+                 const std::function<void(int)>& progress, const std::function<bool()>&,
+                 std::string& failKey) override {
+        progress(40);
+        progress(100);
+        failKey = "info.Fail_refused";
+        return entry.model != "refuses";
+    }
     std::string FirmwareVersion(const DeviceEntry&, const DeviceLogin&) override { return "1.0"; }
     bool ExportConfig(const DeviceEntry&, const DeviceLogin&, const std::string&,
                       std::string& failKey) override {
@@ -34,4 +43,5 @@ public:
     std::atomic<int> logins{0};
     std::atomic<int> logouts{0};
     std::atomic<int> reboots{0};
+    bool selfUpgrade = false; // upgrades through its own service
 };

@@ -36,10 +36,18 @@ DeviceOperation OperationOf(BatchOperation operation) {
 BatchEngine::BatchEngine(ILoginPrompt& prompt, IBatchObserver& observer, OperateContext& context,
                          int watchdogMs, Clock& clock)
     : m_prompt(prompt), m_observer(observer), m_context(context), m_sdk(context.native->Sdk()),
-      m_upgrades(observer, context.logins, watchdogMs, m_sdk, clock, [this] {
-          CheckUpgradeCompletion();
-          ReleaseLeaseWhenIdle();
-      }) {}
+      m_upgrades(observer, context.logins, watchdogMs, m_sdk, clock,
+                 [this] {
+                     CheckUpgradeCompletion();
+                     ReleaseLeaseWhenIdle();
+                 }),
+      m_linkUpgrades(
+          observer, context.logins,
+          [this](bool success) {
+              m_upgrades.Count(success);
+              CheckUpgradeCompletion();
+          },
+          [this] { ReleaseLeaseWhenIdle(); }) {}
 
 BatchEngine::~BatchEngine() {
     if (m_worker.joinable()) {
@@ -88,7 +96,7 @@ bool BatchEngine::WaitIdle(int timeoutMs) const {
     std::unique_lock lock(m_pageLock);
     return m_idle.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] {
         return std::find(m_busy.begin(), m_busy.end(), true) == m_busy.end() && !m_upgrades.Running() &&
-               !m_workerRunning;
+               !m_linkUpgrades.Running() && !m_workerRunning;
     });
 }
 
@@ -105,7 +113,7 @@ void BatchEngine::ReleaseLeaseWhenIdle() {
     {
         std::lock_guard lock(m_pageLock);
         const bool anyBusy = std::find(m_busy.begin(), m_busy.end(), true) != m_busy.end();
-        if (anyBusy || m_upgrades.Running() || m_workerRunning) {
+        if (anyBusy || m_upgrades.Running() || m_linkUpgrades.Running() || m_workerRunning) {
             return;
         }
         lease = std::move(m_lease);
@@ -236,13 +244,17 @@ void BatchEngine::RunDeviceStep(const BatchRequest& request, DeviceEntry& entry,
         Report(entry, SuccessOr(link.SetTime(entry, login, request.time), failkey::kRefused));
         break;
     case BatchOperation::Upgrade:
-        StartDeviceUpgrade(request, entry, login);
+        StartDeviceUpgrade(request, entry, link, login);
         break;
     }
 }
 
-void BatchEngine::StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& entry,
+void BatchEngine::StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& entry, DeviceLink& link,
                                      const DeviceLogin& login) {
+    if (link.UpgradesItself()) {
+        m_linkUpgrades.Start(entry, link, login, request.path);
+        return;
+    }
     // A damaged file or one for another model is refused before anything
     // is sent, with its own line.
     const int fits = m_sdk.checkFirmware(login.handle, request.path.c_str());

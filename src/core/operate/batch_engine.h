@@ -17,6 +17,7 @@
 #include "operate/batch_observer.h"
 #include "operate/batch_report.h"
 #include "operate/device_steps.h"
+#include "operate/link_upgrades.h"
 #include "operate/login.h"
 #include "operate/operate_context.h"
 #include "operate/upgrade_supervisor.h"
@@ -68,7 +69,8 @@ private:
 
     void RunDeviceStep(const BatchRequest& request, DeviceEntry& entry, DeviceLink& link,
                        const DeviceLogin& login);
-    void StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& entry, const DeviceLogin& login);
+    void StartDeviceUpgrade(const BatchRequest& request, DeviceEntry& entry, DeviceLink& link,
+                            const DeviceLogin& login);
     void CountUpgrade(bool success);
     // Ends the upgrade batch once every device is counted.
     void CheckUpgradeCompletion();
@@ -90,5 +92,8 @@ private:
 
     // After everything its callback touches, so that it ends first.
     UpgradeSupervisor m_upgrades;
+    // The upgrades of families that upgrade themselves; after the
+    // supervisor, whose counters its threads use, so that it ends first.
+    LinkUpgrades m_linkUpgrades;
     std::thread m_worker;
 };

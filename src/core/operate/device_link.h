@@ -9,6 +9,7 @@
 #include "operate/device_steps.h"
 #include "operate/time_setting.h"
 
+#include <functional>
 #include <string>
 
 class DeviceLink {
@@ -48,6 +49,20 @@ public:
     virtual bool ChangeNetwork(const DeviceEntry& entry, const DeviceLogin& login, const DeviceEntry& changed,
                                std::string& failKey) {
         (void)entry, (void)login, (void)changed;
+        failKey = "info.Fail_not_supported";
+        return false;
+    }
+    // A family that upgrades firmware through its own service, on a thread
+    // the caller gives it, instead of the native upgrade calls.
+    virtual bool UpgradesItself() const { return false; }
+    // The whole upgrade from the image at path: the transfer (progress gets
+    // its percent), the device's restart and the check that it runs the new
+    // firmware. True only then; else false with the language key of the
+    // reason. cancelled() tells that the program ends.
+    virtual bool Upgrade(DeviceEntry& entry, const DeviceLogin& login, const std::string& path,
+                         const std::function<void(int percent)>& progress,
+                         const std::function<bool()>& cancelled, std::string& failKey) {
+        (void)entry, (void)login, (void)path, (void)progress, (void)cancelled;
         failKey = "info.Fail_not_supported";
         return false;
     }

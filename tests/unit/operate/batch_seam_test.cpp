@@ -3,6 +3,7 @@
 #include "batch_fakes.h"
 #include "fake_family_link.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -237,6 +238,29 @@ TEST_F(BatchSeam, MixedFamiliesRunThroughTheirOwnLinksAndMissingOperationsAreNot
     EXPECT_EQ(last,
               (std::vector<std::string>{"10.0.0.1  <info.Fail_not_supported>", "10.0.0.2  <tx.success>"}));
     EXPECT_EQ(observer.ended.back(), (std::pair<BatchOperation, bool>{BatchOperation::SetTime, true}));
+}
+
+TEST_F(BatchSeam, AFamilyThatUpgradesItselfReportsHalfPercentsAndCountsIntoTheBatch) {
+    auto link = std::make_shared<FakeFamilyLink>();
+    link->selfUpgrade = true;
+    context.links.Add(link, [](const DeviceEntry& entry) { return entry.mac.rfind("other", 0) == 0; });
+    auto entries = Devices(2);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        entries[i].mac = "other-" + std::to_string(i);
+        entries[i].operations = OperationSet{DeviceOperation::Login, DeviceOperation::Upgrade};
+    }
+    entries[1].model = "refuses";
+    ASSERT_TRUE(engine.Start(Request(BatchOperation::Upgrade, entries)));
+    ASSERT_TRUE(engine.WaitIdle(10000));
+    std::lock_guard lock(observer.mutex);
+    std::vector<std::string> sorted = observer.lines;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted,
+              (std::vector<std::string>{"10.0.0.1  20%", "10.0.0.1  50%", "10.0.0.1  <tx.success>",
+                                        "10.0.0.2  20%", "10.0.0.2  50%", "10.0.0.2  <info.Fail_refused>"}));
+    EXPECT_EQ(observer.ended,
+              (std::vector<std::pair<BatchOperation, bool>>{{BatchOperation::Upgrade, true}}));
+    EXPECT_FALSE(context.logins.IsLoggedIn("other-0")); // the device restarted
 }
 
 TEST(TimeSetting, NtpServersAreNamesOrAddressesOneToFour) {
