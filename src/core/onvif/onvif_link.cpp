@@ -20,8 +20,24 @@ int LoginErrorOf(InfoOutcome outcome) {
     return 11;
 }
 
+namespace {
+
+DeviceTarget TargetOf(const DeviceEntry& entry) {
+    return {entry.onvif.deviceServiceUrl, entry.onvif.clockKnown ? entry.onvif.clockOffsetSeconds : 0};
+}
+
+OnvifCredentials CredentialsOf(const DeviceLogin& login) {
+    OnvifCredentials credentials;
+    credentials.user = login.user;
+    credentials.password = login.password;
+    return credentials;
+}
+
+} // namespace
+
 OnvifLink::OnvifLink(std::shared_ptr<SoapTransport> transport, std::function<int64_t()> nowUtcSeconds)
-    : m_transport(std::move(transport)), m_now(nowUtcSeconds ? std::move(nowUtcSeconds) : UtcSecondsNow) {}
+    : m_transport(std::move(transport)), m_now(nowUtcSeconds ? std::move(nowUtcSeconds) : UtcSecondsNow),
+      m_files(CreateCurlFileTransport()) {}
 
 bool OnvifLink::Login(const DeviceEntry& entry, const std::string& user, const std::string& password,
                       DeviceLogin& login, int& error) {
@@ -36,6 +52,8 @@ bool OnvifLink::Login(const DeviceEntry& entry, const std::string& user, const s
     {
         std::lock_guard lock(m_mutex);
         m_read[DeviceKey(entry)] = std::move(read.info);
+        login.handle = ++m_nextHandle;
+        m_targets[login.handle] = TargetOf(entry);
     }
     login.link = this;
     login.user = user;
@@ -43,7 +61,54 @@ bool OnvifLink::Login(const DeviceEntry& entry, const std::string& user, const s
     return true;
 }
 
-void OnvifLink::Logout(const DeviceLogin&) {}
+void OnvifLink::Logout(const DeviceLogin& login) {
+    std::lock_guard lock(m_mutex);
+    m_targets.erase(login.handle);
+}
+
+void OnvifLink::UseFileTransport(std::shared_ptr<FileTransport> files) {
+    m_files = std::move(files);
+}
+
+DeviceChannel OnvifLink::Channel(const DeviceTarget& target, const OnvifCredentials& credentials,
+                                 const std::function<bool()>& cancel) {
+    return {*m_transport, *m_files, m_auth, target, credentials, m_now, SteadyClock(), cancel};
+}
+
+UpgradeResult OnvifLink::Upgrade(const DeviceEntry& entry, const DeviceLogin& login,
+                                 const std::shared_ptr<const std::vector<uint8_t>>& image,
+                                 const std::function<void(int)>& progress,
+                                 const std::function<bool()>& cancel) {
+    const OnvifCredentials credentials = CredentialsOf(login);
+    return UpgradeOnvifFirmware(Channel(TargetOf(entry), credentials, cancel),
+                                image ? ByteRange(*image) : ByteRange(), progress);
+}
+
+BackupResult OnvifLink::ExportConfig(const DeviceEntry& entry, const DeviceLogin& login,
+                                     const std::string& path) {
+    const OnvifCredentials credentials = CredentialsOf(login);
+    return ExportOnvifBackup(Channel(TargetOf(entry), credentials, {}), path);
+}
+
+BackupResult OnvifLink::RestoreConfig(const DeviceEntry& entry, const DeviceLogin& login,
+                                      const std::string& path) {
+    const OnvifCredentials credentials = CredentialsOf(login);
+    return RestoreOnvifBackup(Channel(TargetOf(entry), credentials, {}), path);
+}
+
+bool OnvifLink::ImportConfig(const DeviceLogin& login, const std::string& path) {
+    DeviceTarget target;
+    {
+        std::lock_guard lock(m_mutex);
+        const auto found = m_targets.find(login.handle);
+        if (found == m_targets.end()) {
+            return false;
+        }
+        target = found->second;
+    }
+    const OnvifCredentials credentials = CredentialsOf(login);
+    return RestoreOnvifBackup(Channel(target, credentials, {}), path).outcome == BackupOutcome::Ok;
+}
 
 std::optional<OnvifDeviceInfo> OnvifLink::TakeInfo(const std::string& key) {
     std::lock_guard lock(m_mutex);

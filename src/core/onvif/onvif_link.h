@@ -12,8 +12,10 @@
 // family does not offer yet report false (the record's operations keep
 // them out of menus and batches).
 #include "discovery/device_entry.h"
+#include "onvif/config_backup.h"
 #include "onvif/device_call.h"
 #include "onvif/device_info.h"
+#include "onvif/firmware_upgrade.h"
 #include "onvif/soap_transport.h"
 #include "operate/device_link.h"
 
@@ -39,7 +41,18 @@ public:
     bool FactoryDefault(const DeviceLogin&) override { return false; }
     int ChangePassword(const DeviceLogin&, const std::string&, const std::string&) override { return 0; }
     PortChangeResult ChangePorts(DeviceEntry&, const DeviceLogin&, const PortTriple&) override { return {}; }
-    bool ImportConfig(const DeviceLogin&, const std::string&) override { return false; }
+    // The restore of configuration_backup.h to the device of the login.
+    bool ImportConfig(const DeviceLogin& login, const std::string& path) override;
+
+    // The maintenance operations, for the device of a login made here. Each
+    // runs on the caller's (worker) thread; cancel may be empty.
+    UpgradeResult Upgrade(const DeviceEntry& entry, const DeviceLogin& login,
+                          const std::shared_ptr<const std::vector<uint8_t>>& image,
+                          const std::function<void(int)>& progress, const std::function<bool()>& cancel);
+    BackupResult ExportConfig(const DeviceEntry& entry, const DeviceLogin& login, const std::string& path);
+    BackupResult RestoreConfig(const DeviceEntry& entry, const DeviceLogin& login, const std::string& path);
+    // Tests give a transport without sockets.
+    void UseFileTransport(std::shared_ptr<FileTransport> files);
 
     // What the last login of the device (by record key) read, once.
     std::optional<OnvifDeviceInfo> TakeInfo(const std::string& key);
@@ -50,6 +63,14 @@ private:
     AuthMemory m_auth;
     std::mutex m_mutex;
     std::map<std::string, OnvifDeviceInfo> m_read;
+    // The maintenance operations' side: file transfers, and each login's
+    // device (by the login's handle) for the calls that get only the login.
+    std::shared_ptr<FileTransport> m_files;
+    int32_t m_nextHandle = 0;
+    std::map<int32_t, DeviceTarget> m_targets;
+
+    DeviceChannel Channel(const DeviceTarget& target, const OnvifCredentials& credentials,
+                          const std::function<bool()>& cancel);
 };
 
 // The record takes what a login read: model, firmware version, mask,
