@@ -47,7 +47,8 @@ int Usage(std::FILE* out) {
                  "  --reboot-ms MS      every device's restart takes MS (default: the lab's reboot-seconds)\n"
                  "  --no-sdk            no SDK (TCP) side\n"
                  "  --no-onvif          no ONVIF side (WS-Discovery and device service)\n"
-                 "  --state FILE        keep what the devices' SDK side changed in FILE (read at start)\n",
+                 "  --state FILE        keep what the devices' SDK side changed in FILE (read at start),\n"
+                 "                      and what their ONVIF side changed in FILE.onvif\n",
                  kMaxPopulation);
     return out == stdout ? 0 : 2;
 }
@@ -206,6 +207,9 @@ int main(int argc, char** argv) {
     const std::vector<SimDevice> devices = responder.Devices();
     onvifsim::HttpServer onvifHttp(devices);
     onvifsim::WsdServer onvifDiscovery(devices, seed);
+    onvifHttp.SetMaintenance(statePath, rebootMs, [&onvifDiscovery](uint32_t address, int64_t awayMs) {
+        onvifDiscovery.Restart(address, awayMs);
+    });
     if (onvifSide && (!onvifHttp.Start() || !onvifDiscovery.Start())) {
         return 1;
     }

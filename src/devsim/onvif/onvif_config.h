@@ -47,6 +47,12 @@ struct OnvifConfig {
     // after its Bye.
     int helloAfterMs = 0;
     int byeAfterMs = 0;
+    // Maintenance faults: no StartFirmwareUpgrade (UpgradeSystemFirmware
+    // only), no GetSystemUris and StartSystemRestore (GetSystemBackup and
+    // RestoreSystem only), silent for good after a firmware upgrade.
+    bool noStartFirmwareUpgrade = false;
+    bool noSystemUris = false;
+    bool staysDownAfterUpgrade = false;
 
     bool Speaks() const { return family != LabFamily::Native; }
 };

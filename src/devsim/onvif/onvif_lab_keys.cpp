@@ -87,8 +87,8 @@ std::optional<bool> ApplyOnvifKey(SimDevice& device, const std::string& key, con
     }
     if (key == "family") {
         return Choose<LabFamily>(
-            {{"native", LabFamily::Native}, {"onvif", LabFamily::Onvif}, {"both", LabFamily::Both}},
-            value, onvif.family);
+            {{"native", LabFamily::Native}, {"onvif", LabFamily::Onvif}, {"both", LabFamily::Both}}, value,
+            onvif.family);
     }
     if (key == "onvif-type") {
         return Choose<OnvifKind>({{"camera", OnvifKind::Camera}, {"recorder", OnvifKind::Recorder}}, value,
@@ -113,11 +113,15 @@ std::optional<bool> ApplyOnvifKey(SimDevice& device, const std::string& key, con
     if (key == "onvif-user") {
         return ApplyUser(onvif, value);
     }
-    if (key == "onvif-malformed") {
+    const std::map<std::string, bool*> switches{{"onvif-malformed", &onvif.malformed},
+                                                {"onvif-no-start-upgrade", &onvif.noStartFirmwareUpgrade},
+                                                {"onvif-no-system-uris", &onvif.noSystemUris},
+                                                {"onvif-stays-down", &onvif.staysDownAfterUpgrade}};
+    if (const auto flag = switches.find(key); flag != switches.end()) {
         if (value != "on" && value != "off") {
             return false;
         }
-        onvif.malformed = value == "on";
+        *flag->second = value == "on";
         return true;
     }
     const auto number = [&value](int64_t minimum, int64_t maximum, auto& field) {
@@ -151,8 +155,7 @@ std::string OnvifLabLines(const SimDevice& device) {
     if (!onvif.Speaks()) {
         return {};
     }
-    std::string out =
-        std::string("family = ") + (onvif.family == LabFamily::Both ? "both" : "onvif") + "\n";
+    std::string out = std::string("family = ") + (onvif.family == LabFamily::Both ? "both" : "onvif") + "\n";
     out += std::string("onvif-type = ") + (onvif.kind == OnvifKind::Recorder ? "recorder" : "camera") + "\n";
     if (!onvif.endpoint.empty()) {
         out += "endpoint = " + EscapeLabValue(onvif.endpoint) + "\n";
@@ -188,5 +191,13 @@ std::string OnvifLabLines(const SimDevice& device) {
     out += "onvif-lock-after = " + std::to_string(onvif.lockAfter) + "\n";
     out += "onvif-hello-after-ms = " + std::to_string(onvif.helloAfterMs) + "\n";
     out += "onvif-bye-after-ms = " + std::to_string(onvif.byeAfterMs) + "\n";
+    const std::pair<const char*, bool> faults[] = {{"onvif-no-start-upgrade", onvif.noStartFirmwareUpgrade},
+                                                   {"onvif-no-system-uris", onvif.noSystemUris},
+                                                   {"onvif-stays-down", onvif.staysDownAfterUpgrade}};
+    for (const auto& [key, on] : faults) {
+        if (on) {
+            out += std::string(key) + " = on\n";
+        }
+    }
     return out;
 }

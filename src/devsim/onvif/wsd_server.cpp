@@ -45,6 +45,7 @@ WsdServer::WsdServer(std::vector<SimDevice> devices, uint64_t seed) : m_random(s
     // One instance per run of the simulator, as after a device's restart.
     m_sequences.assign(m_devices.size(), {static_cast<uint64_t>(std::time(nullptr)), 0});
     m_present.assign(m_devices.size(), false);
+    m_backAtMs.assign(m_devices.size(), 0);
 }
 
 WsdServer::~WsdServer() {
@@ -124,10 +125,33 @@ bool WsdServer::Start() {
     return true;
 }
 
+void WsdServer::Restart(uint32_t address, int64_t awayMs) {
+    std::lock_guard lock(m_restartMutex);
+    m_restarts.emplace_back(address, awayMs);
+}
+
 void WsdServer::Announce(int64_t sinceStartMs) {
+    {
+        std::lock_guard lock(m_restartMutex);
+        for (const auto& [address, awayMs] : m_restarts) {
+            for (std::size_t i = 0; i < m_devices.size(); ++i) {
+                if (m_devices[i].fields.ip == address) {
+                    // A restart says no Bye; the Hello after it is a new instance.
+                    m_present[i] = false;
+                    m_backAtMs[i] = awayMs < 0 ? -1 : sinceStartMs + std::max<int64_t>(awayMs, 1);
+                    m_sequences[i] = {m_sequences[i].instanceId + 1, 0};
+                }
+            }
+        }
+        m_restarts.clear();
+    }
     for (std::size_t i = 0; i < m_devices.size(); ++i) {
         const OnvifConfig& onvif = m_devices[i].onvif;
         const bool gone = onvif.byeAfterMs > 0 && sinceStartMs >= onvif.byeAfterMs;
+        const bool away = m_backAtMs[i] < 0 || sinceStartMs < m_backAtMs[i];
+        if (away) {
+            continue; // silent, and no Bye either
+        }
         const bool present = sinceStartMs >= onvif.helloAfterMs && !gone;
         if (present && !m_present[i]) {
             SendFrom(m_devices[i].fields.ip, kDiscoveryGroup, kDiscoveryPort,

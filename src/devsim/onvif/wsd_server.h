@@ -9,8 +9,10 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <random>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace onvifsim {
@@ -27,6 +29,10 @@ public:
     bool Start();
     // Says Bye for every device and stops.
     void Stop();
+    // The device at address restarts: silent from now on, and a Hello (of a
+    // new instance) after awayMs; awayMs < 0: it never comes back. Safe
+    // from any thread.
+    void Restart(uint32_t address, int64_t awayMs);
 
 private:
     void Run();
@@ -45,6 +51,11 @@ private:
     // local routes without an interface, so announcements name it.
     int m_groupInterface = 0;
     std::atomic<bool> m_stop{false};
+    // Restarts told by other threads, taken by Announce; per device the
+    // time since the start it is back (0: not away, -1: for good).
+    std::mutex m_restartMutex;
+    std::vector<std::pair<uint32_t, int64_t>> m_restarts;
+    std::vector<int64_t> m_backAtMs;
     std::thread m_thread;
 };
 
