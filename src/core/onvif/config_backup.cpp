@@ -204,7 +204,7 @@ const char* BackupOutcomeKey(BackupOutcome outcome) {
     case BackupOutcome::Unreachable:
         return "info.login_con_host";
     case BackupOutcome::NotSupported:
-        return "info.Fail_not_supported";
+        return "info.Fail_device_not_supported";
     case BackupOutcome::TransferFailed:
         return "info.Fail_transfer";
     case BackupOutcome::FileError:

@@ -178,7 +178,7 @@ const char* UpgradeOutcomeKey(UpgradeOutcome outcome) {
     case UpgradeOutcome::VersionUnchanged:
         return "info.Fail_version_unchanged";
     case UpgradeOutcome::NotSupported:
-        return "info.Fail_not_supported";
+        return "info.Fail_device_not_supported";
     case UpgradeOutcome::TransferFailed:
         return "info.Fail_transfer";
     case UpgradeOutcome::Cancelled:

@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 171> kProgramKeys = {
+inline constexpr std::array<std::string_view, 177> kProgramKeys = {
     "menu.Batch_Operate",
     "menu.Capacity_calucator",
     "menu.Dev_info",
@@ -176,6 +176,12 @@ inline constexpr std::array<std::string_view, 171> kProgramKeys = {
     "info.login_protocol_mismatch",
     "msg.cfg_v3_clear_password",
     "info.lock_foreign",
+    "info.Fail_image_refused",
+    "info.Fail_not_back",
+    "info.Fail_version_unchanged",
+    "info.Fail_transfer",
+    "info.Fail_file",
+    "info.Fail_device_not_supported",
 };
 
 // Keys whose texts are formats filled with one text argument ("%s").
