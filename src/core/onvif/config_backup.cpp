@@ -237,8 +237,8 @@ BackupResult RestoreOnvifBackup(const DeviceChannel& channel, const std::string&
 std::optional<std::string> ParseSystemBackup(std::string_view contentType, std::string_view body) {
     const auto multipart = ParseMultipart(contentType, body);
     const std::string_view root = multipart ? multipart->parts[multipart->root].data : body;
-    const auto response = ParseSoapResponse(root);
-    if (!response || response->fault || LocalName(response->content) != "GetSystemBackupResponse") {
+    const auto response = ParseResponseNamed(root, "GetSystemBackupResponse");
+    if (!response) {
         return std::nullopt;
     }
     const pugi::xml_node data = Path(response->content, {"BackupFiles", "Data"});

@@ -4,9 +4,10 @@
 // to the transfer's limit.
 #include "onvif/http_file_transfer.h"
 
+#include "onvif/curl_common.h"
+
+#include <algorithm>
 #include <cstring>
-#include <curl/curl.h>
-#include <mutex>
 
 namespace onvif {
 namespace {
@@ -54,23 +55,6 @@ int SeekBody(void* user, curl_off_t offset, int origin) {
     return CURL_SEEKFUNC_OK;
 }
 
-struct Sink {
-    std::string* body;
-    std::size_t limit;
-    bool tooLarge = false;
-};
-
-std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* user) {
-    auto* sink = static_cast<Sink*>(user);
-    const std::size_t bytes = size * count;
-    if (sink->body->size() + bytes > sink->limit) {
-        sink->tooLarge = true;
-        return 0;
-    }
-    sink->body->append(data, bytes);
-    return bytes;
-}
-
 int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent) {
     const auto* transfer = static_cast<const FileTransfer*>(user);
     if (transfer->cancelled && transfer->cancelled()) {
@@ -82,29 +66,9 @@ int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent) 
     return 0;
 }
 
-TransportResult FromCurl(CURLcode code, const Sink& sink) {
-    if (sink.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
-        return TransportResult::TooLarge;
-    }
-    switch (code) {
-    case CURLE_OK:
-        return TransportResult::Ok;
-    case CURLE_OPERATION_TIMEDOUT:
-        return TransportResult::Timeout;
-    case CURLE_COULDNT_CONNECT:
-    case CURLE_COULDNT_RESOLVE_HOST:
-        return TransportResult::Unreachable;
-    default:
-        return TransportResult::Failed;
-    }
-}
-
 class CurlFileTransport final : public FileTransport {
 public:
-    CurlFileTransport() {
-        static std::once_flag once;
-        std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-    }
+    CurlFileTransport() { StartCurl(); }
 
     FileReply Transfer(const FileTransfer& transfer) override {
         FileReply reply;
@@ -127,9 +91,9 @@ public:
             curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, 256L * 1024);
             curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
         }
-        Sink sink{&reply.body, transfer.maxReplyBytes};
+        CurlSink sink{&reply.body, transfer.maxReplyBytes};
         curl_easy_setopt(curl, CURLOPT_URL, transfer.url.c_str());
-        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
+        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, CollectInto);
         curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
         curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(transfer.maxReplyBytes));
         curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);

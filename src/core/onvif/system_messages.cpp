@@ -8,16 +8,8 @@
 namespace onvif {
 namespace {
 
-std::optional<SoapResponse> Response(std::string_view text, std::string_view name) {
-    std::optional<SoapResponse> response = ParseSoapResponse(text);
-    if (!response || response->fault || LocalName(response->content) != name) {
-        return std::nullopt;
-    }
-    return response;
-}
-
 std::optional<UploadTicket> Ticket(std::string_view text, std::string_view name, bool withDelay) {
-    const auto response = Response(text, name);
+    const auto response = ParseResponseNamed(text, name);
     if (!response) {
         return std::nullopt;
     }
@@ -126,7 +118,7 @@ std::optional<UploadTicket> ParseStartSystemRestore(std::string_view response) {
 }
 
 std::optional<std::string> ParseSystemBackupUri(std::string_view response) {
-    const auto parsed = Response(response, "GetSystemUrisResponse");
+    const auto parsed = ParseResponseNamed(response, "GetSystemUrisResponse");
     if (!parsed) {
         return std::nullopt;
     }
