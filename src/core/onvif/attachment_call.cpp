@@ -133,7 +133,9 @@ ComeBack AwaitComeBack(const DeviceChannel& channel, const ComeBackTiming& timin
             if (accept(*info, away)) {
                 return ComeBack::Accepted;
             }
-        } else if (call.outcome != CallOutcome::Refused && call.outcome != CallOutcome::Locked) {
+        } else if (call.outcome == CallOutcome::Refused || call.outcome == CallOutcome::Locked) {
+            return ComeBack::Refused;
+        } else {
             away = true;
         }
         if (channel.clock.NowMs() >= deadline) {

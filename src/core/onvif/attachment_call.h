@@ -63,6 +63,7 @@ enum class ComeBack : uint8_t {
     Accepted,   // accept() took an answer
     Unaccepted, // the device answered, accept() never took an answer
     NotBack,    // no answer in time
+    Refused,    // back, but it refuses the login (asked no more: accounts lock)
     Cancelled,
 };
 

@@ -180,6 +180,7 @@ BackupOutcome Restore(const DeviceChannel& channel, const std::string& path, con
         channel, timing, downMs, [](const DeviceInformation&, bool) { return true; }, last)) {
     case ComeBack::Accepted:
     case ComeBack::Unaccepted:
+    case ComeBack::Refused: // back, with the accounts of the restored configuration
         return BackupOutcome::Ok;
     case ComeBack::NotBack:
         return BackupOutcome::NotBack;

@@ -93,6 +93,8 @@ UpgradeOutcome AwaitNewVersion(const DeviceChannel& channel, const UpgradeTiming
         return UpgradeOutcome::VersionUnchanged;
     case ComeBack::NotBack:
         return UpgradeOutcome::NotBack;
+    case ComeBack::Refused:
+        return UpgradeOutcome::WrongPassword;
     case ComeBack::Cancelled:
         break;
     }
@@ -102,6 +104,9 @@ UpgradeOutcome AwaitNewVersion(const DeviceChannel& channel, const UpgradeTiming
 UpgradeOutcome Upgrade(const DeviceChannel& channel, ByteRange image,
                        const std::function<void(int)>& progress, const UpgradeTiming& timing,
                        UpgradeResult& result) {
+    if (image.empty()) {
+        return UpgradeOutcome::Failed;
+    }
     const CallResult before = channel.Call("GetDeviceInformation", kGetDeviceInformation);
     const auto info = before.outcome == CallOutcome::Ok ? ParseDeviceInformation(before.body) : std::nullopt;
     if (!info) {

@@ -41,7 +41,7 @@ public:
     bool FactoryDefault(const DeviceLogin&) override { return false; }
     int ChangePassword(const DeviceLogin&, const std::string&, const std::string&) override { return 0; }
     PortChangeResult ChangePorts(DeviceEntry&, const DeviceLogin&, const PortTriple&) override { return {}; }
-    // The restore of configuration_backup.h to the device of the login.
+    // The restore of config_backup.h to the device of the login.
     bool ImportConfig(const DeviceLogin& login, const std::string& path) override;
 
     // The maintenance operations, for the device of a login made here. Each

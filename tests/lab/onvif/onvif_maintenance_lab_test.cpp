@@ -3,11 +3,15 @@
 // simulator's ONVIF devices over real HTTP.
 #include "onvif/config_backup.h"
 #include "onvif/firmware_upgrade.h"
+#include "onvif/wsd_listener.h"
 #include "sdk/config_file.h"
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
 #include <unistd.h>
 
 using namespace onvif;
@@ -68,6 +72,20 @@ TEST_F(MaintenanceLab, UpgradeTakesOnlyItsModelAndVerifiesTheNewVersion) {
     EXPECT_EQ(refused.outcome, UpgradeOutcome::Refused);
     EXPECT_EQ(Version("10.77.16.121"), "1.0.0");
 
+    // The restart ends with a Hello.
+    std::mutex heardMutex;
+    std::vector<std::string> heard;
+    WsDiscoveryListener listener({[&](DeviceEntry entry) {
+                                      const std::lock_guard lock(heardMutex);
+                                      heard.push_back(entry.ip);
+                                  },
+                                  {}});
+    ASSERT_TRUE(listener.Start());
+    const auto helloFrom = [&](const std::string& address) {
+        const std::lock_guard lock(heardMutex);
+        return std::find(heard.begin(), heard.end(), address) != heard.end();
+    };
+
     const sdkwire::Bytes image = Image("OC-100", "2.0.0");
     std::vector<int> percents;
     const UpgradeResult done = UpgradeOnvifFirmware(
@@ -78,6 +96,10 @@ TEST_F(MaintenanceLab, UpgradeTakesOnlyItsModelAndVerifiesTheNewVersion) {
     EXPECT_EQ(done.newVersion, "2.0.0");
     ASSERT_EQ(percents.size(), 101u);
     EXPECT_EQ(percents.back(), 100);
+    for (int i = 0; i < 100 && !helloFrom("10.77.16.121"); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(helloFrom("10.77.16.121"));
 
     // A device that never comes back; and the fallback of one without
     // StartFirmwareUpgrade.

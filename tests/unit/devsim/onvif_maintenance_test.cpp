@@ -137,7 +137,8 @@ TEST(SimBackup, RestoresOnlyWholeFilesOfItsModelAndTheStateFileKeepsTheChanges) 
 TEST(SimMultipart, BodiesCrossBetweenTheProgramAndTheSimulator) {
     const std::string image("\r\n--\0\xff tail", 11);
     const onvif::MtomFrame frame = onvif::MakeMtomFrame("<e/>", "urn:a", "part-1@host");
-    const auto parts = SplitMultipart(frame.contentType, frame.head + image + frame.tail);
+    const std::string body = frame.head + image + frame.tail; // the parts point into it
+    const auto parts = SplitMultipart(frame.contentType, body);
     ASSERT_TRUE(parts);
     ASSERT_EQ(parts->size(), 2u);
     EXPECT_EQ((*parts)[0].data, "<e/>");

@@ -7,6 +7,7 @@
 #include "onvif/config_backup.h"
 #include "onvif/firmware_upgrade.h"
 #include "onvif/mtom.h"
+#include "onvif/onvif_link.h"
 #include "onvif/system_messages.h"
 
 #include <filesystem>
@@ -286,6 +287,43 @@ TEST(ConfigBackup, ExportKeepsTheBytesWithinTheLimitAndRestoreReportsRefusal) {
     EXPECT_EQ(RestoreOnvifBackup(rig.Channel(), (folder / "missing").string()).outcome,
               BackupOutcome::FileError);
     std::filesystem::remove_all(folder);
+}
+
+TEST(OnvifLinkImport, EachLoginRestoresItsOwnDeviceUntilItsLogout) {
+    auto soap = std::make_shared<FakeTransport>([](const SentRequest& request) {
+        if (Asks(request, "GetDeviceInformation")) {
+            return Reply(200, Information("1.0"));
+        }
+        if (Asks(request, "StartSystemRestore")) {
+            const std::string host = request.url.substr(0, request.url.find("/onvif/"));
+            return Reply(200, fixtures::Response("<tds:StartSystemRestoreResponse><tds:UploadUri>" + host +
+                                                 "/restore</tds:UploadUri><tds:ExpectedDownTime>PT0S"
+                                                 "</tds:ExpectedDownTime></tds:StartSystemRestoreResponse>"));
+        }
+        return Reply(500, fixtures::Fault("ter:ActionNotSupported"));
+    });
+    auto files = std::make_shared<FakeFiles>([](const FileTransfer&) { return Http(200); });
+    OnvifLink link(soap);
+    link.UseFileTransport(files);
+    const auto path = std::filesystem::temp_directory_path() / ("onvif-import-" + std::to_string(getpid()));
+    std::ofstream(path, std::ios::binary) << "settings";
+    std::vector<DeviceLogin> logins(2);
+    for (int i = 0; i < 2; ++i) {
+        DeviceEntry entry;
+        entry.mac = "00-11-22-33-44-5" + std::to_string(i);
+        entry.onvif.deviceServiceUrl = "http://10.0.1." + std::to_string(5 + i) + "/onvif/device_service";
+        int error = 0;
+        ASSERT_TRUE(link.Login(entry, "admin", "secret", logins[i], error));
+    }
+    EXPECT_NE(logins[0].handle, logins[1].handle);
+    EXPECT_TRUE(link.ImportConfig(logins[1], path.string()));
+    ASSERT_EQ(files->sent.size(), 1u);
+    EXPECT_EQ(files->sent[0].url, "http://10.0.1.6/restore");
+    EXPECT_EQ(files->bodies[0], "settings");
+    link.Logout(logins[1]);
+    EXPECT_FALSE(link.ImportConfig(logins[1], path.string()));
+    EXPECT_EQ(files->sent.size(), 1u);
+    std::filesystem::remove(path);
 }
 
 } // namespace
