@@ -102,7 +102,7 @@ BackupOutcome Export(const DeviceChannel& channel, const std::string& path, std:
     }
     std::optional<std::string> backup;
     if (uri && !uri->empty()) {
-        FileTransfer get = channel.Transfer(*uri);
+        FileTransfer get = channel.Transfer(ReachableUri(*uri, channel.target.url));
         get.maxReplyBytes = maxBytes;
         FileReply reply = channel.files.Transfer(get);
         if (const BackupOutcome got = FromTransfer(reply); got != BackupOutcome::Ok) {
@@ -148,7 +148,7 @@ BackupOutcome Restore(const DeviceChannel& channel, const std::string& path, con
         if (!ticket) {
             return BackupOutcome::Failed;
         }
-        FileTransfer post = channel.Transfer(ticket->uploadUri);
+        FileTransfer post = channel.Transfer(ReachableUri(ticket->uploadUri, channel.target.url));
         post.upload = true;
         post.contentType = "application/octet-stream";
         post.body = {bytes};

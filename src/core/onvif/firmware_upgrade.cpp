@@ -125,7 +125,7 @@ UpgradeOutcome Upgrade(const DeviceChannel& channel, ByteRange image,
         if (!channel.Wait(std::clamp<int64_t>(ticket->uploadDelayMs, 0, timing.maxUploadDelayMs))) {
             return UpgradeOutcome::Cancelled;
         }
-        FileTransfer upload = channel.Transfer(ticket->uploadUri);
+        FileTransfer upload = channel.Transfer(ReachableUri(ticket->uploadUri, channel.target.url));
         upload.upload = true;
         upload.contentType = "application/octet-stream";
         upload.body = {image};

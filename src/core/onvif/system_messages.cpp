@@ -1,6 +1,7 @@
 #include "onvif/system_messages.h"
 
 #include "onvif/soap.h"
+#include "onvif/ws_discovery.h"
 #include "onvif/xml_reader.h"
 
 #include <cctype>
@@ -107,6 +108,22 @@ bool IsHttpUri(std::string_view uri) {
         return true;
     };
     return starts("http://") || starts("https://");
+}
+
+std::string ReachableUri(const std::string& uri, const std::string& serviceUrl) {
+    std::optional<HttpUrl> parsed = ParseHttpUrl(uri);
+    const std::optional<HttpUrl> service = ParseHttpUrl(serviceUrl);
+    if (!parsed || !service) {
+        return uri;
+    }
+    const std::string& host = parsed->host;
+    const bool nowhere = host == "localhost" || host.starts_with("127.") || host.starts_with("169.254.") ||
+                         host == "0.0.0.0" || host == "[::1]" || host.starts_with("[fe80:");
+    if (!nowhere) {
+        return uri;
+    }
+    parsed->host = service->host;
+    return FormatHttpUrl(*parsed);
 }
 
 std::optional<UploadTicket> ParseStartFirmwareUpgrade(std::string_view response) {

@@ -36,4 +36,9 @@ std::optional<std::string> ParseSystemBackupUri(std::string_view response);
 // True for a URI this program posts to or fetches from: http or https.
 bool IsHttpUri(std::string_view uri);
 
+// The address a device named for an upload or a download, with the device
+// service's host in place of one that cannot be the device seen from here
+// (loopback, link-local, unspecified: a device that names itself wrongly).
+std::string ReachableUri(const std::string& uri, const std::string& serviceUrl);
+
 } // namespace onvif

@@ -119,6 +119,11 @@ TEST(MaintenanceMessages, DurationsAndStartAnswersAsTheSchemaWritesThem) {
             "<tds:SystemBackupUri>http://h/backup.tgz</tds:SystemBackupUri></tds:GetSystemUrisResponse>")),
         "http://h/backup.tgz");
     EXPECT_EQ(ParseSystemBackupUri(fixtures::Response("<tds:GetSystemUrisResponse/>")), "");
+
+    // A device that names itself by a host it cannot be reached at.
+    EXPECT_EQ(ReachableUri("http://169.254.3.4:8080/up?t=1", kUrl), "http://10.0.1.5:8080/up?t=1");
+    EXPECT_EQ(ReachableUri("http://127.0.0.1/up", kUrl), "http://10.0.1.5/up");
+    EXPECT_EQ(ReachableUri("http://10.9.9.9/up", kUrl), "http://10.9.9.9/up");
 }
 
 TEST(MaintenanceMessages, MtomPartsSurviveBinaryDataAndBrokenBodiesAreRefused) {
