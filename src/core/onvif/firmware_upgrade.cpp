@@ -39,12 +39,13 @@ public:
             To(static_cast<int>(std::min<uint64_t>(sent, total) * 100 / total));
         }
     }
+    int Last() const { return m_last; }
     void To(int percent) {
-        if (!m_progress) {
-            return;
-        }
         while (m_last < percent) {
-            m_progress(++m_last);
+            ++m_last;
+            if (m_progress) {
+                m_progress(m_last);
+            }
         }
     }
 
@@ -134,7 +135,12 @@ UpgradeOutcome Upgrade(const DeviceChannel& channel, ByteRange image,
         if (channel.Cancelled()) {
             return UpgradeOutcome::Cancelled;
         }
-        if (const UpgradeOutcome uploaded = FromUpload(reply); uploaded != UpgradeOutcome::Ok) {
+        // A device may start flashing, or restart, before it answers the
+        // post: with the whole image sent, a missing answer is no failure;
+        // the version read back decides.
+        const bool answerLost = reply.result != TransportResult::Ok && percent.Last() == 100;
+        if (const UpgradeOutcome uploaded = FromUpload(reply);
+            uploaded != UpgradeOutcome::Ok && !answerLost) {
             return uploaded;
         }
         downMs = ticket->expectedDownMs;

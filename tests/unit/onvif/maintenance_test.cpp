@@ -43,7 +43,7 @@ public:
             whole.append(reinterpret_cast<const char*>(range.data()), range.size());
         }
         bodies.push_back(whole);
-        if (transfer.progress) {
+        if (transfer.progress && reportsProgress) {
             const uint64_t total = TotalSize(transfer.body);
             for (uint64_t at = 0; at <= total; at += total / 7 + 1) {
                 transfer.progress(at, total);
@@ -54,6 +54,7 @@ public:
     }
     std::vector<FileTransfer> sent;
     std::vector<std::string> bodies;
+    bool reportsProgress = true; // the whole body, before the handler answers
 
 private:
     Handler m_handler;
@@ -212,6 +213,26 @@ TEST(FirmwareUpgrade, RefusalsSilenceAndTheFallbackAreToldApart) {
     const UpgradeResult gone = UpgradeOnvifFirmware(rig.Channel(), image, {});
     EXPECT_EQ(gone.outcome, UpgradeOutcome::NotBack);
     EXPECT_EQ(gone.errorKey, "info.Fail_not_back");
+
+    // The answer to a whole image lost (the device restarted first): the
+    // version read back decides; a transfer broken off midway fails.
+    int reads = 0;
+    bool wholeSent = true;
+    Rig restarting(
+        [&](const SentRequest& request) {
+            return Asks(request, "GetDeviceInformation")
+                       ? Reply(200, Information(++reads == 1 ? "1.0" : "1.1"))
+                       : Reply(200, kStartUpgrade);
+        },
+        [&](const FileTransfer& transfer) {
+            transfer.progress(wholeSent ? 5000 : 2500, 5000);
+            return FileReply{TransportResult::Failed, 0, {}, {}};
+        });
+    restarting.files.reportsProgress = false;
+    EXPECT_EQ(UpgradeOnvifFirmware(restarting.Channel(), image, {}).outcome, UpgradeOutcome::Ok);
+    reads = 0;
+    wholeSent = false;
+    EXPECT_EQ(UpgradeOnvifFirmware(restarting.Channel(), image, {}).outcome, UpgradeOutcome::TransferFailed);
 
     Rig refusing(
         [](const SentRequest& request) {
