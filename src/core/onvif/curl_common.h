@@ -23,4 +23,11 @@ std::size_t CollectInto(char* data, std::size_t size, std::size_t count, void* s
 
 TransportResult FromCurl(CURLcode code, const CurlSink& sink);
 
+// What every request to a device sets: its address, the answer into sink,
+// no signals, HTTP and HTTPS only, the devices' self-signed certificates
+// taken, and the HTTP authentication auth allows with user and password
+// (which must outlive the transfer).
+void SetDeviceOptions(CURL* curl, const std::string& url, CurlSink& sink, HttpAuth auth,
+                      const std::string& user, const std::string& password);
+
 } // namespace onvif

@@ -92,29 +92,13 @@ public:
             curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
         }
         CurlSink sink{&reply.body, transfer.maxReplyBytes};
-        curl_easy_setopt(curl, CURLOPT_URL, transfer.url.c_str());
-        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, CollectInto);
-        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
-        curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(transfer.maxReplyBytes));
+        SetDeviceOptions(curl, transfer.url, sink, transfer.auth, transfer.user, transfer.password);
         curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
         curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
         curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, transfer.connectTimeoutMs);
         curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
         curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, std::max(1L, transfer.stallTimeoutMs / 1000));
-        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-        // As for the device service: self-signed certificates, digested passwords.
-        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
-        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
-        if (transfer.auth != HttpAuth::None) {
-            const unsigned long methods = transfer.auth == HttpAuth::DigestOrBasic
-                                              ? (CURLAUTH_DIGEST | CURLAUTH_BASIC)
-                                              : CURLAUTH_DIGEST;
-            curl_easy_setopt(curl, CURLOPT_HTTPAUTH, methods);
-            curl_easy_setopt(curl, CURLOPT_USERNAME, transfer.user.c_str());
-            curl_easy_setopt(curl, CURLOPT_PASSWORD, transfer.password.c_str());
-        }
         const CURLcode code = curl_easy_perform(curl);
         reply.result = FromCurl(code, sink);
         curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &reply.httpStatus);
