@@ -202,7 +202,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     // The ONVIF devices: device service and WS-Discovery.
-    onvifsim::OnvifSide onvif(responder, seed, statePath);
+    onvifsim::OnvifSide onvif(responder, seed, statePath, rebootMs);
     if (onvifSide && !onvif.Start()) {
         return 1;
     }

@@ -13,6 +13,8 @@ OperationSet NativeOperations(uint8_t capabilityByte) {
 }
 
 OperationSet OnvifOperations() {
-    return OperationSet{DeviceOperation::Login,    DeviceOperation::Reboot, DeviceOperation::FactoryDefault,
-                        DeviceOperation::Password, DeviceOperation::Ports,  DeviceOperation::Time};
+    return OperationSet{
+        DeviceOperation::Login,    DeviceOperation::Reboot,       DeviceOperation::FactoryDefault,
+        DeviceOperation::Password, DeviceOperation::Ports,        DeviceOperation::Time,
+        DeviceOperation::Upgrade,  DeviceOperation::ConfigExport, DeviceOperation::ConfigImport};
 }

@@ -77,6 +77,7 @@ private:
 OperationSet NativeOperations(uint8_t capabilityByte);
 
 // The ONVIF family before a login: what every device service offers (the
-// login, reboot, factory default, password, ports, clock). A login reads
-// what the device itself lists.
+// login, reboot, factory default, password, ports, clock, firmware upgrade,
+// configuration export and import). A login reads what the device itself
+// lists.
 OperationSet OnvifOperations();

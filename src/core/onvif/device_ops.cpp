@@ -119,8 +119,10 @@ OperationSet LoginOperations(const OnvifDeviceInfo& info) {
     if (!info.services.empty() && !Offers(info, kDeviceNamespace)) {
         return operations;
     }
-    operations |= OperationSet{DeviceOperation::Reboot, DeviceOperation::FactoryDefault,
-                               DeviceOperation::Password, DeviceOperation::Ports, DeviceOperation::Time};
+    operations |=
+        OperationSet{DeviceOperation::Reboot,  DeviceOperation::FactoryDefault, DeviceOperation::Password,
+                     DeviceOperation::Ports,   DeviceOperation::Time,           DeviceOperation::ConfigImport,
+                     DeviceOperation::Upgrade, DeviceOperation::ConfigExport};
     if (!info.network.token.empty()) {
         operations |= OperationSet{DeviceOperation::Network};
     }

@@ -11,11 +11,7 @@ namespace {
 
 // The response element of that name, or a null node (fault, other response).
 std::optional<SoapResponse> Response(std::string_view text, std::string_view name) {
-    std::optional<SoapResponse> response = ParseSoapResponse(text);
-    if (!response || response->fault || LocalName(response->content) != name) {
-        return std::nullopt;
-    }
-    return response;
+    return ParseResponseNamed(text, name);
 }
 
 template <typename Visit> void ForEachChild(const pugi::xml_node& node, std::string_view name, Visit visit) {

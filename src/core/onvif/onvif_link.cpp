@@ -3,6 +3,8 @@
 #include "discovery/ip_rules.h"
 #include "onvif/clock_reader.h"
 #include "onvif/find_again.h"
+#include "sdk/firmware_cache.h"
+#include "sdk/wire_messages.h"
 
 #include <algorithm>
 #include <utility>
@@ -27,8 +29,30 @@ int LoginErrorOf(InfoOutcome outcome) {
     return 11;
 }
 
+namespace {
+
+DeviceTarget EntryTarget(const DeviceEntry& entry) {
+    return {entry.onvif.deviceServiceUrl, entry.onvif.clockKnown ? entry.onvif.clockOffsetSeconds : 0};
+}
+
+BackupResult UnknownLogin() {
+    BackupResult failed;
+    failed.errorKey = BackupOutcomeKey(failed.outcome);
+    return failed;
+}
+
+OnvifCredentials CredentialsOf(const DeviceLogin& login) {
+    OnvifCredentials credentials;
+    credentials.user = login.user;
+    credentials.password = login.password;
+    return credentials;
+}
+
+} // namespace
+
 OnvifLink::OnvifLink(std::shared_ptr<SoapTransport> transport, std::function<int64_t()> nowUtcSeconds)
-    : m_transport(std::move(transport)), m_now(nowUtcSeconds ? std::move(nowUtcSeconds) : UtcSecondsNow) {}
+    : m_transport(std::move(transport)), m_now(nowUtcSeconds ? std::move(nowUtcSeconds) : UtcSecondsNow),
+      m_files(CreateCurlFileTransport()) {}
 
 bool OnvifLink::Login(const DeviceEntry& entry, const std::string& user, const std::string& password,
                       DeviceLogin& login, int& error) {
@@ -44,8 +68,7 @@ bool OnvifLink::Login(const DeviceEntry& entry, const std::string& user, const s
         std::lock_guard lock(m_mutex);
         m_read[DeviceKey(entry)] = std::move(read.info);
         login.handle = ++m_lastHandle;
-        m_logins[login.handle] = DeviceTarget{entry.onvif.deviceServiceUrl,
-                                              entry.onvif.clockKnown ? entry.onvif.clockOffsetSeconds : 0};
+        m_logins[login.handle] = EntryTarget(entry);
     }
     login.link = this;
     login.user = user;
@@ -207,6 +230,74 @@ std::string ServiceUrlAt(const std::string& url, const std::string& host, uint16
         result += url.substr(hostEnd, pathAt - hostEnd);
     }
     return result + url.substr(pathAt);
+}
+
+void OnvifLink::UseFileTransport(std::shared_ptr<FileTransport> files) {
+    m_files = std::move(files);
+}
+
+DeviceChannel OnvifLink::Channel(const DeviceTarget& target, const OnvifCredentials& credentials,
+                                 const std::function<bool()>& cancel) {
+    return {*m_transport, *m_files, m_auth, target, credentials, m_now, SteadyClock(), cancel};
+}
+
+UpgradeResult OnvifLink::Upgrade(const DeviceLogin& login,
+                                 const std::shared_ptr<const std::vector<uint8_t>>& image,
+                                 const std::function<void(int)>& progress,
+                                 const std::function<bool()>& cancel) {
+    const std::optional<DeviceTarget> target = TargetOf(login);
+    if (!target) {
+        UpgradeResult failed;
+        failed.errorKey = UpgradeOutcomeKey(failed.outcome);
+        return failed;
+    }
+    return UpgradeOnvifFirmware(Channel(*target, CredentialsOf(login), cancel),
+                                image ? ByteRange(*image) : ByteRange(), progress);
+}
+
+BackupResult OnvifLink::ExportConfig(const DeviceLogin& login, const std::string& path) {
+    const std::optional<DeviceTarget> target = TargetOf(login);
+    if (!target) {
+        return UnknownLogin();
+    }
+    return ExportOnvifBackup(Channel(*target, CredentialsOf(login), {}), path);
+}
+
+BackupResult OnvifLink::RestoreConfig(const DeviceLogin& login, const std::string& path) {
+    const std::optional<DeviceTarget> target = TargetOf(login);
+    if (!target) {
+        return UnknownLogin();
+    }
+    return RestoreOnvifBackup(Channel(*target, CredentialsOf(login), {}), path);
+}
+
+bool OnvifLink::ImportConfig(const DeviceLogin& login, const std::string& path) {
+    return RestoreConfig(login, path).outcome == BackupOutcome::Ok;
+}
+
+bool OnvifLink::ExportConfig(const DeviceEntry&, const DeviceLogin& login, const std::string& path,
+                             std::string& failKey) {
+    const BackupResult result = ExportConfig(login, path);
+    failKey = result.errorKey;
+    return result.outcome == BackupOutcome::Ok;
+}
+
+bool OnvifLink::Upgrade(DeviceEntry&, const DeviceLogin& login, const std::string& path,
+                        const std::function<void(int)>& progress, const std::function<bool()>& cancelled,
+                        std::string& failKey) {
+    // One read-only copy of the file for every transfer that sends it.
+    const std::shared_ptr<const std::vector<uint8_t>> image =
+        sdkclient::SharedFirmware(path, sdkwire::kMaxFirmwareSize);
+    if (!image) {
+        failKey = "info.Fail_file";
+        return false;
+    }
+    const UpgradeResult result = Upgrade(login, image, progress, cancelled);
+    if (result.outcome != UpgradeOutcome::Ok) {
+        failKey = result.errorKey.empty() ? "info.operate_fail" : result.errorKey;
+        return false;
+    }
+    return true;
 }
 
 std::optional<OnvifDeviceInfo> OnvifLink::TakeInfo(const std::string& key) {

@@ -15,9 +15,11 @@
 // does not offer yet report false (the record's operations keep them out
 // of menus and batches).
 #include "discovery/device_entry.h"
+#include "onvif/config_backup.h"
 #include "onvif/device_call.h"
 #include "onvif/device_info.h"
 #include "onvif/device_ops.h"
+#include "onvif/firmware_upgrade.h"
 #include "onvif/soap_transport.h"
 #include "operate/device_link.h"
 
@@ -49,16 +51,32 @@ public:
     // and the record's HTTP port and device service follow.
     PortChangeResult ChangePorts(DeviceEntry& entry, const DeviceLogin& login,
                                  const PortTriple& ports) override;
-    bool ImportConfig(const DeviceLogin&, const std::string&) override { return false; }
+    // The restore of config_backup.h to the device of the login.
+    bool ImportConfig(const DeviceLogin& login, const std::string& path) override;
     // The version the login read.
     std::string FirmwareVersion(const DeviceEntry& entry, const DeviceLogin&) override {
         return entry.version;
     }
-    bool ExportConfig(const DeviceEntry&, const DeviceLogin&, const std::string&,
-                      std::string& failKey) override {
-        failKey = "info.Fail_not_supported";
-        return false;
-    }
+    // The device's backup, byte for byte.
+    bool ExportConfig(const DeviceEntry& entry, const DeviceLogin& login, const std::string& path,
+                      std::string& failKey) override;
+    // The batch's upgrade: the image shared with every transfer of the file,
+    // the version read back decides (the row shows it after the next login
+    // or search: the record is the window's while the batch runs).
+    bool UpgradesItself() const override { return true; }
+    bool Upgrade(DeviceEntry& entry, const DeviceLogin& login, const std::string& path,
+                 const std::function<void(int)>& progress, const std::function<bool()>& cancelled,
+                 std::string& failKey) override;
+
+    // The maintenance operations, for the device of a login made here (a
+    // login this link does not know gives Failed). Each runs on the
+    // caller's (worker) thread; cancel may be empty.
+    UpgradeResult Upgrade(const DeviceLogin& login, const std::shared_ptr<const std::vector<uint8_t>>& image,
+                          const std::function<void(int)>& progress, const std::function<bool()>& cancel);
+    BackupResult ExportConfig(const DeviceLogin& login, const std::string& path);
+    BackupResult RestoreConfig(const DeviceLogin& login, const std::string& path);
+    // Tests give a transport without sockets.
+    void UseFileTransport(std::shared_ptr<FileTransport> files);
 
     // The operations of ONVIF devices beyond the DeviceLink interface. A
     // login this link does not know (ended, another family's) gives
@@ -94,6 +112,11 @@ private:
     std::map<std::string, OnvifDeviceInfo> m_read;
     std::map<int32_t, DeviceTarget> m_logins; // by login handle
     int32_t m_lastHandle = 0;
+    // The maintenance operations' file transfers.
+    std::shared_ptr<FileTransport> m_files;
+
+    DeviceChannel Channel(const DeviceTarget& target, const OnvifCredentials& credentials,
+                          const std::function<bool()>& cancel);
 };
 
 // The device service address with another host (and port, when not 0).

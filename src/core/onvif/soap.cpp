@@ -152,6 +152,14 @@ std::optional<SoapResponse> ParseSoapResponse(std::string_view text) {
     return response;
 }
 
+std::optional<SoapResponse> ParseResponseNamed(std::string_view text, std::string_view name) {
+    std::optional<SoapResponse> response = ParseSoapResponse(text);
+    if (!response || response->fault || LocalName(response->content) != name) {
+        return std::nullopt;
+    }
+    return response;
+}
+
 bool IsAuthenticationFault(const SoapFault& fault) {
     return fault.subcode == "NotAuthorized" || fault.subcode == "FailedAuthentication" ||
            fault.subcode == "InvalidSecurity" || fault.subcode == "InvalidSecurityToken" ||

@@ -59,6 +59,10 @@ struct SoapResponse {
 // body element.
 std::optional<SoapResponse> ParseSoapResponse(std::string_view text);
 
+// The response envelope whose body element has this local name; nullopt
+// for a fault, another response or no envelope.
+std::optional<SoapResponse> ParseResponseNamed(std::string_view text, std::string_view name);
+
 // True for faults that refuse the caller's identity (wrong user or
 // password, a token the device does not accept).
 bool IsAuthenticationFault(const SoapFault& fault);

@@ -25,6 +25,8 @@ struct OperationResult {
     const char* faultCode = nullptr; // set for a fault: "env:Sender" / "env:Receiver"
     const char* faultSubcode = nullptr;
     const char* faultReason = nullptr;
+    std::string attachment{}; // sent as an MTOM attachment with this content id
+    std::string attachmentId{};
 };
 
 using OperationHandler = OperationResult (*)(const pugi::xml_node& request, DeviceServiceState& state,

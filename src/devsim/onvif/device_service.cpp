@@ -2,8 +2,10 @@
 
 #include "net/udp_socket.h"
 #include "onvif/device_answers.h"
+#include "onvif/firmware_answers.h"
 #include "onvif/onvif_auth.h"
 #include "onvif/onvif_defaults.h"
+#include "onvif/sim_multipart.h"
 #include "onvif/soap_text.h"
 
 namespace onvifsim {
@@ -31,17 +33,19 @@ ServiceResponse NotAuthorized(const DeviceServiceState& state, int64_t nowS, boo
     return Fault(400, "env:Sender", "ter:NotAuthorized", reason);
 }
 
-// Who sent the request: a user when a login was accepted, null with the
-// refusal otherwise. Counts wrong passwords and locks the accounts.
-const OnvifUser* Authenticate(const ServiceRequest& request, const pugi::xml_node& header,
-                              DeviceServiceState& state, int64_t nowS, ServiceResponse& refusal) {
+// Who sent the request: the user's level when a login was accepted,
+// nothing with the refusal otherwise. Counts wrong passwords and locks the
+// accounts.
+std::optional<OnvifUserLevel> Authenticate(const ServiceRequest& request, const pugi::xml_node& header,
+                                           DeviceServiceState& state, int64_t nowS,
+                                           ServiceResponse& refusal) {
     const OnvifConfig& onvif = state.device.onvif;
     const std::vector<OnvifUser> users = OnvifUsers(state.device);
     const bool tokenOnly = onvif.auth.wsse && request.authorization.empty() &&
                            ChildByLocalName(ChildByLocalName(header, "Security"), "UsernameToken");
     if (nowS < state.lockedUntilS) {
         refusal = NotAuthorized(state, nowS, tokenOnly);
-        return nullptr;
+        return std::nullopt;
     }
     AuthResult result;
     if (onvif.auth.digest) {
@@ -56,7 +60,7 @@ const OnvifUser* Authenticate(const ServiceRequest& request, const pugi::xml_nod
     }
     if (result.verdict == AuthVerdict::Accepted) {
         state.failures = 0;
-        return result.user;
+        return result.user->level; // the user lives in this call's list
     }
     if (result.verdict == AuthVerdict::Refused && ++state.failures >= onvif.lockAfter &&
         onvif.lockAfter > 0) {
@@ -64,7 +68,7 @@ const OnvifUser* Authenticate(const ServiceRequest& request, const pugi::xml_nod
         state.failures = 0;
     }
     refusal = NotAuthorized(state, nowS, tokenOnly, result.verdict == AuthVerdict::Stale);
-    return nullptr;
+    return std::nullopt;
 }
 
 // Cuts the answer off mid-element: what a broken device sends.
@@ -79,7 +83,9 @@ ServiceResponse Handle(const ServiceRequest& request, DeviceServiceState& state,
     if (request.method != "POST") {
         return {405, "only POST\n", {}, 0};
     }
-    if (request.tooLarge || request.body.size() > kMaxRequestBytes) {
+    const bool multipart = IsMultipart(request.contentType);
+    if (request.tooLarge ||
+        request.body.size() > (multipart ? kMaxAttachmentRequestBytes : kMaxRequestBytes)) {
         return {413, "request too large\n", {}, 0};
     }
     // HTTP clients that authenticate in several passes send their first
@@ -87,9 +93,21 @@ ServiceResponse Handle(const ServiceRequest& request, DeviceServiceState& state,
     if (request.body.empty() && request.authorization.empty()) {
         return NotAuthorized(state, nowS, false);
     }
+    std::string_view xml = request.body;
+    state.maintenance.attachments.clear();
+    if (multipart) {
+        const auto parts = SplitMultipart(request.contentType, request.body);
+        if (!parts || parts->front().data.size() > kMaxRequestBytes) {
+            return Fault(400, "env:Sender", "ter:WellFormed", "Well-formed Error");
+        }
+        xml = parts->front().data;
+        for (std::size_t i = 1; i < parts->size(); ++i) {
+            state.maintenance.attachments.emplace_back((*parts)[i].id, (*parts)[i].data);
+        }
+    }
     pugi::xml_document document;
-    const pugi::xml_parse_result parsed = document.load_buffer(request.body.data(), request.body.size(),
-                                                               pugi::parse_default, pugi::encoding_utf8);
+    const pugi::xml_parse_result parsed =
+        document.load_buffer(xml.data(), xml.size(), pugi::parse_default, pugi::encoding_utf8);
     const pugi::xml_node envelope = FirstElement(document);
     if (!parsed || LocalName(envelope) != "Envelope") {
         return Fault(400, "env:Sender", "ter:WellFormed", "Well-formed Error");
@@ -101,28 +119,50 @@ ServiceResponse Handle(const ServiceRequest& request, DeviceServiceState& state,
     }
     const Operation* known =
         NamespaceOf(operation) == kDeviceNs ? FindOperation(LocalName(operation)) : nullptr;
+    if (known == nullptr && NamespaceOf(operation) == kDeviceNs) {
+        known = FindMaintenanceOperation(LocalName(operation), state.device);
+    }
     if (known == nullptr) {
         return Fault(500, "env:Receiver", "ter:ActionNotSupported", "Optional Action Not Implemented");
     }
     if (known->access != AccessClass::PreAuth) {
         ServiceResponse refusal;
-        const OnvifUser* user = Authenticate(request, header, state, nowS, refusal);
-        if (user == nullptr) {
+        const std::optional<OnvifUserLevel> level = Authenticate(request, header, state, nowS, refusal);
+        if (!level) {
             return refusal;
         }
-        if (!LevelMayUse(user->level, known->access)) {
+        if (!LevelMayUse(*level, known->access)) {
             return Fault(400, "env:Sender", "ter:NotAuthorized", "Sender not Authorized");
         }
     }
     const OperationResult result = known->handler(operation, state, nowS + state.device.onvif.clockOffsetS);
+    state.maintenance.attachments.clear(); // they point into the request
     if (result.faultCode != nullptr) {
         return Fault(std::string_view(result.faultCode) == "env:Sender" ? 400 : 500, result.faultCode,
                      result.faultSubcode, result.faultReason);
+    }
+    if (!result.attachmentId.empty()) {
+        MultipartAnswer answer =
+            JoinMultipart(SoapEnvelope(result.body), result.attachmentId, result.attachment);
+        return {200, std::move(answer.body), {}, 0, std::move(answer.contentType)};
     }
     return {200, SoapEnvelope(result.body), {}, 0};
 }
 
 } // namespace
+
+std::optional<ServiceResponse> AuthorizeHttp(const ServiceRequest& request, DeviceServiceState& state,
+                                             int64_t nowS) {
+    ServiceResponse refusal;
+    const std::optional<OnvifUserLevel> level = Authenticate(request, pugi::xml_node(), state, nowS, refusal);
+    if (!level) {
+        return refusal;
+    }
+    if (*level != OnvifUserLevel::Administrator) {
+        return ServiceResponse{403, "administrators only\n", {}, 0};
+    }
+    return std::nullopt;
+}
 
 ServiceResponse HandleDeviceService(const ServiceRequest& request, DeviceServiceState& state, int64_t nowS) {
     ServiceResponse response = Handle(request, state, nowS);

@@ -3,14 +3,18 @@
 // HTTP request (method, Authorization header, body) and the device's state
 // in, the HTTP answer out. The HTTP server around it only moves bytes.
 #include "lab.h"
+#include "onvif/maintenance_state.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace onvifsim {
 
 constexpr std::size_t kMaxRequestBytes = 64 * 1024;
+// A request with MTOM attachments (a firmware image, a backup file).
+constexpr std::size_t kMaxAttachmentRequestBytes = 80 * 1024 * 1024;
 constexpr int64_t kLockSeconds = 60;
 
 struct ServiceRequest {
@@ -19,6 +23,7 @@ struct ServiceRequest {
     std::string authorization;
     std::string body;
     bool tooLarge = false; // the body went past kMaxRequestBytes
+    std::string contentType{};
 };
 
 struct ServiceResponse {
@@ -26,6 +31,7 @@ struct ServiceResponse {
     std::string body;
     std::vector<std::string> challenges; // WWW-Authenticate values
     int delayMs = 0;                     // wait this long before answering
+    std::string contentType{};           // empty: SOAP or plain text by status
 };
 
 // What one device keeps between requests. Operations that change the
@@ -37,9 +43,16 @@ struct DeviceServiceState {
     int64_t lockedUntilS = 0;
     SimDevice factory;    // the device as the lab made it: what a factory default restores
     OnvifPending pending; // what the device does after its answer or at its restart
+    MaintenanceState maintenance{};
 };
 
 // nowS: the true time, seconds since 1970 (the device adds its offset).
 ServiceResponse HandleDeviceService(const ServiceRequest& request, DeviceServiceState& state, int64_t nowS);
+
+// A plain HTTP request beside the service (an upload or a download): HTTP
+// digest of an administrator, counted like the service's logins. nullopt
+// when allowed, else the refusal to send.
+std::optional<ServiceResponse> AuthorizeHttp(const ServiceRequest& request, DeviceServiceState& state,
+                                             int64_t nowS);
 
 } // namespace onvifsim

@@ -4,14 +4,18 @@
 // address it was made to. A device that changes its address or port is
 // served there from its next request on (a new port gets its server); a
 // device that restarts leaves every request unanswered until it is back.
+// Beside the service: the firmware and restore uploads and the backup
+// download.
 // Each change is told to the change listener.
 #include "lab.h"
 #include "onvif/device_service.h"
+#include "onvif/upload_endpoints.h"
 
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,7 +27,7 @@ namespace onvifsim {
 struct DeviceChange {
     std::size_t labIndex = 0; // the device's place in the lab
     SimDevice device;         // as it is now
-    int restartMs = 0;        // > 0: the device restarts and is silent this long
+    int restartMs = 0;        // > 0: the device restarts and is silent this long; < 0: for good
 };
 using ChangeListener = std::function<void(const DeviceChange&)>;
 
@@ -48,17 +52,37 @@ public:
     int Answer(MHD_Connection* connection, const char* path, const char* method, const std::string& body,
                bool tooLarge);
 
+    // The time a device is away after an accepted firmware (< 0: each
+    // device's reboot-seconds). Before Start.
+    void SetFirmwareRebootMs(int rebootMs);
+    // The upload or download at path beside the device service, or null
+    // (an ordinary request); null with refused set when the device is away.
+    std::unique_ptr<FileEndpoint> OpenEndpoint(MHD_Connection* connection, const char* path,
+                                               const char* method, bool& refused);
+    int AnswerEndpoint(MHD_Connection* connection, FileEndpoint& endpoint);
+
 private:
     struct Device {
         std::mutex mutex;
         DeviceServiceState state;
         std::size_t labIndex = 0;
-        int64_t awayUntilMs = 0; // restarting until then (steady clock)
+        int64_t awayUntilMs = 0; // restarting until then (steady clock); -1: for good
     };
     Device* Find(uint32_t address, uint16_t port);
+    // The device (and its place) the connection was made to.
+    Device* DeviceOf(MHD_Connection* connection, std::pair<uint32_t, uint16_t>& place);
     bool OpenPort(uint16_t port);
     // Serves the device at its new place when its address or port changed.
     void Move(Device& device, std::pair<uint32_t, uint16_t> from, std::pair<uint32_t, uint16_t> to);
+    // With the device locked: false while it restarts.
+    static bool Present(const Device& device);
+    // With the device locked, after each request: the restart it asked for
+    // (settings, or an accepted firmware), the move, and the change to tell
+    // when the device is not what it was (before: its state lines then).
+    std::optional<DeviceChange> AfterRequest(Device& device, std::pair<uint32_t, uint16_t> place,
+                                             const std::string& before);
+    void Tell(const std::optional<DeviceChange>& change);
+    int Send(MHD_Connection* connection, const ServiceResponse& response);
 
     std::vector<std::unique_ptr<Device>> m_devices;
     std::mutex m_indexMutex;                                      // guards the index and the servers

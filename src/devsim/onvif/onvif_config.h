@@ -59,6 +59,12 @@ struct OnvifConfig {
     bool networkNeedsReboot = false;
     bool fixedUsers = false;
     OnvifSettings settings;
+    // Maintenance faults: no StartFirmwareUpgrade (UpgradeSystemFirmware
+    // only), no GetSystemUris and StartSystemRestore (GetSystemBackup and
+    // RestoreSystem only), silent for good after a firmware upgrade.
+    bool noStartFirmwareUpgrade = false;
+    bool noSystemUris = false;
+    bool staysDownAfterUpgrade = false;
 
     bool Speaks() const { return family != LabFamily::Native; }
 };

@@ -116,7 +116,10 @@ std::optional<bool> ApplyOnvifKey(SimDevice& device, const std::string& key, con
     const std::map<std::string, bool*> switches{{"onvif-malformed", &onvif.malformed},
                                                 {"onvif-network-reboot", &onvif.networkNeedsReboot},
                                                 {"onvif-fixed-users", &onvif.fixedUsers},
-                                                {"onvif-multicast", &onvif.multicast}};
+                                                {"onvif-multicast", &onvif.multicast},
+                                                {"onvif-no-start-upgrade", &onvif.noStartFirmwareUpgrade},
+                                                {"onvif-no-system-uris", &onvif.noSystemUris},
+                                                {"onvif-stays-down", &onvif.staysDownAfterUpgrade}};
     if (const auto on = switches.find(key); on != switches.end()) {
         if (value != "on" && value != "off") {
             return false;
@@ -198,5 +201,8 @@ std::string OnvifLabLines(const SimDevice& device) {
     out += "onvif-reboot-ms = " + std::to_string(onvif.rebootMs) + "\n";
     out += std::string("onvif-network-reboot = ") + (onvif.networkNeedsReboot ? "on" : "off") + "\n";
     out += std::string("onvif-fixed-users = ") + (onvif.fixedUsers ? "on" : "off") + "\n";
+    out += std::string("onvif-no-start-upgrade = ") + (onvif.noStartFirmwareUpgrade ? "on" : "off") + "\n";
+    out += std::string("onvif-no-system-uris = ") + (onvif.noSystemUris ? "on" : "off") + "\n";
+    out += std::string("onvif-stays-down = ") + (onvif.staysDownAfterUpgrade ? "on" : "off") + "\n";
     return out;
 }

@@ -9,8 +9,10 @@
 
 namespace onvifsim {
 
-OnvifSide::OnvifSide(UdpResponder& responder, uint64_t seed, const std::string& statePath)
-    : m_responder(responder), m_seed(seed), m_statePath(statePath.empty() ? "" : statePath + ".onvif") {}
+OnvifSide::OnvifSide(UdpResponder& responder, uint64_t seed, const std::string& statePath,
+                     int firmwareRebootMs)
+    : m_responder(responder), m_seed(seed), m_firmwareRebootMs(firmwareRebootMs),
+      m_statePath(statePath.empty() ? "" : statePath + ".onvif") {}
 
 OnvifSide::~OnvifSide() {
     Stop();
@@ -30,6 +32,7 @@ bool OnvifSide::Start() {
         }
     }
     m_http = std::make_unique<HttpServer>(m_devices, &lab);
+    m_http->SetFirmwareRebootMs(m_firmwareRebootMs);
     m_http->SetChangeListener([this](const DeviceChange& change) { OnChange(change); });
     m_wsd = std::make_unique<WsdServer>(m_devices, m_seed);
     return m_http->Start() && m_wsd->Start();

@@ -1,8 +1,9 @@
 #pragma once
 // The simulator's ONVIF side: the device service over HTTP and
 // WS-Discovery for the lab's ONVIF devices, kept in step. What a device's
-// service changes reaches its WS-Discovery (new address, restarts), its
-// native side (address, mask, gateway, DNS, DHCP) and the state file.
+// service changes reaches its WS-Discovery (new address, restarts, also
+// after a firmware upgrade), its native side (address, mask, gateway, DNS,
+// DHCP) and the state file.
 #include "onvif/http_server.h"
 #include "onvif/wsd_server.h"
 #include "udp_responder.h"
@@ -17,8 +18,11 @@ namespace onvifsim {
 class OnvifSide {
 public:
     // statePath: the simulator's --state file (empty: none); the ONVIF
-    // devices keep theirs in statePath + ".onvif".
-    OnvifSide(UdpResponder& responder, uint64_t seed, const std::string& statePath);
+    // devices keep theirs in statePath + ".onvif". firmwareRebootMs: the
+    // time away after an accepted firmware (< 0: each device's
+    // reboot-seconds).
+    OnvifSide(UdpResponder& responder, uint64_t seed, const std::string& statePath,
+              int firmwareRebootMs = -1);
     ~OnvifSide();
     OnvifSide(const OnvifSide&) = delete;
     OnvifSide& operator=(const OnvifSide&) = delete;
@@ -35,6 +39,7 @@ private:
 
     UdpResponder& m_responder;
     uint64_t m_seed;
+    int m_firmwareRebootMs;
     std::string m_statePath;
     std::mutex m_mutex; // guards m_devices and the state file
     std::vector<SimDevice> m_devices;

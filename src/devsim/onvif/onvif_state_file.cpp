@@ -64,6 +64,8 @@ bool Apply(SimDevice& device, const std::string& key, const std::string& value) 
         s.ntpServers.push_back(UnescapeLabValue(value));
     } else if (key == "created-user") {
         s.createdUsers.push_back(UnescapeLabValue(value));
+    } else if (key == "version") {
+        device.texts.version = UnescapeLabValue(value);
     } else {
         return ApplyOnvifKey(device, key, value).value_or(false);
     }
@@ -103,6 +105,8 @@ std::string OnvifStateLines(const SimDevice& device) {
     for (const std::string& server : onvif.settings.ntpServers) {
         line("ntp", EscapeLabValue(server));
     }
+    line("version", EscapeLabValue(device.texts.version));
+    line("location", EscapeLabValue(onvif.location));
     return out;
 }
 

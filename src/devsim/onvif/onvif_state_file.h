@@ -1,8 +1,9 @@
 #pragma once
 // What the ONVIF devices' service changed (network settings, HTTP, HTTPS
-// and RTSP ports, users and passwords, clock and NTP settings), kept in a
-// file beside the simulator's --state file ("FILE.onvif") so a simulator
-// started again plays the devices as they were left. One line per value,
+// and RTSP ports, users and passwords, clock and NTP settings, firmware
+// version, the location a restored backup set), kept in a file beside the
+// simulator's --state file ("FILE.onvif") so a simulator started again
+// plays the devices as they were left. One line per value,
 // "MAC|key|value", values escaped as in lab files. The passwords stand
 // there as they are (HTTP digest and WS-Security need them): the file is
 // for the owner only.

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 #include <ifaddrs.h>
+#include <limits>
 #include <net/if.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -164,9 +165,10 @@ void WsdServer::TakeUpdates(int64_t sinceStartMs) {
         const bool moved = m_devices[i].fields.ip != update.device.fields.ip ||
                            m_devices[i].onvif.port != update.device.onvif.port;
         m_devices[i] = std::move(update.device);
-        if (update.restartMs > 0) {
+        if (update.restartMs != 0) {
             // Gone without a word; back as a new instance, with a Hello.
-            m_silentUntilMs[i] = sinceStartMs + update.restartMs;
+            m_silentUntilMs[i] =
+                update.restartMs < 0 ? std::numeric_limits<int64_t>::max() : sinceStartMs + update.restartMs;
             m_present[i] = false;
             m_sequences[i] = {m_sequences[i].instanceId + 1, 0};
         } else if (moved && m_present[i]) {

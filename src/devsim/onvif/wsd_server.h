@@ -4,8 +4,8 @@
 // to one device's address) from the device's own address after a random
 // 0-500 ms, a Hello per device at the start (or when the lab says) and a
 // Bye per device at the end (or when the lab says). A device that restarts
-// is silent for its restart time and says Hello (a new instance) when it
-// is back; one that moved says Hello from its new address.
+// is silent for its restart time (or for good) and says Hello (a new
+// instance) when it is back; one that moved says Hello from its new address.
 #include "lab.h"
 #include "onvif/wsd_messages.h"
 
@@ -14,6 +14,7 @@
 #include <mutex>
 #include <random>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace onvifsim {
@@ -31,7 +32,8 @@ public:
     // Says Bye for every device and stops.
     void Stop();
     // The device at labIndex changed (its address, a restart of restartMs
-    // when > 0). Safe from any thread.
+    // when > 0; restartMs < 0: it goes silent and never comes back). Safe
+    // from any thread.
     void Update(std::size_t labIndex, const SimDevice& device, int restartMs);
 
 private:

@@ -2,8 +2,11 @@
 // arbitrary text, as the discovery source and the device calls receive it;
 // and the facts a parsed match gives, which must stay consistent.
 #include "fuzz_check.h"
+#include "onvif/config_backup.h"
 #include "onvif/device_responses.h"
+#include "onvif/mtom.h"
 #include "onvif/soap.h"
+#include "onvif/system_messages.h"
 #include "onvif/ws_discovery.h"
 #include "onvif/xml_reader.h"
 
@@ -49,5 +52,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ParseUsers(text);
     PercentDecode(text);
     NormalizeMac(text);
+    // The maintenance answers; an MTOM answer has its content type on the
+    // first line and its body after it.
+    if (const auto ticket = ParseStartFirmwareUpgrade(text)) {
+        Check(IsHttpUri(ticket->uploadUri) && ticket->uploadDelayMs >= 0 && ticket->expectedDownMs >= 0);
+    }
+    ParseStartSystemRestore(text);
+    ParseSystemBackupUri(text);
+    if (const auto ms = ParseDurationMs(text)) {
+        Check(*ms >= 0 && *ms <= 366LL * 86400 * 1000);
+    }
+    const std::size_t line = text.find('\n');
+    if (line != std::string::npos) {
+        const std::string_view type = std::string_view(text).substr(0, line);
+        const std::string_view body = std::string_view(text).substr(line + 1);
+        if (const auto multipart = ParseMultipart(type, body)) {
+            Check(multipart->root < multipart->parts.size());
+            for (const MimePart& part : multipart->parts) {
+                Check(part.data.data() >= body.data() &&
+                      part.data.data() + part.data.size() <= body.data() + body.size());
+            }
+        }
+        ParseSystemBackup(type, body);
+    }
     return 0;
 }

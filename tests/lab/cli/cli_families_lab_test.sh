@@ -96,6 +96,21 @@ grep -qE '^serialNumber +SN020E00003005$' "$out/nvr" || { fail "recorder table";
 expect_status 1 $? "info with a wrong password"
 grep -qF "10.77.16.4  $(text_of info.login_password_err)" "$out/wrong" || { fail "wrong-password text"; cat "$out/wrong"; }
 
+# The camera's configuration saved and its firmware upgraded through the
+# batch: the transfer's percent, the version read back, a file of another
+# model refused.
+"$cli" export --ip 10.77.16.4 --password cam-pass --out "$out/cam.backup" "${fast[@]}" >"$out/export" 2>&1
+expect_status 0 $? "export of the camera"
+[ -s "$out/cam.backup" ] || { fail "export wrote nothing"; cat "$out/export"; }
+"$bin/make_firmware" OC-100 "2.9.0" $((1024 * 1024)) "$out/cam.img" >/dev/null
+"$bin/make_firmware" OTHER-9 "2.9.0" $((1024 * 1024)) "$out/other.img" >/dev/null
+"$cli" upgrade --ip 10.77.16.4 --password cam-pass --file "$out/other.img" "${fast[@]}" >"$out/up-other" 2>&1
+expect_status 1 $? "upgrade with another model's image"
+"$cli" upgrade --ip 10.77.16.4 --password cam-pass --file "$out/cam.img" "${fast[@]}" >"$out/up" 2>&1
+expect_status 0 $? "upgrade of the camera"
+"$cli" info --ip 10.77.16.4 --password cam-pass --format json "${fast[@]}" 2>/dev/null |
+    grep -qF '"firmwareVersion": "2.9.0"' || { fail "version after the upgrade"; cat "$out/up"; }
+
 # An ONVIF camera re-addressed through its login, found at its new address
 # by the next search; a wrong password changes nothing.
 "$cli" set-network --at 10.77.16.4 --ip 10.77.16.44 --mask 255.255.0.0 --gateway 10.77.0.1 \

@@ -32,6 +32,13 @@ onvif-malformed = on
 onvif-lock-after = 3
 onvif-hello-after-ms = 1500
 onvif-bye-after-ms = 4000
+onvif-multicast = off
+onvif-reboot-ms = 700
+onvif-network-reboot = on
+onvif-fixed-users = on
+onvif-no-start-upgrade = on
+onvif-no-system-uris = on
+onvif-stays-down = on
 )";
 
 TEST(OnvifLabKeys, ReadsEveryKeyAndWritesThemBack) {
@@ -60,6 +67,12 @@ TEST(OnvifLabKeys, ReadsEveryKeyAndWritesThemBack) {
     const LabFileResult again = ParseLabText(written);
     ASSERT_TRUE(again.ok) << again.error;
     EXPECT_EQ(WriteLabText(again.lab), written);
+    // The settings' and the maintenance's switches come back from the writer.
+    const OnvifConfig& w = again.lab.devices.at(0).onvif;
+    EXPECT_FALSE(w.multicast);
+    EXPECT_EQ(w.rebootMs, 700);
+    EXPECT_TRUE(w.networkNeedsReboot && w.fixedUsers);
+    EXPECT_TRUE(w.noStartFirmwareUpgrade && w.noSystemUris && w.staysDownAfterUpgrade);
 }
 
 TEST(OnvifLabKeys, DefaultsAndBadValues) {

@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 194> kProgramKeys = {
+inline constexpr std::array<std::string_view, 200> kProgramKeys = {
     "menu.Batch_Operate",
     "menu.Capacity_calucator",
     "menu.Dev_info",
@@ -199,6 +199,12 @@ inline constexpr std::array<std::string_view, 194> kProgramKeys = {
     "tx.Set_time",
     "info.Ntp_servers_bad",
     "info.Network_not_found_again",
+    "info.Fail_image_refused",
+    "info.Fail_not_back",
+    "info.Fail_version_unchanged",
+    "info.Fail_transfer",
+    "info.Fail_file",
+    "info.Fail_device_not_supported",
 };
 
 // Keys whose texts are formats filled with one text argument ("%s").

@@ -301,6 +301,7 @@ TEST(OnvifLink, LoginsHaveHandlesAndPortsMoveTheService) {
     ASSERT_TRUE(info);
     EXPECT_TRUE(LoginOperations(*info).Has(DeviceOperation::Network));
     EXPECT_TRUE(LoginOperations(*info).Has(DeviceOperation::Password));
+    EXPECT_TRUE(LoginOperations(*info).Has(DeviceOperation::ConfigImport));
     EXPECT_FALSE(LoginOperations(OnvifDeviceInfo{}).Has(DeviceOperation::Network));
 
     const PortChangeResult ports = link.ChangePorts(entry, first, {8080, 34567, 554});
