@@ -350,12 +350,12 @@ void CDlgDevInfo::SaveColumnWidths() {
 }
 
 void CDlgDevInfo::OnRecordsChanged() {
+    const RowTexts texts = CurrentRowTexts();
     for (int row = 0; row < m_list->GetItemCount(); ++row) {
         const DeviceEntry* entry = EntryAt(row);
         if (entry == nullptr) {
             continue;
         }
-        const RowTexts texts = CurrentRowTexts();
         for (const int column : {kColTcpPort, kColHttpPort, kColDevTime}) {
             m_list->SetItemText(row, column, CellText(*entry, column, texts));
         }

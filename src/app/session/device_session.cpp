@@ -177,12 +177,12 @@ DeviceEntry* DeviceSession::FindRecord(const std::string& key) {
 }
 
 bool DeviceSession::ChangeRecord(const std::string& key, const std::function<void(DeviceEntry&)>& change) {
-    const auto found = m_devices.find(key);
-    if (found == m_devices.end()) {
+    DeviceEntry* record = FindRecord(key);
+    if (record == nullptr) {
         return false;
     }
-    change(found->second);
-    emit DevicesChanged({QString::fromStdString(key)});
+    change(*record);
+    emit DevicesChanged({QString::fromStdString(DeviceKey(*record))});
     return true;
 }
 

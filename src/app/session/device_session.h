@@ -99,7 +99,7 @@ public:
     void DeviceAnnounced(const DeviceEntry& entry);
     void DeviceLeft(const std::string& key);
     // Changes a record in place (what a login read of it) and tells the
-    // pages; false when the key has no record.
+    // pages; false when the key has no record (FindRecord's rule).
     bool ChangeRecord(const std::string& key, const std::function<void(DeviceEntry&)>& change);
     // A record learnt its MAC (an ONVIF device's login read it): it moves to
     // that key in place, with its login, row, selection and ticks, and
