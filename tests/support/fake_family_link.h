@@ -1,6 +1,7 @@
 #pragma once
 // A second device family's link for the tests: it logs in and reboots and
-// counts what it is asked, and sets clocks; everything else it refuses.
+// counts what it is asked, sets clocks and resets keeping the network;
+// everything else it refuses.
 #include "operate/device_link.h"
 
 #include <atomic>
@@ -17,6 +18,7 @@ public:
     void Logout(const DeviceLogin&) override { ++logouts; }
     bool Reboot(const DeviceLogin&) override { return ++reboots > 0; }
     bool FactoryDefault(const DeviceLogin&) override { return false; }
+    bool FactoryDefaultKeepingNetwork(const DeviceLogin&) override { return ++softResets > 0; }
     int ChangePassword(const DeviceLogin&, const std::string&, const std::string&) override { return 0; }
     PortChangeResult ChangePorts(DeviceEntry&, const DeviceLogin&, const PortTriple&) override { return {}; }
     bool ImportConfig(const DeviceLogin&, const std::string&) override { return false; }
@@ -26,6 +28,9 @@ public:
                  std::string& failKey) override {
         progress(40);
         progress(100);
+        if (afterTransfer) {
+            afterTransfer(); // the device's restart
+        }
         failKey = "info.Fail_refused";
         return entry.model != "refuses";
     }
@@ -43,5 +48,7 @@ public:
     std::atomic<int> logins{0};
     std::atomic<int> logouts{0};
     std::atomic<int> reboots{0};
+    std::atomic<int> softResets{0};
+    std::function<void()> afterTransfer;
     bool selfUpgrade = false; // upgrades through its own service
 };

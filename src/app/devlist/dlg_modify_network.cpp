@@ -78,9 +78,10 @@ CDlgModifyNetworkNew::CDlgModifyNetworkNew(QWidget* parent)
     Layout();
 }
 
-void CDlgModifyNetworkNew::SetEntry(const DeviceEntry& entry) {
+void CDlgModifyNetworkNew::SetEntry(const DeviceEntry& entry, bool withPassword) {
     m_entry = entry;
     m_extended = entry.AcceptsConfigV3();
+    m_withPassword = withPassword;
     Layout();
     // DHCP 1 ticks the box, 2 clears it; any other value leaves it clear.
     m_initialDhcp = entry.dhcpMode == 1;
@@ -112,8 +113,10 @@ void CDlgModifyNetworkNew::OnLanguageChanged() {
 }
 
 void CDlgModifyNetworkNew::Layout() {
-    const int rowsLift = m_extended ? 0 : kShortRowsLift;
-    const int buttonLift = m_extended ? 0 : kShortButtonLift;
+    // Without the password the long form starts with its network heading.
+    const int securityLift = m_extended && !m_withPassword ? 74 : 0;
+    const int rowsLift = m_extended ? securityLift : kShortRowsLift;
+    const int buttonLift = m_extended ? securityLift : kShortButtonLift;
     setFixedSize(kWidth, kHeight - buttonLift);
     PlaceBandControls(false);
     const int labelWidth = kControlX - kLabelX - 6;
@@ -121,10 +124,10 @@ void CDlgModifyNetworkNew::Layout() {
     m_line1->setGeometry(kLabelX, 74, kWidth - 2 * kLabelX, 2);
     m_passwordLabel->setGeometry(kLabelX, 84, labelWidth, kRowHeight);
     m_password->setGeometry(kControlX, 84, kControlWidth, kRowHeight);
-    m_netHeading->setGeometry(kLabelX, 124, kWidth - 2 * kLabelX, 22);
-    m_line2->setGeometry(kLabelX, 148, kWidth - 2 * kLabelX, 2);
-    m_dhcpLabel->setGeometry(kLabelX, 158, labelWidth, kRowHeight);
-    m_dhcp->setGeometry(kControlX, 158, kRowHeight, kRowHeight);
+    m_netHeading->setGeometry(kLabelX, 124 - securityLift, kWidth - 2 * kLabelX, 22);
+    m_line2->setGeometry(kLabelX, 148 - securityLift, kWidth - 2 * kLabelX, 2);
+    m_dhcpLabel->setGeometry(kLabelX, 158 - securityLift, labelWidth, kRowHeight);
+    m_dhcp->setGeometry(kControlX, 158 - securityLift, kRowHeight, kRowHeight);
     const std::pair<QLabel*, QWidget*> common[] = {
         {m_ipLabel, m_ip}, {m_macLabel, m_mac}, {m_maskLabel, m_mask}, {m_gatewayLabel, m_gateway}};
     int y = 198 - rowsLift;
@@ -133,15 +136,19 @@ void CDlgModifyNetworkNew::Layout() {
         control->setGeometry(kControlX, y, kControlWidth, kRowHeight);
         y += 40;
     }
-    m_dns1Label->setGeometry(kLabelX, 358, labelWidth, kRowHeight);
-    m_dns1->setGeometry(kControlX, 358, kControlWidth, kRowHeight);
-    m_dns2Label->setGeometry(kLabelX, 398, labelWidth, kRowHeight);
-    m_dns2->setGeometry(kControlX, 398, kControlWidth, kRowHeight);
+    m_dns1Label->setGeometry(kLabelX, 358 - securityLift, labelWidth, kRowHeight);
+    m_dns1->setGeometry(kControlX, 358 - securityLift, kControlWidth, kRowHeight);
+    m_dns2Label->setGeometry(kLabelX, 398 - securityLift, labelWidth, kRowHeight);
+    m_dns2->setGeometry(kControlX, 398 - securityLift, kControlWidth, kRowHeight);
     m_ok->setGeometry((kWidth - 120) / 2, 450 - buttonLift, 120, kRowHeight);
     for (QWidget* extendedOnly : std::initializer_list<QWidget*>{
              m_securityHeading, m_passwordLabel, m_password, m_line1, m_line2, m_netHeading, m_dhcpLabel,
              m_dhcp, m_dns1Label, m_dns1, m_dns2Label, m_dns2}) {
         extendedOnly->setVisible(m_extended);
+    }
+    for (QWidget* security : {static_cast<QWidget*>(m_securityHeading), static_cast<QWidget*>(m_line1),
+                              static_cast<QWidget*>(m_passwordLabel), static_cast<QWidget*>(m_password)}) {
+        security->setVisible(m_extended && m_withPassword);
     }
 }
 
@@ -192,9 +199,9 @@ int CDlgModifyNetworkNew::DoModal() {
 }
 
 int CDlgModifyNetworkNew::Ask(QWidget* owner, const DeviceEntry& entry, DeviceEntry& changed,
-                              std::string& adminPassword) {
+                              std::string& adminPassword, bool withPassword) {
     CDlgModifyNetworkNew dialog(owner);
-    dialog.SetEntry(entry);
+    dialog.SetEntry(entry, withPassword);
     const int result = InstalledAnswerer() ? InstalledAnswerer()(dialog) : dialog.DoModal();
     if (result == 1) {
         changed = dialog.Entry();

@@ -2,7 +2,9 @@
 // CDlgModifyNetworkNew: edits one device's network settings before the
 // device list sends them. Devices that accept CFG.V3 (capability bit 3) get
 // the extended form: administrator password, DHCP and both DNS servers
-// besides address, MAC, mask and gateway; the others the short form. Typing
+// besides address, MAC, mask and gateway; the others the short form. A
+// device whose family changes the network after a login gets the long form
+// without the administrator password (the login guards the change). Typing
 // the address proposes gateway and mask; OK checks address, mask and
 // gateway and stays open with "info.IP_set_error" when they do not fit. It
 // sends nothing itself.
@@ -30,8 +32,9 @@ public:
     explicit CDlgModifyNetworkNew(QWidget* parent = nullptr);
 
     // Fills the dialog from the entry's mac, addresses, DHCP mode and
-    // capabilities; the form is fixed here.
-    void SetEntry(const DeviceEntry& entry);
+    // capabilities; the form is fixed here. Without withPassword the long
+    // form leaves out the administrator password.
+    void SetEntry(const DeviceEntry& entry, bool withPassword = true);
     // After OK: the new ip, gateway, mask, dns1, dns2 and dhcpMode, and the
     // administrator password that guards CFG.V3.
     const DeviceEntry& Entry() const { return m_entry; }
@@ -45,8 +48,8 @@ public:
 
     // Shows the dialog for a copy of the entry (or asks the answerer); on 1
     // the changed values are in changed, the password in adminPassword.
-    static int Ask(QWidget* owner, const DeviceEntry& entry, DeviceEntry& changed,
-                   std::string& adminPassword);
+    static int Ask(QWidget* owner, const DeviceEntry& entry, DeviceEntry& changed, std::string& adminPassword,
+                   bool withPassword = true);
     static void SetAnswerer(Answerer answerer);
 
 protected:
@@ -60,6 +63,7 @@ private:
     DeviceEntry m_entry;
     std::string m_adminPassword;
     bool m_extended = true;
+    bool m_withPassword = true;
     bool m_initialDhcp = false;
 
     QLabel* m_securityHeading;

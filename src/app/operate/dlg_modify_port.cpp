@@ -21,17 +21,17 @@ CDlgModifyPort::CDlgModifyPort(QWidget* parent, IOperateHost& host, PortDefaults
     using namespace panel_grid;
     setObjectName("portPanel");
     for (std::size_t row = 0; row < m_edits.size(); ++row) {
-        const int y = 10 + static_cast<int>(row) * 38;
-        m_labels[row] = MakeLabel(kLabelNames[row], kLabelX, y);
-        m_edits[row] = MakeEdit(kEditNames[row], kEditX, y, kEditWidth);
+        m_labels[row] = MakeLabel(kLabelNames[row], kLabelX, 0);
+        m_edits[row] = MakeEdit(kEditNames[row], kEditX, 0, kEditWidth);
         QLineEdit* edit = m_edits[row];
         connect(edit, &QLineEdit::textChanged, this, [edit] {
             const QSignalBlocker quiet(edit);
             Tool::ClampEditNumber(*edit, 1, 65535);
         });
     }
-    m_modify = MakeButton("modifyButton", kLabelX, 134);
+    m_modify = MakeButton("modifyButton", kLabelX, 0);
     connect(m_modify, &CxSkinButton::clicked, this, &CDlgModifyPort::OnModify);
+    PlaceRows();
     ShowDefaults();
     OnLanguageChanged();
 }
@@ -41,6 +41,30 @@ void CDlgModifyPort::OnLanguageChanged() {
         m_labels[row]->setText(LangText(kLabelKeys[row]));
     }
     SetCaption(m_modify, "tx.Modify");
+}
+
+void CDlgModifyPort::OnTickedOperations(OperationSet ticked) {
+    const bool withTcp = ticked.Empty() || ticked.Has(DeviceOperation::DataPort);
+    if (withTcp != m_withTcp) {
+        m_withTcp = withTcp;
+        PlaceRows();
+    }
+}
+
+void CDlgModifyPort::PlaceRows() {
+    using namespace panel_grid;
+    int y = 10;
+    for (std::size_t row = 0; row < m_edits.size(); ++row) {
+        const bool shown = row != 1 || m_withTcp;
+        m_labels[row]->setVisible(shown);
+        m_edits[row]->setVisible(shown);
+        if (shown) {
+            m_labels[row]->move(m_labels[row]->x(), y);
+            m_edits[row]->move(m_edits[row]->x(), y);
+            y += 38;
+        }
+    }
+    m_modify->move(m_modify->x(), y + 10);
 }
 
 void CDlgModifyPort::hideEvent(QHideEvent* event) {
@@ -61,7 +85,7 @@ void CDlgModifyPort::OnModify() {
     ports.http = Tool::ToInt(m_edits[0]->text().toStdString());
     ports.tcp = Tool::ToInt(m_edits[1]->text().toStdString());
     ports.rtsp = Tool::ToInt(m_edits[2]->text().toStdString());
-    if (panel_rules::PortsCollide(ports)) {
+    if (panel_rules::PortsCollide(ports, m_withTcp)) {
         ShowTip(this, "info.Port_set_error_same", false, kTipIconExclamation);
         return;
     }

@@ -191,6 +191,7 @@ void CDlgOperate::Rebuild(const QString& filter) {
         AddItem(entry, root->childCount());
     }
     root->setExpanded(true);
+    TellPanelsTicked();
 }
 
 void CDlgOperate::AddItem(DeviceEntry& entry, int at) {
@@ -232,6 +233,7 @@ void CDlgOperate::OnDevicesChanged(const QStringList& macs) {
             it.value()->setForeground(0, missing ? QBrush(QColor(120, 120, 120)) : QBrush());
         }
     }
+    TellPanelsTicked(); // a login may have changed what a device offers
 }
 
 void CDlgOperate::OnDevicesRemoving(const QStringList& macs) {
@@ -257,6 +259,19 @@ void CDlgOperate::UpdateRootCheck() {
     const QSignalBlocker quiet(m_tree);
     root->setCheckState(0, all ? Qt::Checked : Qt::Unchecked);
     m_rootState = root->checkState(0);
+    TellPanelsTicked();
+}
+
+void CDlgOperate::TellPanelsTicked() {
+    OperationSet ticked;
+    for (auto it = m_items.cbegin(); it != m_items.cend(); ++it) {
+        if (it.value()->checkState(0) == Qt::Checked) {
+            ticked |= it.key()->operations;
+        }
+    }
+    for (COperatePanel* panel : m_panels) {
+        panel->OnTickedOperations(ticked);
+    }
 }
 
 void CDlgOperate::OnFind() {
@@ -302,6 +317,7 @@ void CDlgOperate::OnItemChanged(QTreeWidgetItem* item) {
     }
     m_rootState = root->checkState(0);
     m_settingChecks = false;
+    TellPanelsTicked();
 }
 
 void CDlgOperate::OnNetworkChanged(const QString& mac) {

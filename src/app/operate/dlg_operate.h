@@ -72,6 +72,7 @@ private:
     void OnDevicesRemoving(const QStringList& macs);
     void AddItem(DeviceEntry& entry, int at);
     void UpdateRootCheck();
+    void TellPanelsTicked();
     void OnDeviceReported(const DeviceEntry* entry, const DeviceReport& report);
     void OnBatchEnded(BatchOperation operation, bool completed);
     QTreeWidgetItem* Root() const;

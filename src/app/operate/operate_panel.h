@@ -29,6 +29,9 @@ public:
     COperatePanel(QWidget* parent, IOperateHost& host);
 
     virtual void OnLanguageChanged() = 0;
+    // What the ticked devices offer together (empty: nothing ticked); a
+    // panel hides the choices none of them has.
+    virtual void OnTickedOperations(OperationSet ticked) { (void)ticked; }
 
 protected:
     void changeEvent(QEvent* event) override;

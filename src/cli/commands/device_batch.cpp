@@ -172,6 +172,12 @@ void AddDeviceOptions(CLI::App& command, DeviceSelection& selection) {
                     "JSON or CSV records (address, MAC, outcome, text)")
         ->check(CLI::IsMember({"table", "json", "csv"}))
         ->type_name("FORMAT");
+    command
+        .add_option("--family", selection.family,
+                    "Which device families the search looks for: native, onvif or all (default)")
+        ->check(CLI::IsMember({"native", "onvif", "all"}))
+        ->type_name("FAMILY")
+        ->group(devices);
     command.add_option("--phase-ms", selection.phaseMs, "Length of each search phase (default 3000)")
         ->check(CLI::Range(1, 60000))
         ->type_name("MS");
@@ -227,8 +233,7 @@ DeviceTable ResolveDevices(const DeviceSelection& selection) {
     }
     SearchOptions options;
     options.customerCodes = settings.customerCodes;
-    options.sources = {NativeDiscovery(),
-                       std::make_shared<onvif::OnvifDiscovery>(onvif::CreateCurlTransport())};
+    AddFamilySources(selection.family, options);
     if (selection.phaseMs > 0) {
         SetSearchPhase(selection.phaseMs, options.timing);
     }

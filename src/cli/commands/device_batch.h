@@ -2,9 +2,10 @@
 // What the device-operation commands share (reboot, reset, password, ports,
 // model, upgrade, export, import, snapshot): choosing devices (--all,
 // --match, --mac, --macs-from, or --ip with --port, else the port the search
-// reports), the credentials (--user, and the password from --password,
-// --password-file, CORVANE_PASSWORD or a prompt), running a batch of the
-// engine, and the results in the chosen --format.
+// reports; --family limits the search to one device family), the
+// credentials (--user, and the password from --password, --password-file,
+// CORVANE_PASSWORD or a prompt), running a batch of the engine, and the
+// results in the chosen --format.
 #include "batch_output.h"
 #include "command.h"
 #include "discovery/device_entry.h"
@@ -25,7 +26,8 @@ struct DeviceSelection {
     std::string user = "admin";
     std::string password;
     std::string passwordFile;
-    int phaseMs = 0; // search phase length, 0 = the default
+    int phaseMs = 0;            // search phase length, 0 = the default
+    std::string family = "all"; // --family: the discovery sources searched
     std::string format = "table";
 
     CLI::Option* passwordOption = nullptr;

@@ -23,7 +23,7 @@ const CliCommandRegistration kRegistration(BatchCommand(
         command.add_option("--http", request.ports.http, "HTTP and ONVIF port")
             ->required()
             ->check(CLI::Range(1, 65535));
-        command.add_option("--tcp", request.ports.tcp, "TCP (device protocol) port")
+        command.add_option("--tcp", request.ports.tcp, "TCP (device protocol) port; ONVIF devices have none")
             ->required()
             ->check(CLI::Range(1, 65535));
         command.add_option("--rtsp", request.ports.rtsp, "RTSP port")

@@ -100,11 +100,8 @@ const std::vector<Column>& NarrowColumns() {
         {"ip", [](const DeviceEntry& d) { return d.ip; }, false},
         {"mac/endpoint", ShortIdentity, false},
         {"family", [](const DeviceEntry& d) { return FamilyText(d.families); }, false},
-        {"type",
-         [](const DeviceEntry& d) {
-             return d.families.Has(DeviceFamily::Native) ? d.type : OnvifTypeText(d.onvif.deviceType);
-         },
-         false, true},
+        // IPC or NVR for both families, as the window's list shows it.
+        {"type", [](const DeviceEntry& d) { return d.type; }, false, true},
         {"model", [](const DeviceEntry& d) { return d.model; }, false, true},
         {"version", [](const DeviceEntry& d) { return d.version; }, false, true},
     };
@@ -185,12 +182,7 @@ int RunSearchCommand(const SearchArguments& arguments) {
         SetSearchPhase(arguments.phaseMs, options.timing);
     }
     options.customerCodes = LoadCliDiscoverySettings().customerCodes;
-    if (arguments.family != "onvif") {
-        options.sources.push_back(NativeDiscovery());
-    }
-    if (arguments.family != "native") {
-        options.sources.push_back(std::make_shared<onvif::OnvifDiscovery>(onvif::CreateCurlTransport()));
-    }
+    AddFamilySources(arguments.family, options);
     if (!arguments.addresses.empty()) {
         const AddressRangeParse parsed = ParseAddressRange(arguments.addresses);
         if (!parsed.range) {
@@ -274,6 +266,15 @@ SearchResult RunSearchWithProgress(SearchOptions options) {
     }
     line.Finish();
     return result;
+}
+
+void AddFamilySources(const std::string& family, SearchOptions& options) {
+    if (family != "onvif") {
+        options.sources.push_back(NativeDiscovery());
+    }
+    if (family != "native") {
+        options.sources.push_back(std::make_shared<onvif::OnvifDiscovery>(onvif::CreateCurlTransport()));
+    }
 }
 
 void SetSearchPhase(int phaseMs, SearchTiming& timing) {

@@ -24,3 +24,5 @@ std::string CliText(std::string_view key);
 SearchResult RunSearchWithProgress(SearchOptions options);
 // A search phase of phaseMs (1..60000) milliseconds: lab runs shorten them.
 void SetSearchPhase(int phaseMs, SearchTiming& timing);
+// The discovery sources of --family: "native", "onvif" or "all".
+void AddFamilySources(const std::string& family, SearchOptions& options);

@@ -88,6 +88,9 @@ int ChangeThroughLink(Arguments& arguments, DeviceLink& link, const DeviceEntry&
     std::string failKey;
     const bool changed = link.ChangeNetwork(device, login, change, failKey);
     link.Logout(login);
+    if (changed && change.dhcpMode == 1) {
+        std::printf("-> %s\n", TableCell(change.ip).c_str()); // where the DHCP server put it
+    }
     std::printf("%s\n", CliText(changed ? "info.operate_success" : failKey).c_str());
     return changed ? 0 : 1;
 }

@@ -33,12 +33,13 @@ struct DeviceEntry {
     std::string startTime = kNoTextPlaceholder;
     std::string customerCode;
     uint8_t processed = 0;
+    static constexpr uint8_t kAcceptsConfigV3 = 0x08;
     uint8_t capabilities = 0; // bit 0: model may change; bit 3: accepts CFG.V3
     OperationSet operations;  // what the families that found the device can do with it
     DeviceFamilies families;  // the families that found it
     OnvifFacts onvif;         // empty unless the ONVIF family found it
 
-    bool AcceptsConfigV3() const { return (capabilities & 0x08) != 0; }
+    bool AcceptsConfigV3() const { return (capabilities & kAcceptsConfigV3) != 0; }
 };
 
 // Keyed by the mac text, in byte-wise key order; at most one entry per MAC.

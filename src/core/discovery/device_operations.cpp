@@ -5,7 +5,7 @@ OperationSet NativeOperations(uint8_t capabilityByte) {
         DeviceOperation::Login,    DeviceOperation::Reboot,       DeviceOperation::FactoryDefault,
         DeviceOperation::Password, DeviceOperation::Ports,        DeviceOperation::Network,
         DeviceOperation::Upgrade,  DeviceOperation::ConfigExport, DeviceOperation::ConfigImport,
-        DeviceOperation::Preview,  DeviceOperation::WebPage};
+        DeviceOperation::Preview,  DeviceOperation::WebPage,      DeviceOperation::DataPort};
     if ((capabilityByte & 0x01) != 0) {
         operations |= OperationSet{DeviceOperation::ModelChange};
     }
@@ -13,8 +13,9 @@ OperationSet NativeOperations(uint8_t capabilityByte) {
 }
 
 OperationSet OnvifOperations() {
-    return OperationSet{
-        DeviceOperation::Login,    DeviceOperation::Reboot,       DeviceOperation::FactoryDefault,
-        DeviceOperation::Password, DeviceOperation::Ports,        DeviceOperation::Time,
-        DeviceOperation::Upgrade,  DeviceOperation::ConfigExport, DeviceOperation::ConfigImport};
+    return OperationSet{DeviceOperation::Login,          DeviceOperation::Reboot,
+                        DeviceOperation::FactoryDefault, DeviceOperation::Password,
+                        DeviceOperation::Ports,          DeviceOperation::Time,
+                        DeviceOperation::Upgrade,        DeviceOperation::ConfigExport,
+                        DeviceOperation::ConfigImport,   DeviceOperation::SoftReset};
 }

@@ -18,7 +18,9 @@ enum class DeviceOperation : uint32_t {
     ModelChange = 1u << 9,
     Preview = 1u << 10,
     WebPage = 1u << 11,
-    Time = 1u << 12, // the device clock, from this computer or NTP servers
+    Time = 1u << 12,      // the device clock, from this computer or NTP servers
+    DataPort = 1u << 13,  // a TCP port of the native protocol beside HTTP and RTSP
+    SoftReset = 1u << 14, // factory default that keeps the network settings
 };
 
 class OperationSet {
@@ -72,12 +74,14 @@ private:
     uint8_t m_bits = 0;
 };
 
-// The native family: everything, the model change where the device's
+// The native family: everything but the reset that keeps the network
+// settings (its reset is always complete), the model change where the device's
 // capability byte allows it (bit 0).
 OperationSet NativeOperations(uint8_t capabilityByte);
 
 // The ONVIF family before a login: what every device service offers (the
-// login, reboot, factory default, password, ports, clock, firmware upgrade,
+// login, reboot, factory default with or without the network settings,
+// password, ports, clock, firmware upgrade,
 // configuration export and import). A login reads what the device itself
 // lists.
 OperationSet OnvifOperations();

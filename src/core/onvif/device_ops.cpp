@@ -122,7 +122,7 @@ OperationSet LoginOperations(const OnvifDeviceInfo& info) {
     operations |=
         OperationSet{DeviceOperation::Reboot,  DeviceOperation::FactoryDefault, DeviceOperation::Password,
                      DeviceOperation::Ports,   DeviceOperation::Time,           DeviceOperation::ConfigImport,
-                     DeviceOperation::Upgrade, DeviceOperation::ConfigExport};
+                     DeviceOperation::Upgrade, DeviceOperation::ConfigExport,   DeviceOperation::SoftReset};
     if (!info.network.token.empty()) {
         operations |= OperationSet{DeviceOperation::Network};
     }

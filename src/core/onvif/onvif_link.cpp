@@ -1,6 +1,7 @@
 #include "onvif/onvif_link.h"
 
 #include "discovery/ip_rules.h"
+#include "net/udp_socket.h"
 #include "onvif/clock_reader.h"
 #include "onvif/find_again.h"
 #include "sdk/firmware_cache.h"
@@ -121,6 +122,10 @@ bool OnvifLink::FactoryDefault(const DeviceLogin& login) {
     return FactoryDefault(login, false) == OpsOutcome::Ok;
 }
 
+bool OnvifLink::FactoryDefaultKeepingNetwork(const DeviceLogin& login) {
+    return FactoryDefault(login, true) == OpsOutcome::Ok;
+}
+
 OpsOutcome OnvifLink::FactoryDefault(const DeviceLogin& login, bool keepNetwork) {
     return WithSession(login, login.password,
                        [keepNetwork](const OnvifSession& session) {
@@ -185,7 +190,7 @@ OpsOutcome OnvifLink::SetTime(const DeviceLogin& login, const TimeChange& change
         .value_or(OpsOutcome::Failed);
 }
 
-bool OnvifLink::ChangeNetwork(const DeviceEntry& entry, const DeviceLogin& login, const DeviceEntry& changed,
+bool OnvifLink::ChangeNetwork(const DeviceEntry& entry, const DeviceLogin& login, DeviceEntry& changed,
                               std::string& failKey) {
     const NetworkChange change{changed.dhcpMode == 1, changed.ip,   changed.mask,
                                changed.gateway,       changed.dns1, changed.dns2};
@@ -194,11 +199,19 @@ bool OnvifLink::ChangeNetwork(const DeviceEntry& entry, const DeviceLogin& login
         failKey = OpsOutcomeKey(result.outcome);
         return false;
     }
-    if (change.dhcp) {
-        return true;
-    }
     // Some devices move before they answer: look for it either way.
     OnvifDiscovery discovery(m_transport);
+    if (change.dhcp) {
+        // Its new address is the DHCP server's choice: a search finds it.
+        const std::optional<uint32_t> found = FindOnSegment(MulticastProbeOf(discovery, SearchOptions{}),
+                                                            SleepMs, entry.onvif.endpointReference);
+        if (!found) {
+            failKey = kNotFoundAgainKey;
+            return false;
+        }
+        changed.ip = net::AddressToText(*found);
+        return true;
+    }
     if (!FindAtAddress(UnicastProbeOf(discovery, SearchOptions{}), SleepMs, entry.onvif.endpointReference,
                        AddressFromText(change.ip))) {
         failKey = kNotFoundAgainKey;

@@ -42,8 +42,9 @@ public:
                DeviceLogin& login, int& error) override;
     void Logout(const DeviceLogin& login) override;
     bool Reboot(const DeviceLogin& login) override;
-    // Hard: the native panel's reset.
+    // Hard: the native panel's reset; Soft keeps the network settings.
     bool FactoryDefault(const DeviceLogin& login) override;
+    bool FactoryDefaultKeepingNetwork(const DeviceLogin& login) override;
     int ChangePassword(const DeviceLogin& login, const std::string& oldPassword,
                        const std::string& newPassword) override;
     // HTTP and RTSP (the TCP port has no ONVIF meaning); the device applies
@@ -89,9 +90,10 @@ public:
     OpsOutcome SetTime(const DeviceLogin& login, const TimeChange& change);
     // The network dialog's change: the settings, a restart when the device
     // needs one, then the device found again at its new address by its
-    // endpoint reference (a device that takes DHCP cannot be looked for).
+    // endpoint reference (a device that takes DHCP is looked for on the
+    // whole segment).
     bool ChangesNetworkItself() const override { return true; }
-    bool ChangeNetwork(const DeviceEntry& entry, const DeviceLogin& login, const DeviceEntry& changed,
+    bool ChangeNetwork(const DeviceEntry& entry, const DeviceLogin& login, DeviceEntry& changed,
                        std::string& failKey) override;
     // The batch's clock setting; the record then shows the clock as the
     // device tells it.

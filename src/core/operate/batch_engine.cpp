@@ -11,12 +11,14 @@ std::size_t Index(BatchOperation operation) {
     return static_cast<std::size_t>(operation);
 }
 
-DeviceOperation OperationOf(BatchOperation operation) {
-    switch (operation) {
+DeviceOperation OperationOf(const BatchRequest& request) {
+    switch (request.operation) {
     case BatchOperation::Reboot:
         return DeviceOperation::Reboot;
     case BatchOperation::FactoryDefault:
-        return DeviceOperation::FactoryDefault;
+        // A device that cannot keep its network settings is not reset at
+        // all: a complete reset would move it out of reach.
+        return request.keepNetwork ? DeviceOperation::SoftReset : DeviceOperation::FactoryDefault;
     case BatchOperation::Password:
         return DeviceOperation::Password;
     case BatchOperation::Port:
@@ -142,7 +144,7 @@ void BatchEngine::RunBatch(BatchRequest request) {
     const BatchOperation operation = request.operation;
     bool cancelled = false;
     for (DeviceEntry* entry : request.devices) {
-        if (!entry->operations.Has(OperationOf(operation))) {
+        if (!entry->operations.Has(OperationOf(request))) {
             entry->processed = 1;
             if (operation == BatchOperation::Upgrade) {
                 CountUpgrade(false);
@@ -213,7 +215,8 @@ void BatchEngine::RunDeviceStep(const BatchRequest& request, DeviceEntry& entry,
     }
     case BatchOperation::FactoryDefault: {
         // The device's answer decides the line: a refused reset is a failure.
-        const bool accepted = link.FactoryDefault(login);
+        const bool accepted =
+            request.keepNetwork ? link.FactoryDefaultKeepingNetwork(login) : link.FactoryDefault(login);
         if (accepted) {
             LoggedOut(entry);
         }

@@ -37,9 +37,10 @@ struct BatchRequest {
     std::vector<DeviceEntry*> devices; // the ticked records, in tree order
     std::string oldPassword;           // password change
     std::string newPassword;
-    PortTriple ports; // port change
-    std::string path; // firmware or configuration file
-    TimeSetting time; // clock setting
+    PortTriple ports;         // port change
+    std::string path;         // firmware or configuration file
+    TimeSetting time;         // clock setting
+    bool keepNetwork = false; // factory default: the devices keep their network settings
 };
 
 class BatchEngine {

@@ -25,6 +25,12 @@ public:
     // Each true when the device took the step.
     virtual bool Reboot(const DeviceLogin& login) = 0;
     virtual bool FactoryDefault(const DeviceLogin& login) = 0;
+    // The factory default that keeps the network settings, so the device
+    // stays where it is; only families whose records offer SoftReset do it.
+    virtual bool FactoryDefaultKeepingNetwork(const DeviceLogin& login) {
+        (void)login;
+        return false;
+    }
     // As ChangePassword: 1 changed, -1 the old password is wrong, 0 or
     // other values: refused.
     virtual int ChangePassword(const DeviceLogin& login, const std::string& oldPassword,
@@ -44,9 +50,10 @@ public:
     // datagrams (which need none).
     virtual bool ChangesNetworkItself() const { return false; }
     // changed holds the new address, mask, gateway, DNS and DHCP choice.
-    // True when the device took them and was found again at its new place;
-    // else false with the language key of the reason.
-    virtual bool ChangeNetwork(const DeviceEntry& entry, const DeviceLogin& login, const DeviceEntry& changed,
+    // True when the device took them and was found again at its new place
+    // (a device on DHCP: changed.ip then holds the address it was found
+    // at); else false with the language key of the reason.
+    virtual bool ChangeNetwork(const DeviceEntry& entry, const DeviceLogin& login, DeviceEntry& changed,
                                std::string& failKey) {
         (void)entry, (void)login, (void)changed;
         failKey = "info.Fail_not_supported";

@@ -61,17 +61,26 @@ void LinkUpgrades::Run(DeviceEntry& entry, DeviceLink& link, const DeviceLogin& 
     if (slots.Acquire(
             cancelled, [] {}, kSlotWaitMs)) {
         int shown = 0;
+        bool holding = true;
         // The transfer is the first half of the line, the device's own
-        // work (restart, verification) the second.
+        // work (restart, verification) the second. The slot is the
+        // transfer's: with the whole image sent, the next device's transfer
+        // starts while this one restarts.
         const auto progress = [&](int percent) {
             const int half = std::clamp(percent, 0, 100) / 2;
             if (half > shown) {
                 shown = half;
                 m_observer.OnDeviceReport(entry, ProgressReport(half));
             }
+            if (percent >= 100 && holding) {
+                holding = false;
+                slots.Release();
+            }
         };
         success = link.Upgrade(entry, login, path, progress, cancelled, failKey);
-        slots.Release();
+        if (holding) {
+            slots.Release();
+        }
     }
     // The device restarted (or gave up): its login ends on this side.
     m_logins.End(DeviceKey(entry));

@@ -55,9 +55,9 @@ PasswordEdit CheckPasswordEdit(std::string_view text) {
     return edit;
 }
 
-bool PortsCollide(const PortTriple& ports) {
+bool PortsCollide(const PortTriple& ports, bool withTcp) {
     const int32_t rtsp = ports.rtsp & 0xFFFF;
-    return ports.http == ports.tcp || ports.http == rtsp || ports.tcp == rtsp;
+    return ports.http == rtsp || (withTcp && (ports.http == ports.tcp || ports.tcp == rtsp));
 }
 
 std::string BrowseStartFolder(std::string_view path) {

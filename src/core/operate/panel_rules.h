@@ -20,8 +20,9 @@ struct PasswordEdit {
 };
 PasswordEdit CheckPasswordEdit(std::string_view text);
 
-// Two of the three ports equal (RTSP counted by its low 16 bits, as sent).
-bool PortsCollide(const PortTriple& ports);
+// Two of the ports equal (RTSP counted by its low 16 bits, as sent); the
+// TCP port only counts withTcp (some ticked device has one).
+bool PortsCollide(const PortTriple& ports, bool withTcp = true);
 
 // The folder a file dialog starts in: the part of the current path before
 // its last separator, when a separator follows the first character; else

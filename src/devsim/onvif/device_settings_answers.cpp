@@ -49,6 +49,8 @@ void ApplyNetwork(SimDevice& device, const PendingNetwork& network) {
     if (!network.dhcp) {
         device.fields.ip = network.ip;
         device.fields.mask = network.mask;
+    } else if (device.onvif.dhcpLease != 0) {
+        device.fields.ip = device.onvif.dhcpLease;
     }
 }
 

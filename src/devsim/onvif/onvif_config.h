@@ -57,6 +57,9 @@ struct OnvifConfig {
     // accounts may be fixed (SetUser refused for them).
     int rebootMs = 2000;
     bool networkNeedsReboot = false;
+    // The address the lab's DHCP server hands the device when it is told
+    // to take one (0: it keeps the address it has).
+    uint32_t dhcpLease = 0;
     bool fixedUsers = false;
     OnvifSettings settings;
     // Maintenance faults: no StartFirmwareUpgrade (UpgradeSystemFirmware

@@ -1,6 +1,8 @@
 #include "onvif/onvif_lab_keys.h"
 
+#include "discovery/ip_rules.h"
 #include "lab_file.h"
+#include "net/udp_socket.h"
 #include "onvif/onvif_defaults.h"
 
 #include <cstdlib>
@@ -132,6 +134,10 @@ std::optional<bool> ApplyOnvifKey(SimDevice& device, const std::string& key, con
         field = static_cast<std::remove_reference_t<decltype(field)>>(parsed.value_or(0));
         return parsed.has_value();
     };
+    if (key == "onvif-dhcp-lease") {
+        onvif.dhcpLease = AddressFromText(value);
+        return onvif.dhcpLease != kInvalidAddress && onvif.dhcpLease != 0;
+    }
     if (key == "onvif-port") {
         return number(1, 0xFFFF, onvif.port);
     }
@@ -199,6 +205,9 @@ std::string OnvifLabLines(const SimDevice& device) {
     out += "onvif-bye-after-ms = " + std::to_string(onvif.byeAfterMs) + "\n";
     out += std::string("onvif-multicast = ") + (onvif.multicast ? "on" : "off") + "\n";
     out += "onvif-reboot-ms = " + std::to_string(onvif.rebootMs) + "\n";
+    if (onvif.dhcpLease != 0) {
+        out += "onvif-dhcp-lease = " + net::AddressToText(onvif.dhcpLease) + "\n";
+    }
     out += std::string("onvif-network-reboot = ") + (onvif.networkNeedsReboot ? "on" : "off") + "\n";
     out += std::string("onvif-fixed-users = ") + (onvif.fixedUsers ? "on" : "off") + "\n";
     out += std::string("onvif-no-start-upgrade = ") + (onvif.noStartFirmwareUpgrade ? "on" : "off") + "\n";

@@ -21,6 +21,7 @@
 namespace {
 
 constexpr int kArabic = 20;
+constexpr int kGerman = 8;
 
 void Shoot(QWidget& widget, const QString& path, const QString& name, int& overflows) {
     widget.show();
@@ -63,6 +64,12 @@ void RenderIn(CCorvaneDlg& window, const QString& out, const QString& suffix, in
     CDlgModifyNetworkNew shortForm(&window);
     shortForm.SetEntry(sample);
     Shoot(shortForm, out + "/net-dialog-short" + suffix + ".png", "net-dialog-short" + suffix, overflows);
+    // An ONVIF device: the long form, its login guarding the change.
+    sample.capabilities = DeviceEntry::kAcceptsConfigV3;
+    sample.dhcpMode = 2;
+    CDlgModifyNetworkNew onvifForm(&window);
+    onvifForm.SetEntry(sample, false);
+    Shoot(onvifForm, out + "/net-dialog-onvif" + suffix + ".png", "net-dialog-onvif" + suffix, overflows);
 
     CDlgLoginLocal login(&window);
     LoginPromptRequest request;
@@ -118,10 +125,12 @@ void RenderIn(CCorvaneDlg& window, const QString& out, const QString& suffix, in
 int RenderDeviceListShots(CCorvaneDlg& window, const QString& out) {
     int overflows = 0;
     RenderIn(window, out, {}, overflows);
-    window.OnLanguageMessage(kArabic);
-    QApplication::processEvents();
-    const QString pack = QString::fromStdString(LanguageTable[kArabic].File).section('.', 0, 0);
-    RenderIn(window, out, '-' + pack, overflows);
+    for (const int language : {kArabic, kGerman}) {
+        window.OnLanguageMessage(language);
+        QApplication::processEvents();
+        const QString pack = QString::fromStdString(LanguageTable[language].File).section('.', 0, 0);
+        RenderIn(window, out, '-' + pack, overflows);
+    }
     window.OnLanguageMessage(0);
     QApplication::processEvents();
     std::printf("device list dialogs: %d overflow(s)\n", overflows);

@@ -1,6 +1,7 @@
 #include "screenshots_operate.h"
 
 #include "app/corvane_dlg.h"
+#include "fake_family_link.h"
 #include "operate/dlg_operate.h"
 #include "session/device_session.h"
 #include "text_overflow.h"
@@ -128,6 +129,34 @@ void RenderOperatePage(CCorvaneDlg& window, const QString& out, const QString& s
             }
         }
         Pump(200);
+        CDlgTip::SetAnswerer({});
+    }
+
+    // A clock batch over a mixed selection: devices whose family cannot set
+    // the clock say so, the others (a stand-in family here) set it.
+    {
+        DeviceSession mixedSession(nullptr, sdk.calls);
+        auto clocks = std::make_shared<FakeFamilyLink>();
+        mixedSession.Links().Add(
+            clocks, [](const DeviceEntry& entry) { return entry.operations.Has(DeviceOperation::Time); });
+        mixedSession.Devices() = window.Session().Devices();
+        CDlgOperate mixed(nullptr, mixedSession, prompt);
+        mixed.setLayoutDirection(page->layoutDirection());
+        mixed.resize(page->size());
+        mixed.show();
+        emit mixedSession.SearchFinished(0);
+        Pump(30);
+        mixed.Tree()->topLevelItem(0)->setCheckState(0, Qt::Checked); // every device
+        mixed.ShowPanel(OperatePanel::Reboot);
+        CDlgTip::SetAnswerer([](const TipRequest&) { return int(kTipOk); }); // the completion message
+        BatchRequest request;
+        request.operation = BatchOperation::SetTime;
+        mixed.RunBatch(request);
+        Pump(400);
+        mixed.grab().save(out + "/operate-mixed-time" + suffix + ".png");
+        mixed.ShowPanel(OperatePanel::Configuration); // the reset's choice for the devices that have it
+        Pump(30);
+        mixed.grab().save(out + "/operate-mixed-reset" + suffix + ".png");
         CDlgTip::SetAnswerer({});
     }
     window.ShowPage(kPageDevInfo);

@@ -129,7 +129,12 @@ void OnvifListTest::bothFamiliesAreListedOnceAndAnOnvifLoginFillsTheRow() {
 
     // Its network changes through its own service, and the row moves once
     // the device answered at its new address.
-    CDlgModifyNetworkNew::SetAnswerer([](CDlgModifyNetworkNew& dialog) {
+    // The long form (DHCP and DNS servers) without the administrator
+    // password: the device's login guards the change.
+    bool longFormWithoutPassword = false;
+    CDlgModifyNetworkNew::SetAnswerer([&longFormWithoutPassword](CDlgModifyNetworkNew& dialog) {
+        longFormWithoutPassword =
+            dialog.IsExtended() && dialog.findChild<QLineEdit*>("adminPasswordEdit")->isHidden();
         dialog.findChild<CIpAddressCtrl*>("ipAddress")->SetText("10.77.16.33");
         dialog.OnOk();
         return dialog.result();
@@ -139,6 +144,7 @@ void OnvifListTest::bothFamiliesAreListedOnceAndAnOnvifLoginFillsTheRow() {
     QTRY_VERIFY_WITH_TIMEOUT(m_tips.size() > tipsBefore, 20000);
     QCOMPARE(m_tips.last().text, LangText("info.operate_success"));
     QVERIFY(RowOf("10.77.16.33") >= 0);
+    QVERIFY(longFormWithoutPassword);
     CDlgModifyNetworkNew::SetAnswerer({});
 
     // WS-Security only, the device's clock two hours ahead: a wrong password

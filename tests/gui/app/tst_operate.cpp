@@ -16,6 +16,7 @@
 #include "ui/skin_button.h"
 #include "ui/tree_ctrl.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -60,6 +61,7 @@ private slots:
     void rootAndChildTicksAndFindKeepingShowsAll();
     void devicesComingAndGoingKeepTheTicks();
     void panelChecksComeBeforeAnyBatch();
+    void panelsOfferWhatTheTickedDevicesCan();
     void rebootBatchWritesOneLinePerDeviceAndOneCompletion();
     void cancelledLoginEndsTheBatchKeepingEarlierResults();
     void portBatchTellsTheSessionAndANetworkChangeResetsTheLine();
@@ -311,6 +313,32 @@ void OperateTest::panelChecksComeBeforeAnyBatch() {
     QCOMPARE(m_tips[4].text, LangText("msg.Ensure_reboot"));
     QCOMPARE(m_tips[5].text, LangText("msg.Sel_dev_first"));
     QVERIFY(!m_session.IsOperationRunning());
+}
+
+void OperateTest::panelsOfferWhatTheTickedDevicesCan() {
+    AddDevice(false);
+    DeviceEntry& other = AddDevice(false);
+    other.operations = OperationSet{DeviceOperation::Login, DeviceOperation::Ports, DeviceOperation::SoftReset};
+    MakePage();
+    COperatePanel* port = m_page->Panel(OperatePanel::Port);
+    auto* tcp = port->findChild<QLineEdit*>("tcpPortEdit");
+    auto* rtsp = port->findChild<QLineEdit*>("rtspPortEdit");
+    auto* keep = m_page->Panel(OperatePanel::Configuration)->findChild<QCheckBox*>("keepNetworkCheck");
+    QTreeWidgetItem* root = m_page->Tree()->topLevelItem(0);
+    // Nothing ticked: the TCP port shows, the reset has no choice.
+    QVERIFY(!tcp->isHidden());
+    QVERIFY(keep->isHidden());
+    // Only the device without a native TCP port: the RTSP row moves up.
+    const int rtspY = rtsp->y();
+    root->child(1)->setCheckState(0, Qt::Checked);
+    QVERIFY(tcp->isHidden());
+    QVERIFY(rtsp->y() < rtspY);
+    QVERIFY(!keep->isHidden());
+    // Both: every choice of either.
+    root->child(0)->setCheckState(0, Qt::Checked);
+    QVERIFY(!tcp->isHidden());
+    QCOMPARE(rtsp->y(), rtspY);
+    QVERIFY(!keep->isHidden());
 }
 
 void OperateTest::rebootBatchWritesOneLinePerDeviceAndOneCompletion() {

@@ -12,17 +12,9 @@ cli="$bin/corvane-cli"
 lang="$bin/Config File/Lang/eng.lang"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-failures=0
+. "$(dirname "$0")/../cli_checks.sh"
 fast=(--phase-ms 400)
 
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-text_of() { grep "^$1=" "$lang" | head -n 1 | cut -d= -f2- | tr -d '\r'; }
-expect_status() { # WANT GOT WHAT
-    [ "$2" -eq "$1" ] || fail "$3: exit status $2, expected $1"
-}
 # "ip family" of every JSON record, sorted, one pair a line.
 families() {
     python3 -c '
@@ -57,7 +49,7 @@ printf '%s\n' "10.77.16.3 ONVIF" "10.77.16.4 ONVIF" "10.77.16.5 ONVIF" "${annex[
 [ "$(wc -l <"$out/table")" -eq 9 ] || fail "table lines: $(cat "$out/table")"
 awk 'length($0) > 80 { bad = 1 } END { exit bad }' "$out/table" || { fail "table wider than 80"; cat "$out/table"; }
 grep -qE '^10\.77\.16\.1 +02-C0-00-00-30-01 +native +IPC +IPC-NATIVE' "$out/table" || fail "native row: $(cat "$out/table")"
-grep -qE '^10\.77\.16\.4 +~000-020E00003004 +ONVIF +camera +OC-100' "$out/table" || fail "ONVIF row: $(cat "$out/table")"
+grep -qE '^10\.77\.16\.4 +~000-020E00003004 +ONVIF +IPC +OC-100' "$out/table" || fail "ONVIF row: $(cat "$out/table")"
 "$cli" search --wide "${fast[@]}" 2>/dev/null | grep -qE 'IPC-NATIVE-LONG-1 .* V1.00.R01 Build: 2026-01-01' ||
     fail "--wide cut a cell"
 

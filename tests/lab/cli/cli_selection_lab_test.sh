@@ -9,19 +9,11 @@ cli="$bin/corvane-cli"
 lang="$bin/Config File/Lang/eng.lang"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-failures=0
+. "$(dirname "$0")/../cli_checks.sh"
 fast=(--phase-ms 300)
 all_ips="10.77.16.1 10.77.16.10 10.77.16.100 10.77.16.13 10.77.16.150 10.77.16.19 10.77.16.2 10.77.16.20 10.77.16.201 10.77.16.5"
 matched_ips="10.77.16.1 10.77.16.10 10.77.16.100 10.77.16.13 10.77.16.150 10.77.16.19"
 
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-text_of() { grep "^$1=" "$lang" | head -n 1 | cut -d= -f2- | tr -d '\r'; }
-expect_status() { # WANT GOT WHAT
-    [ "$2" -eq "$1" ] || fail "$3: exit status $2, expected $1"
-}
 # The addresses of JSON records (one per line, sorted) whose outcome and
 # text are as given; fails the test when the output is not a JSON array.
 json_ips() { # FILE OUTCOME TEXT

@@ -9,16 +9,9 @@ bin=${CORVANE_BIN_DIR:?}
 cli="$bin/corvane-cli"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-failures=0
+. "$(dirname "$0")/../cli_checks.sh"
 on_tty() { "$here/pty_run.py" 80 24 30 "$@"; } # the terminal's output, CR LF line ends
 
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-expect_status() { # WANT GOT WHAT
-    [ "$2" -eq "$1" ] || fail "$3: exit status $2, expected $1"
-}
 # The words of a text, one a line.
 words() { tr -s ' \r\n' '\n\n\n' <"$1" | grep -v '^$'; }
 

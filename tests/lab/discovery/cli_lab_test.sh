@@ -8,16 +8,8 @@ cli="$bin/corvane-cli"
 lang="$bin/Config File/Lang/eng.lang"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-failures=0
+. "$(dirname "$0")/../cli_checks.sh"
 
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-text_of() { grep "^$1=" "$lang" | head -n 1 | cut -d= -f2-; }
-expect_status() { # expect_status WANT GOT WHAT
-    [ "$2" -eq "$1" ] || fail "$3: exit status $2, expected $1"
-}
 
 # A full search as the desktop program runs it: two phases of 3000 ms.
 start=$(date +%s%N)

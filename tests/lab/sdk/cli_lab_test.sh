@@ -8,19 +8,11 @@ make_firmware=${1:?make_firmware}
 lang="$bin/Config File/Lang/eng.lang"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-failures=0
+. "$(dirname "$0")/../cli_checks.sh"
 A=10.77.16.1
 B=10.77.16.2
 fast=(--phase-ms 300)
 
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-text_of() { grep "^$1=" "$lang" | head -n 1 | cut -d= -f2- | tr -d '\r'; }
-expect_status() { # WANT GOT WHAT
-    [ "$2" -eq "$1" ] || fail "$3: exit status $2, expected $1"
-}
 expect_line() { # FILE LINE WHAT
     grep -qxF "$2" "$1" || { fail "$3: no line \"$2\" in:"; cat "$1"; }
 }

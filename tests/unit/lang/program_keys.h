@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 200> kProgramKeys = {
+inline constexpr std::array<std::string_view, 201> kProgramKeys = {
     "menu.Batch_Operate",
     "menu.Capacity_calucator",
     "menu.Dev_info",
@@ -205,10 +205,12 @@ inline constexpr std::array<std::string_view, 200> kProgramKeys = {
     "info.Fail_transfer",
     "info.Fail_file",
     "info.Fail_device_not_supported",
+    "tx.Keep_network_settings",
 };
 
 // Keys whose texts are formats filled with one text argument ("%s").
-inline constexpr std::array<std::string_view, 5> kFormatKeys = {
-    "info.login_fail_s", "strContainIllegalChar", "info.Open_web_fail", "info.lock_foreign", "info.Probe_found"};
+inline constexpr std::array<std::string_view, 5> kFormatKeys = {"info.login_fail_s", "strContainIllegalChar",
+                                                                "info.Open_web_fail", "info.lock_foreign",
+                                                                "info.Probe_found"};
 // Keys whose texts are formats filled with two arguments, in their order.
 inline constexpr std::array<std::string_view, 1> kTwoArgumentKeys = {"info.operate_completed_counts"};

@@ -278,6 +278,17 @@ TEST(FindAgain, ProbesUntilTheEndpointAnswersOrTriesRunOut) {
     probes = 0;
     EXPECT_FALSE(FindAtAddress(thirdTime, pause, "urn:uuid:cam", 0x0A000209u, {2, 10}));
     EXPECT_EQ(probes, 2);
+
+    // A device on DHCP: wherever the segment's search hears it.
+    probes = 0;
+    const SegmentProbe segment = [&probes] {
+        return ++probes < 2 ? std::vector<std::pair<std::string, uint32_t>>{{"urn:uuid:other", 1u}}
+                            : std::vector<std::pair<std::string, uint32_t>>{{"urn:uuid:cam", 0x0A000277u}};
+    };
+    EXPECT_EQ(FindOnSegment(segment, pause, "urn:uuid:cam", {3, 10}), 0x0A000277u);
+    EXPECT_EQ(probes, 2);
+    EXPECT_FALSE(FindOnSegment(segment, pause, "urn:uuid:gone", {2, 10}));
+    EXPECT_FALSE(FindOnSegment(segment, pause, "", {2, 10})); // no endpoint: nothing to match
 }
 
 TEST(OnvifLink, LoginsHaveHandlesAndPortsMoveTheService) {

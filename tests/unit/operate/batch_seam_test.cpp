@@ -2,6 +2,7 @@
 // completion rules, run against a device put in through the SDK table.
 #include "batch_fakes.h"
 #include "fake_family_link.h"
+#include "sdk/transfer_slots.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -261,6 +262,51 @@ TEST_F(BatchSeam, AFamilyThatUpgradesItselfReportsHalfPercentsAndCountsIntoTheBa
     EXPECT_EQ(observer.ended,
               (std::vector<std::pair<BatchOperation, bool>>{{BatchOperation::Upgrade, true}}));
     EXPECT_FALSE(context.logins.IsLoggedIn("other-0")); // the device restarted
+}
+
+TEST_F(BatchSeam, AnUpgradesTransferSlotIsFreeWhileTheDeviceRestarts) {
+    // One slot: a device that held it through its restart would keep the
+    // second device's transfer from ever starting.
+    sdkclient::TransferSlots& slots = sdkclient::UpgradeTransferSlots();
+    const int capacity = slots.Capacity();
+    slots.SetCapacity(1);
+    auto link = std::make_shared<FakeFamilyLink>();
+    link->selfUpgrade = true;
+    std::atomic<int> transferred{0};
+    std::atomic<int> overlapped{0};
+    link->afterTransfer = [&] {
+        ++transferred;
+        for (int i = 0; i < 5000 && transferred < 2; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        overlapped += transferred == 2 ? 1 : 0;
+    };
+    context.links.Add(link, [](const DeviceEntry&) { return true; });
+    auto entries = Devices(2);
+    for (DeviceEntry& entry : entries) {
+        entry.operations = OperationSet{DeviceOperation::Login, DeviceOperation::Upgrade};
+    }
+    ASSERT_TRUE(engine.Start(Request(BatchOperation::Upgrade, entries)));
+    ASSERT_TRUE(engine.WaitIdle(20000));
+    slots.SetCapacity(capacity);
+    EXPECT_EQ(overlapped, 2);
+}
+
+TEST_F(BatchSeam, AResetKeepingTheNetworkLeavesDevicesThatCannotAlone) {
+    auto link = std::make_shared<FakeFamilyLink>();
+    context.links.Add(link, [](const DeviceEntry& entry) { return entry.mac.rfind("other", 0) == 0; });
+    auto entries = Devices(2);
+    entries[1].mac = "other-1";
+    entries[1].operations = OperationSet{DeviceOperation::Login, DeviceOperation::SoftReset};
+    BatchRequest request = Request(BatchOperation::FactoryDefault, entries);
+    request.keepNetwork = true;
+    ASSERT_TRUE(engine.Start(std::move(request)));
+    ASSERT_TRUE(engine.WaitIdle(10000));
+    EXPECT_EQ(sdk.logins, 0); // the native device is not even logged in to
+    EXPECT_EQ(link->softResets, 1);
+    std::lock_guard lock(observer.mutex);
+    EXPECT_EQ(observer.lines,
+              (std::vector<std::string>{"10.0.0.1  <info.Fail_not_supported>", "10.0.0.2  <tx.success>"}));
 }
 
 TEST(TimeSetting, NtpServersAreNamesOrAddressesOneToFour) {

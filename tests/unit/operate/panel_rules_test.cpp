@@ -35,6 +35,9 @@ TEST(PanelRules, PortsCollideOnAnyEqualPairWithRtspByItsLow16Bits) {
     EXPECT_TRUE(PortsCollide({80, 554, 554}));
     EXPECT_TRUE(PortsCollide({80, 34567, 65536 + 80}));
     EXPECT_FALSE(PortsCollide({80, 34567, 554}));
+    // Without a TCP port (no ticked device has one) only HTTP and RTSP count.
+    EXPECT_FALSE(PortsCollide({80, 80, 554}, false));
+    EXPECT_TRUE(PortsCollide({80, 34567, 65536 + 80}, false));
 }
 
 TEST(PanelRules, BrowseStartsInTheFolderOfTheCurrentPath) {

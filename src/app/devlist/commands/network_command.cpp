@@ -12,6 +12,7 @@
 #include "ui/color_list_ctrl.h"
 
 #include <optional>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -46,18 +47,21 @@ void ChangeThroughLink(CDeviceActions& actions, int row, const DeviceEntry& chan
         if (!changed.AcceptsConfigV3()) {
             target.dhcpMode = 2; // the short form sets a fixed address
         }
+        // The worker gives back whether the device took the change, the key
+        // of why not, and the address it was found at.
         actions.RunOnWorker(
-            [copy = entry, login = *login, link, target]() {
+            [copy = entry, login = *login, link, target]() mutable {
                 std::string failKey;
                 const bool changedIt = link->ChangeNetwork(copy, login, target, failKey);
-                return std::make_pair(changedIt, failKey);
+                return std::make_tuple(changedIt, failKey, target.ip);
             },
-            [&actions, target](const std::pair<bool, std::string>& outcome) {
+            [&actions, target](const std::tuple<bool, std::string, std::string>& outcome) mutable {
                 actions.SetRunning(false);
-                if (!outcome.first) {
-                    actions.Tip(outcome.second.c_str());
+                if (!std::get<0>(outcome)) {
+                    actions.Tip(std::get<1>(outcome).c_str());
                     return;
                 }
+                target.ip = std::get<2>(outcome);
                 ShowNetworkChanged(actions, target, true);
             });
     });
@@ -80,16 +84,22 @@ void RunNetworkChange(CDeviceActions& actions, int row, int) {
     request.dns2 = entry->dns2;
     request.dhcpMode = entry->dhcpMode;
     request.capabilities = entry->capabilities;
+    const bool throughLink = actions.Session().LinkFor(*entry).ChangesNetworkItself();
+    if (throughLink) {
+        // A family that changes the network itself takes DHCP and DNS
+        // servers too: the dialog's long form.
+        request.capabilities |= DeviceEntry::kAcceptsConfigV3;
+    }
     DeviceEntry changed;
     std::string adminPassword;
-    if (CDlgModifyNetworkNew::Ask(actions.Page(), request, changed, adminPassword) != 1) {
+    if (CDlgModifyNetworkNew::Ask(actions.Page(), request, changed, adminPassword, !throughLink) != 1) {
         return;
     }
     // The dialog ran a modal loop: another page may have started something.
     if (actions.RefuseWhenBusy()) {
         return;
     }
-    if (actions.Session().LinkFor(*entry).ChangesNetworkItself()) {
+    if (throughLink) {
         ChangeThroughLink(actions, row, changed);
         sdkwire::WipeAll(adminPassword);
         return;
