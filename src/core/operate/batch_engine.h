@@ -24,6 +24,7 @@
 #include "platform/clock.h"
 
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -62,6 +63,9 @@ public:
 
 private:
     void RunBatch(BatchRequest request);
+    // One device: its login, then its step; false when the login prompt
+    // was cancelled (the batch ends).
+    bool RunDevice(const BatchRequest& request, DeviceEntry& entry, BatchCredentials& credentials);
     void Report(const DeviceEntry& entry, const DeviceReport& report);
     void LoggedOut(const DeviceEntry& entry);
     void EndBatch(BatchOperation operation, bool completed);
@@ -89,6 +93,8 @@ private:
     bool m_workerRunning = false;
     std::unique_ptr<RecordLeases::Lease> m_lease;
     mutable std::condition_variable m_idle;
+    // Set when the engine goes: no further device of a batch starts.
+    std::atomic<bool> m_stopping{false};
 
     // After everything its callback touches, so that it ends first.
     UpgradeSupervisor m_upgrades;
