@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
-"""Runs a corvane-cli batch command and notes when its phases end, for the
-upgrade benchmark: the command's start, the end of its search (the search
-line clears itself on standard error), its first device report on standard
-output, and its end. Writes the command's output to OUT and ERR, the four
-times (seconds, monotonic) to TIMES, and exits with the command's status.
+"""Runs a corvane-cli batch command and notes when its phases begin, for the
+upgrade benchmark: the command's start, its first device report on standard
+output (its search has ended and the first device is logged in), and its
+end. Writes the command's output to OUT and ERR, the three times (seconds,
+monotonic) to TIMES, and exits with the command's status.
 
   batch_clock.py OUT ERR TIMES COMMAND [ARGUMENT...]
 """
@@ -13,15 +13,13 @@ import subprocess
 import sys
 import time
 
-CLEARED = b"\r\033[K"
-
 
 def main():
     out_path, err_path, times_path = sys.argv[1:4]
     command = sys.argv[4:]
     start = time.monotonic()
     child = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-    search_end = first_report = None
+    first_report = None
     selector = selectors.DefaultSelector()
     selector.register(child.stdout, selectors.EVENT_READ, "out")
     selector.register(child.stderr, selectors.EVENT_READ, "err")
@@ -39,14 +37,11 @@ def main():
                         first_report = now
                 else:
                     err.write(data)
-                    if CLEARED in data and first_report is None:
-                        search_end = now
     status = child.wait()
     end = time.monotonic()
-    search_end = search_end or start
     first_report = first_report or end
     with open(times_path, "w") as times:
-        times.write(f"{start} {search_end} {first_report} {end}\n")
+        times.write(f"{start} {first_report} {end}\n")
     sys.exit(status)
 
 
