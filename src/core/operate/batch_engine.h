@@ -6,11 +6,15 @@
 // hands each device's firmware upgrade to its UpgradeSupervisor, which
 // reports progress and counts the results; the engine ends the upgrade batch
 // when every device is counted. A device whose record lacks the operation is
-// reported "not supported" without a login.
+// reported "not supported" without a login. An upgrade batch, once its
+// credentials are asked, logs in as many devices at once as transfers may
+// run at once (still taken in tree order), and each device's transfer
+// starts as soon as it is logged in.
 //
 // Every batch runs on a worker thread, so a window never freezes; the
-// observer is called from the worker and from the supervisor's event thread
-// (the desktop program re-posts to its window). The records handed to a
+// observer is called from the worker, from an upgrade batch's login
+// threads and from the supervisor's event thread (the desktop program
+// re-posts to its window). The records handed to a
 // batch must stay valid until it ends: the engine holds a lease of the
 // context's RecordLeases for that time, and until no upgrade runs.
 #include "discovery/device_entry.h"

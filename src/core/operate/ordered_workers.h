@@ -1,8 +1,8 @@
 #pragma once
 // Work on the devices of a batch, several at once: job(i) for i from 0 to
 // count - 1, on at most `workers` threads (the caller's among them). The
-// devices start in their order (i never starts before i - 1 has started),
-// and once stop() holds no further device starts; the ones running finish.
+// devices are taken in their order (i only after i - 1), and once stop()
+// holds no further device is taken; the ones running finish.
 // Returns when every started job has ended.
 #include <cstddef>
 #include <functional>
