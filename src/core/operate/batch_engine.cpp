@@ -1,6 +1,8 @@
 #include "operate/batch_engine.h"
 
+#include "operate/ordered_workers.h"
 #include "sdk/session_crypto.h"
+#include "sdk/transfer_slots.h"
 
 #include <algorithm>
 #include <chrono>
@@ -33,6 +35,12 @@ DeviceOperation OperationOf(const BatchRequest& request) {
     return DeviceOperation::Reboot;
 }
 
+// As many devices log in at once as transfers may run at once: enough to
+// keep every transfer slot busy, few enough to leave the link to them.
+int LoginWorkers() {
+    return sdkclient::UpgradeTransferSlots().Capacity();
+}
+
 } // namespace
 
 BatchEngine::BatchEngine(ILoginPrompt& prompt, IBatchObserver& observer, OperateContext& context,
@@ -52,6 +60,9 @@ BatchEngine::BatchEngine(ILoginPrompt& prompt, IBatchObserver& observer, Operate
           [this] { ReleaseLeaseWhenIdle(); }) {}
 
 BatchEngine::~BatchEngine() {
+    // No further device of a running batch starts; the ones logging in
+    // finish first.
+    m_stopping = true;
     if (m_worker.joinable()) {
         m_worker.join();
     }
@@ -139,44 +150,69 @@ void BatchEngine::EndBatch(BatchOperation operation, bool completed) {
     SetBusy(operation, false);
 }
 
+bool BatchEngine::RunDevice(const BatchRequest& request, DeviceEntry& entry, BatchCredentials& credentials) {
+    const BatchOperation operation = request.operation;
+    if (!entry.operations.Has(OperationOf(request))) {
+        entry.processed = 1;
+        if (operation == BatchOperation::Upgrade) {
+            CountUpgrade(false);
+        }
+        Report(entry, SuccessOr(false, failkey::kNotSupported));
+        return true;
+    }
+    DeviceLink& link = m_context.links.LinkFor(entry);
+    int error = 0;
+    const int login = BatchLogin(entry, link, m_context.logins, credentials, m_prompt, error);
+    if (login == -2) {
+        Report(entry, DeviceReport{BatchOutcome::Cancelled, {}, 0, 0});
+        return false;
+    }
+    entry.processed = 1;
+    if (login == -1) {
+        if (operation == BatchOperation::Upgrade) {
+            CountUpgrade(false);
+        }
+        Report(entry, LoginFailedReport(error));
+        return true;
+    }
+    if (const std::optional<DeviceLogin> kept = m_context.logins.Find(DeviceKey(entry))) {
+        RunDeviceStep(request, entry, link, *kept);
+    } else {
+        // The login ended between the login and the step: still a line.
+        if (operation == BatchOperation::Upgrade) {
+            CountUpgrade(false);
+        }
+        Report(entry, SuccessOr(false, failkey::kRefused));
+    }
+    return true;
+}
+
 void BatchEngine::RunBatch(BatchRequest request) {
     BatchCredentials credentials;
     const BatchOperation operation = request.operation;
+    const std::vector<DeviceEntry*>& devices = request.devices;
+    // An upgrade's devices log in several at once, each starting its
+    // transfer as soon as it is logged in; the other operations work on
+    // one device after another, their lines in tree order.
+    const bool parallel = operation == BatchOperation::Upgrade;
+    const auto stopping = [this] { return m_stopping.load(); };
+    // Until the batch's credentials are known (the first login that needs
+    // them asks), one device after another, so that a cancelled prompt
+    // stops the batch where it was asked.
+    std::size_t next = 0;
     bool cancelled = false;
-    for (DeviceEntry* entry : request.devices) {
-        if (!entry->operations.Has(OperationOf(request))) {
-            entry->processed = 1;
-            if (operation == BatchOperation::Upgrade) {
-                CountUpgrade(false);
-            }
-            Report(*entry, SuccessOr(false, failkey::kNotSupported));
-            continue;
-        }
-        DeviceLink& link = m_context.links.LinkFor(*entry);
-        int error = 0;
-        const int login = BatchLogin(*entry, link, m_context.logins, credentials, m_prompt, error);
-        if (login == -2) {
-            Report(*entry, DeviceReport{BatchOutcome::Cancelled, {}, 0, 0});
+    for (; next < devices.size() && (credentials.ask || !parallel) && !stopping(); ++next) {
+        if (!RunDevice(request, *devices[next], credentials)) {
             cancelled = true;
             break;
         }
-        entry->processed = 1;
-        if (login == -1) {
-            if (operation == BatchOperation::Upgrade) {
-                CountUpgrade(false);
-            }
-            Report(*entry, LoginFailedReport(error));
-            continue;
-        }
-        if (const std::optional<DeviceLogin> kept = m_context.logins.Find(DeviceKey(*entry))) {
-            RunDeviceStep(request, *entry, link, *kept);
-        } else {
-            // The login ended between the login and the step: still a line.
-            if (operation == BatchOperation::Upgrade) {
-                CountUpgrade(false);
-            }
-            Report(*entry, SuccessOr(false, failkey::kRefused));
-        }
+    }
+    if (!cancelled && next < devices.size()) {
+        // The prompt has been answered: nothing below asks or writes the
+        // credentials any more.
+        RunInOrder(
+            devices.size() - next, LoginWorkers(),
+            [&](std::size_t index) { RunDevice(request, *devices[next + index], credentials); }, stopping);
     }
     // The batch's credentials and the passwords of a password change end
     // with it.

@@ -6,11 +6,15 @@
 // hands each device's firmware upgrade to its UpgradeSupervisor, which
 // reports progress and counts the results; the engine ends the upgrade batch
 // when every device is counted. A device whose record lacks the operation is
-// reported "not supported" without a login.
+// reported "not supported" without a login. An upgrade batch, once its
+// credentials are asked, logs in as many devices at once as transfers may
+// run at once (still taken in tree order), and each device's transfer
+// starts as soon as it is logged in.
 //
 // Every batch runs on a worker thread, so a window never freezes; the
-// observer is called from the worker and from the supervisor's event thread
-// (the desktop program re-posts to its window). The records handed to a
+// observer is called from the worker, from an upgrade batch's login
+// threads and from the supervisor's event thread (the desktop program
+// re-posts to its window). The records handed to a
 // batch must stay valid until it ends: the engine holds a lease of the
 // context's RecordLeases for that time, and until no upgrade runs.
 #include "discovery/device_entry.h"
@@ -24,6 +28,7 @@
 #include "platform/clock.h"
 
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -63,6 +68,9 @@ public:
 
 private:
     void RunBatch(BatchRequest request);
+    // One device: its login, then its step; false when the login prompt
+    // was cancelled (the batch ends).
+    bool RunDevice(const BatchRequest& request, DeviceEntry& entry, BatchCredentials& credentials);
     void Report(const DeviceEntry& entry, const DeviceReport& report);
     void LoggedOut(const DeviceEntry& entry);
     void EndBatch(BatchOperation operation, bool completed);
@@ -90,6 +98,8 @@ private:
     bool m_workerRunning = false;
     std::unique_ptr<RecordLeases::Lease> m_lease;
     mutable std::condition_variable m_idle;
+    // Set when the engine goes: no further device of a batch starts.
+    std::atomic<bool> m_stopping{false};
 
     // After everything its callback touches, so that it ends first.
     UpgradeSupervisor m_upgrades;

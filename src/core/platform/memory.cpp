@@ -10,6 +10,9 @@
 namespace {
 
 constexpr int kLargeBlockBytes = 1024 * 1024;
+// Two, so that the window thread and a batch's threads rarely wait for
+// each other's allocations (a transfer allocates nothing per chunk).
+constexpr int kHeaps = 2;
 
 } // namespace
 
@@ -17,6 +20,12 @@ void KeepLargeBlocksSeparate() {
 #if defined(__GLIBC__)
     // A threshold that is set also stays: the library no longer raises it.
     mallopt(M_MMAP_THRESHOLD, kLargeBlockBytes);
+#endif
+}
+
+void ShareAllocatorHeaps() {
+#if defined(__GLIBC__)
+    mallopt(M_ARENA_MAX, kHeaps);
 #endif
 }
 

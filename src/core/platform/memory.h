@@ -11,6 +11,13 @@
 // the system the moment they are freed. Safe to call more than once.
 void KeepLargeBlocksSeparate();
 
+// Every thread allocates from one of two heaps, not from a heap of its own:
+// the dozens of threads of a batch (logins, transfers, sessions) otherwise
+// leave a heap each, every one holding a few pages that its last blocks
+// keep, long after the threads have ended. Call it at the start, before
+// other threads run.
+void ShareAllocatorHeaps();
+
 // Gives the free pages the allocator holds back to the system. Costs a walk
 // over the allocator's free lists: for the end of a batch, not a loop.
 void ReleaseFreeMemory();

@@ -108,15 +108,73 @@ TEST_F(BatchSeam, RebootWritesALinePerDeviceAndCompletesOnce) {
 
 TEST_F(BatchSeam, CancelledLoginEndsTheBatchWithoutCompletionOrDeviceCalls) {
     prompt.cancel = true;
-    auto entries = Devices(2);
-    ASSERT_TRUE(engine.Start(Request(BatchOperation::Reboot, entries)));
-    ASSERT_TRUE(engine.WaitIdle(10000));
+    auto entries = Devices(4);
+    for (const auto operation : {BatchOperation::Reboot, BatchOperation::Upgrade}) {
+        ASSERT_TRUE(engine.Start(Request(operation, entries)));
+        ASSERT_TRUE(engine.WaitIdle(10000));
+    }
     EXPECT_EQ(sdk.logins, 0);
     EXPECT_EQ(sdk.reboots, 0);
+    EXPECT_TRUE(sdk.upgrades.empty());
     std::lock_guard lock(observer.mutex);
-    EXPECT_EQ(observer.outcomes, std::vector<BatchOutcome>{BatchOutcome::Cancelled});
+    EXPECT_EQ(observer.outcomes,
+              (std::vector<BatchOutcome>{BatchOutcome::Cancelled, BatchOutcome::Cancelled}));
+    EXPECT_EQ(observer.ended, (std::vector<std::pair<BatchOperation, bool>>{
+                                  {BatchOperation::Reboot, false}, {BatchOperation::Upgrade, false}}));
+}
+
+TEST_F(BatchSeam, UpgradeLogsInAsManyDevicesAtOnceAsTransfersMayRunAndStartsEachWhenLoggedIn) {
+    sdkclient::TransferSlots& slots = sdkclient::UpgradeTransferSlots();
+    const int capacity = slots.Capacity();
+    slots.SetCapacity(3);
+    // Logins hold until three run at once (or a moment has passed), so the
+    // most at once shows whatever the engine allows.
+    std::mutex mutex;
+    std::condition_variable changed;
+    int running = 0;
+    int most = 0;
+    std::vector<std::string> events;
+    sdk.calls.login = [&](const char*, int port, const char*, const char*, unsigned char*, int* error, int,
+                          int) {
+        std::unique_lock lock(mutex);
+        events.push_back("login " + std::to_string(port));
+        most = std::max(most, ++running);
+        changed.notify_all();
+        changed.wait_for(lock, std::chrono::milliseconds(200), [&] { return running >= 3; });
+        --running;
+        *error = 0;
+        return port;
+    };
+    const auto open = sdk.calls.openUpgrade;
+    sdk.calls.openUpgrade = [&](int login, const char* path, SdkUpgradeCallback callback,
+                                void* upgradeContext, int flags) {
+        {
+            std::lock_guard lock(mutex);
+            events.push_back("upgrade " + std::to_string(login));
+        }
+        return open(login, path, callback, upgradeContext, flags);
+    };
+    auto entries = Devices(9);
+    ASSERT_TRUE(engine.Start(Request(BatchOperation::Upgrade, entries)));
+    ASSERT_TRUE(sdk.WaitForUpgrades(9));
+    slots.SetCapacity(capacity);
+    for (int login = 1; login <= 9; ++login) {
+        sdk.Progress(login, 0, -1);
+    }
+    ASSERT_TRUE(engine.WaitIdle(10000));
+    EXPECT_EQ(prompt.asked, 1);
+    EXPECT_EQ(most, 3);
+    // Transfers start as devices log in, not once all have: a device
+    // logged in in parallel has its upgrade open before the last login.
+    const auto firstParallelUpgrade =
+        std::find_if(events.begin(), events.end(), [](const std::string& event) {
+            return event.rfind("upgrade ", 0) == 0 && event != "upgrade 1";
+        });
+    EXPECT_LT(firstParallelUpgrade, std::find(events.begin(), events.end(), "login 9"));
+    std::lock_guard lock(observer.mutex);
+    EXPECT_EQ(observer.lines.size(), 9u);
     EXPECT_EQ(observer.ended,
-              (std::vector<std::pair<BatchOperation, bool>>{{BatchOperation::Reboot, false}}));
+              (std::vector<std::pair<BatchOperation, bool>>{{BatchOperation::Upgrade, true}}));
 }
 
 TEST_F(BatchSeam, UpgradePercentFollowsTheTransferThenTheDevicesOwnPhase) {
