@@ -15,9 +15,10 @@ QRect PreviewView::FittedRect(QSize picture, QRect area) {
                  area.y() + (area.height() - fitted.height()) / 2, fitted.width(), fitted.height());
 }
 
-void PreviewView::ShowPicture(const QImage& image, int64_t arrivalNs) {
+void PreviewView::ShowPicture(const QImage& image, int64_t arrivalNs, int64_t sourceTimeUs) {
     m_image = image;
     m_arrivalNs = arrivalNs;
+    m_sourceTimeUs = sourceTimeUs;
     m_painted = false;
     update();
 }
@@ -45,7 +46,7 @@ void PreviewView::paintEvent(QPaintEvent* /*event*/) {
         m_painted = true;
         ++m_paintedPictures;
         if (m_observer) {
-            m_observer(m_arrivalNs);
+            m_observer(m_arrivalNs, m_sourceTimeUs);
         }
     }
 }
