@@ -77,7 +77,7 @@ CDlgPreview::CDlgPreview(QWidget* parent, int loginHandle, const QString& addres
     m_reconnect->hide();
     connect(m_reconnect, &CxSkinButton::clicked, this, [this] { ConnectLinkStream(); });
     m_videoPath = PreviewVideo::Create(
-        this, [this](const DecodedFrame& frame) { m_video->ShowPicture(frame.image, frame.arrivalNs, 0); },
+        this, [this](const DecodedFrame& frame) { m_video->ShowPicture(frame.image, frame.arrivalNs); },
         [this] { OnStreamEnded(); });
     OpenWindows().push_back(this);
 }
@@ -150,7 +150,7 @@ void CDlgPreview::ConnectLinkStream() {
     m_linkStream->Open();
 }
 
-void CDlgPreview::OnLinkPicture(const QImage& image, qint64 decodedNs, qint64 sourceTimeUs) {
+void CDlgPreview::OnLinkPicture(const QImage& image, qint64 decodedNs) {
     if (m_closed) {
         return;
     }
@@ -159,7 +159,7 @@ void CDlgPreview::OnLinkPicture(const QImage& image, qint64 decodedNs, qint64 so
         m_video->show();
         emit PreviewStarted(true);
     }
-    m_video->ShowPicture(image, decodedNs, sourceTimeUs);
+    m_video->ShowPicture(image, decodedNs);
 }
 
 void CDlgPreview::OnLinkEnded(const QString& key) {

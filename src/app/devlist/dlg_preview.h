@@ -67,7 +67,7 @@ private:
     void LayOut();
     void StopVideo();
     void ConnectLinkStream();
-    void OnLinkPicture(const QImage& image, qint64 decodedNs, qint64 sourceTimeUs);
+    void OnLinkPicture(const QImage& image, qint64 decodedNs);
     void OnLinkEnded(const QString& key);
     void ShowStatus(const char* key);
 

@@ -97,9 +97,8 @@ void LinkPreview::TakePicture() {
         return;
     }
     const qint64 decodedNs = frame->decodedNs;
-    const qint64 sourceTimeUs = frame->streamTimeUs;
     const QImage image = ImageOf(std::move(*frame));
     if (!image.isNull()) {
-        emit PictureReady(image, decodedNs, sourceTimeUs);
+        emit PictureReady(image, decodedNs);
     }
 }

@@ -34,7 +34,7 @@ public:
     static QImage ImageOf(VideoFrame frame);
 
 signals:
-    void PictureReady(const QImage& image, qint64 decodedNs, qint64 sourceTimeUs);
+    void PictureReady(const QImage& image, qint64 decodedNs);
     // The stream ended; key is the language key of the reason.
     void Ended(const QString& key);
 

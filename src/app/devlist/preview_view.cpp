@@ -15,10 +15,9 @@ QRect PreviewView::FittedRect(QSize picture, QRect area) {
                  area.y() + (area.height() - fitted.height()) / 2, fitted.width(), fitted.height());
 }
 
-void PreviewView::ShowPicture(const QImage& image, int64_t arrivalNs, int64_t sourceTimeUs) {
+void PreviewView::ShowPicture(const QImage& image, int64_t arrivalNs) {
     m_image = image;
     m_arrivalNs = arrivalNs;
-    m_sourceTimeUs = sourceTimeUs;
     m_painted = false;
     update();
 }
@@ -46,7 +45,7 @@ void PreviewView::paintEvent(QPaintEvent* /*event*/) {
         m_painted = true;
         ++m_paintedPictures;
         if (m_observer) {
-            m_observer(m_arrivalNs, m_sourceTimeUs);
+            m_observer(m_arrivalNs);
         }
     }
 }

@@ -10,14 +10,12 @@ class PreviewView : public QWidget {
     Q_OBJECT
 
 public:
-    // Told the arrival time of each picture once it has been painted, and
-    // when the device took it (microseconds since 1970 on its clock; 0
-    // when the stream does not tell).
-    using PaintObserver = std::function<void(int64_t arrivalNs, int64_t sourceTimeUs)>;
+    // Told the arrival time of each picture once it has been painted.
+    using PaintObserver = std::function<void(int64_t arrivalNs)>;
 
     explicit PreviewView(QWidget* parent);
 
-    void ShowPicture(const QImage& image, int64_t arrivalNs, int64_t sourceTimeUs);
+    void ShowPicture(const QImage& image, int64_t arrivalNs);
     const QImage& Picture() const { return m_image; }
     uint64_t PaintedPictures() const { return m_paintedPictures; }
     void SetPaintObserver(PaintObserver observer) { m_observer = std::move(observer); }
@@ -30,7 +28,6 @@ protected:
 private:
     QImage m_image;
     int64_t m_arrivalNs = 0;
-    int64_t m_sourceTimeUs = 0;
     bool m_painted = true; // the current picture has been painted once
     uint64_t m_paintedPictures = 0;
     PaintObserver m_observer;

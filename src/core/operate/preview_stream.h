@@ -18,9 +18,6 @@ struct VideoFrame {
     std::vector<uint8_t> pixels;
     int64_t decodedNs = 0; // steady clock, when the decoder gave it
     uint64_t number = 0;   // counts the stream's pictures from 1
-    // When the device took the picture, on its clock (microseconds since
-    // 1970, from the stream's sender reports); 0 while unknown.
-    int64_t streamTimeUs = 0;
 };
 
 // The single slot between the decoding worker and the reader.

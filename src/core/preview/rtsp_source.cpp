@@ -207,7 +207,6 @@ StreamEnd RtspSource::Play(const std::string& url) {
     if (avcodec_open2(session.codec, decoder, nullptr) < 0) {
         return StreamEnd::UnsupportedCodec;
     }
-    const AVRational timeBase = session.format->streams[session.video]->time_base;
     VideoFrame picture;
     uint64_t number = 0;
     Arm(m_options.stallTimeoutMs);
@@ -245,11 +244,6 @@ StreamEnd RtspSource::Play(const std::string& url) {
             sws_scale(session.scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);
             picture.decodedNs = SteadyNs();
             picture.number = ++number;
-            const int64_t start = session.format->start_time_realtime;
-            picture.streamTimeUs =
-                start != AV_NOPTS_VALUE && start > 0 && frame->best_effort_timestamp != AV_NOPTS_VALUE
-                    ? start + av_rescale_q(frame->best_effort_timestamp, timeBase, {1, 1000000})
-                    : 0;
             av_frame_unref(session.frame);
             Arm(m_options.stallTimeoutMs);
             if (m_frames.Put(picture) && !m_stop) {

@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
 
     bool counting = false;
     std::vector<double> delaysMs;
-    preview.Video()->SetPaintObserver([&](int64_t arrivalNs, int64_t) {
+    preview.Video()->SetPaintObserver([&](int64_t arrivalNs) {
         if (counting) {
             delaysMs.push_back(static_cast<double>(PreviewVideo::NowNs() - arrivalNs) / 1e6);
         }
