@@ -44,6 +44,14 @@ void OnClientConnected(GstRTSPServer*, GstRTSPClient* client, gpointer self) {
     static_cast<RtspServer*>(self)->Assign(client);
 }
 
+// A live stream has no range to play: a Range header would make the
+// server seek the shared pipeline and restart the timestamps of every
+// client already watching.
+GstRTSPStatusCode OnPrePlayRequest(GstRTSPClient*, GstRTSPContext* context, gpointer) {
+    gst_rtsp_message_remove_header(context->request, GST_RTSP_HDR_RANGE, -1);
+    return GST_RTSP_STS_OK;
+}
+
 // A client that starts to watch a shared stream gets a key frame at once,
 // not at the next one of the running stream.
 void OnPlayRequest(GstRTSPClient*, GstRTSPContext* context, gpointer) {
@@ -262,6 +270,7 @@ void RtspServer::Assign(GstRTSPClient* client) {
     }
     gst_rtsp_client_set_mount_points(client, found->second->mounts);
     gst_rtsp_client_set_auth(client, found->second->auth);
+    g_signal_connect(client, "pre-play-request", G_CALLBACK(OnPrePlayRequest), nullptr);
     g_signal_connect(client, "play-request", G_CALLBACK(OnPlayRequest), nullptr);
     // Over TCP a key frame is more packets than the send queue holds:
     // wait for the client rather than drop them.
