@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <mutex>
 #include <string_view>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/log.h>
 #include <libswscale/swscale.h>
 }
 
@@ -106,6 +108,9 @@ void RtspSource::Start(PreviewObserver& observer) {
     if (m_worker.joinable()) {
         return;
     }
+    // FFmpeg's messages would name the address, credentials and all.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
     m_observer = &observer;
     m_worker = std::thread([this] { Run(); });
 }

@@ -18,6 +18,8 @@
 #include "onvif/onvif_link.h"
 #include "ui/dlg_tip.h"
 
+#include "bench_figures.h"
+
 #include <QApplication>
 #include <QTimer>
 #include <algorithm>
@@ -25,28 +27,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
-#include <sys/resource.h>
 #include <vector>
 
 namespace {
 
 constexpr uint32_t kStampMagic = 0xA55AC33C;
-
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double Percentile(std::vector<double> values, double share) {
-    if (values.empty()) {
-        return 0;
-    }
-    std::sort(values.begin(), values.end());
-    const auto index = static_cast<std::size_t>(share * static_cast<double>(values.size() - 1) + 0.5);
-    return values[std::min(index, values.size() - 1)];
-}
 
 int64_t RealtimeUs() {
     return std::chrono::duration_cast<std::chrono::microseconds>(

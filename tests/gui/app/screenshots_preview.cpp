@@ -16,10 +16,20 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+
+// A generated lab's device 10.77.16.N has the password "admin" and N in
+// four digits.
+std::string GeneratedPassword(const std::string& ip) {
+    const std::string last = ip.substr(ip.rfind('.') + 1);
+    return "admin" + std::string(4 - std::min<std::size_t>(4, last.size()), '0') + last;
+}
+
+} // namespace
+
 bool RenderPreviewScreenshot(CCorvaneDlg& window, const QString& out,
                              const std::function<void(bool ok, const char* what)>& check) {
-    // The first device of the native family; a generated lab's device
-    // 10.77.16.N has the password "admin" and N in four digits.
+    // The first device of the native family.
     const DeviceEntry* device = nullptr;
     for (const auto& [key, entry] : window.Session().Devices()) {
         if (device == nullptr && entry.families.Has(DeviceFamily::Native)) {
@@ -30,8 +40,7 @@ bool RenderPreviewScreenshot(CCorvaneDlg& window, const QString& out,
     if (device == nullptr) {
         return false;
     }
-    const std::string last = device->ip.substr(device->ip.rfind('.') + 1);
-    const std::string password = "admin" + std::string(4 - std::min<std::size_t>(4, last.size()), '0') + last;
+    const std::string password = GeneratedPassword(device->ip);
     unsigned char info[48] = {};
     int error = 0;
     const int login =
@@ -123,8 +132,7 @@ bool ShotOnvifPreview(CCorvaneDlg& window, DeviceLink& link, const DeviceLogin& 
 
 bool RenderOnvifPreviewScreenshots(CCorvaneDlg& window, const QString& out,
                                    const std::function<void(bool ok, const char* what)>& check) {
-    // The first camera only ONVIF found; its password is made as a native
-    // device's of the generated lab.
+    // The first camera only ONVIF found.
     const DeviceEntry* device = nullptr;
     for (const auto& [key, entry] : window.Session().Devices()) {
         if (device == nullptr && entry.families.Has(DeviceFamily::Onvif) &&
@@ -136,8 +144,7 @@ bool RenderOnvifPreviewScreenshots(CCorvaneDlg& window, const QString& out,
     if (device == nullptr) {
         return false;
     }
-    const std::string last = device->ip.substr(device->ip.rfind('.') + 1);
-    const std::string password = "admin" + std::string(4 - std::min<std::size_t>(4, last.size()), '0') + last;
+    const std::string password = GeneratedPassword(device->ip);
     DeviceLink& link = window.Session().Links().LinkFor(*device);
     DeviceLogin login;
     int error = 0;
