@@ -101,9 +101,11 @@ void FreeWatch(gpointer data, GClosure*) {
 
 } // namespace
 
-// The encoders send their parameter sets before every key frame, as one
-// access unit with it; the payloader must not add them again (it would put
-// them between the slices of the key frame, which splits it for decoders).
+// One slice a frame (a single encoder thread: the simulator's many streams
+// share few cores anyway), handed over with its NAL lengths (avc, hvc1) so
+// that the payloader sends each frame at once instead of waiting for the
+// next start code; the payloader repeats the parameter sets before every
+// key frame, for clients that join a running stream.
 std::string StreamLaunch(const onvifsim::MediaStream& stream) {
     const std::string size =
         "width=" + std::to_string(stream.width) + ",height=" + std::to_string(stream.height);
@@ -112,14 +114,18 @@ std::string StreamLaunch(const onvifsim::MediaStream& stream) {
         " bitrate=" + std::to_string(stream.bitrateKbps);
     const std::string encoder =
         stream.h265
-            ? "x265enc" + common + " ! video/x-h265,profile=main ! h265parse ! rtph265pay"
-            : "x264enc" + common + " ! video/x-h264,profile=constrained-baseline ! h264parse ! rtph264pay";
+            ? "x265enc" + common +
+                  " ! video/x-h265,profile=main ! h265parse ! video/x-h265,stream-format=hvc1,alignment=au"
+                  " ! rtph265pay"
+            : "x264enc threads=1" + common +
+                  " ! video/x-h264,profile=constrained-baseline,stream-format=avc,alignment=au ! h264parse ! "
+                  "rtph264pay";
     const int font = stream.height >= 720 ? 28 : 12;
     return "( videotestsrc is-live=true pattern=smpte horizontal-speed=4 ! video/x-raw,format=I420," + size +
            ",framerate=" + std::to_string(onvifsim::kStreamFps) +
            "/1 ! textoverlay name=counter valignment=bottom halignment=left shaded-background=true "
            "font-desc=\"Sans " +
-           std::to_string(font) + "\" ! " + encoder + " name=pay0 pt=96 )";
+           std::to_string(font) + "\" ! " + encoder + " name=pay0 pt=96 config-interval=-1 )";
 }
 
 void ConfigureMedia(GstRTSPMedia* media, const StreamLabel& label) {
