@@ -61,12 +61,13 @@ MediaUriResult FindMediaUri(SoapTransport& transport, AuthMemory& memory, const 
     result.outcome = StreamEnd::NoStream;
     const std::pair<MediaVersion, const std::string*> order[] = {{MediaVersion::Media2, &services.media2},
                                                                  {MediaVersion::Media1, &services.media1}};
-    for (const auto& [version, url] : order) {
-        if (url->empty()) {
+    for (const auto& entry : order) {
+        const MediaVersion version = entry.first;
+        if (entry.second->empty()) {
             continue;
         }
         DeviceTarget service = target;
-        service.url = *url;
+        service.url = *entry.second;
         // Ok: the body; a refusal or no connection ends the search.
         std::optional<StreamEnd> ended;
         const auto call = [&](std::string_view name, const std::string& body) -> std::string {
