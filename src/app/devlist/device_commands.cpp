@@ -31,6 +31,11 @@ constexpr std::array kCommands = {
                           return entry.onvifAvailable != 0 && Can(entry, DeviceOperation::Preview);
                       },
                       RunSubStream},
+    DeviceCommandSpec{kCmdSnapshot, "tx.Snapshot", "tx.Preview",
+                      [](const DeviceEntry& entry, int, bool) {
+                          return entry.onvifAvailable != 0 && Can(entry, DeviceOperation::Preview);
+                      },
+                      RunSnapshot},
     DeviceCommandSpec{
         kCmdOpenWeb, "tx.Open_web", nullptr,
         [](const DeviceEntry& entry, int, bool) { return Can(entry, DeviceOperation::WebPage); }, RunOpenWeb},

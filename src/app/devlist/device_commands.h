@@ -19,6 +19,7 @@ enum DeviceCommand : int {
     kCmdExport = 3006,
     kCmdModifyModel = 3007,
     kCmdCopy = 3008,
+    kCmdSnapshot = 3009,
 };
 
 struct DeviceCommandSpec {
@@ -38,6 +39,7 @@ void RunLogin(CDeviceActions& actions, int row, int column);
 void RunNetworkChange(CDeviceActions& actions, int row, int column);
 void RunMainStream(CDeviceActions& actions, int row, int column);
 void RunSubStream(CDeviceActions& actions, int row, int column);
+void RunSnapshot(CDeviceActions& actions, int row, int column);
 void RunOpenWeb(CDeviceActions& actions, int row, int column);
 void RunExport(CDeviceActions& actions, int row, int column);
 void RunModelChange(CDeviceActions& actions, int row, int column);

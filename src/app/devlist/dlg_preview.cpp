@@ -51,7 +51,8 @@ CDlgPreview::CDlgPreview(QWidget* parent, int loginHandle, const QString& addres
     : CPopupDialog(parent, kBandHeight), m_sdk(std::move(sdk)), m_loginHandle(loginHandle), m_stream(stream),
       m_address(address), m_icon(new QLabel(this)), m_maximise(new CxSkinButton(this)),
       m_minimise(new CxSkinButton(this)), m_video(new PreviewView(this)),
-      m_link(std::make_shared<PreviewLink>()) {
+      m_link(std::make_shared<PreviewLink>()), m_status(new QLabel(this)),
+      m_reconnect(new CxSkinButton(this)) {
     setObjectName("preview");
     setModal(true);
     m_icon->setObjectName("icon");
@@ -65,6 +66,16 @@ CDlgPreview::CDlgPreview(QWidget* parent, int loginHandle, const QString& addres
     m_video->setObjectName("video");
     m_video->hide();
     connect(m_maximise, &CxSkinButton::clicked, this, [this] { ToggleMaximise(); });
+    m_status->setObjectName("previewStatus");
+    m_status->setTextFormat(Qt::PlainText);
+    m_status->setAlignment(Qt::AlignCenter);
+    m_status->setStyleSheet("color: white;");
+    m_status->hide();
+    m_reconnect->setObjectName("reconnectButton");
+    m_reconnect->SetSkin(look::kButtonSkin);
+    m_reconnect->setFocusPolicy(Qt::NoFocus);
+    m_reconnect->hide();
+    connect(m_reconnect, &CxSkinButton::clicked, this, [this] { ConnectLinkStream(); });
     m_videoPath = PreviewVideo::Create(
         this, [this](const DecodedFrame& frame) { m_video->ShowPicture(frame.image, frame.arrivalNs); },
         [this] { OnStreamEnded(); });
@@ -88,6 +99,10 @@ void CDlgPreview::Start() {
     }
     OnLanguageChanged();
     LayOut();
+    if (m_linkStream != nullptr) {
+        ConnectLinkStream();
+        return;
+    }
     m_sdk.setOption(0, 1);
     m_sdk.connectionFull(&CDlgPreview::OnConnectionFull, this);
     // The start waits on the device: a worker calls it and posts the answer.
@@ -116,6 +131,51 @@ void CDlgPreview::Start() {
         }
         video->Post([this, handle] { OnStarted(handle); });
     });
+}
+
+void CDlgPreview::UseLinkStream(LinkPreview::Opener open) {
+    m_linkStream = new LinkPreview(this, std::move(open));
+    connect(m_linkStream, &LinkPreview::PictureReady, this, &CDlgPreview::OnLinkPicture);
+    connect(m_linkStream, &LinkPreview::Ended, this, &CDlgPreview::OnLinkEnded);
+}
+
+void CDlgPreview::ConnectLinkStream() {
+    if (m_closed) {
+        return;
+    }
+    m_video->hide();
+    m_reconnect->hide();
+    ShowStatus("tx.Preview_connecting");
+    m_linkStream->SetTargetSize(m_video->size());
+    m_linkStream->Open();
+}
+
+void CDlgPreview::OnLinkPicture(const QImage& image, qint64 decodedNs) {
+    if (m_closed) {
+        return;
+    }
+    if (!m_statusKey.isEmpty()) {
+        ShowStatus(nullptr);
+        m_video->show();
+        emit PreviewStarted(true);
+    }
+    m_video->ShowPicture(image, decodedNs);
+}
+
+void CDlgPreview::OnLinkEnded(const QString& key) {
+    if (m_closed) {
+        return;
+    }
+    // No frozen picture: the reason, and the way to connect again.
+    m_video->hide();
+    ShowStatus(key.toUtf8().constData());
+    m_reconnect->show();
+}
+
+void CDlgPreview::ShowStatus(const char* key) {
+    m_statusKey = key != nullptr ? QString::fromUtf8(key) : QString();
+    m_status->setText(m_statusKey.isEmpty() ? QString() : LangText(m_statusKey.toUtf8().constData()));
+    m_status->setVisible(!m_statusKey.isEmpty());
 }
 
 void CDlgPreview::OnStarted(int handle) {
@@ -175,6 +235,10 @@ void CDlgPreview::StopVideo() {
         return;
     }
     m_closed = true;
+    if (m_linkStream != nullptr) {
+        m_linkStream->Close(); // returns at once; a pool thread waits for the worker
+        return;
+    }
     m_sdk.connectionFull(nullptr, nullptr); // the library never calls a closed window
     m_videoPath->Detach();
     int handle = 0;
@@ -209,6 +273,10 @@ void CDlgPreview::OnLanguageChanged() {
         streamName = LangText("tx.Sub_stream");
     }
     TitleLabel()->setText(LangText("tx.Preview") + " - " + m_address + " - " + streamName);
+    m_reconnect->SetCaption(LangText("tx.Preview_reconnect"));
+    if (!m_statusKey.isEmpty()) {
+        m_status->setText(LangText(m_statusKey.toUtf8().constData()));
+    }
 }
 
 void CDlgPreview::LayOut() {
@@ -220,6 +288,12 @@ void CDlgPreview::LayOut() {
     m_icon->setGeometry(10, 9, 32, 32);
     m_video->setGeometry(0, kBandHeight, std::max(0, right), std::max(0, height() - kBandHeight));
     m_videoPath->SetTargetSize(m_video->size());
+    const int middle = kBandHeight + (height() - kBandHeight) / 2;
+    m_status->setGeometry(0, middle - 30, std::max(0, right), 24);
+    m_reconnect->setGeometry(right / 2 - 60, middle + 4, 120, 26);
+    if (m_linkStream != nullptr) {
+        m_linkStream->SetTargetSize(m_video->size());
+    }
 }
 
 void CDlgPreview::ToggleMaximise() {

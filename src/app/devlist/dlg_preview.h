@@ -4,9 +4,15 @@
 // device's open login and never logs out; closing stops the stream (when
 // one was started) and emits PreviewClosed.
 //
+// A family that streams its previews itself gives the window its stream
+// instead (UseLinkStream): the window says "connecting" until the first
+// picture, and when the stream ends it shows why and offers to connect
+// again instead of keeping the last picture.
+//
 // The SDK calls run on workers (starting and stopping wait on the device);
 // their results, the pictures and the SDK's callbacks come back queued to
 // the window, which may be gone by then.
+#include "devlist/link_preview.h"
 #include "devlist/preview_sdk_calls.h"
 #include "ui/popup_dialog.h"
 
@@ -29,6 +35,8 @@ public:
                 PreviewSdkCalls sdk = PreviewSdkCalls());
     ~CDlgPreview() override;
 
+    // The video from open instead of the SDK; before Start.
+    void UseLinkStream(LinkPreview::Opener open);
     // Sets the texts, lays out and starts the video (the start's answer
     // arrives later). Called once, before the window is shown.
     void Start();
@@ -58,6 +66,10 @@ private:
     void OnLanguageChanged() override;
     void LayOut();
     void StopVideo();
+    void ConnectLinkStream();
+    void OnLinkPicture(const QImage& image, qint64 decodedNs);
+    void OnLinkEnded(const QString& key);
+    void ShowStatus(const char* key);
 
     PreviewSdkCalls m_sdk;
     int m_loginHandle;
@@ -75,4 +87,8 @@ private:
     PreviewView* m_video;
     std::shared_ptr<PreviewVideo> m_videoPath;
     std::shared_ptr<PreviewLink> m_link;
+    LinkPreview* m_linkStream = nullptr;
+    QLabel* m_status;
+    CxSkinButton* m_reconnect;
+    QString m_statusKey; // language key of the status text; empty: none shown
 };

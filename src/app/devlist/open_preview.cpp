@@ -2,6 +2,7 @@
 
 #include "devlist/dlg_preview.h"
 #include "discovery/device_entry.h"
+#include "operate/device_link.h"
 #include "session/device_session.h"
 
 #include <QWidget>
@@ -12,10 +13,16 @@ QRect PreviewRectangle(const QRect& mainWindowFrame) {
 
 int OpenPreview(QWidget* mainWindow, DeviceSession& session, DeviceEntry& entry, int stream,
                 const std::function<void()>& onClosed, const PreviewSdkCalls& sdk) {
-    CDlgPreview preview(mainWindow, session.Logins().Handle(DeviceKey(entry)), QString::fromStdString(entry.ip),
-                        stream, sdk);
+    CDlgPreview preview(mainWindow, session.Logins().Handle(DeviceKey(entry)),
+                        QString::fromStdString(entry.ip), stream, sdk);
     if (mainWindow != nullptr) {
         preview.setGeometry(PreviewRectangle(mainWindow->frameGeometry()));
+    }
+    DeviceLink& link = session.Links().LinkFor(entry);
+    const std::optional<DeviceLogin> login = session.Logins().Find(DeviceKey(entry));
+    if (link.PreviewsItself() && login) {
+        // The login is copied: the window may outlive it.
+        preview.UseLinkStream([&link, login = *login, stream] { return link.OpenPreview(login, stream); });
     }
     if (onClosed) {
         QObject::connect(&preview, &CDlgPreview::PreviewClosed, &preview, [&onClosed] { onClosed(); });

@@ -1,6 +1,7 @@
 #include "onvif/device_ops.h"
 
 #include "discovery/ip_rules.h"
+#include "onvif/media_requests.h"
 #include "onvif/ops_requests.h"
 #include "onvif/time_zone.h"
 
@@ -125,6 +126,9 @@ OperationSet LoginOperations(const OnvifDeviceInfo& info) {
                      DeviceOperation::Upgrade, DeviceOperation::ConfigExport,   DeviceOperation::SoftReset};
     if (!info.network.token.empty()) {
         operations |= OperationSet{DeviceOperation::Network};
+    }
+    if (Offers(info, kMedia2Namespace) || Offers(info, kMedia1Namespace)) {
+        operations |= OperationSet{DeviceOperation::Preview};
     }
     return operations;
 }

@@ -22,6 +22,11 @@ DeviceEntry OnvifRecord(const WsdMatch& match, uint32_t sourceAddress) {
         entry.type = "NVR";
     }
     entry.operations = OnvifOperations();
+    // A network video transmitter streams video: its preview is offered
+    // before a login, which then reads whether it has media services.
+    if (entry.onvif.deviceType == OnvifDeviceType::Camera) {
+        entry.operations |= OperationSet{DeviceOperation::Preview};
+    }
     entry.families = DeviceFamilies{DeviceFamily::Onvif};
     return entry;
 }

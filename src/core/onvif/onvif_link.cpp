@@ -67,8 +67,9 @@ bool OnvifLink::Login(const DeviceEntry& entry, const std::string& user, const s
     }
     {
         std::lock_guard lock(m_mutex);
-        m_read[DeviceKey(entry)] = std::move(read.info);
         login.handle = ++m_lastHandle;
+        m_media[login.handle] = MediaServicesOf(read.info.services, entry.onvif.deviceServiceUrl);
+        m_read[DeviceKey(entry)] = std::move(read.info);
         m_logins[login.handle] = EntryTarget(entry);
     }
     login.link = this;
@@ -80,6 +81,13 @@ bool OnvifLink::Login(const DeviceEntry& entry, const std::string& user, const s
 void OnvifLink::Logout(const DeviceLogin& login) {
     std::lock_guard lock(m_mutex);
     m_logins.erase(login.handle);
+    m_media.erase(login.handle);
+}
+
+MediaServices OnvifLink::MediaOf(const DeviceLogin& login) {
+    std::lock_guard lock(m_mutex);
+    const auto found = m_media.find(login.handle);
+    return found == m_media.end() ? MediaServices{} : found->second;
 }
 
 std::optional<DeviceTarget> OnvifLink::TargetOf(const DeviceLogin& login) {

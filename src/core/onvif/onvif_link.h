@@ -20,6 +20,7 @@
 #include "onvif/device_info.h"
 #include "onvif/device_ops.h"
 #include "onvif/firmware_upgrade.h"
+#include "onvif/media_session.h"
 #include "onvif/soap_transport.h"
 #include "operate/device_link.h"
 
@@ -99,11 +100,20 @@ public:
     // device tells it.
     bool SetTime(DeviceEntry& entry, const DeviceLogin& login, const TimeSetting& time) override;
 
+    // The device's RTSP stream, found through its media services when the
+    // stream starts; the snapshot is its media service's picture, fetched
+    // with the login's credentials (HTTP digest).
+    bool PreviewsItself() const override { return true; }
+    std::unique_ptr<PreviewStream> OpenPreview(const DeviceLogin& login, int stream) override;
+    bool SaveSnapshot(const DeviceLogin& login, int stream, const std::string& path,
+                      std::string& failKey) override;
+
     // What the last login of the device (by record key) read, once.
     std::optional<OnvifDeviceInfo> TakeInfo(const std::string& key);
 
 private:
     std::optional<DeviceTarget> TargetOf(const DeviceLogin& login);
+    MediaServices MediaOf(const DeviceLogin& login);
     void SetTarget(const DeviceLogin& login, const std::string& url);
     template <typename Run> auto WithSession(const DeviceLogin& login, const std::string& password, Run run);
 
@@ -113,6 +123,7 @@ private:
     std::mutex m_mutex;
     std::map<std::string, OnvifDeviceInfo> m_read;
     std::map<int32_t, DeviceTarget> m_logins; // by login handle
+    std::map<int32_t, MediaServices> m_media; // by login handle
     int32_t m_lastHandle = 0;
     // The maintenance operations' file transfers.
     std::shared_ptr<FileTransport> m_files;

@@ -7,9 +7,11 @@
 #include "discovery/device_entry.h"
 #include "operate/device_login.h"
 #include "operate/device_steps.h"
+#include "operate/preview_stream.h"
 #include "operate/time_setting.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 class DeviceLink {
@@ -77,6 +79,25 @@ public:
     // it. Only families whose records offer the time operation set it.
     virtual bool SetTime(DeviceEntry& entry, const DeviceLogin& login, const TimeSetting& time) {
         (void)entry, (void)login, (void)time;
+        return false;
+    }
+    // A family that streams its previews itself instead of the native
+    // preview calls.
+    virtual bool PreviewsItself() const { return false; }
+    // The live stream (2 main, 3 sub) of the device of login, not started:
+    // finding its address and connecting wait on the device, so they happen
+    // on the stream's worker once it starts. nullptr when the family has
+    // none or the login is not this link's.
+    virtual std::unique_ptr<PreviewStream> OpenPreview(const DeviceLogin& login, int stream) {
+        (void)login, (void)stream;
+        return nullptr;
+    }
+    // Saves one JPEG picture of the stream (2 main, 3 sub) to path. False
+    // with the language key of the reason.
+    virtual bool SaveSnapshot(const DeviceLogin& login, int stream, const std::string& path,
+                              std::string& failKey) {
+        (void)login, (void)stream, (void)path;
+        failKey = "info.Fail_not_supported";
         return false;
     }
 };

@@ -1,12 +1,42 @@
 #include "operate/native_link.h"
 
 #include "operate/device_actions.h"
+#include "sdk/config_file.h"
 #include "sdk/sdk_layout.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <vector>
 
 namespace {
 
 // Every part of the configuration: a reset leaves nothing of the old one.
 constexpr unsigned int kRestoreAllMask = 0x80000000u;
+
+constexpr int kFirstPictureWaitMs = 5000;
+
+// Keeps the first picture of a preview.
+class FirstPicture : public SdkFrameSink {
+public:
+    void OnFrame(const uint8_t* jpeg, std::size_t size, int, int) override {
+        std::lock_guard lock(m_mutex);
+        if (m_jpeg.empty()) {
+            m_jpeg.assign(jpeg, jpeg + size);
+            m_arrived.notify_all();
+        }
+    }
+    std::vector<uint8_t> Wait(int timeoutMs) {
+        std::unique_lock lock(m_mutex);
+        m_arrived.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !m_jpeg.empty(); });
+        return m_jpeg;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_arrived;
+    std::vector<uint8_t> m_jpeg;
+};
 
 } // namespace
 
@@ -61,4 +91,22 @@ bool NativeLink::ExportConfig(const DeviceEntry&, const DeviceLogin& login, cons
     const bool written = ExportConfiguration(login.handle, path, m_sdk) == 1;
     failKey = written ? std::string() : "info.operate_fail";
     return written;
+}
+
+bool NativeLink::SaveSnapshot(const DeviceLogin& login, int stream, const std::string& path,
+                              std::string& failKey) {
+    FirstPicture sink;
+    m_sdk.setPreviewOption(0, 1);
+    const int preview = m_sdk.startPreview(login.handle, 0, &sink, stream, 0);
+    if (preview == 0) {
+        failKey = "info.Preview_open_fail";
+        return false;
+    }
+    const std::vector<uint8_t> jpeg = sink.Wait(kFirstPictureWaitMs);
+    m_sdk.stopPreview(preview);
+    if (jpeg.empty() || !sdkwire::WriteWholeFile(path, jpeg)) {
+        failKey = "info.operate_fail";
+        return false;
+    }
+    return true;
 }

@@ -23,6 +23,9 @@ public:
     std::string FirmwareVersion(const DeviceEntry& entry, const DeviceLogin& login) override;
     bool ExportConfig(const DeviceEntry& entry, const DeviceLogin& login, const std::string& path,
                       std::string& failKey) override;
+    // The first picture of the stream, as the device sends it (JPEG).
+    bool SaveSnapshot(const DeviceLogin& login, int stream, const std::string& path,
+                      std::string& failKey) override;
 
 private:
     const SdkCalls& m_sdk;

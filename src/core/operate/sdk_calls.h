@@ -22,6 +22,9 @@ struct SdkCalls {
     std::function<decltype(SDK_OpenUpgrade)> openUpgrade = SDK_OpenUpgrade;
     std::function<decltype(SDK_StartUpgrade)> startUpgrade = SDK_StartUpgrade;
     std::function<decltype(SDK_CloseUpgrade)> closeUpgrade = SDK_CloseUpgrade;
+    std::function<decltype(SDK_SetPreviewOption)> setPreviewOption = SDK_SetPreviewOption;
+    std::function<decltype(SDK_StartPreview)> startPreview = SDK_StartPreview;
+    std::function<decltype(SDK_StopPreview)> stopPreview = SDK_StopPreview;
 };
 
 // The real SDK; shared, never changed.

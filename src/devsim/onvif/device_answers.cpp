@@ -2,6 +2,7 @@
 
 #include "net/udp_socket.h"
 #include "onvif/device_settings_answers.h"
+#include "onvif/media_answers.h"
 #include "onvif/onvif_defaults.h"
 #include "onvif/soap_text.h"
 
@@ -135,7 +136,8 @@ OperationResult GetServices(const pugi::xml_node& request, DeviceServiceState& s
                   "<tds:Service><tds:Namespace>" + std::string(kDeviceNs) + "</tds:Namespace><tds:XAddr>" +
                       XmlEscape(OnvifServiceUrl(state.device)) + "</tds:XAddr>" + capabilities +
                       "<tds:Version><tt:Major>2</tt:Major><tt:Minor>60</tt:Minor></tds:Version>"
-                      "</tds:Service>");
+                      "</tds:Service>" +
+                      MediaServicesEntries(state.device, !capabilities.empty()));
 }
 
 OperationResult GetServiceCapabilities(const pugi::xml_node&, DeviceServiceState&, int64_t) {
@@ -144,13 +146,29 @@ OperationResult GetServiceCapabilities(const pugi::xml_node&, DeviceServiceState
 }
 
 OperationResult GetCapabilities(const pugi::xml_node& request, DeviceServiceState& state, int64_t) {
-    // Only the device service lives here: any other category is not offered.
+    // The device service and Media1 live here: any other category is not
+    // offered. No category asks for all.
+    const std::string media = MediaCapabilitiesEntry(state.device);
+    bool named = false;
+    bool device = false;
+    bool withMedia = false;
     for (pugi::xml_node category = ChildByLocalName(request, "Category"); category;
          category = category.next_sibling()) {
+        if (LocalName(category) != "Category") {
+            continue;
+        }
         const std::string name = category.text().as_string();
-        if (LocalName(category) == "Category" && name != "All" && name != "Device") {
+        if (name != "All" && name != "Device" && (name != "Media" || media.empty())) {
             return {{}, "env:Receiver", "ter:ActionNotSupported", "No such service"};
         }
+        named = true;
+        device = device || name != "Media";
+        withMedia = withMedia || name != "Device";
+    }
+    device = device || !named;
+    withMedia = withMedia || !named;
+    if (!device) {
+        return Answer("GetCapabilities", "<tds:Capabilities>" + media + "</tds:Capabilities>");
     }
     return Answer(
         "GetCapabilities",
@@ -165,7 +183,8 @@ OperationResult GetCapabilities(const pugi::xml_node& request, DeviceServiceStat
             "</tt:TLS1.2><tt:OnboardKeyGeneration>false</tt:OnboardKeyGeneration><tt:AccessPolicyConfig>"
             "false</tt:AccessPolicyConfig><tt:X.509Token>false</tt:X.509Token><tt:SAMLToken>false"
             "</tt:SAMLToken><tt:KerberosToken>false</tt:KerberosToken><tt:RELToken>false</tt:RELToken>"
-            "</tt:Security></tt:Device></tds:Capabilities>");
+            "</tt:Security></tt:Device>" +
+            (withMedia ? media : "") + "</tds:Capabilities>");
 }
 
 OperationResult GetUsers(const pugi::xml_node&, DeviceServiceState& state, int64_t) {

@@ -3,6 +3,8 @@
 #include "net/udp_socket.h"
 #include "onvif/device_answers.h"
 #include "onvif/firmware_answers.h"
+#include "onvif/media_answers.h"
+#include "onvif/media_streams.h"
 #include "onvif/onvif_auth.h"
 #include "onvif/onvif_defaults.h"
 #include "onvif/sim_multipart.h"
@@ -76,8 +78,40 @@ void Break(ServiceResponse& response) {
     response.body = response.body.substr(0, response.body.size() / 2) + "<tt:Broken attr=\"";
 }
 
+// The namespace of the service at path, or null when the device has none there.
+const char* ServiceAt(const std::string& path, const OnvifMedia& media) {
+    if (path == "/onvif/device_service") {
+        return kDeviceNs;
+    }
+    if (path == kMedia1Path && media.media1) {
+        return kMedia1Ns;
+    }
+    if (path == kMedia2Path && media.media2) {
+        return kMedia2Ns;
+    }
+    return nullptr;
+}
+
+// A snapshot: any user may fetch it; the server adds the picture.
+ServiceResponse Snapshot(const ServiceRequest& request, const MediaStream& stream, DeviceServiceState& state,
+                         int64_t nowS) {
+    if (request.method != "GET") {
+        return {405, "only GET\n", {}, 0};
+    }
+    ServiceResponse refusal;
+    if (!Authenticate(request, pugi::xml_node(), state, nowS, refusal)) {
+        return refusal;
+    }
+    return {200, {}, {}, 0, "image/jpeg", stream.token};
+}
+
 ServiceResponse Handle(const ServiceRequest& request, DeviceServiceState& state, int64_t nowS) {
-    if (request.path != "/onvif/device_service") {
+    const auto streams = MediaStreams(state.device);
+    if (const MediaStream* stream = SnapshotStream(streams, request.path)) {
+        return Snapshot(request, *stream, state, nowS);
+    }
+    const char* service = ServiceAt(request.path, state.device.onvif.media);
+    if (service == nullptr) {
         return {404, "not found\n", {}, 0};
     }
     if (request.method != "POST") {
@@ -117,10 +151,13 @@ ServiceResponse Handle(const ServiceRequest& request, DeviceServiceState& state,
     if (!operation) {
         return Fault(400, "env:Sender", "ter:InvalidArgVal", "No operation in the body");
     }
-    const Operation* known =
-        NamespaceOf(operation) == kDeviceNs ? FindOperation(LocalName(operation)) : nullptr;
-    if (known == nullptr && NamespaceOf(operation) == kDeviceNs) {
-        known = FindMaintenanceOperation(LocalName(operation), state.device);
+    const std::string ns = NamespaceOf(operation);
+    const Operation* known = nullptr; // also for an operation of another service sent here
+    if (ns == service && ns == kDeviceNs) {
+        known = FindOperation(LocalName(operation));
+        known = known != nullptr ? known : FindMaintenanceOperation(LocalName(operation), state.device);
+    } else if (ns == service) {
+        known = FindMediaOperation(ns, LocalName(operation));
     }
     if (known == nullptr) {
         return Fault(500, "env:Receiver", "ter:ActionNotSupported", "Optional Action Not Implemented");
@@ -166,7 +203,7 @@ std::optional<ServiceResponse> AuthorizeHttp(const ServiceRequest& request, Devi
 
 ServiceResponse HandleDeviceService(const ServiceRequest& request, DeviceServiceState& state, int64_t nowS) {
     ServiceResponse response = Handle(request, state, nowS);
-    if (state.device.onvif.malformed && response.status != 401) {
+    if (state.device.onvif.malformed && response.status != 401 && response.snapshot.empty()) {
         Break(response);
     }
     response.delayMs = state.device.onvif.slowMs;

@@ -1,5 +1,6 @@
 #pragma once
-// The device service of a simulated ONVIF device as a pure function: one
+// The SOAP services of a simulated ONVIF device (the device service and the
+// media services) and its snapshots, as a pure function: one
 // HTTP request (method, Authorization header, body) and the device's state
 // in, the HTTP answer out. The HTTP server around it only moves bytes.
 #include "lab.h"
@@ -32,6 +33,9 @@ struct ServiceResponse {
     std::vector<std::string> challenges; // WWW-Authenticate values
     int delayMs = 0;                     // wait this long before answering
     std::string contentType{};           // empty: SOAP or plain text by status
+    // Set for an accepted snapshot request: the HTTP server sends the
+    // picture of this stream (its profile token) as the body.
+    std::string snapshot{};
 };
 
 // What one device keeps between requests. Operations that change the

@@ -244,6 +244,7 @@ int HttpServer::Answer(MHD_Connection* connection, const char* path, const char*
         request.body = body;
         request.tooLarge = tooLarge;
         std::optional<DeviceChange> change;
+        SimDevice pictured;
         {
             std::lock_guard lock(device->mutex);
             if (!Present(*device)) {
@@ -252,8 +253,17 @@ int HttpServer::Answer(MHD_Connection* connection, const char* path, const char*
             const std::string before = OnvifStateLines(device->state.device);
             response = HandleDeviceService(request, device->state, static_cast<int64_t>(std::time(nullptr)));
             change = AfterRequest(*device, place, before);
+            if (!response.snapshot.empty()) {
+                pictured = device->state.device;
+            }
         }
         Tell(change);
+        if (!response.snapshot.empty()) {
+            response.body = m_snapshots ? m_snapshots(pictured, response.snapshot) : std::string();
+            if (response.body.empty()) {
+                response = {503, "no picture\n", {}, 0};
+            }
+        }
     }
     return Send(connection, response);
 }

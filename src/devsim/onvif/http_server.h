@@ -30,6 +30,9 @@ struct DeviceChange {
     int restartMs = 0;        // > 0: the device restarts and is silent this long; < 0: for good
 };
 using ChangeListener = std::function<void(const DeviceChange&)>;
+// The JPEG picture of a device's stream (its profile token) for a
+// snapshot; empty when there is none.
+using SnapshotSource = std::function<std::string(const SimDevice& device, const std::string& token)>;
 
 class HttpServer {
 public:
@@ -47,6 +50,8 @@ public:
     // Called on the HTTP threads, one change at a time per device. Set
     // before Start.
     void SetChangeListener(ChangeListener listener) { m_listener = std::move(listener); }
+    // Called on the HTTP threads, without a lock. Set before Start.
+    void SetSnapshotSource(SnapshotSource source) { m_snapshots = std::move(source); }
 
     // Called by the HTTP library for one finished request.
     int Answer(MHD_Connection* connection, const char* path, const char* method, const std::string& body,
@@ -90,6 +95,7 @@ private:
     std::map<uint16_t, MHD_Daemon*> m_daemons;
     bool m_started = false;
     ChangeListener m_listener;
+    SnapshotSource m_snapshots;
 };
 
 } // namespace onvifsim

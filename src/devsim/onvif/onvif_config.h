@@ -28,6 +28,16 @@ struct OnvifUser {
     OnvifUserLevel level = OnvifUserLevel::User;
 };
 
+// The media side: which media services answer, the main stream's codec
+// (the sub stream is always H.264) and a stream that stops.
+struct OnvifMedia {
+    bool media1 = true;  // ver10 media service
+    bool media2 = true;  // ver20 media service
+    bool h265 = false;   // the main stream in H.265
+    int stopAfterMs = 0; // > 0: a stream sends no more frames this long after it started
+    bool operator==(const OnvifMedia&) const = default;
+};
+
 struct OnvifConfig {
     LabFamily family = LabFamily::Native;
     OnvifKind kind = OnvifKind::Camera;
@@ -68,6 +78,7 @@ struct OnvifConfig {
     bool noStartFirmwareUpgrade = false;
     bool noSystemUris = false;
     bool staysDownAfterUpgrade = false;
+    OnvifMedia media;
 
     bool Speaks() const { return family != LabFamily::Native; }
 };

@@ -66,12 +66,16 @@ std::vector<std::string> OnvifTypes(const SimDevice& device) {
     return types;
 }
 
-std::string OnvifServiceUrl(const SimDevice& device) {
+std::string OnvifHttpUrl(const SimDevice& device, std::string_view path) {
     std::string url = "http://" + net::AddressToText(device.fields.ip);
     if (device.onvif.port != 80) {
         url += ":" + std::to_string(device.onvif.port);
     }
-    return url + "/onvif/device_service";
+    return url.append(path);
+}
+
+std::string OnvifServiceUrl(const SimDevice& device) {
+    return OnvifHttpUrl(device, "/onvif/device_service");
 }
 
 std::string OnvifXAddrs(const SimDevice& device) {

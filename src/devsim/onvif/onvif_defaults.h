@@ -4,6 +4,7 @@
 #include "lab.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 std::string OnvifEndpoint(const SimDevice& device);
@@ -13,6 +14,8 @@ std::vector<std::string> OnvifTypes(const SimDevice& device);
 // "http://IP[:PORT]/onvif/device_service" unless xaddr overrides it.
 std::string OnvifXAddrs(const SimDevice& device);
 std::string OnvifServiceUrl(const SimDevice& device);
+// "http://IP[:PORT]" and path: an address the device serves over HTTP.
+std::string OnvifHttpUrl(const SimDevice& device, std::string_view path);
 std::vector<OnvifUser> OnvifUsers(const SimDevice& device);
 std::string OnvifManufacturer(const SimDevice& device);
 std::string OnvifSerial(const SimDevice& device);

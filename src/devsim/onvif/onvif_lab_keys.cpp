@@ -112,6 +112,9 @@ std::optional<bool> ApplyOnvifKey(SimDevice& device, const std::string& key, con
         }
         return true;
     }
+    if (key == "onvif-codec") {
+        return Choose<bool>({{"h264", false}, {"h265", true}}, value, onvif.media.h265);
+    }
     if (key == "onvif-user") {
         return ApplyUser(onvif, value);
     }
@@ -121,7 +124,9 @@ std::optional<bool> ApplyOnvifKey(SimDevice& device, const std::string& key, con
                                                 {"onvif-multicast", &onvif.multicast},
                                                 {"onvif-no-start-upgrade", &onvif.noStartFirmwareUpgrade},
                                                 {"onvif-no-system-uris", &onvif.noSystemUris},
-                                                {"onvif-stays-down", &onvif.staysDownAfterUpgrade}};
+                                                {"onvif-stays-down", &onvif.staysDownAfterUpgrade},
+                                                {"onvif-media1", &onvif.media.media1},
+                                                {"onvif-media2", &onvif.media.media2}};
     if (const auto on = switches.find(key); on != switches.end()) {
         if (value != "on" && value != "off") {
             return false;
@@ -158,6 +163,12 @@ std::optional<bool> ApplyOnvifKey(SimDevice& device, const std::string& key, con
     }
     if (key == "onvif-reboot-ms") {
         return number(0, 600000, onvif.rebootMs);
+    }
+    if (key == "rtsp-port") {
+        return number(1, 0xFFFF, onvif.settings.rtsp.port);
+    }
+    if (key == "rtsp-stop-after-ms") {
+        return number(0, 3600000, onvif.media.stopAfterMs);
     }
     return std::nullopt;
 }
@@ -213,5 +224,10 @@ std::string OnvifLabLines(const SimDevice& device) {
     out += std::string("onvif-no-start-upgrade = ") + (onvif.noStartFirmwareUpgrade ? "on" : "off") + "\n";
     out += std::string("onvif-no-system-uris = ") + (onvif.noSystemUris ? "on" : "off") + "\n";
     out += std::string("onvif-stays-down = ") + (onvif.staysDownAfterUpgrade ? "on" : "off") + "\n";
+    out += std::string("onvif-codec = ") + (onvif.media.h265 ? "h265" : "h264") + "\n";
+    out += std::string("onvif-media1 = ") + (onvif.media.media1 ? "on" : "off") + "\n";
+    out += std::string("onvif-media2 = ") + (onvif.media.media2 ? "on" : "off") + "\n";
+    out += "rtsp-port = " + std::to_string(onvif.settings.rtsp.port) + "\n";
+    out += "rtsp-stop-after-ms = " + std::to_string(onvif.media.stopAfterMs) + "\n";
     return out;
 }

@@ -1,7 +1,9 @@
 #include "onvif/onvif_side.h"
 
+#include "onvif/media_streams.h"
 #include "onvif/onvif_state_file.h"
 #include "platform/atomic_file.h"
+#include "rtsp/stream_pipeline.h"
 
 #include <fstream>
 #include <iterator>
@@ -31,11 +33,17 @@ bool OnvifSide::Start() {
             }
         }
     }
+    m_rtsp = std::make_unique<rtspsim::RtspServer>(m_devices);
     m_http = std::make_unique<HttpServer>(m_devices, &lab);
     m_http->SetFirmwareRebootMs(m_firmwareRebootMs);
     m_http->SetChangeListener([this](const DeviceChange& change) { OnChange(change); });
+    m_http->SetSnapshotSource([](const SimDevice& device, const std::string& token) {
+        const auto streams = MediaStreams(device);
+        const MediaStream* stream = FindStream(streams, token);
+        return stream != nullptr ? rtspsim::SnapshotJpeg(device.name, *stream) : std::string();
+    });
     m_wsd = std::make_unique<WsdServer>(m_devices, m_seed);
-    return m_http->Start() && m_wsd->Start();
+    return m_rtsp->Start() && m_http->Start() && m_wsd->Start();
 }
 
 void OnvifSide::Stop() {
@@ -44,6 +52,9 @@ void OnvifSide::Stop() {
     }
     if (m_http) {
         m_http->Stop();
+    }
+    if (m_rtsp) {
+        m_rtsp->Stop();
     }
 }
 
@@ -60,6 +71,7 @@ void OnvifSide::ToNativeSide(std::size_t labIndex, const SimDevice& device) {
 
 void OnvifSide::OnChange(const DeviceChange& change) {
     m_wsd->Update(change.labIndex, change.device, change.restartMs);
+    m_rtsp->Update(change.labIndex, change.device);
     ToNativeSide(change.labIndex, change.device);
     std::lock_guard lock(m_mutex);
     if (change.labIndex >= m_devices.size()) {

@@ -1,11 +1,13 @@
 #pragma once
-// The simulator's ONVIF side: the device service over HTTP and
-// WS-Discovery for the lab's ONVIF devices, kept in step. What a device's
-// service changes reaches its WS-Discovery (new address, restarts, also
-// after a firmware upgrade), its native side (address, mask, gateway, DNS,
+// The simulator's ONVIF side: the device and media services over HTTP,
+// WS-Discovery and the RTSP streams for the lab's ONVIF devices, kept in
+// step. What a device's service changes reaches its WS-Discovery (new
+// address, restarts, also after a firmware upgrade), its RTSP streams
+// (address, port, users), its native side (address, mask, gateway, DNS,
 // DHCP) and the state file.
 #include "onvif/http_server.h"
 #include "onvif/wsd_server.h"
+#include "rtsp/rtsp_server.h"
 #include "udp_responder.h"
 
 #include <memory>
@@ -45,6 +47,7 @@ private:
     std::vector<SimDevice> m_devices;
     std::unique_ptr<HttpServer> m_http;
     std::unique_ptr<WsdServer> m_wsd;
+    std::unique_ptr<rtspsim::RtspServer> m_rtsp;
 };
 
 } // namespace onvifsim

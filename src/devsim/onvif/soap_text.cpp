@@ -72,6 +72,8 @@ std::string SoapEnvelope(const std::string& body, const std::string& header) {
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                       "<env:Envelope xmlns:env=\"http://www.w3.org/2003/05/soap-envelope\""
                       " xmlns:tds=\"http://www.onvif.org/ver10/device/wsdl\""
+                      " xmlns:trt=\"http://www.onvif.org/ver10/media/wsdl\""
+                      " xmlns:tr2=\"http://www.onvif.org/ver20/media/wsdl\""
                       " xmlns:tt=\"http://www.onvif.org/ver10/schema\""
                       " xmlns:ter=\"http://www.onvif.org/ver10/error\">";
     if (!header.empty()) {

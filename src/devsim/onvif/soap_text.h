@@ -10,6 +10,8 @@ namespace onvifsim {
 
 constexpr const char* kSoapEnvelopeNs = "http://www.w3.org/2003/05/soap-envelope";
 constexpr const char* kDeviceNs = "http://www.onvif.org/ver10/device/wsdl";
+constexpr const char* kMedia1Ns = "http://www.onvif.org/ver10/media/wsdl";
+constexpr const char* kMedia2Ns = "http://www.onvif.org/ver20/media/wsdl";
 constexpr const char* kSchemaNs = "http://www.onvif.org/ver10/schema";
 
 std::string XmlEscape(std::string_view text);
@@ -23,7 +25,7 @@ pugi::xml_node ChildByLocalName(const pugi::xml_node& node, std::string_view loc
 pugi::xml_node FirstElement(const pugi::xml_node& node);
 
 // A SOAP 1.2 envelope around body (and header, when given), declaring the
-// prefixes the answers use (env, tds, tt, ter).
+// prefixes the answers use (env, tds, trt, tr2, tt, ter).
 std::string SoapEnvelope(const std::string& body, const std::string& header = {});
 // A SOAP 1.2 fault: code "env:Sender" or "env:Receiver", subcode like
 // "ter:NotAuthorized".

@@ -248,6 +248,7 @@ int main(int argc, char** argv) {
     RenderDeviceListShots(window, out);
     RenderFittedColumnsShot(window, out);
     RenderPreviewScreenshot(window, out, Check);
+    RenderOnvifPreviewScreenshots(window, out, Check);
 
     std::set<QString> englishOverflows;
     for (const TextOverflow& overflow : english) {

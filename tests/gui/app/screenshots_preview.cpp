@@ -4,8 +4,11 @@
 #include "devlist/dlg_preview.h"
 #include "devlist/open_preview.h"
 #include "devlist/preview_view.h"
+#include "operate/device_link.h"
 #include "sdk/sdk.h"
+#include "sdk/sdk_layout.h"
 #include "session/device_session.h"
+#include "ui/lang_text.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -13,10 +16,20 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+
+// A generated lab's device 10.77.16.N has the password "admin" and N in
+// four digits.
+std::string GeneratedPassword(const std::string& ip) {
+    const std::string last = ip.substr(ip.rfind('.') + 1);
+    return "admin" + std::string(4 - std::min<std::size_t>(4, last.size()), '0') + last;
+}
+
+} // namespace
+
 bool RenderPreviewScreenshot(CCorvaneDlg& window, const QString& out,
                              const std::function<void(bool ok, const char* what)>& check) {
-    // The first device of the native family; a generated lab's device
-    // 10.77.16.N has the password "admin" and N in four digits.
+    // The first device of the native family.
     const DeviceEntry* device = nullptr;
     for (const auto& [key, entry] : window.Session().Devices()) {
         if (device == nullptr && entry.families.Has(DeviceFamily::Native)) {
@@ -27,8 +40,7 @@ bool RenderPreviewScreenshot(CCorvaneDlg& window, const QString& out,
     if (device == nullptr) {
         return false;
     }
-    const std::string last = device->ip.substr(device->ip.rfind('.') + 1);
-    const std::string password = "admin" + std::string(4 - std::min<std::size_t>(4, last.size()), '0') + last;
+    const std::string password = GeneratedPassword(device->ip);
     unsigned char info[48] = {};
     int error = 0;
     const int login =
@@ -70,4 +82,94 @@ bool RenderPreviewScreenshot(CCorvaneDlg& window, const QString& out,
     preview.close();
     SDK_Logout(login);
     return painted;
+}
+
+namespace {
+
+// One ONVIF preview window: pictures painted (or, with connecting, the
+// window as it opens), written to out/name.
+bool ShotOnvifPreview(CCorvaneDlg& window, DeviceLink& link, const DeviceLogin& login, const QString& address,
+                      int stream, bool connecting, const QString& out, const QString& name,
+                      const std::function<void(bool ok, const char* what)>& check) {
+    CDlgPreview preview(&window, login.handle, address, stream);
+    preview.setGeometry(PreviewRectangle(window.frameGeometry()));
+    preview.UseLinkStream([&link, login, stream] { return link.OpenPreview(login, stream); });
+    preview.Start();
+    preview.show();
+    QApplication::processEvents();
+    auto* status = preview.findChild<QLabel*>("previewStatus");
+    bool shown = true;
+    if (connecting) {
+        check(status->isVisible() && !preview.Video()->isVisible(),
+              "onvif preview: connecting until a picture");
+    } else {
+        QElapsedTimer clock;
+        clock.start();
+        while (preview.Video()->PaintedPictures() < 5 && clock.elapsed() < 15000) {
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        shown = preview.Video()->PaintedPictures() >= 5;
+        check(shown && !status->isVisible(), "onvif preview: pictures of the stream are painted");
+        const QRect video = preview.Video()->geometry();
+        const QRect picture =
+            PreviewView::FittedRect(preview.Video()->Picture().size(), QRect(QPoint(), video.size()));
+        check(std::abs(picture.width() * 9 - picture.height() * 16) <= 16 && picture.width() == video.width(),
+              "onvif preview: the 16:9 picture fills the width, aspect kept");
+    }
+    const QString streamName =
+        LangText(stream == sdklayout::kMainStream ? "tx.Main_stream" : "tx.Sub_stream");
+    check(preview.findChild<QLabel*>("title")->text().endsWith(streamName),
+          "onvif preview: the caption names the stream");
+    const QPixmap shot = preview.grab();
+    const bool saved = shot.save(out + "/" + name, "PNG");
+    std::printf("%s %s/%s (%dx%d)\n", saved ? "wrote" : "FAILED to write", qPrintable(out), qPrintable(name),
+                shot.width(), shot.height());
+    preview.close();
+    return shown;
+}
+
+} // namespace
+
+bool RenderOnvifPreviewScreenshots(CCorvaneDlg& window, const QString& out,
+                                   const std::function<void(bool ok, const char* what)>& check) {
+    // The first camera only ONVIF found.
+    const DeviceEntry* device = nullptr;
+    for (const auto& [key, entry] : window.Session().Devices()) {
+        if (device == nullptr && entry.families.Has(DeviceFamily::Onvif) &&
+            !entry.families.Has(DeviceFamily::Native) && entry.operations.Has(DeviceOperation::Preview)) {
+            device = &entry;
+        }
+    }
+    check(device != nullptr, "onvif preview: an ONVIF camera of the lab was found");
+    if (device == nullptr) {
+        return false;
+    }
+    const std::string password = GeneratedPassword(device->ip);
+    DeviceLink& link = window.Session().Links().LinkFor(*device);
+    DeviceLogin login;
+    int error = 0;
+    const bool loggedIn = link.PreviewsItself() && link.Login(*device, "admin", password, login, error);
+    check(loggedIn, "onvif preview: logged in to an ONVIF camera");
+    if (!loggedIn) {
+        return false;
+    }
+    const QString address = QString::fromStdString(device->ip);
+    bool shown = ShotOnvifPreview(window, link, login, address, sdklayout::kMainStream, false, out,
+                                  "preview-onvif-main.png", check);
+    shown = ShotOnvifPreview(window, link, login, address, sdklayout::kSubStream, false, out,
+                             "preview-onvif-sub.png", check) &&
+            shown;
+    constexpr int kGerman = 8;
+    const int language = window.Config().LanguageIndex;
+    window.OnLanguageMessage(kGerman);
+    QApplication::processEvents();
+    shown = ShotOnvifPreview(window, link, login, address, sdklayout::kSubStream, false, out,
+                             "preview-onvif-sub-Ge.png", check) &&
+            shown;
+    ShotOnvifPreview(window, link, login, address, sdklayout::kMainStream, true, out,
+                     "preview-onvif-connecting-Ge.png", check);
+    window.OnLanguageMessage(language);
+    QApplication::processEvents();
+    link.Logout(login);
+    return shown;
 }

@@ -11,3 +11,10 @@ class CCorvaneDlg;
 // when no picture came.
 bool RenderPreviewScreenshot(CCorvaneDlg& window, const QString& out,
                              const std::function<void(bool ok, const char* what)>& check);
+
+// Logs in to the lab's first ONVIF-only camera through its link and writes
+// its preview windows over RTSP: main and sub stream in English, the sub
+// stream and the window while it connects in German (the language is
+// restored afterwards).
+bool RenderOnvifPreviewScreenshots(CCorvaneDlg& window, const QString& out,
+                                   const std::function<void(bool ok, const char* what)>& check);

@@ -308,8 +308,8 @@ void DeviceActionsTest::contextMenuFollowsTheDevice() {
     QVERIFY(!shown.contains(kCmdCopy));
     // ONVIF, no model bit: the preview submenu and no model change.
     actions.OnContextMenu(kRowV2, kColMac, {});
-    QCOMPARE(shown, (QList<int>{kCmdLogin, kCmdNetwork, kCmdMainStream, kCmdSubStream, kCmdOpenWeb,
-                                kCmdExport, kCmdCopy}));
+    QCOMPARE(shown, (QList<int>{kCmdLogin, kCmdNetwork, kCmdMainStream, kCmdSubStream, kCmdSnapshot,
+                                kCmdOpenWeb, kCmdExport, kCmdCopy}));
 
     choose = kCmdCopy;
     actions.OnContextMenu(kRowV2, kColMac, {});

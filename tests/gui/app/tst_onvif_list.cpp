@@ -104,8 +104,9 @@ void OnvifListTest::bothFamiliesAreListedOnceAndAnOnvifLoginFillsTheRow() {
     QCOMPARE(Cell("10.77.16.2", kColFamily), LangText("tx.Family_native") + ", ONVIF");
     QCOMPARE(Cell("10.77.16.3", kColFamily), QString("ONVIF"));
 
-    // An ONVIF-only device offers its login and the export, not the native
-    // operations (its network change comes with what a login reads).
+    // An ONVIF-only camera offers its login, its preview and the export,
+    // not the native operations (its network change comes with what a
+    // login reads).
     const DeviceEntry* gate = m_page->EntryAt(RowOf("10.77.16.3"));
     QVERIFY(gate != nullptr);
     QMenu menu;
@@ -114,7 +115,12 @@ void OnvifListTest::bothFamiliesAreListedOnceAndAnOnvifLoginFillsTheRow() {
     for (const QAction* action : menu.actions()) {
         commands.append(action->data().toInt());
     }
-    QCOMPARE(commands, (QList<int>{kCmdLogin, kCmdExport, kCmdCopy}));
+    QCOMPARE(commands, (QList<int>{kCmdLogin, 0, kCmdExport, kCmdCopy})); // 0: the preview submenu
+    QList<int> previews;
+    for (const QAction* action : menu.findChild<QMenu*>("tx.Preview")->actions()) {
+        previews.append(action->data().toInt());
+    }
+    QCOMPARE(previews, (QList<int>{kCmdMainStream, kCmdSubStream, kCmdSnapshot}));
 
     // Digest on port 8080: logged in, and the row shows what the login read.
     m_password = "gate-pass";

@@ -16,6 +16,7 @@
 #include <QThreadPool>
 #include <QTimer>
 #include <atomic>
+#include <cstring>
 #include <mutex>
 #include <thread>
 
@@ -76,6 +77,66 @@ void Feed(SdkFrameSink* sink, const QByteArray& bytes) {
                   320, 180);
 }
 
+// A family's own stream, fed by the test as its worker would.
+struct FakeLinkStreams {
+    std::atomic<int> opened{0};
+    std::atomic<int> stopped{0};
+    std::atomic<int> destroyed{0};
+    std::mutex mutex;
+    PreviewObserver* observer = nullptr;
+    FrameSlot* slot = nullptr;
+
+    struct Stream : PreviewStream {
+        FakeLinkStreams& owner;
+        FrameSlot frames;
+        explicit Stream(FakeLinkStreams& streams) : owner(streams) {}
+        ~Stream() override { ++owner.destroyed; }
+        void Start(PreviewObserver& observer) override {
+            std::lock_guard lock(owner.mutex);
+            owner.observer = &observer;
+            owner.slot = &frames;
+        }
+        void Stop() override {
+            ++owner.stopped;
+            std::lock_guard lock(owner.mutex);
+            owner.observer = nullptr;
+        }
+        void SetTargetSize(int, int) override {}
+        FrameSlot& Frames() override { return frames; }
+    };
+
+    LinkPreview::Opener Opener() {
+        return [this] {
+            ++opened;
+            return std::make_unique<Stream>(*this);
+        };
+    }
+    // From another thread, as the worker tells.
+    void Picture(QRgb colour) {
+        std::thread([this, colour] {
+            VideoFrame frame;
+            frame.width = 160;
+            frame.height = 90;
+            frame.pixels.resize(160 * 90 * 4);
+            for (std::size_t i = 0; i < frame.pixels.size(); i += 4) {
+                std::memcpy(&frame.pixels[i], &colour, 4);
+            }
+            std::lock_guard lock(mutex);
+            if (observer != nullptr && slot->Put(frame)) {
+                observer->OnPictureReady();
+            }
+        }).join();
+    }
+    void End(StreamEnd end) {
+        std::thread([this, end] {
+            std::lock_guard lock(mutex);
+            if (observer != nullptr) {
+                observer->OnEnded(end);
+            }
+        }).join();
+    }
+};
+
 } // namespace
 
 class PreviewTest : public QObject {
@@ -92,6 +153,7 @@ private slots:
     void connectionFullFromAnotherThreadShowsOneMessage();
     void undecodablePicturesAreDroppedAndLaterOnesShow();
     void openPreviewLaysTheWindowOverTheMainWindowAndRunsItModally();
+    void aLinkStreamConnectsShowsPicturesAndOffersToReconnectWhenItStops();
 
 private:
     void Open();
@@ -302,6 +364,48 @@ void PreviewTest::openPreviewLaysTheWindowOverTheMainWindowAndRunsItModally() {
     QCOMPARE(m_fake->starts.load(), 1);
     QCOMPARE(m_fake->stops.load(), 1);
     QCOMPARE(session.Logins().Handle(entry.mac), 7); // the login stays open
+}
+
+void PreviewTest::aLinkStreamConnectsShowsPicturesAndOffersToReconnectWhenItStops() {
+    FakeLinkStreams streams;
+    m_preview = std::make_unique<CDlgPreview>(m_main.get(), 9, "10.77.16.141", 3, m_fake->Calls());
+    m_preview->setGeometry(130, 120, 1030, 665);
+    m_preview->UseLinkStream(streams.Opener());
+    m_preview->Start();
+    m_preview->show();
+    auto* status = m_preview->findChild<QLabel*>("previewStatus");
+    auto* reconnect = m_preview->findChild<CxSkinButton*>("reconnectButton");
+    const auto* video = m_preview->Video();
+    QCOMPARE(status->text(), QString("tx.Preview_connecting"));
+    QVERIFY(status->isVisible() && !video->isVisible() && !reconnect->isVisible());
+    QCOMPARE(m_fake->starts.load(), 0); // the SDK is not asked
+
+    streams.Picture(qRgb(250, 0, 0));
+    QTRY_VERIFY(video->isVisible());
+    QVERIFY(!status->isVisible());
+    QCOMPARE(video->Picture().size(), QSize(160, 90));
+    QCOMPARE(video->Picture().pixelColor(80, 45).red(), 250);
+
+    // Stopped: no frozen picture, the reason and the way back.
+    streams.End(StreamEnd::Stopped);
+    QTRY_VERIFY(reconnect->isVisible());
+    QVERIFY(!video->isVisible());
+    QCOMPARE(status->text(), QString("info.Preview_stopped"));
+    QTRY_COMPARE(streams.destroyed.load(), 1);
+    QVERIFY(m_tips.isEmpty());
+
+    QTest::mouseClick(reconnect, Qt::LeftButton);
+    QCOMPARE(streams.opened.load(), 2);
+    QCOMPARE(status->text(), QString("tx.Preview_connecting"));
+    QVERIFY(!reconnect->isVisible());
+    streams.Picture(qRgb(0, 0, 250));
+    QTRY_VERIFY(video->isVisible() && video->Picture().pixelColor(80, 45).blue() == 250);
+
+    // Closing stops the stream at once and lets it go off this thread.
+    Close();
+    QCOMPARE(streams.stopped.load(), 2);
+    QCOMPARE(streams.destroyed.load(), 2);
+    QCOMPARE(m_fake->stops.load(), 0);
 }
 
 QTEST_MAIN(PreviewTest)

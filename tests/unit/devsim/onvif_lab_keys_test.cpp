@@ -39,6 +39,11 @@ onvif-fixed-users = on
 onvif-no-start-upgrade = on
 onvif-no-system-uris = on
 onvif-stays-down = on
+onvif-codec = h265
+onvif-media1 = off
+onvif-media2 = on
+rtsp-port = 8554
+rtsp-stop-after-ms = 1500
 )";
 
 TEST(OnvifLabKeys, ReadsEveryKeyAndWritesThemBack) {
@@ -73,6 +78,10 @@ TEST(OnvifLabKeys, ReadsEveryKeyAndWritesThemBack) {
     EXPECT_EQ(w.rebootMs, 700);
     EXPECT_TRUE(w.networkNeedsReboot && w.fixedUsers);
     EXPECT_TRUE(w.noStartFirmwareUpgrade && w.noSystemUris && w.staysDownAfterUpgrade);
+    // And the media side's.
+    EXPECT_TRUE(w.media.h265 && !w.media.media1 && w.media.media2);
+    EXPECT_EQ(w.settings.rtsp.port, 8554);
+    EXPECT_EQ(w.media.stopAfterMs, 1500);
 }
 
 TEST(OnvifLabKeys, DefaultsAndBadValues) {
@@ -93,7 +102,8 @@ TEST(OnvifLabKeys, DefaultsAndBadValues) {
     for (const char* bad :
          {"family = odd", "onvif-type = dome", "onvif-user = admin:pw", "onvif-user = a:b:Root",
           "onvif-auth = basic", "onvif-port = 0", "onvif-port = 70000", "onvif-probe = some",
-          "clock-offset-s = 1h", "onvif-malformed = maybe", "onvif-slow-ms = -1"}) {
+          "clock-offset-s = 1h", "onvif-malformed = maybe", "onvif-slow-ms = -1", "onvif-codec = mjpeg",
+          "onvif-media2 = no", "rtsp-port = 0", "rtsp-stop-after-ms = -5"}) {
         const LabFileResult result =
             ParseLabText(std::string("[device]\nmac = 02-00-00-00-00-01\n") + bad + "\n");
         EXPECT_FALSE(result.ok) << bad;

@@ -4,6 +4,7 @@
 // after wrong passwords, and requests that must not break it. The digests
 // are computed here from their definitions, not by the simulator's code.
 #include "onvif/device_service.h"
+#include "onvif_login_helpers.h"
 
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
@@ -15,82 +16,15 @@ namespace {
 using onvifsim::DeviceServiceState;
 using onvifsim::ServiceRequest;
 using onvifsim::ServiceResponse;
+using namespace soaptest;
 
 constexpr int64_t kNow = 1796724000; // 2026-12-08T10:00:00Z
-
-std::string Hash(const EVP_MD* algorithm, const std::string& data, bool hex = true) {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    EVP_Digest(data.data(), data.size(), digest, &length, algorithm, nullptr);
-    if (!hex) {
-        return std::string(reinterpret_cast<char*>(digest), length);
-    }
-    std::string out;
-    for (unsigned int i = 0; i < length; ++i) {
-        out += "0123456789abcdef"[digest[i] >> 4];
-        out += "0123456789abcdef"[digest[i] & 15];
-    }
-    return out;
-}
-
-std::string Base64(const std::string& data) {
-    std::string out(4 * ((data.size() + 2) / 3) + 1, '\0');
-    out.resize(static_cast<std::size_t>(EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()),
-                                                        reinterpret_cast<const unsigned char*>(data.data()),
-                                                        static_cast<int>(data.size()))));
-    return out;
-}
-
-std::string UtcText(int64_t seconds) {
-    const std::time_t time = static_cast<std::time_t>(seconds);
-    std::tm parts{};
-    gmtime_r(&time, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
-    return text;
-}
 
 std::string Envelope(const std::string& operation, const std::string& header = {}) {
     return "<s:Envelope xmlns:s=\"http://www.w3.org/2003/05/soap-envelope\"><s:Header>" + header +
            "</s:Header><s:Body><" + operation +
            " xmlns=\"http://www.onvif.org/ver10/device/wsdl\"/></s:Body>"
            "</s:Envelope>";
-}
-
-std::string Token(const std::string& user, const std::string& password, int64_t created,
-                  const char* type = "#PasswordDigest") {
-    const std::string nonce = "0123456789abcdef";
-    const std::string createdText = UtcText(created);
-    return "<Security "
-           "xmlns=\"http://docs.oasis-open.org/wss/2004/01/oasis-200401-wss-wssecurity-secext-1.0.xsd\">"
-           "<UsernameToken><Username>" +
-           user +
-           "</Username><Password Type=\"http://docs.oasis-open.org/wss/2004/01/"
-           "oasis-200401-wss-username-token-profile-1.0" +
-           type + "\">" + Base64(Hash(EVP_sha1(), nonce + createdText + password, false)) +
-           "</Password><Nonce>" + Base64(nonce) +
-           "</Nonce><Created xmlns=\"http://docs.oasis-open.org/wss/2004/01/"
-           "oasis-200401-wss-wssecurity-utility-1.0.xsd\">" +
-           createdText + "</Created></UsernameToken></Security>";
-}
-
-std::string Quoted(const std::string& text, const std::string& name) {
-    const auto start = text.find(name + "=\"") + name.size() + 2;
-    return text.substr(start, text.find('"', start) - start);
-}
-
-// The Authorization header answering a challenge as RFC 7616 defines it.
-std::string DigestAnswer(const std::string& challenge, const EVP_MD* algorithm, const std::string& user,
-                         const std::string& password) {
-    const std::string realm = Quoted(challenge, "realm");
-    const std::string nonce = Quoted(challenge, "nonce");
-    const std::string uri = "/onvif/device_service";
-    const std::string ha1 = Hash(algorithm, user + ":" + realm + ":" + password);
-    const std::string ha2 = Hash(algorithm, "POST:" + uri);
-    const std::string response = Hash(algorithm, ha1 + ":" + nonce + ":00000001:c1:auth:" + ha2);
-    return "Digest username=\"" + user + "\", realm=\"" + realm + "\", nonce=\"" + nonce + "\", uri=\"" +
-           uri + "\", algorithm=" + (algorithm == EVP_md5() ? "MD5" : "SHA-256") +
-           ", qop=auth, nc=00000001, cnonce=\"c1\", response=\"" + response + "\"";
 }
 
 struct Reply {

@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 201> kProgramKeys = {
+inline constexpr std::array<std::string_view, 208> kProgramKeys = {
     "menu.Batch_Operate",
     "menu.Capacity_calucator",
     "menu.Dev_info",
@@ -206,6 +206,13 @@ inline constexpr std::array<std::string_view, 201> kProgramKeys = {
     "info.Fail_file",
     "info.Fail_device_not_supported",
     "tx.Keep_network_settings",
+    "tx.Preview_connecting",
+    "tx.Preview_reconnect",
+    "info.Preview_auth_fail",
+    "info.Preview_unreachable",
+    "info.Preview_codec",
+    "info.Preview_stopped",
+    "tx.Snapshot",
 };
 
 // Keys whose texts are formats filled with one text argument ("%s").

@@ -142,7 +142,10 @@ TEST(OnvifDiscovery, ProbesEveryInterfaceAndKeepsOnlyRepliesToOurProbes) {
     EXPECT_TRUE(camera.mac.empty());
     EXPECT_EQ(DeviceKey(camera), "urn:uuid:cam-1");
     EXPECT_TRUE(camera.families.Has(DeviceFamily::Onvif));
-    EXPECT_EQ(camera.operations, OnvifOperations());
+    // A video transmitter offers its preview before the login.
+    OperationSet expected = OnvifOperations();
+    expected |= OperationSet{DeviceOperation::Preview};
+    EXPECT_EQ(camera.operations, expected);
     // The clock was read once, without a login.
     EXPECT_EQ(transport.Sent().size(), 1u);
     EXPECT_TRUE(camera.onvif.clockKnown);
