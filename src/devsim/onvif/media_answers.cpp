@@ -5,6 +5,7 @@
 #include "onvif/soap_text.h"
 
 #include <map>
+#include <optional>
 #include <utility>
 
 namespace onvifsim {
@@ -52,8 +53,12 @@ std::string UriAnswer(const std::string& uri) {
            "</tt:InvalidAfterReboot><tt:Timeout>PT0S</tt:Timeout></trt:MediaUri>";
 }
 
-std::string TokenOf(const pugi::xml_node& request) {
-    return ChildByLocalName(request, "ProfileToken").text().as_string();
+// The stream the request's ProfileToken names, if the device has it.
+std::optional<MediaStream> RequestedStream(const pugi::xml_node& request, const SimDevice& device) {
+    const auto streams = MediaStreams(device);
+    const MediaStream* stream =
+        FindStream(streams, ChildByLocalName(request, "ProfileToken").text().as_string());
+    return stream != nullptr ? std::optional(*stream) : std::nullopt;
 }
 
 // Media1 ------------------------------------------------------------------
@@ -100,12 +105,11 @@ OperationResult Media1Profiles(const pugi::xml_node&, DeviceServiceState& state,
 }
 
 OperationResult Media1GetProfile(const pugi::xml_node& request, DeviceServiceState& state, int64_t) {
-    const auto streams = MediaStreams(state.device);
-    const MediaStream* stream = FindStream(streams, TokenOf(request));
-    if (stream == nullptr) {
+    const auto stream = RequestedStream(request, state.device);
+    if (!stream) {
         return NoProfile();
     }
-    return Answer("trt", "GetProfile", Media1Profile(streams, *stream, "trt:Profile"));
+    return Answer("trt", "GetProfile", Media1Profile(MediaStreams(state.device), *stream, "trt:Profile"));
 }
 
 OperationResult Media1VideoSources(const pugi::xml_node&, DeviceServiceState& state, int64_t) {
@@ -116,9 +120,8 @@ OperationResult Media1VideoSources(const pugi::xml_node&, DeviceServiceState& st
 }
 
 OperationResult Media1StreamUri(const pugi::xml_node& request, DeviceServiceState& state, int64_t) {
-    const auto streams = MediaStreams(state.device);
-    const MediaStream* stream = FindStream(streams, TokenOf(request));
-    if (stream == nullptr) {
+    const auto stream = RequestedStream(request, state.device);
+    if (!stream) {
         return NoProfile();
     }
     const pugi::xml_node setup = ChildByLocalName(request, "StreamSetup");
@@ -132,9 +135,8 @@ OperationResult Media1StreamUri(const pugi::xml_node& request, DeviceServiceStat
 }
 
 OperationResult Media1SnapshotUri(const pugi::xml_node& request, DeviceServiceState& state, int64_t) {
-    const auto streams = MediaStreams(state.device);
-    const MediaStream* stream = FindStream(streams, TokenOf(request));
-    if (stream == nullptr) {
+    const auto stream = RequestedStream(request, state.device);
+    if (!stream) {
         return NoProfile();
     }
     return Answer("trt", "GetSnapshotUri", UriAnswer(SnapshotUrl(state.device, *stream)));
@@ -211,9 +213,8 @@ OperationResult Media2Profiles(const pugi::xml_node& request, DeviceServiceState
 }
 
 OperationResult Media2StreamUri(const pugi::xml_node& request, DeviceServiceState& state, int64_t) {
-    const auto streams = MediaStreams(state.device);
-    const MediaStream* stream = FindStream(streams, TokenOf(request));
-    if (stream == nullptr) {
+    const auto stream = RequestedStream(request, state.device);
+    if (!stream) {
         return NoProfile();
     }
     const std::string protocol = ChildByLocalName(request, "Protocol").text().as_string();
@@ -225,9 +226,8 @@ OperationResult Media2StreamUri(const pugi::xml_node& request, DeviceServiceStat
 }
 
 OperationResult Media2SnapshotUri(const pugi::xml_node& request, DeviceServiceState& state, int64_t) {
-    const auto streams = MediaStreams(state.device);
-    const MediaStream* stream = FindStream(streams, TokenOf(request));
-    if (stream == nullptr) {
+    const auto stream = RequestedStream(request, state.device);
+    if (!stream) {
         return NoProfile();
     }
     return Answer("tr2", "GetSnapshotUri",
@@ -260,10 +260,10 @@ const Operation* FindMediaOperation(std::string_view ns, std::string_view name) 
         {"GetStreamUri", {AccessClass::ReadSystem, Media2StreamUri}},
         {"GetSnapshotUri", {AccessClass::ReadSystem, Media2SnapshotUri}},
     };
-    const auto& operations = ns == kMedia1Ns ? media1 : media2;
     if (ns != kMedia1Ns && ns != kMedia2Ns) {
         return nullptr;
     }
+    const auto& operations = ns == kMedia1Ns ? media1 : media2;
     const auto it = operations.find(name);
     return it == operations.end() ? nullptr : &it->second;
 }

@@ -247,7 +247,8 @@ void RtspServer::Update(std::size_t labIndex, const SimDevice& device) {
 }
 
 void RtspServer::Assign(GstRTSPClient* client) {
-    GSocket* socket = gst_rtsp_connection_get_read_socket(gst_rtsp_client_get_connection(client));
+    GstRTSPConnection* connection = gst_rtsp_client_get_connection(client);
+    GSocket* socket = connection != nullptr ? gst_rtsp_connection_get_read_socket(connection) : nullptr;
     GSocketAddress* local = socket != nullptr ? g_socket_get_local_address(socket, nullptr) : nullptr;
     std::pair<uint32_t, uint16_t> place{0, 0};
     if (local != nullptr && G_IS_INET_SOCKET_ADDRESS(local)) {

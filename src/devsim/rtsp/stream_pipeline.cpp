@@ -49,7 +49,7 @@ GstPadProbeReturn OnFrame(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
     g_object_set(probe->counter, "text", text, nullptr);
     GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
     if (!gst_buffer_is_writable(buffer) || !gst_buffer_is_all_memory_writable(buffer)) {
-        // The source may hand out the same memory again (a still pattern).
+        // A buffer another holder still reads is copied before it is written.
         GstBuffer* copy = gst_buffer_copy_deep(buffer);
         gst_buffer_unref(buffer);
         buffer = copy;
