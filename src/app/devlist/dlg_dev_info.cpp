@@ -155,7 +155,8 @@ void CDlgDevInfo::OnLanguageChanged() {
                 m_list->SetItemText(row, column, CellText(*entry, column, texts));
             }
         }
-    } // The diagnoses' reasons.
+    }
+    // The diagnoses' reasons are language texts too.
     m_diagnoses.Retint(*m_list->Model());
 }
 

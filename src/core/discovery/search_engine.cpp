@@ -53,9 +53,8 @@ int RunPhase(SocketPair& sockets, SearchVersion version, const SearchTiming& tim
             }
             lastSend = now;
         }
-        net::ReceivedOn on;
-        const int length = sockets.Receive(buffer, &on);
-        test(buffer, length, now, start, lastSend, on);
+        const int length = sockets.Receive(buffer);
+        test(buffer, length, now, start, lastSend);
         now = clock.NowMs();
     }
     return 1;
@@ -107,8 +106,7 @@ int RunV1Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, De
                const std::vector<net::InterfaceAddress>& interfaces) {
     FoundBatcher batch(found);
     return RunPhase(sockets, SearchVersion::V1, timing, clock, stop,
-                    [&](const ReceiveBuffer& buffer, int length, int64_t now, int64_t, int64_t,
-                        const net::ReceivedOn& on) {
+                    [&](const ReceiveBuffer& buffer, int length, int64_t now, int64_t, int64_t) {
                         if (length != static_cast<int>(kV1ReplySize)) {
                             batch.Flush();
                             clock.SleepMs(timing.pauseMs);
@@ -122,7 +120,7 @@ int RunV1Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, De
                         if (entry) {
                             entry->operations = NativeOperations(entry->capabilities);
                             entry->families = DeviceFamilies{DeviceFamily::Native};
-                            StampReceivedOn(*entry, on, interfaces);
+                            StampReceivedOn(*entry, sockets.LastReceivedOn(), interfaces);
                             // The first reply of a device wins.
                             const auto [where, inserted] = devices.try_emplace(entry->mac, std::move(*entry));
                             if (inserted) {
@@ -138,39 +136,37 @@ int RunV3Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, Su
                const std::atomic<bool>* stop, const FoundCallback& found) {
     FoundBatcher batch(found);
     std::size_t expectedLength = 0;
-    return RunPhase(sockets, SearchVersion::V3, timing, clock, stop,
-                    [&](const ReceiveBuffer& buffer, int length, int64_t now, int64_t start, int64_t lastSend,
-                        const net::ReceivedOn&) {
-                        if (!HasMagic(buffer, kSearchV3Magic)) {
-                            if (length < 0) {
-                                batch.Flush();
-                                // Nothing waiting: no pause, as the protocol's V3 loop
-                                // polls on at once; but wait in the kernel for the next
-                                // datagram, the next resend or the phase's end instead
-                                // of spinning a processor for three seconds.
-                                const int64_t nextEvent =
-                                    std::min(lastSend + timing.resendMs + 1, start + timing.phaseMs);
-                                sockets.WaitForDatagram(std::max<int64_t>(1, nextEvent - now));
-                            }
-                            return;
-                        }
-                        if (buffer[16] == 1 && buffer[17] == 0) {
-                            expectedLength = kV3ReplySize;
-                        }
-                        if (length < 0 || static_cast<std::size_t>(length) != expectedLength) {
-                            clock.SleepMs(timing.pauseMs);
-                            return;
-                        }
-                        std::optional<DeviceEntry> entry =
-                            ParseV3Reply(std::span(buffer).first(kV3ReplySize));
-                        if (entry) {
-                            const auto [where, inserted] =
-                                supplement.try_emplace(entry->mac, std::move(*entry));
-                            if (inserted) {
-                                batch.Add(where->second, now);
-                            }
-                        }
-                    });
+    return RunPhase(
+        sockets, SearchVersion::V3, timing, clock, stop,
+        [&](const ReceiveBuffer& buffer, int length, int64_t now, int64_t start, int64_t lastSend) {
+            if (!HasMagic(buffer, kSearchV3Magic)) {
+                if (length < 0) {
+                    batch.Flush();
+                    // Nothing waiting: no pause, as the protocol's V3 loop
+                    // polls on at once; but wait in the kernel for the next
+                    // datagram, the next resend or the phase's end instead
+                    // of spinning a processor for three seconds.
+                    const int64_t nextEvent =
+                        std::min(lastSend + timing.resendMs + 1, start + timing.phaseMs);
+                    sockets.WaitForDatagram(std::max<int64_t>(1, nextEvent - now));
+                }
+                return;
+            }
+            if (buffer[16] == 1 && buffer[17] == 0) {
+                expectedLength = kV3ReplySize;
+            }
+            if (length < 0 || static_cast<std::size_t>(length) != expectedLength) {
+                clock.SleepMs(timing.pauseMs);
+                return;
+            }
+            std::optional<DeviceEntry> entry = ParseV3Reply(std::span(buffer).first(kV3ReplySize));
+            if (entry) {
+                const auto [where, inserted] = supplement.try_emplace(entry->mac, std::move(*entry));
+                if (inserted) {
+                    batch.Add(where->second, now);
+                }
+            }
+        });
 }
 
 SearchResult RunSearch(const SearchOptions& options, const std::atomic<bool>* stop) {

@@ -64,12 +64,13 @@ bool SocketPair::Send(std::span<const uint8_t> datagram) {
     return sent;
 }
 
-int SocketPair::Receive(std::span<uint8_t> buffer, net::ReceivedOn* on) {
+int SocketPair::Receive(std::span<uint8_t> buffer) {
     std::fill(buffer.begin(), buffer.end(), uint8_t{0});
+    m_lastOn = {};
     if (!m_receiver) {
         return -1;
     }
-    return m_receiver->ReceiveWithInfo(buffer, nullptr, on);
+    return m_receiver->ReceiveWithInfo(buffer, nullptr, &m_lastOn);
 }
 
 bool SocketPair::WaitForDatagram(int64_t timeoutMs) {

@@ -48,9 +48,10 @@ public:
     // True when the datagram left (out of one interface at least).
     bool Send(std::span<const uint8_t> datagram);
     // Zeroes the whole buffer, then receives one datagram without waiting.
-    // The datagram's length, or -1 when nothing was waiting; on, when
-    // given, says where it came in.
-    int Receive(std::span<uint8_t> buffer, net::ReceivedOn* on = nullptr);
+    // The datagram's length, or -1 when nothing was waiting.
+    int Receive(std::span<uint8_t> buffer);
+    // Where the datagram the last Receive gave came in.
+    const net::ReceivedOn& LastReceivedOn() const { return m_lastOn; }
     // Waits up to timeoutMs for a datagram on the receive socket.
     bool WaitForDatagram(int64_t timeoutMs);
 
@@ -60,4 +61,5 @@ private:
     std::unique_ptr<net::DatagramSocket> m_receiver;
     net::Ipv4Endpoint m_destination;
     std::vector<net::InterfaceAddress> m_outOf;
+    net::ReceivedOn m_lastOn;
 };
