@@ -14,6 +14,24 @@ bool Stopped(const std::atomic<bool>* stop) {
     return stop != nullptr && stop->load();
 }
 
+// Names the interface and local address a reply came in on.
+void StampReceivedOn(DeviceEntry& entry, const net::ReceivedOn& on,
+                     const std::vector<net::InterfaceAddress>& interfaces) {
+    const auto known =
+        std::find_if(interfaces.begin(), interfaces.end(),
+                     [&](const net::InterfaceAddress& item) { return item.index == on.interfaceIndex; });
+    entry.interfaceName = known != interfaces.end() ? known->name : net::InterfaceNameOf(on.interfaceIndex);
+    entry.localAddress = on.localAddress != 0 ? net::AddressToText(on.localAddress) : std::string();
+}
+
+// A second reply of a MAC already in the table: a new address is noted.
+void NoteOtherAddress(DeviceEntry& kept, const std::string& address) {
+    if (address != kept.ip && std::find(kept.otherAddresses.begin(), kept.otherAddresses.end(), address) ==
+                                  kept.otherAddresses.end()) {
+        kept.otherAddresses.push_back(address);
+    }
+}
+
 // The common frame of both phases: send at once, resend once more than
 // resendMs have passed since the last send, and hand every receive attempt
 // to the phase's receive test until phaseMs have passed.
@@ -84,7 +102,8 @@ private:
 } // namespace
 
 int RunV1Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, DeviceTable& devices,
-               const std::atomic<bool>* stop, const FoundCallback& found) {
+               const std::atomic<bool>* stop, const FoundCallback& found,
+               const std::vector<net::InterfaceAddress>& interfaces) {
     FoundBatcher batch(found);
     return RunPhase(sockets, SearchVersion::V1, timing, clock, stop,
                     [&](const ReceiveBuffer& buffer, int length, int64_t now, int64_t, int64_t) {
@@ -101,10 +120,13 @@ int RunV1Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, De
                         if (entry) {
                             entry->operations = NativeOperations(entry->capabilities);
                             entry->families = DeviceFamilies{DeviceFamily::Native};
+                            StampReceivedOn(*entry, sockets.LastReceivedOn(), interfaces);
                             // The first reply of a device wins.
                             const auto [where, inserted] = devices.try_emplace(entry->mac, std::move(*entry));
                             if (inserted) {
                                 batch.Add(where->second, now);
+                            } else {
+                                NoteOtherAddress(where->second, entry->ip);
                             }
                         }
                     });
@@ -155,9 +177,12 @@ SearchResult RunSearch(const SearchOptions& options, const std::atomic<bool>* st
     if (result.setUpResult != kSocketsReady) {
         return result;
     }
+    const std::vector<net::InterfaceAddress> interfaces =
+        options.localInterfaces ? options.localInterfaces() : std::vector<net::InterfaceAddress>{};
+    sockets.SendOutOf(net::BroadcastInterfaces(net::ChosenInterfaces(interfaces, options.interfaceNames)));
     SupplementTable supplement;
     // A phase that ends early simply contributes what it has collected.
-    RunV1Phase(sockets, options.timing, clock, result.devices, stop, options.progress.v1Found);
+    RunV1Phase(sockets, options.timing, clock, result.devices, stop, options.progress.v1Found, interfaces);
     RunV3Phase(sockets, options.timing, clock, supplement, stop, options.progress.v3Found);
     if (!supplement.empty()) {
         MergeSupplement(result.devices, supplement);

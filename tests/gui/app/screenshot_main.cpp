@@ -30,6 +30,7 @@
 #include "screenshots_capacity.h"
 #include "screenshots_columns.h"
 #include "screenshots_devlist.h"
+#include "screenshots_diagnostics.h"
 #include "screenshots_operate.h"
 #include "screenshots_polish.h"
 #include "screenshots_popups.h"
@@ -247,6 +248,7 @@ int main(int argc, char** argv) {
     Save(BitmapSheet(), out + "/bitmaps.png");
     RenderDeviceListShots(window, out);
     RenderFittedColumnsShot(window, out);
+    g_failures += RenderDiagnosticsShots(window, out);
     RenderPreviewScreenshot(window, out, Check);
     RenderOnvifPreviewScreenshots(window, out, Check);
 

@@ -114,3 +114,25 @@ TEST(DiscoverySources, AProbeAsksOnlyTheRangeAndSearchesAskRememberedRangesToo) 
     EXPECT_EQ(result.devices.size(), 2u);
     EXPECT_EQ(remote->probes.load(), 2);
 }
+
+TEST(DiscoverySources, DevicesOfDifferentEndpointsSharingAnAddressStayApart) {
+    const auto onvifOnly = [](const std::string& reference, const std::string& interfaceName) {
+        DeviceEntry entry = Device("", "10.0.0.9", OnvifOperations());
+        entry.families = DeviceFamilies{DeviceFamily::Onvif};
+        entry.onvif.endpointReference = reference;
+        entry.interfaceName = interfaceName;
+        return entry;
+    };
+    DeviceTable table;
+    table["02-00-00-00-00-09"] = Device("02-00-00-00-00-09", "10.0.0.9", NativeOperations(0));
+    DeviceTable found;
+    found["urn:a"] = onvifOnly("urn:a", "eth1");
+    found["urn:b"] = onvifOnly("urn:b", "eth1");
+    MergeFamily(table, found);
+    // The first joins the native record at its address (which learns the
+    // interface); the second, another endpoint there, is a device of its own.
+    ASSERT_EQ(table.size(), 2u);
+    EXPECT_EQ(table.at("02-00-00-00-00-09").onvif.endpointReference, "urn:a");
+    EXPECT_EQ(table.at("02-00-00-00-00-09").interfaceName, "eth1");
+    EXPECT_EQ(table.at("urn:b").ip, "10.0.0.9");
+}

@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 208> kProgramKeys = {
+inline constexpr std::array<std::string_view, 213> kProgramKeys = {
     "menu.Batch_Operate",
     "menu.Capacity_calucator",
     "menu.Dev_info",
@@ -213,6 +213,11 @@ inline constexpr std::array<std::string_view, 208> kProgramKeys = {
     "info.Preview_codec",
     "info.Preview_stopped",
     "tx.Snapshot",
+    "ck.Interface",
+    "info.Diag_address_conflict",
+    "info.Diag_mac_twice",
+    "info.Diag_unreachable",
+    "info.Diag_gateway_outside",
 };
 
 // Keys whose texts are formats filled with one text argument ("%s").
