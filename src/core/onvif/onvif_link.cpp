@@ -185,22 +185,31 @@ OpsOutcome OnvifLink::SetTime(const DeviceLogin& login, const TimeChange& change
         .value_or(OpsOutcome::Failed);
 }
 
-bool OnvifLink::ChangeNetwork(const DeviceEntry& entry, const DeviceLogin& login, const DeviceEntry& changed,
-                              std::string& failKey) {
+bool OnvifLink::SendNetworkChange(const DeviceEntry&, const DeviceLogin& login, const DeviceEntry& changed,
+                                  std::string& failKey) {
     const NetworkChange change{changed.dhcpMode == 1, changed.ip,   changed.mask,
                                changed.gateway,       changed.dns1, changed.dns2};
     const NetworkChangeResult result = ChangeNetwork(login, change);
+    // Some devices move before they answer: a static address is looked for
+    // either way.
     if (result.outcome != OpsOutcome::Ok && (!result.mayHaveMoved || change.dhcp)) {
         failKey = OpsOutcomeKey(result.outcome);
         return false;
     }
-    if (change.dhcp) {
+    return true;
+}
+
+bool OnvifLink::ChangeNetwork(const DeviceEntry& entry, const DeviceLogin& login, const DeviceEntry& changed,
+                              std::string& failKey) {
+    if (!SendNetworkChange(entry, login, changed, failKey)) {
+        return false;
+    }
+    if (changed.dhcpMode == 1) {
         return true;
     }
-    // Some devices move before they answer: look for it either way.
     OnvifDiscovery discovery(m_transport);
     if (!FindAtAddress(UnicastProbeOf(discovery, SearchOptions{}), SleepMs, entry.onvif.endpointReference,
-                       AddressFromText(change.ip))) {
+                       AddressFromText(changed.ip))) {
         failKey = kNotFoundAgainKey;
         return false;
     }

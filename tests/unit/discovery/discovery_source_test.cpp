@@ -114,3 +114,17 @@ TEST(DiscoverySources, AProbeAsksOnlyTheRangeAndSearchesAskRememberedRangesToo) 
     EXPECT_EQ(result.devices.size(), 2u);
     EXPECT_EQ(remote->probes.load(), 2);
 }
+
+TEST(DiscoverySources, DevicesSharingAnAddressStayRecordsOfTheirOwn) {
+    const OperationSet native = NativeOperations(0);
+    const OperationSet other{DeviceOperation::Reboot};
+    DeviceTable table{{"A", Device("A", "10.0.0.1", native)},
+                      {"B", Device("B", "10.0.0.1", native)},
+                      {"C", Device("C", "10.0.0.5", native)}};
+    MergeFamily(table, DeviceTable{{"urn:x", Device("urn:x", "10.0.0.1", other)},
+                                   {"urn:y", Device("urn:y", "10.0.0.5", other)}});
+    // The shared address names no one; the address only C has names C.
+    EXPECT_EQ(table.size(), 4u);
+    EXPECT_EQ(table.count("urn:x"), 1u);
+    EXPECT_EQ(table.count("urn:y"), 0u);
+}
