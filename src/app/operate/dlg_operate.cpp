@@ -310,7 +310,8 @@ void CDlgOperate::OnNetworkChanged(const QString& mac) {
 }
 
 bool CDlgOperate::AnyBusy() const {
-    return m_runner->Busy();
+    const auto* readdress = static_cast<const CDlgReaddress*>(Panel(OperatePanel::Readdress));
+    return m_runner->Busy() || readdress->Working();
 }
 
 bool CDlgOperate::AnyTicked() const {

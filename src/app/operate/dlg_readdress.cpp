@@ -6,6 +6,7 @@
 #include "session/device_session.h"
 #include "ui/dlg_tip.h"
 #include "ui/lang_text.h"
+#include "ui/run_then.h"
 #include "ui/shared_look.h"
 #include "ui/skin_button.h"
 
@@ -15,7 +16,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
-#include <QThreadPool>
 
 namespace {
 
@@ -25,23 +25,6 @@ constexpr const char* kLabelNames[4] = {"rangeLabel", "readdressMaskLabel", "rea
 constexpr const char* kEditNames[4] = {"rangeEdit", "readdressMaskEdit", "readdressGatewayEdit",
                                        "readdressDnsEdit"};
 constexpr int kRowStep = 34;
-
-// Runs work on a pool thread and then done on the window thread, unless the
-// panel is gone by then.
-template <typename Work, typename Done> void RunThen(QObject* owner, Work work, Done done) {
-    QPointer<QObject> self(owner);
-    QThreadPool::globalInstance()->start([self, work = std::move(work), done = std::move(done)]() mutable {
-        auto result = std::make_shared<decltype(work())>(work());
-        QMetaObject::invokeMethod(
-            qApp,
-            [self, done = std::move(done), result]() mutable {
-                if (self != nullptr) {
-                    done(*result);
-                }
-            },
-            Qt::QueuedConnection);
-    });
-}
 
 std::vector<LocalNetwork> ThisComputer() {
     std::vector<LocalNetwork> networks;
@@ -221,6 +204,10 @@ void CDlgReaddress::OnApply() {
     settings->request = m_request;
     settings->config.endpoints = m_session.Endpoints();
     settings->search = m_session.SearchSettings();
+    // The batch's own searches: nothing of them reaches the device list.
+    settings->search.progress = {};
+    settings->search.addresses.reset();
+    settings->search.rememberedRanges.clear();
     QPointer<CDlgReaddress> self(this);
     OperateContext& context = m_session.Context();
     ILoginPrompt& prompt = m_prompt;

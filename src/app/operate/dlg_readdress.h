@@ -25,6 +25,8 @@ public:
     ~CDlgReaddress() override;
 
     void OnLanguageChanged() override;
+    // A plan is being made or applied.
+    bool Working() const { return m_working; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -4,7 +4,6 @@
 // CFG.V2; an ONVIF device is logged in to and changed through its own
 // service, and found again at its new address.
 #include "command.h"
-#include "credentials.h"
 #include "device_batch.h"
 #include "discovery/config_sender.h"
 #include "discovery/discovery_source.h"
@@ -29,16 +28,6 @@ bool IsDottedAddress(const std::string& text) {
     return AddressFromText(text) != kInvalidAddress || text == "255.255.255.255";
 }
 
-std::string LettersAndDigitsUpper(const std::string& text) {
-    std::string kept;
-    for (const char c : text) {
-        if (std::isalnum(static_cast<unsigned char>(c)) != 0) {
-            kept += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        }
-    }
-    return kept;
-}
-
 struct Arguments {
     std::map<std::string, std::string> values; // by option name
     int phaseMs = 0;
@@ -50,20 +39,8 @@ struct Arguments {
 // The administrator password for CFG.V3, by the login password's sources;
 // false with a message on stderr when there is none.
 bool FindAdminPassword(Arguments& arguments, std::string& password) {
-    PasswordSources sources;
-    sources.optionGiven = arguments.values.count("--admin-password") != 0;
-    sources.option = arguments.values["--admin-password"];
-    sources.file = arguments.passwordFile;
-    sources.environment = "CORVANE_ADMIN_PASSWORD";
-    sources.prompt = "Administrator password of the device";
-    sources.fileOption = "--admin-password-file";
-    sources.plainOption = "--admin-password";
-    std::string error;
-    if (!FindPassword(sources, password, error)) {
-        std::fprintf(stderr, "corvane-cli set-network: %s\n", error.c_str());
-        return false;
-    }
-    return true;
+    return FindAdminPassword(arguments.values, arguments.passwordFile, "Administrator password of the device",
+                             password);
 }
 
 // A family that changes the network itself: its login (the administrator
@@ -142,10 +119,10 @@ int RunSetNetwork(Arguments& arguments) {
         std::fprintf(stderr, "%s\n", text.c_str());
         return 2;
     }
-    const std::string wanted = LettersAndDigitsUpper(values["--mac"]);
+    const std::string wanted = PlainMac(values["--mac"]);
     const DeviceEntry* device = nullptr;
     for (const auto& [mac, entry] : found.devices) {
-        const bool byMac = !wanted.empty() && LettersAndDigitsUpper(entry.mac) == wanted;
+        const bool byMac = !wanted.empty() && PlainMac(entry.mac) == wanted;
         if (byMac || (values.count("--at") != 0 && entry.ip == values["--at"])) {
             device = &entry;
         }

@@ -39,16 +39,6 @@ private:
     std::string& m_password;
 };
 
-std::string Plain(const std::string& mac) {
-    std::string kept;
-    for (const char c : mac) {
-        if (std::isalnum(static_cast<unsigned char>(c)) != 0) {
-            kept += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        }
-    }
-    return kept;
-}
-
 bool ParseRequest(RangeArguments& arguments, ReaddressRequest& request) {
     std::map<std::string, std::string>& values = arguments.values;
     const std::string& range = values["--range"];
@@ -80,10 +70,10 @@ std::vector<DeviceEntry*> Chosen(DeviceTable& devices, const std::string& macs) 
     std::vector<std::string> wanted;
     std::istringstream list(macs);
     for (std::string mac; std::getline(list, mac, ',');) {
-        wanted.push_back(Plain(mac));
+        wanted.push_back(PlainMac(mac));
     }
     for (auto& [key, entry] : devices) {
-        const bool named = std::find(wanted.begin(), wanted.end(), Plain(entry.mac)) != wanted.end();
+        const bool named = std::find(wanted.begin(), wanted.end(), PlainMac(entry.mac)) != wanted.end();
         if (wanted.empty() || named) {
             chosen.push_back(&entry);
         }
@@ -96,6 +86,39 @@ std::string LineText(const ReaddressLine& line) {
         line.loginError != 0 ? LoginFailureText(line.loginError) : CliText(ReaddressLineKey(line));
     return ReaddressLineText(line, text);
 }
+
+} // namespace
+
+std::string PlainMac(const std::string& mac) {
+    std::string kept;
+    for (const char c : mac) {
+        if (std::isalnum(static_cast<unsigned char>(c)) != 0) {
+            kept += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        }
+    }
+    return kept;
+}
+
+bool FindAdminPassword(std::map<std::string, std::string>& values, const std::string& passwordFile,
+                       const char* prompt, std::string& password) {
+    PasswordSources sources;
+    sources.optionGiven = values.count("--admin-password") != 0;
+    sources.option = values["--admin-password"];
+    sources.file = passwordFile;
+    sources.environment = "CORVANE_ADMIN_PASSWORD";
+    sources.prompt = prompt;
+    sources.fileOption = "--admin-password-file";
+    sources.plainOption = "--admin-password";
+    std::string error;
+    const bool found = FindPassword(sources, password, error);
+    sdkwire::WipeAll(sources.option);
+    if (!found) {
+        std::fprintf(stderr, "corvane-cli set-network: %s\n", error.c_str());
+    }
+    return found;
+}
+
+namespace {
 
 bool ConfirmedOnTerminal() {
     if (isatty(STDIN_FILENO) == 0) {
@@ -159,17 +182,8 @@ int RunSetNetworkRange(RangeArguments& arguments) {
     ReaddressSettings settings;
     settings.request = request;
     settings.search = search;
-    PasswordSources sources;
-    sources.optionGiven = arguments.values.count("--admin-password") != 0;
-    sources.option = arguments.values["--admin-password"];
-    sources.file = arguments.passwordFile;
-    sources.environment = "CORVANE_ADMIN_PASSWORD";
-    sources.prompt = "Administrator password of the devices";
-    sources.fileOption = "--admin-password-file";
-    sources.plainOption = "--admin-password";
-    std::string error;
-    if (!FindPassword(sources, settings.adminPassword, error)) {
-        std::fprintf(stderr, "corvane-cli set-network: %s\n", error.c_str());
+    if (!FindAdminPassword(arguments.values, arguments.passwordFile, "Administrator password of the devices",
+                           settings.adminPassword)) {
         return 2;
     }
     sdkwire::WipeAll(arguments.values["--admin-password"]);

@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 200> kProgramKeys = {
+inline constexpr std::array<std::string_view, 216> kProgramKeys = {
     "menu.Batch_Operate",
     "menu.Capacity_calucator",
     "menu.Dev_info",
@@ -205,6 +205,22 @@ inline constexpr std::array<std::string_view, 200> kProgramKeys = {
     "info.Fail_transfer",
     "info.Fail_file",
     "info.Fail_device_not_supported",
+    "tx.Readdress",
+    "tx.Address_range",
+    "tx.Into_subnet",
+    "tx.Make_plan",
+    "tx.Apply_plan",
+    "rd.Planned",
+    "rd.Kept",
+    "rd.No_address",
+    "rd.Skip_listed",
+    "rd.Skip_answered",
+    "rd.Skip_this_pc",
+    "rd.Skip_rules",
+    "rd.Changed",
+    "rd.Cancelled",
+    "msg.Readdress_apply",
+    "info.Readdress_plan_first",
 };
 
 // Keys whose texts are formats filled with one text argument ("%s").
