@@ -84,7 +84,8 @@ void CCorvaneDlg::OnInitDialog() {
     LoadConfig(m_config, m_options.programFolder,
                [](const char* customerCodes) { SDK_SetCustomer(customerCodes); });
     SdkSetUpgradeTransfers(m_config.UpgradeTransfers);
-    m_session->SetSearchOptions(m_options.endpoints, m_options.searchTiming, m_config.CustomerCodes);
+    m_session->SetSearchOptions(m_options.endpoints, m_options.searchTiming, m_config.CustomerCodes,
+                                m_config.SearchInterfaces);
     AddOnvifFamily(*m_session);
     LoadPictures();
     m_band = new TitleBand(*this, m_countFont);

@@ -23,6 +23,7 @@ const std::array<DeviceColumnSpec, kDeviceColumnCount> kDeviceColumns = {{
     {"ck.Name", 120},
     {"ck.Hardware", 110},
     {"ck.Location", 120},
+    {"ck.Interface", 150},
 }};
 
 namespace {
@@ -67,6 +68,15 @@ QString FamilyText(DeviceFamilies families, const QString& nativeFamily) {
     return native ? nativeFamily : families.Has(DeviceFamily::Onvif) ? onvif : QString();
 }
 
+QString InterfaceText(const DeviceEntry& entry) {
+    if (entry.interfaceName.empty()) {
+        return {};
+    }
+    const QString name = DeviceText(entry.interfaceName);
+    return entry.localAddress.empty() ? name
+                                      : name + QStringLiteral(" (") + DeviceText(entry.localAddress) + ')';
+}
+
 QString CellText(const DeviceEntry& entry, int column, const RowTexts& login) {
     switch (column) {
     case kColIp:
@@ -105,6 +115,8 @@ QString CellText(const DeviceEntry& entry, int column, const RowTexts& login) {
         return DeviceText(entry.onvif.hardware);
     case kColLocation:
         return DeviceText(entry.onvif.location);
+    case kColInterface:
+        return InterfaceText(entry);
     default:
         return {};
     }
@@ -161,6 +173,10 @@ bool DeviceColumnLess(int column, const DeviceEntry& a, const DeviceEntry& b, co
         return a.onvif.hardware < b.onvif.hardware;
     case kColLocation:
         return a.onvif.location < b.onvif.location;
+    case kColInterface:
+        return a.interfaceName < b.interfaceName ||
+               (a.interfaceName == b.interfaceName &&
+                Tool::IpToHostOrder(a.localAddress) < Tool::IpToHostOrder(b.localAddress));
     default:
         return false;
     }
@@ -182,5 +198,5 @@ bool DeviceMatchesFind(const DeviceEntry& entry, std::string_view text, uint32_t
            textColumn(kColCloud, entry.cloudId) || textColumn(kColDevTime, entry.deviceTime) ||
            textColumn(kColStartTime, entry.startTime) || textColumn(kColReleaseTime, entry.releaseTime) ||
            textColumn(kColName, entry.onvif.name) || textColumn(kColHardware, entry.onvif.hardware) ||
-           textColumn(kColLocation, entry.onvif.location);
+           textColumn(kColLocation, entry.onvif.location) || textColumn(kColInterface, entry.interfaceName);
 }

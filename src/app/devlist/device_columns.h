@@ -1,5 +1,5 @@
 #pragma once
-// The device list's fixed table of 18 columns: header key, width, what each
+// The device list's fixed table of 19 columns: header key, width, what each
 // cell shows of a DeviceEntry, how the column sorts, and which columns the
 // FIND text is matched against. The column index is also the bit of the
 // column mask.
@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string_view>
 
-inline constexpr int kDeviceColumnCount = 18;
+inline constexpr int kDeviceColumnCount = 19;
 
 enum DeviceColumn : int {
     kColNo = 0,
@@ -35,6 +35,9 @@ enum DeviceColumn : int {
     kColName = 15,
     kColHardware = 16,
     kColLocation = 17,
+    // The interface and local address the device's reply came in on; off
+    // in the shipped column mask.
+    kColInterface = 18,
 };
 
 struct DeviceColumnSpec {
@@ -52,6 +55,9 @@ struct RowTexts {
     const LoginTable* logins = nullptr;
     QString nativeFamily; // "tx.Family_native"; ONVIF is a name, never translated
 };
+
+// The interface column: "eth0 (10.1.2.3)", empty when unknown.
+QString InterfaceText(const DeviceEntry& entry);
 
 // The family column: "native", "ONVIF" or both, joined.
 QString FamilyText(DeviceFamilies families, const QString& nativeFamily);
@@ -72,5 +78,5 @@ bool DeviceColumnLess(int column, const DeviceEntry& a, const DeviceEntry& b, co
 // FIND: true when the UTF-8 text occurs (case-sensitively) in one of the
 // entry's visible columns, tested in the order MAC, IP, type, version, model,
 // web port, TCP port, ONVIF port (only when ONVIF is available), cloud id,
-// device time, start time, release time, name, hardware, location.
+// device time, start time, release time, name, hardware, location, interface.
 bool DeviceMatchesFind(const DeviceEntry& entry, std::string_view text, uint32_t columnMask);

@@ -155,7 +155,8 @@ void CDlgDevInfo::OnLanguageChanged() {
                 m_list->SetItemText(row, column, CellText(*entry, column, texts));
             }
         }
-    }
+    } // The diagnoses' reasons.
+    m_diagnoses.Retint(*m_list->Model());
 }
 
 void CDlgDevInfo::OnRelayout() {
@@ -236,7 +237,13 @@ void CDlgDevInfo::OnQuietSearch(bool running) {
 ListRow CDlgDevInfo::RowFor(const DeviceEntry& entry, int number) const {
     ListRow row = MakeDeviceRow(entry, number, CurrentRowTexts());
     row.greyed = m_session.IsMissing(DeviceKey(entry));
+    m_diagnoses.Apply(row, entry);
     return row;
+}
+
+void CDlgDevInfo::RetintRows() {
+    m_diagnoses.Update(m_session.Devices());
+    m_diagnoses.Retint(*m_list->Model());
 }
 
 int CDlgDevInfo::InsertPosition(const DeviceEntry& entry) const {
@@ -273,6 +280,7 @@ void CDlgDevInfo::OnDevicesAdded(const QStringList& macs) {
         }
         m_list->Model()->InsertRow(InsertPosition(found->second), RowFor(found->second, 0));
     }
+    RetintRows();
     Renumber();
     UpdateCount();
 }
@@ -285,6 +293,7 @@ void CDlgDevInfo::OnDevicesChanged(const QStringList& macs) {
             m_list->Model()->SetRow(row, RowFor(*entry, row + 1));
         }
     }
+    RetintRows();
 }
 
 void CDlgDevInfo::OnDevicesRemoving(const QStringList& macs) {
@@ -295,6 +304,9 @@ void CDlgDevInfo::OnDevicesRemoving(const QStringList& macs) {
             m_list->DeleteItem(row);
         }
     }
+    // The records go once every holder let go of them: the others' looks
+    // are worked out after that.
+    QTimer::singleShot(0, this, [this] { RetintRows(); });
     Renumber();
     UpdateCount();
 }
@@ -423,6 +435,7 @@ void CDlgDevInfo::Rebuild() {
 }
 
 void CDlgDevInfo::SetRows(const std::vector<const DeviceEntry*>& entries) {
+    m_diagnoses.Update(m_session.Devices());
     std::vector<ListRow> rows;
     rows.reserve(entries.size());
     int number = 1;

@@ -9,6 +9,7 @@
 // The per-device actions (double click, the QR picture of the selected device,
 // NET, EXPORT and the context menu) are CDeviceActions'; the page forwards
 // its list's clicks and its buttons to them.
+#include "devlist/row_diagnosis.h"
 #include "discovery/device_entry.h"
 #include "ui/page.h"
 
@@ -101,6 +102,8 @@ private:
     void UpdateCount();
     void Renumber();
     ListRow RowFor(const DeviceEntry& entry, int number) const;
+    // The table changed: every row's address diagnosis anew.
+    void RetintRows();
     RowTexts CurrentRowTexts() const;
     // Where a new row goes so that the shown order holds.
     int InsertPosition(const DeviceEntry& entry) const;
@@ -120,6 +123,7 @@ private:
     std::vector<int> m_columnWidths; // per column: the user's width, 0 = the default
     QTimer* m_widthSaveTimer;
     bool m_applyingWidths = false;
+    RowDiagnoses m_diagnoses;
 
     CMyColorListCtrlEx* m_list;
     QLineEdit* m_findEdit;

@@ -12,8 +12,8 @@ QRect PreviewRectangle(const QRect& mainWindowFrame) {
 
 int OpenPreview(QWidget* mainWindow, DeviceSession& session, DeviceEntry& entry, int stream,
                 const std::function<void()>& onClosed, const PreviewSdkCalls& sdk) {
-    CDlgPreview preview(mainWindow, session.Logins().Handle(DeviceKey(entry)), QString::fromStdString(entry.ip),
-                        stream, sdk);
+    CDlgPreview preview(mainWindow, session.Logins().Handle(DeviceKey(entry)),
+                        QString::fromStdString(entry.ip), stream, sdk);
     if (mainWindow != nullptr) {
         preview.setGeometry(PreviewRectangle(mainWindow->frameGeometry()));
     }

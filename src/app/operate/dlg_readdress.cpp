@@ -2,6 +2,7 @@
 
 #include "discovery/address_range.h"
 #include "discovery/ip_rules.h"
+#include "net/interfaces.h"
 #include "net/neighbour_probe.h"
 #include "session/device_session.h"
 #include "ui/dlg_tip.h"
@@ -25,14 +26,6 @@ constexpr const char* kLabelNames[4] = {"rangeLabel", "readdressMaskLabel", "rea
 constexpr const char* kEditNames[4] = {"rangeEdit", "readdressMaskEdit", "readdressGatewayEdit",
                                        "readdressDnsEdit"};
 constexpr int kRowStep = 34;
-
-std::vector<LocalNetwork> ThisComputer() {
-    std::vector<LocalNetwork> networks;
-    for (const net::LocalInterface& local : net::LocalInterfaces()) {
-        networks.push_back({local.name, local.address, local.mask});
-    }
-    return networks;
-}
 
 } // namespace
 
@@ -142,7 +135,7 @@ void CDlgReaddress::OnPlan() {
             for (const DeviceEntry& entry : copies) {
                 pointers.push_back(&entry);
             }
-            return PrepareReaddress(listed, pointers, request, ThisComputer(),
+            return PrepareReaddress(listed, pointers, request, net::LocalInterfaces(),
                                     [](const std::vector<uint32_t>& addresses, const std::string& name) {
                                         return net::ProbeNeighbours(addresses, name);
                                     });

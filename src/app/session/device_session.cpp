@@ -25,7 +25,8 @@ DeviceSession::DeviceSession(QObject* parent, const SdkCalls& sdk, Clock& clock)
 DeviceSession::~DeviceSession() = default;
 
 void DeviceSession::SetSearchOptions(DiscoveryEndpoints endpoints, SearchTiming timing,
-                                     std::string customerCodes) {
+                                     std::string customerCodes, std::vector<std::string> interfaceNames) {
+    m_options.interfaceNames = std::move(interfaceNames);
     m_options.endpoints = endpoints;
     m_options.timing = timing;
     m_options.customerCodes = std::move(customerCodes);

@@ -38,7 +38,9 @@ public:
     ~DeviceSession() override;
 
     // What every search is started with (set before the first one).
-    void SetSearchOptions(DiscoveryEndpoints endpoints, SearchTiming timing, std::string customerCodes);
+    // interfaceNames: the interfaces searches go out of; empty: every one.
+    void SetSearchOptions(DiscoveryEndpoints endpoints, SearchTiming timing, std::string customerCodes,
+                          std::vector<std::string> interfaceNames = {});
     // A device family's discovery: searched beside the native one from the
     // next search on.
     void AddDiscoverySource(std::shared_ptr<DiscoverySource> source);

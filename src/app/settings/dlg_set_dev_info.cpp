@@ -32,6 +32,7 @@ constexpr BoxSpec kBoxes[] = {
     {15, "ck.Name"},
     {16, "ck.Hardware"},
     {17, "ck.Location"},
+    {18, "ck.Interface"},
 };
 constexpr int kLastBit = kDevInfoColumnCount - 1;
 static_assert(std::size(kBoxes) == kLastBit);
@@ -39,8 +40,9 @@ static_assert(std::size(kBoxes) == kLastBit);
 // The places of the boxes: two columns, top to bottom. Model, cloud id,
 // start time and login state follow each other in the left column, so
 // without the model box the three below it move up one place each. The
-// families' facts follow in the right column.
-constexpr int kLeftColumn[] = {1, 3, 5, 7, 8, 9, 11, 13};
+// families' facts follow in the right column, the interface the reply came
+// in on closes the left one.
+constexpr int kLeftColumn[] = {1, 3, 5, 7, 8, 9, 11, 13, 18};
 constexpr int kRightColumn[] = {2, 4, 6, 10, 12, 14, 15, 16, 17};
 constexpr int kLeftX = 30;
 constexpr int kRightX = 200;

@@ -2,6 +2,7 @@
 // CDlgSetDevInfo: the device-list columns page of the settings dialog, one
 // check box per column bit 1..17. IP, MAC and login state cannot be turned
 // off; the model box is there only when models are shown.
+#include "config/app_config.h"
 #include "settings/setting_page.h"
 
 #include <QCheckBox>
@@ -30,5 +31,5 @@ private:
     uint32_t m_mask;
     bool m_showModel;
     bool m_placed = false;
-    std::array<QCheckBox*, 18> m_boxes{}; // index = bit; [0] unused
+    std::array<QCheckBox*, kDevInfoColumnCount> m_boxes{}; // index = bit; [0] unused
 };

@@ -193,9 +193,18 @@ void CMyColorListCtrlEx::SetCellFrames(bool on) {
     viewport()->update();
 }
 
+bool CMyColorListCtrlEx::IsRowSelected(int row) const {
+    return selectionModel() != nullptr && selectionModel()->isRowSelected(row, QModelIndex());
+}
+
 QColor CMyColorListCtrlEx::RowColour(int row) const {
-    if (selectionModel() != nullptr && selectionModel()->isRowSelected(row, QModelIndex())) {
+    if (IsRowSelected(row)) {
         return m_selectedColour;
+    }
+    // A tinted row keeps the list's alternation: odd rows a shade darker.
+    const ListRow* content = m_model->Row(row);
+    if (content != nullptr && content->tint.isValid()) {
+        return row % 2 == 0 ? content->tint : content->tint.darker(110);
     }
     return (row % 2 == 0) ? m_evenColour : m_oddColour;
 }
@@ -212,6 +221,13 @@ void CMyColorListCtrlEx::drawRow(QPainter* painter, const QStyleOptionViewItem& 
     rowOption.palette.setColor(QPalette::Highlight, colour);
     rowOption.palette.setColor(QPalette::Inactive, QPalette::Highlight, colour);
     QTreeView::drawRow(painter, rowOption, index);
+    // A selected tinted row still shows its tint, as a band at its start.
+    const ListRow* content = m_model->Row(index.row());
+    if (content != nullptr && content->tint.isValid() && IsRowSelected(index.row())) {
+        const int band = kTintBandWidth;
+        const int x = layoutDirection() == Qt::RightToLeft ? viewport()->width() - band : 0;
+        painter->fillRect(QRect(x, option.rect.top(), band, option.rect.height()), content->tint.darker(115));
+    }
     if (!m_cellFrames) {
         return;
     }

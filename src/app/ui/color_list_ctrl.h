@@ -69,6 +69,8 @@ public:
     void SetCellFrames(bool on);
     // The background a row is drawn with now.
     QColor RowColour(int row) const;
+    bool IsRowSelected(int row) const;
+    static constexpr int kTintBandWidth = 6;
 
     ColorListModel* Model() const { return m_model; }
     CMyColorHeadCtrlEx* Header() const { return m_header; }

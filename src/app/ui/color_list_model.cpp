@@ -39,7 +39,9 @@ QVariant ColorListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return column < row->cells.size() ? row->cells[column] : QString();
     case Qt::ToolTipRole:
-        return PlainToolTip(column < row->cells.size() ? row->cells[column] : QString());
+        return PlainToolTip(!row->reason.isEmpty()       ? row->reason
+                            : column < row->cells.size() ? row->cells[column]
+                                                         : QString());
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(m_columns[column].format | Qt::AlignVCenter);
     case Qt::ForegroundRole:
@@ -148,6 +150,20 @@ bool ColorListModel::SetRow(int row, ListRow content) {
     content.checked = target.checked;
     target = std::move(content);
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    return true;
+}
+
+bool ColorListModel::SetRowTint(int row, const QColor& tint, const QString& reason) {
+    if (row < 0 || row >= rowCount()) {
+        return false;
+    }
+    ListRow& content = m_rows[static_cast<std::size_t>(row)];
+    if (content.tint == tint && content.reason == reason) {
+        return false;
+    }
+    content.tint = tint;
+    content.reason = reason;
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1), {Qt::ToolTipRole});
     return true;
 }
 

@@ -4,6 +4,7 @@
 // check state. Rows are replaced as a whole for a rebuild, so a list of
 // thousands of devices is one model reset, not thousands of inserts.
 #include <QAbstractTableModel>
+#include <QColor>
 #include <QString>
 #include <functional>
 #include <vector>
@@ -13,6 +14,8 @@ struct ListRow {
     quintptr data = 0;
     bool checked = false;
     bool greyed = false; // texts drawn grey (a device that stopped answering)
+    QColor tint;         // the row's own colours instead of the list's; invalid: none
+    QString reason;      // why the row is tinted: its tool tip in every cell
 };
 
 struct ListColumn {
@@ -46,6 +49,9 @@ public:
     // check state stay).
     bool SetRow(int row, ListRow content);
     bool SetCell(int row, int column, const QString& text);
+    // Sets a row's tint and reason; false (and nothing redrawn) when they
+    // were already so.
+    bool SetRowTint(int row, const QColor& tint, const QString& reason);
     bool SetRowData(int row, quintptr data);
     bool SetChecked(int row, bool checked);
     // Reorders the rows (stable) by a comparison of their item data.

@@ -5,6 +5,7 @@
 
 #include "command.h"
 #include "config/app_config.h"
+#include "discovery/diagnostics.h"
 #include "discovery/discovery_source.h"
 #include "lang/language.h"
 #include "lang/tool_language.h"
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <memory>
 
 namespace {
@@ -76,6 +78,8 @@ const std::vector<Column>& Columns() {
         {"name", [](const DeviceEntry& d) { return d.onvif.name; }, false},
         {"hardware", [](const DeviceEntry& d) { return d.onvif.hardware; }, false},
         {"location", [](const DeviceEntry& d) { return d.onvif.location; }, false},
+        {"interface", [](const DeviceEntry& d) { return d.interfaceName; }, false},
+        {"localAddress", [](const DeviceEntry& d) { return d.localAddress; }, false},
     };
     return columns;
 }
@@ -111,10 +115,31 @@ const std::vector<Column>& NarrowColumns() {
     return columns;
 }
 
+// The fields that need the whole table, after the columns: what is wrong
+// with the device's address (words separated by blanks, empty when
+// nothing is) and the further addresses its MAC answered from.
+struct TableFacts {
+    std::map<std::string, AddressProblems> problems;
+
+    explicit TableFacts(const DeviceTable& devices)
+        : problems(DiagnoseTable(devices, net::LocalInterfaces())) {}
+
+    std::vector<std::pair<const char*, std::string>> Of(const std::string& key, const DeviceEntry& d) const {
+        const auto found = problems.find(key);
+        std::string others;
+        for (const std::string& address : d.otherAddresses) {
+            others += (others.empty() ? "" : " ") + address;
+        }
+        return {{"diagnostics", found == problems.end() ? std::string() : AddressProblemWords(found->second)},
+                {"otherAddresses", others}};
+    }
+};
+
 void PrintJson(const DeviceTable& devices) {
+    const TableFacts facts(devices);
     std::string out = "[";
     bool firstDevice = true;
-    for (const auto& [mac, device] : devices) {
+    for (const auto& [key, device] : devices) {
         out += firstDevice ? "\n  {" : ",\n  {";
         firstDevice = false;
         bool firstField = true;
@@ -126,6 +151,11 @@ void PrintJson(const DeviceTable& devices) {
             out += "\": ";
             out += column.number ? column.text(device) : JsonString(column.text(device));
         }
+        for (const auto& [name, value] : facts.Of(key, device)) {
+            out += ", \"";
+            out += name;
+            out += "\": " + JsonString(value);
+        }
         out += "}";
     }
     out += devices.empty() ? "]\n" : "\n]\n";
@@ -133,18 +163,26 @@ void PrintJson(const DeviceTable& devices) {
 }
 
 void PrintCsv(const DeviceTable& devices) {
+    const TableFacts facts(devices);
     std::string out;
     for (const Column& column : Columns()) {
         out += out.empty() ? "" : ",";
         out += column.key;
     }
+    for (const auto& [name, value] : facts.Of({}, {})) {
+        out += ",";
+        out += name;
+    }
     out += "\r\n";
-    for (const auto& [mac, device] : devices) {
+    for (const auto& [key, device] : devices) {
         bool first = true;
         for (const Column& column : Columns()) {
             out += first ? "" : ",";
             out += CsvField(column.text(device));
             first = false;
+        }
+        for (const auto& [name, value] : facts.Of(key, device)) {
+            out += "," + CsvField(value);
         }
         out += "\r\n";
     }
@@ -176,7 +214,8 @@ struct SearchArguments {
     int phaseMs = 0;
     std::string family = "all";
     bool wide = false;
-    std::string addresses; // set: ask these addresses instead of searching
+    std::string addresses;  // set: ask these addresses instead of searching
+    std::string interfaces; // set: search out of these interfaces only
 };
 
 int RunSearchCommand(const SearchArguments& arguments) {
@@ -184,7 +223,10 @@ int RunSearchCommand(const SearchArguments& arguments) {
     if (arguments.phaseMs > 0) {
         SetSearchPhase(arguments.phaseMs, options.timing);
     }
-    options.customerCodes = LoadCliDiscoverySettings().customerCodes;
+    const CliDiscoverySettings settings = LoadCliDiscoverySettings();
+    options.customerCodes = settings.customerCodes;
+    options.interfaceNames =
+        arguments.interfaces.empty() ? settings.interfaces : net::ParseInterfaceList(arguments.interfaces);
     if (arguments.family != "onvif") {
         options.sources.push_back(NativeDiscovery());
     }
@@ -243,6 +285,11 @@ const CliCommandRegistration kRegistration({
                         "Ask one address or a range (10.1.2.10-40, at most 1024 addresses) directly, for "
                         "devices that the search cannot reach (a routed subnet); ONVIF devices answer")
             ->type_name("RANGE");
+        command
+            .add_option("--interface", arguments->interfaces,
+                        "Search out of these interfaces only (names separated by commas); by default every "
+                        "interface, or those of SEARCH_CFG Interfaces in Config.ini")
+            ->type_name("NAMES");
         command.add_flag("--wide", arguments->wide,
                          "Every column in the table (by default the table fits 80 columns)");
         return [arguments] { return RunSearchCommand(*arguments); };
@@ -255,7 +302,7 @@ CliDiscoverySettings LoadCliDiscoverySettings() {
     AppConfig config;
     LoadConfig(config);
     Tool::LoadLanguage(config.LanguageIndex, GetProgramFolder());
-    return {config.CustomerCodes, config.UpgradeTransfers};
+    return {config.CustomerCodes, config.UpgradeTransfers, config.SearchInterfaces};
 }
 
 std::string CliText(std::string_view key) {

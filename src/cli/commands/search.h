@@ -11,6 +11,7 @@
 struct CliDiscoverySettings {
     std::string customerCodes;
     int upgradeTransfers = kDefaultUpgradeTransfers; // UPGRADE_CFG Max_Transfers
+    std::vector<std::string> interfaces;             // SEARCH_CFG Interfaces
 };
 
 // Reads Config.ini next to the executable and loads the configured

@@ -39,8 +39,8 @@ struct Arguments {
 // The administrator password for CFG.V3, by the login password's sources;
 // false with a message on stderr when there is none.
 bool FindAdminPassword(Arguments& arguments, std::string& password) {
-    return FindAdminPassword(arguments.values, arguments.passwordFile, "Administrator password of the device",
-                             password);
+    return ::FindAdminPassword(arguments.values, arguments.passwordFile,
+                               "Administrator password of the device", password);
 }
 
 // A family that changes the network itself: its login (the administrator

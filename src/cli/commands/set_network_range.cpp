@@ -10,6 +10,7 @@
 #include "discovery/discovery_source.h"
 #include "discovery/ip_rules.h"
 #include "lang/tool_language.h"
+#include "net/interfaces.h"
 #include "net/neighbour_probe.h"
 #include "onvif/family_link.h"
 #include "operate/readdress_run.h"
@@ -158,12 +159,8 @@ int RunSetNetworkRange(RangeArguments& arguments) {
         std::fprintf(stderr, "corvane-cli set-network: no chosen device answered the search\n");
         return 1;
     }
-    std::vector<LocalNetwork> interfaces;
-    for (const net::LocalInterface& local : net::LocalInterfaces()) {
-        interfaces.push_back({local.name, local.address, local.mask});
-    }
     const ReaddressPlan plan = PrepareReaddress(
-        found.devices, {chosen.begin(), chosen.end()}, request, interfaces,
+        found.devices, {chosen.begin(), chosen.end()}, request, net::LocalInterfaces(),
         [](const auto& addresses, const std::string& name) { return net::ProbeNeighbours(addresses, name); });
     if (!plan.errorKey.empty()) {
         std::fprintf(stderr, "%s\n", CliText(plan.errorKey).c_str());

@@ -25,9 +25,10 @@ inline constexpr uint32_t kModelColumnBit = 0x100;
 // Column widths of the device list the user set by dragging, kept as
 // "DEVINFO_CFG" / "Dev_Widths": one decimal width per column, comma-separated.
 // A width of 0 means the column's own default. Files written before the
-// ONVIF facts' columns (family, name, hardware, location) hold the first 14.
-inline constexpr int kDevInfoColumnCount = 18;
-inline constexpr int kDevInfoColumnCountBefore = 14;
+// ONVIF facts' columns (family, name, hardware, location) hold the first 14,
+// those written before the interface column the first 18.
+inline constexpr int kDevInfoColumnCount = 19;
+inline constexpr int kDevInfoColumnCountsBefore[] = {14, 18};
 inline constexpr int kMinDevInfoWidth = 16;
 inline constexpr int kMaxDevInfoWidth = 1200;
 
@@ -68,6 +69,10 @@ struct AppConfig {
 
     bool ShowHelp = false;
 
+    // The interfaces searches go out of, by name ("SEARCH_CFG" /
+    // "Interfaces", separated by "|"); empty: every interface.
+    std::vector<std::string> SearchInterfaces;
+
     // Firmware transfers of an upgrade batch that run at once; the others
     // wait their turn ("UPGRADE_CFG" / "Max_Transfers", 1..64).
     int UpgradeTransfers = kDefaultUpgradeTransfers;
@@ -106,7 +111,7 @@ bool SaveDevInfoMask(AppConfig& config, uint32_t mask);
 
 // "Dev_Widths" text to kDevInfoColumnCount widths. Each width is 0 (the
 // default) or clamped to kMinDevInfoWidth..kMaxDevInfoWidth. A text of
-// kDevInfoColumnCountBefore numbers (an older file) keeps them and gives the
+// one of kDevInfoColumnCountsBefore numbers (an older file) keeps them and gives the
 // later columns their defaults; any other text that is not exactly
 // kDevInfoColumnCount decimal numbers gives every default: a damaged or
 // hand-edited value never leaves the list half laid out.

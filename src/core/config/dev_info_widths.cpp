@@ -45,8 +45,10 @@ std::vector<int> ParseDevInfoWidths(std::string_view text) {
         widths.push_back(ClampWidth(width));
         start = comma + 1;
     }
-    if (widths.size() == kDevInfoColumnCountBefore) {
-        widths.resize(kDevInfoColumnCount, 0);
+    for (const int before : kDevInfoColumnCountsBefore) {
+        if (widths.size() == static_cast<std::size_t>(before)) {
+            widths.resize(kDevInfoColumnCount, 0);
+        }
     }
     if (widths.size() != kDevInfoColumnCount) {
         return std::vector<int>(kDevInfoColumnCount, 0);

@@ -136,6 +136,8 @@ void ApplyConfigText(AppConfig& config, std::string_view text) {
     }
 
     config.ShowHelp = reader.Flag("HELP_CFG", "Show_Help");
+    config.SearchInterfaces = config::SplitList(reader.Text("SEARCH_CFG", "Interfaces", kMaxListChars));
+    std::erase(config.SearchInterfaces, std::string());
 
     // A value out of range keeps the default rather than a limit nobody chose.
     const int transfers = reader.Integer("UPGRADE_CFG", "Max_Transfers", kDefaultUpgradeTransfers);

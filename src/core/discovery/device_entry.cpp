@@ -4,6 +4,11 @@ std::string DeviceKey(const DeviceEntry& entry) {
     return entry.mac.empty() ? entry.onvif.endpointReference : entry.mac;
 }
 
+bool MaySameDevice(const DeviceEntry& record, const DeviceEntry& entry) {
+    return record.onvif.endpointReference.empty() || entry.onvif.endpointReference.empty() ||
+           record.onvif.endpointReference == entry.onvif.endpointReference;
+}
+
 void MergeSupplement(DeviceTable& devices, const SupplementTable& supplement) {
     for (auto& [mac, entry] : devices) {
         const auto found = supplement.find(mac);

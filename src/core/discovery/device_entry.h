@@ -37,6 +37,14 @@ struct DeviceEntry {
     OperationSet operations;  // what the families that found the device can do with it
     DeviceFamilies families;  // the families that found it
     OnvifFacts onvif;         // empty unless the ONVIF family found it
+    // Where the reply that made the record came in: the interface's name and
+    // this computer's address on it ("a.b.c.d"); empty when unknown (a
+    // device asked by address, a platform that does not tell).
+    std::string interfaceName;
+    std::string localAddress;
+    // Further addresses the same MAC answered from in the search, in the
+    // order heard; the record keeps the first reply's.
+    std::vector<std::string> otherAddresses;
 
     bool AcceptsConfigV3() const { return (capabilities & 0x08) != 0; }
 };
@@ -49,6 +57,11 @@ using DeviceTable = std::map<std::string, DeviceEntry>;
 // The key of an entry in a device table: its MAC, or its endpoint reference
 // while the MAC is unknown.
 std::string DeviceKey(const DeviceEntry& entry);
+
+// Whether a record without MAC and a record at the same address may be one
+// device: not when both carry ONVIF endpoint references and they differ
+// (two devices sharing an address).
+bool MaySameDevice(const DeviceEntry& record, const DeviceEntry& entry);
 
 // Filled from V3 replies during a search, only to supplement the device table.
 using SupplementTable = std::map<std::string, DeviceEntry>;

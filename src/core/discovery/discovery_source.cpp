@@ -33,6 +33,9 @@ void MergeFamily(DeviceTable& table, const DeviceTable& found) {
             const auto byAddress = keyByAddress.find(entry.ip);
             if (byAddress != keyByAddress.end()) {
                 kept = table.find(byAddress->second);
+                if (!MaySameDevice(kept->second, entry)) {
+                    kept = table.end();
+                }
             }
         }
         if (kept == table.end()) {
@@ -49,6 +52,10 @@ void MergeFamily(DeviceTable& table, const DeviceTable& found) {
             record.operations |= entry.operations;
         }
         record.families |= entry.families;
+        if (record.interfaceName.empty()) {
+            record.interfaceName = entry.interfaceName;
+            record.localAddress = entry.localAddress;
+        }
         if (record.onvif.endpointReference.empty() && !entry.onvif.endpointReference.empty()) {
             record.onvif = entry.onvif;
         }

@@ -14,6 +14,24 @@ bool Stopped(const std::atomic<bool>* stop) {
     return stop != nullptr && stop->load();
 }
 
+// Names the interface and local address a reply came in on.
+void StampReceivedOn(DeviceEntry& entry, const net::ReceivedOn& on,
+                     const std::vector<net::InterfaceAddress>& interfaces) {
+    const auto known =
+        std::find_if(interfaces.begin(), interfaces.end(),
+                     [&](const net::InterfaceAddress& item) { return item.index == on.interfaceIndex; });
+    entry.interfaceName = known != interfaces.end() ? known->name : net::InterfaceNameOf(on.interfaceIndex);
+    entry.localAddress = on.localAddress != 0 ? net::AddressToText(on.localAddress) : std::string();
+}
+
+// A second reply of a MAC already in the table: a new address is noted.
+void NoteOtherAddress(DeviceEntry& kept, const std::string& address) {
+    if (address != kept.ip && std::find(kept.otherAddresses.begin(), kept.otherAddresses.end(), address) ==
+                                  kept.otherAddresses.end()) {
+        kept.otherAddresses.push_back(address);
+    }
+}
+
 // The common frame of both phases: send at once, resend once more than
 // resendMs have passed since the last send, and hand every receive attempt
 // to the phase's receive test until phaseMs have passed.
@@ -35,8 +53,9 @@ int RunPhase(SocketPair& sockets, SearchVersion version, const SearchTiming& tim
             }
             lastSend = now;
         }
-        const int length = sockets.Receive(buffer);
-        test(buffer, length, now, start, lastSend);
+        net::ReceivedOn on;
+        const int length = sockets.Receive(buffer, &on);
+        test(buffer, length, now, start, lastSend, on);
         now = clock.NowMs();
     }
     return 1;
@@ -84,10 +103,12 @@ private:
 } // namespace
 
 int RunV1Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, DeviceTable& devices,
-               const std::atomic<bool>* stop, const FoundCallback& found) {
+               const std::atomic<bool>* stop, const FoundCallback& found,
+               const std::vector<net::InterfaceAddress>& interfaces) {
     FoundBatcher batch(found);
     return RunPhase(sockets, SearchVersion::V1, timing, clock, stop,
-                    [&](const ReceiveBuffer& buffer, int length, int64_t now, int64_t, int64_t) {
+                    [&](const ReceiveBuffer& buffer, int length, int64_t now, int64_t, int64_t,
+                        const net::ReceivedOn& on) {
                         if (length != static_cast<int>(kV1ReplySize)) {
                             batch.Flush();
                             clock.SleepMs(timing.pauseMs);
@@ -101,10 +122,13 @@ int RunV1Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, De
                         if (entry) {
                             entry->operations = NativeOperations(entry->capabilities);
                             entry->families = DeviceFamilies{DeviceFamily::Native};
+                            StampReceivedOn(*entry, on, interfaces);
                             // The first reply of a device wins.
                             const auto [where, inserted] = devices.try_emplace(entry->mac, std::move(*entry));
                             if (inserted) {
                                 batch.Add(where->second, now);
+                            } else {
+                                NoteOtherAddress(where->second, entry->ip);
                             }
                         }
                     });
@@ -114,37 +138,39 @@ int RunV3Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, Su
                const std::atomic<bool>* stop, const FoundCallback& found) {
     FoundBatcher batch(found);
     std::size_t expectedLength = 0;
-    return RunPhase(
-        sockets, SearchVersion::V3, timing, clock, stop,
-        [&](const ReceiveBuffer& buffer, int length, int64_t now, int64_t start, int64_t lastSend) {
-            if (!HasMagic(buffer, kSearchV3Magic)) {
-                if (length < 0) {
-                    batch.Flush();
-                    // Nothing waiting: no pause, as the protocol's V3 loop
-                    // polls on at once; but wait in the kernel for the next
-                    // datagram, the next resend or the phase's end instead
-                    // of spinning a processor for three seconds.
-                    const int64_t nextEvent =
-                        std::min(lastSend + timing.resendMs + 1, start + timing.phaseMs);
-                    sockets.WaitForDatagram(std::max<int64_t>(1, nextEvent - now));
-                }
-                return;
-            }
-            if (buffer[16] == 1 && buffer[17] == 0) {
-                expectedLength = kV3ReplySize;
-            }
-            if (length < 0 || static_cast<std::size_t>(length) != expectedLength) {
-                clock.SleepMs(timing.pauseMs);
-                return;
-            }
-            std::optional<DeviceEntry> entry = ParseV3Reply(std::span(buffer).first(kV3ReplySize));
-            if (entry) {
-                const auto [where, inserted] = supplement.try_emplace(entry->mac, std::move(*entry));
-                if (inserted) {
-                    batch.Add(where->second, now);
-                }
-            }
-        });
+    return RunPhase(sockets, SearchVersion::V3, timing, clock, stop,
+                    [&](const ReceiveBuffer& buffer, int length, int64_t now, int64_t start, int64_t lastSend,
+                        const net::ReceivedOn&) {
+                        if (!HasMagic(buffer, kSearchV3Magic)) {
+                            if (length < 0) {
+                                batch.Flush();
+                                // Nothing waiting: no pause, as the protocol's V3 loop
+                                // polls on at once; but wait in the kernel for the next
+                                // datagram, the next resend or the phase's end instead
+                                // of spinning a processor for three seconds.
+                                const int64_t nextEvent =
+                                    std::min(lastSend + timing.resendMs + 1, start + timing.phaseMs);
+                                sockets.WaitForDatagram(std::max<int64_t>(1, nextEvent - now));
+                            }
+                            return;
+                        }
+                        if (buffer[16] == 1 && buffer[17] == 0) {
+                            expectedLength = kV3ReplySize;
+                        }
+                        if (length < 0 || static_cast<std::size_t>(length) != expectedLength) {
+                            clock.SleepMs(timing.pauseMs);
+                            return;
+                        }
+                        std::optional<DeviceEntry> entry =
+                            ParseV3Reply(std::span(buffer).first(kV3ReplySize));
+                        if (entry) {
+                            const auto [where, inserted] =
+                                supplement.try_emplace(entry->mac, std::move(*entry));
+                            if (inserted) {
+                                batch.Add(where->second, now);
+                            }
+                        }
+                    });
 }
 
 SearchResult RunSearch(const SearchOptions& options, const std::atomic<bool>* stop) {
@@ -155,9 +181,12 @@ SearchResult RunSearch(const SearchOptions& options, const std::atomic<bool>* st
     if (result.setUpResult != kSocketsReady) {
         return result;
     }
+    const std::vector<net::InterfaceAddress> interfaces =
+        options.localInterfaces ? options.localInterfaces() : std::vector<net::InterfaceAddress>{};
+    sockets.SendOutOf(net::BroadcastInterfaces(net::ChosenInterfaces(interfaces, options.interfaceNames)));
     SupplementTable supplement;
     // A phase that ends early simply contributes what it has collected.
-    RunV1Phase(sockets, options.timing, clock, result.devices, stop, options.progress.v1Found);
+    RunV1Phase(sockets, options.timing, clock, result.devices, stop, options.progress.v1Found, interfaces);
     RunV3Phase(sockets, options.timing, clock, supplement, stop, options.progress.v3Found);
     if (!supplement.empty()) {
         MergeSupplement(result.devices, supplement);

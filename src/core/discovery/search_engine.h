@@ -50,6 +50,11 @@ struct SearchOptions {
     // Asked one by one in every search, beside it: ranges the user added
     // devices from, which the search itself does not reach.
     std::vector<AddressRange> rememberedRanges;
+    // The interfaces the searches go out of, by name; empty: every one.
+    // Replies are heard on every interface whatever the choice.
+    std::vector<std::string> interfaceNames;
+    // The machine's interfaces (tests give their own).
+    std::function<std::vector<net::InterfaceAddress>()> localInterfaces = net::LocalInterfaces;
 };
 
 struct SearchResult {
@@ -61,8 +66,12 @@ struct SearchResult {
 // then ends with what it has collected).
 // found, when set, receives the new entries in batches as they come in.
 using FoundCallback = std::function<void(std::vector<DeviceEntry>)>;
+// interfaces: the machine's, to name the one each reply came in on.
+// A MAC that answers again from another address keeps its first record,
+// which lists the other address (DeviceEntry::otherAddresses).
 int RunV1Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, DeviceTable& devices,
-               const std::atomic<bool>* stop = nullptr, const FoundCallback& found = {});
+               const std::atomic<bool>* stop = nullptr, const FoundCallback& found = {},
+               const std::vector<net::InterfaceAddress>& interfaces = {});
 int RunV3Phase(SocketPair& sockets, const SearchTiming& timing, Clock& clock, SupplementTable& supplement,
                const std::atomic<bool>* stop = nullptr, const FoundCallback& found = {});
 

@@ -39,6 +39,8 @@ int SocketPair::SetUpSockets(const DiscoveryEndpoints& endpoints) {
         return fail(kReceiveSocketNonBlockingFailed);
     }
     m_receiver->SetReceiveBufferSize(kReceiveQueueBytes);
+    // Best effort: without it the records do not say where replies came in.
+    m_receiver->EnableReceivedOn();
     m_destination = endpoints.destination;
     return kSocketsReady;
 }
@@ -49,15 +51,25 @@ void SocketPair::Close() {
 }
 
 bool SocketPair::Send(std::span<const uint8_t> datagram) {
-    return m_sender && m_sender->SendTo(datagram, m_destination);
+    if (!m_sender) {
+        return false;
+    }
+    if (m_outOf.empty() || m_destination.address != net::kBroadcastAddress) {
+        return m_sender->SendTo(datagram, m_destination);
+    }
+    bool sent = false;
+    for (const net::InterfaceAddress& item : m_outOf) {
+        sent |= m_sender->SendVia(datagram, m_destination, item.index, item.address);
+    }
+    return sent;
 }
 
-int SocketPair::Receive(std::span<uint8_t> buffer) {
+int SocketPair::Receive(std::span<uint8_t> buffer, net::ReceivedOn* on) {
     std::fill(buffer.begin(), buffer.end(), uint8_t{0});
     if (!m_receiver) {
         return -1;
     }
-    return m_receiver->ReceiveFrom(buffer, nullptr);
+    return m_receiver->ReceiveWithInfo(buffer, nullptr, on);
 }
 
 bool SocketPair::WaitForDatagram(int64_t timeoutMs) {

@@ -70,6 +70,12 @@ bool RefreshRecord(DeviceEntry& kept, const DeviceEntry& foundNow) {
     if (!found.onvif.endpointReference.empty()) {
         changed |= Assign(kept.onvif, found.onvif);
     }
+    // A device asked by address does not say where it was found before.
+    if (!found.interfaceName.empty()) {
+        changed |= Assign(kept.interfaceName, found.interfaceName);
+        changed |= Assign(kept.localAddress, found.localAddress);
+    }
+    changed |= Assign(kept.otherAddresses, found.otherAddresses);
     return changed;
 }
 
@@ -102,7 +108,7 @@ TableChanges TableRefresh::AddFound(const std::vector<DeviceEntry>& v1Entries) {
         // search is the same device: its row gains this family.
         if (entry.mac.empty()) {
             DeviceEntry* same = AnsweredAt(entry.ip);
-            if (same != nullptr) {
+            if (same != nullptr && MaySameDevice(*same, entry)) {
                 // It keeps its native operations: the native link works with it.
                 same->families |= entry.families;
                 same->onvif = entry.onvif;

@@ -4,8 +4,6 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
-#include <ifaddrs.h>
-#include <net/if.h>
 #include <netinet/in.h>
 #include <sstream>
 #include <sys/socket.h>
@@ -19,10 +17,6 @@ namespace {
 constexpr uint16_t kDiscardPort = 9;
 constexpr unsigned kCompleteFlag = 0x2; // ATF_COM
 
-uint32_t HostOrder(const sockaddr* address) {
-    return ntohl(reinterpret_cast<const sockaddr_in*>(address)->sin_addr.s_addr);
-}
-
 std::string ReadArpTable() {
     std::ifstream file("/proc/net/arp");
     std::ostringstream text;
@@ -31,24 +25,6 @@ std::string ReadArpTable() {
 }
 
 } // namespace
-
-std::vector<LocalInterface> LocalInterfaces() {
-    std::vector<LocalInterface> found;
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0) {
-        return found;
-    }
-    for (const ifaddrs* item = list; item != nullptr; item = item->ifa_next) {
-        if (item->ifa_addr == nullptr || item->ifa_addr->sa_family != AF_INET ||
-            item->ifa_netmask == nullptr || (item->ifa_flags & IFF_UP) == 0 ||
-            (item->ifa_flags & IFF_LOOPBACK) != 0) {
-            continue;
-        }
-        found.push_back({item->ifa_name, HostOrder(item->ifa_addr), HostOrder(item->ifa_netmask)});
-    }
-    freeifaddrs(list);
-    return found;
-}
 
 std::set<uint32_t> CompleteNeighbours(std::string_view arpTable, const std::string& interfaceName) {
     // "IP address  HW type  Flags  HW address  Mask  Device", a heading line first.

@@ -18,15 +18,6 @@
 
 namespace net {
 
-struct LocalInterface {
-    std::string name;
-    uint32_t address = 0;
-    uint32_t mask = 0;
-};
-
-// This computer's up, non-loopback IPv4 interfaces, in the system's order.
-std::vector<LocalInterface> LocalInterfaces();
-
 // The addresses of arpTable (the text of /proc/net/arp) whose entries are
 // complete and, unless interfaceName is empty, on that interface.
 std::set<uint32_t> CompleteNeighbours(std::string_view arpTable, const std::string& interfaceName);

@@ -1,8 +1,10 @@
 #include "net/udp_socket.h"
 
 #include <arpa/inet.h>
+#include <array>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -19,6 +21,26 @@ sockaddr_in ToSockaddr(Ipv4Endpoint endpoint) {
     address.sin_addr.s_addr = htonl(endpoint.address);
     return address;
 }
+
+// A datagram with room for one packet-information item (IP_PKTINFO): where
+// it came in, or which interface and address it leaves by.
+struct PacketMessage {
+    PacketMessage(void* bytes, std::size_t size, sockaddr_in peer) : address(peer), data{bytes, size} {
+        header.msg_name = &address;
+        header.msg_namelen = sizeof address;
+        header.msg_iov = &data;
+        header.msg_iovlen = 1;
+        header.msg_control = control.data();
+        header.msg_controllen = control.size();
+    }
+    PacketMessage(const PacketMessage&) = delete;
+    PacketMessage& operator=(const PacketMessage&) = delete;
+
+    sockaddr_in address;
+    iovec data;
+    alignas(cmsghdr) std::array<char, CMSG_SPACE(sizeof(in_pktinfo))> control{};
+    msghdr header{};
+};
 
 class PosixUdpSocket final : public DatagramSocket {
 public:
@@ -55,21 +77,56 @@ public:
     }
 
     int ReceiveFrom(std::span<uint8_t> buffer, Ipv4Endpoint* from) override {
-        sockaddr_in source{};
-        socklen_t sourceLength = sizeof source;
+        return ReceiveWithInfo(buffer, from, nullptr);
+    }
+
+    bool EnableReceivedOn() override { return SetOption(IPPROTO_IP, IP_PKTINFO); }
+
+    int ReceiveWithInfo(std::span<uint8_t> buffer, Ipv4Endpoint* from, ReceivedOn* on) override {
+        PacketMessage message(buffer.data(), buffer.size(), {});
         ssize_t received;
         do {
-            received = ::recvfrom(m_fd, buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr*>(&source),
-                                  &sourceLength);
+            received = ::recvmsg(m_fd, &message.header, 0);
         } while (received < 0 && errno == EINTR);
         if (received < 0) {
             return -1;
         }
         if (from != nullptr) {
-            from->address = ntohl(source.sin_addr.s_addr);
-            from->port = ntohs(source.sin_port);
+            from->address = ntohl(message.address.sin_addr.s_addr);
+            from->port = ntohs(message.address.sin_port);
+        }
+        if (on != nullptr) {
+            *on = {};
+            for (cmsghdr* item = CMSG_FIRSTHDR(&message.header); item != nullptr;
+                 item = CMSG_NXTHDR(&message.header, item)) {
+                if (item->cmsg_level == IPPROTO_IP && item->cmsg_type == IP_PKTINFO &&
+                    item->cmsg_len >= CMSG_LEN(sizeof(in_pktinfo))) {
+                    in_pktinfo info{};
+                    std::memcpy(&info, CMSG_DATA(item), sizeof info);
+                    on->interfaceIndex = static_cast<unsigned>(info.ipi_ifindex);
+                    on->localAddress = ntohl(info.ipi_spec_dst.s_addr);
+                }
+            }
         }
         return static_cast<int>(received);
+    }
+
+    bool SendVia(std::span<const uint8_t> datagram, Ipv4Endpoint to, unsigned interfaceIndex,
+                 uint32_t localAddress) override {
+        PacketMessage message(const_cast<uint8_t*>(datagram.data()), datagram.size(), ToSockaddr(to));
+        cmsghdr* item = CMSG_FIRSTHDR(&message.header);
+        item->cmsg_level = IPPROTO_IP;
+        item->cmsg_type = IP_PKTINFO;
+        item->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+        in_pktinfo info{};
+        info.ipi_ifindex = static_cast<int>(interfaceIndex);
+        info.ipi_spec_dst.s_addr = htonl(localAddress);
+        std::memcpy(CMSG_DATA(item), &info, sizeof info);
+        ssize_t sent;
+        do {
+            sent = ::sendmsg(m_fd, &message.header, 0);
+        } while (sent < 0 && errno == EINTR);
+        return sent == static_cast<ssize_t>(datagram.size());
     }
 
     bool WaitReadable(int timeoutMs) override {
@@ -87,9 +144,10 @@ public:
     }
 
 private:
-    bool SetFlag(int option) {
+    bool SetFlag(int option) { return SetOption(SOL_SOCKET, option); }
+    bool SetOption(int level, int option) {
         const int on = 1;
-        return ::setsockopt(m_fd, SOL_SOCKET, option, &on, sizeof on) == 0;
+        return ::setsockopt(m_fd, level, option, &on, sizeof on) == 0;
     }
 
     int m_fd;

@@ -22,6 +22,13 @@ struct Ipv4Endpoint {
     bool operator==(const Ipv4Endpoint&) const = default;
 };
 
+// Where a datagram came in: the interface (its platform index, 0 when
+// unknown) and the local address it was received on.
+struct ReceivedOn {
+    unsigned interfaceIndex = 0;
+    uint32_t localAddress = 0; // host order
+};
+
 class DatagramSocket {
 public:
     virtual ~DatagramSocket() = default;
@@ -36,6 +43,24 @@ public:
     // Length of the received datagram (a longer one is cut to the buffer), or
     // -1 when nothing is waiting (non-blocking) or the receive failed.
     virtual int ReceiveFrom(std::span<uint8_t> buffer, Ipv4Endpoint* from) = 0;
+    // Asks the platform to tell, for every received datagram, where it came
+    // in (see ReceiveWithInfo); false when it cannot.
+    virtual bool EnableReceivedOn() { return false; }
+    // As ReceiveFrom, and fills on (zeroed when the platform did not tell).
+    virtual int ReceiveWithInfo(std::span<uint8_t> buffer, Ipv4Endpoint* from, ReceivedOn* on) {
+        if (on != nullptr) {
+            *on = {};
+        }
+        return ReceiveFrom(buffer, from);
+    }
+    // Sends out of the interface of the given index, from the given local
+    // address, whatever the routing table would choose (a limited broadcast
+    // leaves through that interface). Needs no privilege.
+    virtual bool SendVia(std::span<const uint8_t> datagram, Ipv4Endpoint to, unsigned interfaceIndex,
+                         uint32_t localAddress) {
+        (void)interfaceIndex, (void)localAddress;
+        return SendTo(datagram, to);
+    }
     // Waits up to timeoutMs for a datagram; false on time-out.
     virtual bool WaitReadable(int timeoutMs) = 0;
     // The port the socket is bound to (useful after binding port 0).

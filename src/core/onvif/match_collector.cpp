@@ -30,7 +30,8 @@ void MatchCollector::AddSentProbe(const std::string& messageId) {
     m_sent.insert(messageId);
 }
 
-std::vector<DeviceEntry> MatchCollector::Take(const WsdDatagram& datagram) {
+std::vector<DeviceEntry> MatchCollector::Take(const WsdDatagram& datagram,
+                                              const NetworkInterfaceAddress* via) {
     std::vector<DeviceEntry> found;
     const std::optional<WsdMessage> message = ParseWsdMessage(datagram.text);
     if (!message || message->kind != WsdKind::ProbeMatches || m_sent.count(message->messageId) != 0 ||
@@ -42,6 +43,10 @@ std::vector<DeviceEntry> MatchCollector::Take(const WsdDatagram& datagram) {
             continue;
         }
         DeviceEntry entry = OnvifRecord(match, datagram.from.address);
+        if (via != nullptr && !via->name.empty()) {
+            entry.interfaceName = via->name;
+            entry.localAddress = net::AddressToText(via->address);
+        }
         m_devices.emplace(match.endpointReference, entry);
         found.push_back(std::move(entry));
     }

@@ -20,8 +20,9 @@ DeviceEntry OnvifRecord(const WsdMatch& match, uint32_t sourceAddress);
 class MatchCollector {
 public:
     void AddSentProbe(const std::string& messageId);
-    // The devices of the datagram that are new to this search.
-    std::vector<DeviceEntry> Take(const WsdDatagram& datagram);
+    // The devices of the datagram that are new to this search; via, when
+    // named, is the interface the datagram came in on.
+    std::vector<DeviceEntry> Take(const WsdDatagram& datagram, const NetworkInterfaceAddress* via = nullptr);
     const DeviceTable& Devices() const { return m_devices; }
     DeviceTable& Devices() { return m_devices; }
 

@@ -20,7 +20,13 @@ OnvifDiscovery::OnvifDiscovery(std::shared_ptr<SoapTransport> transport, WsdNetw
 
 SearchResult OnvifDiscovery::Run(const SearchOptions& options, const std::atomic<bool>* stop) {
     SearchResult result;
-    const std::vector<NetworkInterfaceAddress> interfaces = m_network.interfaces();
+    std::vector<NetworkInterfaceAddress> interfaces = m_network.interfaces();
+    if (!options.interfaceNames.empty()) {
+        std::erase_if(interfaces, [&](const NetworkInterfaceAddress& item) {
+            return std::find(options.interfaceNames.begin(), options.interfaceNames.end(), item.name) ==
+                   options.interfaceNames.end();
+        });
+    }
     if (!interfaces.empty()) {
         result.devices = Probe({kWsDiscoveryGroup}, interfaces, options, stop);
     }
@@ -86,7 +92,9 @@ DeviceTable OnvifDiscovery::Probe(const std::vector<uint32_t>& destinations,
         std::optional<WsdDatagram> datagram = channel->Receive(wait);
         std::vector<DeviceEntry> found;
         for (std::size_t taken = 1; datagram; ++taken) {
-            for (DeviceEntry& entry : collector.Take(*datagram)) {
+            const NetworkInterfaceAddress* via =
+                datagram->socket < from.size() ? &from[datagram->socket] : nullptr;
+            for (DeviceEntry& entry : collector.Take(*datagram, via)) {
                 clocks.Add(entry);
                 found.push_back(std::move(entry));
             }

@@ -1,12 +1,11 @@
 #include "onvif/wsd_channel.h"
 
+#include "net/interfaces.h"
 #include "onvif/ws_discovery.h"
 
 #include <arpa/inet.h>
 #include <array>
 #include <cerrno>
-#include <ifaddrs.h>
-#include <net/if.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -99,25 +98,11 @@ bool Bind(int fd, uint32_t address, uint16_t port) {
 
 std::vector<NetworkInterfaceAddress> MulticastInterfaces() {
     std::vector<NetworkInterfaceAddress> interfaces;
-    ifaddrs* list = nullptr;
-    if (::getifaddrs(&list) != 0) {
-        return interfaces;
-    }
-    for (const ifaddrs* item = list; item != nullptr; item = item->ifa_next) {
-        const unsigned flags = item->ifa_flags;
-        if (item->ifa_addr == nullptr || item->ifa_addr->sa_family != AF_INET || (flags & IFF_UP) == 0 ||
-            (flags & IFF_MULTICAST) == 0 || (flags & IFF_LOOPBACK) != 0) {
-            continue;
+    for (const net::InterfaceAddress& item : net::LocalInterfaces()) {
+        if (item.multicast) {
+            interfaces.push_back({item.name, item.address, item.mask});
         }
-        NetworkInterfaceAddress entry;
-        entry.name = item->ifa_name;
-        entry.address = ntohl(reinterpret_cast<const sockaddr_in*>(item->ifa_addr)->sin_addr.s_addr);
-        if (item->ifa_netmask != nullptr) {
-            entry.mask = ntohl(reinterpret_cast<const sockaddr_in*>(item->ifa_netmask)->sin_addr.s_addr);
-        }
-        interfaces.push_back(std::move(entry));
     }
-    ::freeifaddrs(list);
     return interfaces;
 }
 

@@ -20,7 +20,8 @@ struct NetworkInterfaceAddress {
     uint32_t mask = 0;
 };
 
-// Up, multicast-capable IPv4 interfaces other than loopback.
+// Up, multicast-capable IPv4 interfaces other than loopback and
+// point-to-point links.
 std::vector<NetworkInterfaceAddress> MulticastInterfaces();
 
 struct WsdDatagram {

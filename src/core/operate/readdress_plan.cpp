@@ -63,10 +63,6 @@ std::vector<uint32_t> CandidateAddresses(const ReaddressRequest& request) {
     return addresses;
 }
 
-bool NeedsMove(const ReaddressDevice& device, const std::multiset<uint32_t>& listedAddresses) {
-    return !device.network.Holds(device.address) || listedAddresses.count(device.address) > 1;
-}
-
 ReaddressPlan PlanReaddress(std::vector<ReaddressDevice> devices, const ReaddressRequest& request,
                             const TakenAddresses& taken) {
     ReaddressPlan plan;
@@ -80,7 +76,7 @@ ReaddressPlan PlanReaddress(std::vector<ReaddressDevice> devices, const Readdres
     std::size_t next = 0;
     for (const ReaddressDevice& device : devices) {
         PlannedDevice planned{device.key, device.address, 0, PlanStep::Move};
-        if (request.intoSubnet && !NeedsMove(device, taken.listed)) {
+        if (request.intoSubnet && !device.troubled) {
             planned.step = PlanStep::Keep;
             plan.devices.push_back(planned);
             continue;

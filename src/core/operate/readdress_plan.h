@@ -3,8 +3,9 @@
 // the order of the devices' keys (their MACs), from a first address or a
 // range, skipping every address that is taken (another listed device's,
 // one that answered an ARP probe, this computer's own) or that the address
-// rules refuse. "Into my subnet" moves only the devices this computer
-// cannot reach or that share their address with another listed device.
+// rules refuse. "Into my subnet" moves only the troubled devices: those
+// this computer cannot reach or that share their address with another
+// listed device.
 // Pure: the caller gathers the taken addresses and applies the plan.
 // Addresses are host-order values, first octet most significant.
 #include <cstdint>
@@ -12,20 +13,12 @@
 #include <string>
 #include <vector>
 
-// The local network a device is reached through: this computer's address
-// on it and its mask.
-struct LocalNetwork {
-    std::string interfaceName;
-    uint32_t address = 0;
-    uint32_t mask = 0;
-
-    bool Holds(uint32_t other) const { return mask != 0 && (other & mask) == (address & mask); }
-};
-
 struct ReaddressDevice {
     std::string key;      // the record's key (MAC, or endpoint reference)
     uint32_t address = 0; // where it is now
-    LocalNetwork network; // the interface it was found on
+    // This computer cannot reach it from the interface it was found on, or
+    // another listed device has its address: into-subnet moves it.
+    bool troubled = false;
 };
 
 struct ReaddressRequest {
@@ -86,8 +79,3 @@ std::vector<uint32_t> CandidateAddresses(const ReaddressRequest& request);
 // first address's subnet.
 ReaddressPlan PlanReaddress(std::vector<ReaddressDevice> devices, const ReaddressRequest& request,
                             const TakenAddresses& taken);
-
-// Whether a device moves in into-subnet mode: this computer cannot reach it
-// from the interface it was found on, or another listed device has its
-// address.
-bool NeedsMove(const ReaddressDevice& device, const std::multiset<uint32_t>& listedAddresses);

@@ -73,33 +73,32 @@ std::map<std::string, uint32_t> FindAgain(const std::vector<Moved>& moved,
 
 } // namespace
 
-LocalNetwork NetworkOf(uint32_t deviceAddress, const std::vector<LocalNetwork>& interfaces) {
-    for (const LocalNetwork& network : interfaces) {
-        if (network.Holds(deviceAddress)) {
-            return network;
-        }
-    }
-    return interfaces.empty() ? LocalNetwork{} : interfaces.front();
-}
-
 ReaddressPlan PrepareReaddress(const DeviceTable& listed, const std::vector<const DeviceEntry*>& chosen,
-                               const ReaddressRequest& request, const std::vector<LocalNetwork>& interfaces,
+                               const ReaddressRequest& request,
+                               const std::vector<net::InterfaceAddress>& interfaces,
                                const NeighbourProbe& probe) {
     TakenAddresses taken;
     for (const auto& [key, entry] : listed) {
         taken.listed.insert(AddressFromText(entry.ip));
     }
-    for (const LocalNetwork& network : interfaces) {
-        taken.local.insert(network.address);
+    std::string probeInterface = chosen.empty() ? std::string() : chosen.front()->interfaceName;
+    for (const net::InterfaceAddress& local : interfaces) {
+        taken.local.insert(local.address);
+        if ((request.first & local.mask) == (local.address & local.mask)) {
+            probeInterface = local.name;
+        }
     }
+    const std::map<std::string, AddressProblems> problems = DiagnoseTable(listed, interfaces);
     std::vector<ReaddressDevice> devices;
     for (const DeviceEntry* entry : chosen) {
-        const uint32_t address = AddressFromText(entry->ip);
-        devices.push_back({DeviceKey(*entry), address, NetworkOf(address, interfaces)});
+        const auto found = problems.find(DeviceKey(*entry));
+        const bool troubled = found != problems.end() && (found->second.Has(AddressProblem::Conflict) ||
+                                                          found->second.Has(AddressProblem::Unreachable));
+        devices.push_back({DeviceKey(*entry), AddressFromText(entry->ip), troubled});
     }
     const std::vector<uint32_t> candidates = CandidateAddresses(request);
     if (probe && !candidates.empty()) {
-        taken.answered = probe(candidates, NetworkOf(request.first, interfaces).interfaceName);
+        taken.answered = probe(candidates, probeInterface);
     }
     return PlanReaddress(std::move(devices), request, taken);
 }

@@ -12,6 +12,7 @@
 // one that holds the address takes the change, and the search tells which
 // device went where. A device that refuses is reported; the others go on.
 #include "discovery/config_sender.h"
+#include "discovery/diagnostics.h"
 #include "discovery/search_engine.h"
 #include "operate/batch_report.h"
 #include "operate/login.h"
@@ -41,18 +42,17 @@ struct ReaddressLine {
     int loginError = 0;
 };
 
-// The interface a device is reached through: the local network whose
-// subnet holds its address, else the first interface.
-LocalNetwork NetworkOf(uint32_t deviceAddress, const std::vector<LocalNetwork>& interfaces);
-
 using NeighbourProbe = std::function<std::set<uint32_t>(const std::vector<uint32_t>& addresses,
                                                         const std::string& interfaceName)>;
 
 // The plan for chosen among listed (every record of the device list):
-// interfaces are this computer's; probe asks the candidate addresses on the
-// interface that reaches the range.
+// interfaces are this computer's (net::LocalInterfaces); the list's address
+// diagnostics tell the troubled devices; probe asks the candidate addresses
+// on the interface whose subnet holds the range, else on the one the first
+// chosen device was found on.
 ReaddressPlan PrepareReaddress(const DeviceTable& listed, const std::vector<const DeviceEntry*>& chosen,
-                               const ReaddressRequest& request, const std::vector<LocalNetwork>& interfaces,
+                               const ReaddressRequest& request,
+                               const std::vector<net::InterfaceAddress>& interfaces,
                                const NeighbourProbe& probe);
 
 // The plan as lines (devices, then the skipped addresses), for showing

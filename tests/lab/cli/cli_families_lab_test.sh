@@ -46,7 +46,7 @@ printf '%s\n' "10.77.16.3 ONVIF" "10.77.16.4 ONVIF" "10.77.16.5 ONVIF" "${annex[
     { fail "--family onvif"; families "$out/onvif.json"; }
 
 "$cli" search --family native --format csv "${fast[@]}" >"$out/native.csv" 2>/dev/null
-[ "$(head -n 1 "$out/native.csv" | tr -d '\r' | cut -d, -f19-)" = "customerCode,family,endpointReference,onvifType,name,hardware,location" ] ||
+[ "$(head -n 1 "$out/native.csv" | tr -d '\r' | cut -d, -f19-)" = "customerCode,family,endpointReference,onvifType,name,hardware,location,interface,localAddress,diagnostics,otherAddresses" ] ||
     fail "CSV header: $(head -n 1 "$out/native.csv")"
 [ "$(tail -n +2 "$out/native.csv" | cut -d, -f2 | sort | xargs)" = "10.77.16.1 10.77.16.2 10.77.16.3" ] ||
     fail "--family native: $(cat "$out/native.csv")"
@@ -121,7 +121,8 @@ expect_status 1 $? "set-network with a wrong password"
 expect_status 0 $? "set-network of the ONVIF camera"
 grep -qF "$(text_of info.operate_success)" "$out/setnet" || { fail "set-network text"; cat "$out/setnet"; }
 "$cli" search --format json --family onvif "${fast[@]}" >"$out/moved.json" 2>/dev/null
-families "$out/moved.json" | grep -qx "10.77.16.44 ONVIF" || { fail "moved camera"; families "$out/moved.json"; }
+families "$out/moved.json" >"$out/moved" # whole, not cut short by grep -q
+grep -qx "10.77.16.44 ONVIF" "$out/moved" || { fail "moved camera"; cat "$out/moved"; }
 
 [ "$failures" -eq 0 ] && echo "all passed"
 exit $((failures > 0))

@@ -237,6 +237,11 @@ TEST_F(ConfigTest, PeriodRules) {
     EXPECT_FALSE(Load().PeriodicSearch);
     WriteConfig("[SEARCH_CFG]\nPeriod_Time=1|5\nPeriodic_Search=1\nSel_Time=-3\n");
     EXPECT_FALSE(Load().PeriodicSearch);
+
+    // The interfaces searches leave by: empty items dropped; none, every one.
+    EXPECT_TRUE(config.SearchInterfaces.empty());
+    WriteConfig("[SEARCH_CFG]\nInterfaces=eth0||wlan0|\n");
+    EXPECT_EQ(Load().SearchInterfaces, (std::vector<std::string>{"eth0", "wlan0"}));
 }
 
 TEST_F(ConfigTest, LongValuesAreCut) {

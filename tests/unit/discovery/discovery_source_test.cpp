@@ -128,3 +128,24 @@ TEST(DiscoverySources, DevicesSharingAnAddressStayRecordsOfTheirOwn) {
     EXPECT_EQ(table.count("urn:x"), 1u);
     EXPECT_EQ(table.count("urn:y"), 0u);
 }
+
+TEST(DiscoverySources, DevicesOfDifferentEndpointsSharingAnAddressStayApart) {
+    const auto onvifOnly = [](const std::string& reference, const std::string& interfaceName) {
+        DeviceEntry entry = Device("", "10.0.0.9", OnvifOperations());
+        entry.families = DeviceFamilies{DeviceFamily::Onvif};
+        entry.onvif.endpointReference = reference;
+        entry.interfaceName = interfaceName;
+        return entry;
+    };
+    DeviceTable table;
+    table["02-00-00-00-00-09"] = Device("02-00-00-00-00-09", "10.0.0.9", NativeOperations(0));
+    MergeFamily(table, DeviceTable{{"urn:a", onvifOnly("urn:a", "eth1")}});
+    // Alone at its address it joins the native record there (which learns
+    // the interface); another endpoint at that address is a device of its own.
+    ASSERT_EQ(table.size(), 1u);
+    EXPECT_EQ(table.at("02-00-00-00-00-09").onvif.endpointReference, "urn:a");
+    EXPECT_EQ(table.at("02-00-00-00-00-09").interfaceName, "eth1");
+    MergeFamily(table, DeviceTable{{"urn:b", onvifOnly("urn:b", "eth1")}});
+    ASSERT_EQ(table.size(), 2u);
+    EXPECT_EQ(table.at("urn:b").ip, "10.0.0.9");
+}

@@ -3,9 +3,9 @@
 // sockets that fail at a chosen set-up step, a clock that moves only when
 // the code under test sleeps or waits, and an inbox of datagrams that
 // arrive at given times. Everything sent is recorded with its time.
-#include "platform/clock.h"
 #include "discovery/datagrams.h"
 #include "net/udp_socket.h"
+#include "platform/clock.h"
 
 #include <cstdint>
 #include <deque>
@@ -28,11 +28,13 @@ struct FakeNetwork : Clock {
         int64_t at;
         Datagram bytes;
         net::Ipv4Endpoint to;
+        unsigned via = 0; // the interface index it was sent out of; 0: as routed
     };
     std::vector<Sent> sent;
     struct Arrival {
         int64_t at;
         Datagram bytes;
+        net::ReceivedOn on;
     };
     std::deque<Arrival> inbox; // in order of arrival time
     // Called for every datagram sent, to script answers.
@@ -43,12 +45,12 @@ struct FakeNetwork : Clock {
     int64_t NowMs() override { return now; }
     void SleepMs(int64_t ms) override { now += ms; }
 
-    void Deliver(int64_t at, Datagram bytes) {
+    void Deliver(int64_t at, Datagram bytes, net::ReceivedOn on = {}) {
         auto it = inbox.begin();
         while (it != inbox.end() && it->at <= at) {
             ++it;
         }
-        inbox.insert(it, {at, std::move(bytes)});
+        inbox.insert(it, {at, std::move(bytes), on});
     }
 
     net::DatagramSocketFactory Factory();
@@ -73,23 +75,32 @@ public:
     bool SetNonBlocking() override { return m_network.failAt != FailStep::NonBlocking; }
     void SetReceiveBufferSize(int) override {}
     bool SendTo(std::span<const uint8_t> datagram, net::Ipv4Endpoint to) override {
+        return SendVia(datagram, to, 0, 0);
+    }
+    bool SendVia(std::span<const uint8_t> datagram, net::Ipv4Endpoint to, unsigned via, uint32_t) override {
         if (m_network.failSends || (m_network.failSendsAfter >= 0 &&
                                     static_cast<int>(m_network.sent.size()) >= m_network.failSendsAfter)) {
             return false;
         }
         Datagram bytes(datagram.begin(), datagram.end());
-        m_network.sent.push_back({m_network.now, bytes, to});
+        m_network.sent.push_back({m_network.now, bytes, to, via});
         if (m_network.onSend) {
             m_network.onSend(bytes);
         }
         return true;
     }
-    int ReceiveFrom(std::span<uint8_t> buffer, net::Ipv4Endpoint*) override {
+    int ReceiveFrom(std::span<uint8_t> buffer, net::Ipv4Endpoint* from) override {
+        return ReceiveWithInfo(buffer, from, nullptr);
+    }
+    int ReceiveWithInfo(std::span<uint8_t> buffer, net::Ipv4Endpoint*, net::ReceivedOn* on) override {
         if (m_network.inbox.empty() || m_network.inbox.front().at > m_network.now) {
             m_network.receiveLog.push_back({m_network.now, -1});
             return -1;
         }
         const Datagram bytes = std::move(m_network.inbox.front().bytes);
+        if (on != nullptr) {
+            *on = m_network.inbox.front().on;
+        }
         m_network.inbox.pop_front();
         const std::size_t length = std::min(bytes.size(), buffer.size());
         std::copy_n(bytes.begin(), length, buffer.begin());

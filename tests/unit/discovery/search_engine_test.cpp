@@ -27,6 +27,7 @@ protected:
         SearchOptions options;
         options.socketFactory = m_net.Factory();
         options.clock = &m_net;
+        options.localInterfaces = [] { return std::vector<net::InterfaceAddress>{}; };
         return options;
     }
     FakeNetwork m_net;
@@ -214,6 +215,48 @@ TEST_F(SearchEngineTest, FullSearchMergesFiltersAndDropsV3OnlyDevices) {
     const DeviceEntry& two = result.devices.at("02-00-00-00-00-02");
     EXPECT_EQ(two.type, "-- --");
     EXPECT_EQ(two.customerCode, "");
+}
+
+TEST_F(SearchEngineTest, RequestsLeaveEachChosenInterfaceAndRecordsNameWhereRepliesCameIn) {
+    SearchOptions options = Options();
+    options.localInterfaces = [] {
+        return std::vector<net::InterfaceAddress>{{"eth0", 2, 0x0A000005, 0xFFFFFF00, true, true},
+                                                  {"tun0", 4, 0x0A080001, 0xFFFFFFFF, false, false},
+                                                  {"wlan0", 3, 0xC0A80109, 0xFFFFFF00, true, true},
+                                                  {"usb0", 5, 0xAC100001, 0xFFFF0000, true, true}};
+    };
+    options.interfaceNames = {"wlan0", "eth0", "tun0"};
+    bool answered = false;
+    m_net.onSend = [&](const Datagram& request) {
+        if (ParseSearchRequest(request) != SearchVersion::V1 || answered) {
+            return;
+        }
+        answered = true;
+        m_net.Deliver(m_net.now + 5, BuildV1Reply(Fields(1)), {3, 0xC0A80109});
+        m_net.Deliver(m_net.now + 6, BuildV1Reply(Fields(2)), {5, 0xAC100001}); // heard on any interface
+        DiscoveryFields moved = Fields(1);
+        moved.ip = 0x0A0000F1;
+        m_net.Deliver(m_net.now + 7, BuildV1Reply(moved), {2, 0x0A000005});
+        m_net.Deliver(m_net.now + 8, BuildV1Reply(moved), {3, 0xC0A80109});
+        m_net.Deliver(m_net.now + 9, BuildV1Reply(Fields(1)), {2, 0x0A000005});
+    };
+    const SearchResult result = RunSearch(options);
+    // Each request once out of each chosen broadcast interface, at the same
+    // moments as a search out of one.
+    ASSERT_EQ(m_net.sent.size(), 24u);
+    for (std::size_t i = 0; i < m_net.sent.size(); i += 2) {
+        EXPECT_EQ(m_net.sent[i].via, 2u);
+        EXPECT_EQ(m_net.sent[i + 1].via, 3u);
+        EXPECT_EQ(m_net.sent[i].at, m_net.sent[i + 1].at);
+        EXPECT_EQ(m_net.sent[i].bytes, m_net.sent[i + 1].bytes);
+        EXPECT_EQ(m_net.sent[i].to, (net::Ipv4Endpoint{0xFFFFFFFF, 5000}));
+    }
+    const DeviceEntry& one = result.devices.at("02-00-00-00-00-01");
+    EXPECT_EQ(one.ip, "10.0.0.1"); // the first reply's
+    EXPECT_EQ(one.interfaceName, "wlan0");
+    EXPECT_EQ(one.localAddress, "192.168.1.9");
+    EXPECT_EQ(one.otherAddresses, (std::vector<std::string>{"10.0.0.241"}));
+    EXPECT_EQ(result.devices.at("02-00-00-00-00-02").interfaceName, "usb0");
 }
 
 TEST_F(SearchEngineTest, SendFailureEndsThePhaseQuietly) {

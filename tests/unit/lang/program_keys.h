@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 216> kProgramKeys = {
+inline constexpr std::array<std::string_view, 221> kProgramKeys = {
     "menu.Batch_Operate",
     "menu.Capacity_calucator",
     "menu.Dev_info",
@@ -205,6 +205,11 @@ inline constexpr std::array<std::string_view, 216> kProgramKeys = {
     "info.Fail_transfer",
     "info.Fail_file",
     "info.Fail_device_not_supported",
+    "ck.Interface",
+    "info.Diag_address_conflict",
+    "info.Diag_mac_twice",
+    "info.Diag_unreachable",
+    "info.Diag_gateway_outside",
     "tx.Readdress",
     "tx.Address_range",
     "tx.Into_subnet",

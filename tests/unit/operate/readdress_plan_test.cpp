@@ -1,5 +1,5 @@
 #include "discovery/ip_rules.h"
-#include "operate/readdress_plan.h"
+#include "operate/readdress_run.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,6 @@ namespace {
 
 uint32_t A(const char* text) {
     return AddressFromText(text);
-}
-
-LocalNetwork Pc() {
-    return {"eth0", A("192.168.1.10"), A("255.255.255.0")};
 }
 
 ReaddressRequest Request(const char* first, const char* last) {
@@ -25,10 +21,10 @@ ReaddressRequest Request(const char* first, const char* last) {
 
 TEST(ReaddressPlan, GivesAddressesInKeyOrderSkippingTakenOnesWithTheirReasons) {
     const uint32_t factory = A("192.168.1.108");
-    const std::vector<ReaddressDevice> devices{{"02-00-00-00-00-03", factory, Pc()},
-                                               {"02-00-00-00-00-01", factory, Pc()},
-                                               {"02-00-00-00-00-02", factory, Pc()},
-                                               {"02-00-00-00-00-04", factory, Pc()}};
+    const std::vector<ReaddressDevice> devices{{"02-00-00-00-00-03", factory, false},
+                                               {"02-00-00-00-00-01", factory, false},
+                                               {"02-00-00-00-00-02", factory, false},
+                                               {"02-00-00-00-00-04", factory, false}};
     TakenAddresses taken;
     taken.listed = {factory, factory, factory, factory, A("192.168.1.0")};
     taken.listed.insert(A("192.168.1.3")); // a device that is not chosen
@@ -59,7 +55,7 @@ TEST(ReaddressPlan, GivesAddressesInKeyOrderSkippingTakenOnesWithTheirReasons) {
 
 TEST(ReaddressPlan, AnOpenRangeEndsBeforeTheBroadcastAndAShortOneLeavesDevicesWithout) {
     const std::vector<ReaddressDevice> devices{
-        {"a", A("192.168.1.108"), Pc()}, {"b", A("192.168.1.108"), Pc()}, {"c", A("192.168.1.108"), Pc()}};
+        {"a", A("192.168.1.108"), false}, {"b", A("192.168.1.108"), false}, {"c", A("192.168.1.108"), false}};
     ReaddressPlan plan = PlanReaddress(devices, Request("192.168.1.253", nullptr), {});
     EXPECT_EQ(plan.devices[0].to, A("192.168.1.253"));
     EXPECT_EQ(plan.devices[1].to, A("192.168.1.254"));
@@ -80,32 +76,48 @@ TEST(ReaddressPlan, RefusesWhatTheAddressRulesRefuse) {
     for (const ReaddressRequest& request :
          {outside, holey, Request("192.168.1.50", "192.168.1.40"), Request("192.168.1.50", "192.168.2.9"),
           Request("192.168.1.255", nullptr)}) {
-        const ReaddressPlan plan = PlanReaddress({{"a", A("192.168.1.108"), Pc()}}, request, {});
+        const ReaddressPlan plan = PlanReaddress({{"a", A("192.168.1.108"), false}}, request, {});
         EXPECT_EQ(plan.errorKey, "info.IP_set_error");
         EXPECT_TRUE(plan.devices.empty());
         EXPECT_TRUE(CandidateAddresses(request).empty());
     }
 }
 
-TEST(ReaddressPlan, IntoSubnetMovesOnlyUnreachableAndConflictingDevices) {
-    const std::vector<ReaddressDevice> devices{
-        {"1-alone", A("192.168.1.60"), Pc()},                 // reachable and alone: stays
-        {"2-elsewhere", A("10.1.1.1"), Pc()},                 // not on the PC's subnet
-        {"3-conflict", A("192.168.1.70"), Pc()},              // shares with a listed device not chosen
-        {"4-unknown-pc", A("192.168.1.80"), LocalNetwork{}}}; // found on no known interface
-    TakenAddresses taken;
-    taken.listed = {A("192.168.1.60"), A("10.1.1.1"), A("192.168.1.70"), A("192.168.1.70"),
-                    A("192.168.1.80")};
+TEST(ReaddressPlan, IntoSubnetMovesOnlyTheDevicesTheListFindsUnreachableOrInConflict) {
+    const auto record = [](const char* mac, const char* ip) {
+        DeviceEntry entry;
+        entry.mac = mac;
+        entry.ip = ip;
+        entry.interfaceName = "eth0";
+        entry.localAddress = "192.168.1.10";
+        return entry;
+    };
+    // Alone and reachable; on another subnet; sharing with a device not chosen.
+    DeviceTable listed{{"02-00-00-00-00-01", record("02-00-00-00-00-01", "192.168.1.60")},
+                       {"02-00-00-00-00-02", record("02-00-00-00-00-02", "10.1.1.1")},
+                       {"02-00-00-00-00-03", record("02-00-00-00-00-03", "192.168.1.70")},
+                       {"02-00-00-00-00-04", record("02-00-00-00-00-04", "192.168.1.70")}};
+    const std::vector<const DeviceEntry*> chosen{
+        &listed.at("02-00-00-00-00-01"), &listed.at("02-00-00-00-00-02"), &listed.at("02-00-00-00-00-03")};
+    net::InterfaceAddress pc;
+    pc.name = "eth0";
+    pc.address = A("192.168.1.10");
+    pc.mask = A("255.255.255.0");
     ReaddressRequest request = Request("192.168.1.100", nullptr);
     request.intoSubnet = true;
-    const ReaddressPlan plan = PlanReaddress(devices, request, taken);
-    ASSERT_EQ(plan.devices.size(), 4u);
+    std::string probedOn;
+    const ReaddressPlan plan = PrepareReaddress(
+        listed, chosen, request, {pc}, [&probedOn](const std::vector<uint32_t>&, const std::string& name) {
+            probedOn = name;
+            return std::set<uint32_t>{A("192.168.1.100")};
+        });
+    EXPECT_EQ(probedOn, "eth0");
+    ASSERT_EQ(plan.devices.size(), 3u);
     EXPECT_EQ(plan.devices[0].step, PlanStep::Keep);
-    EXPECT_EQ(plan.devices[1].to, A("192.168.1.100"));
-    EXPECT_EQ(plan.devices[2].to, A("192.168.1.101"));
-    EXPECT_EQ(plan.devices[3].to, A("192.168.1.102"));
+    EXPECT_EQ(plan.devices[1].to, A("192.168.1.101"));
+    EXPECT_EQ(plan.devices[2].to, A("192.168.1.102"));
     request.intoSubnet = false;
-    EXPECT_EQ(PlanReaddress(devices, request, taken).devices[0].to, A("192.168.1.100"));
+    EXPECT_EQ(PrepareReaddress(listed, chosen, request, {pc}, nullptr).devices[0].to, A("192.168.1.100"));
 }
 
 } // namespace
