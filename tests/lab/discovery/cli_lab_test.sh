@@ -27,7 +27,7 @@ elapsed=$((($(date +%s%N) - start) / 1000000))
 echo "full search: ${elapsed} ms"
 { [ "$elapsed" -ge 6000 ] && [ "$elapsed" -lt 8000 ]; } || fail "a full search took ${elapsed} ms"
 header=$(head -n 1 "$out/full.csv" | tr -d '\r')
-[ "$header" = "mac,ip,mask,gateway,dns1,dns2,tcpPort,webPort,onvifPort,dhcpMode,capabilities,type,model,cloudId,deviceTime,version,releaseTime,startTime,customerCode,family,endpointReference,onvifType,name,hardware,location" ] ||
+[ "$header" = "mac,ip,mask,gateway,dns1,dns2,tcpPort,webPort,onvifPort,dhcpMode,capabilities,type,model,cloudId,deviceTime,version,releaseTime,startTime,customerCode,family,endpointReference,onvifType,name,hardware,location,interface,localAddress,diagnostics,otherAddresses" ] ||
     fail "CSV header: $header"
 rows=$(($(wc -l <"$out/full.csv") - 1))
 # The shipped configuration keeps every customer ("C0000"): 14 devices.
