@@ -1,4 +1,5 @@
 // corvane-devsim: plays many devices from one lab file (docs/lab-file.md).
+#include "address_claim.h"
 #include "devsim/sdk/lab_bridge.h"
 #include "discovery/ip_rules.h"
 #include "lab_file.h"
@@ -24,6 +25,21 @@ void OnSignal(int) {
     g_stop = true;
 }
 
+// The administrator's password on every side of the device.
+void SetAdminPassword(SimDevice& device, const std::string& password) {
+    device.adminPassword = password;
+    for (SimUser& user : device.users) {
+        if (user.name == "admin") {
+            user.password = password;
+        }
+    }
+    for (OnvifUser& user : device.onvif.users) {
+        if (user.level == OnvifUserLevel::Administrator) {
+            user.password = password;
+        }
+    }
+}
+
 int Usage(std::FILE* out) {
     std::fprintf(out,
                  "usage: corvane-devsim (--lab FILE | --generate N [--seed S]) [options]\n"
@@ -46,6 +62,10 @@ int Usage(std::FILE* out) {
                  "  --reboot-ms MS      every device's restart takes MS (default: the lab's reboot-seconds)\n"
                  "  --no-sdk            no SDK (TCP) side\n"
                  "  --no-onvif          no ONVIF side (WS-Discovery and device service)\n"
+                 "  --factory-address A every device starts at address A (devices that share it)\n"
+                 "  --admin-password P  every device's administrator password is P\n"
+                 "  --claim-addresses   a device's new address is added to this namespace's loopback,\n"
+                 "                      so that it answers ARP there (the lab does this)\n"
                  "  --state FILE        keep what the devices' SDK side changed in FILE (read at start),\n"
                  "                      and what their ONVIF side changed in FILE.onvif\n",
                  kMaxPopulation);
@@ -67,6 +87,9 @@ int main(int argc, char** argv) {
     int rebootMs = -1;
     std::string statePath;
     double replyLoss = -1;
+    uint32_t factoryAddress = 0;
+    std::string adminPassword;
+    bool claimAddresses = false;
     int jitterMs = -1;
     UdpServerOptions options;
     for (int i = 1; i < argc; ++i) {
@@ -116,6 +139,12 @@ int main(int argc, char** argv) {
             sdkSide = false;
         } else if (arg == "--no-onvif") {
             onvifSide = false;
+        } else if (arg == "--factory-address") {
+            factoryAddress = AddressFromText(value());
+        } else if (arg == "--admin-password") {
+            adminPassword = value();
+        } else if (arg == "--claim-addresses") {
+            claimAddresses = true;
         } else if (arg == "--help" || arg == "-h") {
             return Usage(stdout);
         } else {
@@ -158,6 +187,12 @@ int main(int argc, char** argv) {
         if (jitterMs >= 0) {
             device.faults.jitterMs = jitterMs;
         }
+        if (factoryAddress != 0 && factoryAddress != kInvalidAddress) {
+            device.fields.ip = factoryAddress;
+        }
+        if (!adminPassword.empty()) {
+            SetAdminPassword(device, adminPassword);
+        }
     }
     if (!writePath.empty()) {
         const std::string text = WriteLabText(lab);
@@ -185,6 +220,13 @@ int main(int argc, char** argv) {
     }
 
     UdpResponder responder(std::move(lab));
+    if (claimAddresses) {
+        responder.SetAddressListener([](uint32_t address) {
+            if (!devsim::ClaimAddress(address)) {
+                std::fprintf(stderr, "corvane-devsim: cannot claim a device's new address\n");
+            }
+        });
+    }
     UdpServer server(responder, options);
     if (!server.Open()) {
         return 1;

@@ -13,7 +13,20 @@ std::vector<SimDevice> UdpResponder::Devices() const {
 void UdpResponder::UpdateDevice(std::size_t index, const std::function<void(SimDevice&)>& change) {
     std::lock_guard lock(m_mutex);
     if (index < m_devices.size()) {
+        const uint32_t before = m_devices[index].fields.ip;
         change(m_devices[index]);
+        Moved(before, m_devices[index]);
+    }
+}
+
+void UdpResponder::SetAddressListener(std::function<void(uint32_t)> listener) {
+    std::lock_guard lock(m_mutex);
+    m_addressListener = std::move(listener);
+}
+
+void UdpResponder::Moved(uint32_t before, const SimDevice& device) {
+    if (m_addressListener && device.fields.ip != before) {
+        m_addressListener(device.fields.ip);
     }
 }
 
@@ -68,9 +81,11 @@ void UdpResponder::AnswerSearch(SearchVersion version, int64_t nowMs, std::vecto
 void UdpResponder::ApplyConfigV2(const NetworkConfig& config) {
     for (SimDevice& device : m_devices) {
         if (device.fields.mac == config.mac) {
+            const uint32_t before = device.fields.ip;
             device.fields.ip = config.ip;
             device.fields.gateway = config.gateway;
             device.fields.mask = config.mask;
+            Moved(before, device);
         }
     }
 }
@@ -90,7 +105,9 @@ void UdpResponder::ApplyConfigV3(const NetworkConfig& config, int64_t nowMs,
             Emit(device, BuildConfigV3Reply(config, 0), nowMs, out);
             continue;
         }
+        const uint32_t before = device.fields.ip;
         device.fields.ip = config.ip;
+        Moved(before, device);
         device.fields.gateway = config.gateway;
         device.fields.mask = config.mask;
         device.fields.dns1 = config.dns1;

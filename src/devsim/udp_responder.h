@@ -34,15 +34,20 @@ public:
     using ConfigPasswordCheck =
         std::function<bool(std::size_t index, const std::string& user, const std::string& password)>;
     void SetConfigPasswordCheck(ConfigPasswordCheck check);
+    // Told each address a device moves to (by CFG or by the other sides'
+    // changes), with the devices locked. Set before serving.
+    void SetAddressListener(std::function<void(uint32_t address)> listener);
 
 private:
     void AnswerSearch(SearchVersion version, int64_t nowMs, std::vector<OutgoingDatagram>& out);
     void ApplyConfigV2(const NetworkConfig& config);
     void ApplyConfigV3(const NetworkConfig& config, int64_t nowMs, std::vector<OutgoingDatagram>& out);
+    void Moved(uint32_t before, const SimDevice& device);
     void Emit(const SimDevice& device, Datagram reply, int64_t nowMs, std::vector<OutgoingDatagram>& out);
 
     mutable std::mutex m_mutex;
     std::vector<SimDevice> m_devices;
     ConfigPasswordCheck m_configPasswordCheck;
+    std::function<void(uint32_t)> m_addressListener;
     std::mt19937_64 m_random;
 };

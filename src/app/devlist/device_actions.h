@@ -15,12 +15,11 @@
 #include "devlist/qr_picture_view.h"
 #include "discovery/device_entry.h"
 #include "operate/record_lease.h"
+#include "ui/run_then.h"
 
-#include <QApplication>
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
-#include <QThreadPool>
 #include <functional>
 #include <memory>
 #include <string>
@@ -102,18 +101,6 @@ private:
 };
 
 template <typename Work, typename Done> void CDeviceActions::RunOnWorker(Work work, Done done) {
-    QPointer<CDeviceActions> self(this);
-    QThreadPool::globalInstance()->start([self, work = std::move(work), done = std::move(done)]() mutable {
-        auto result = std::make_shared<decltype(work())>(work());
-        // Back on the window thread through the application object, which
-        // outlives every page; the actions may be gone by then.
-        QMetaObject::invokeMethod(
-            qApp,
-            [self, done = std::move(done), result]() mutable {
-                if (self != nullptr) {
-                    done(*result);
-                }
-            },
-            Qt::QueuedConnection);
-    });
+    // The actions may be gone when the work ends.
+    RunThen(this, std::move(work), std::move(done));
 }

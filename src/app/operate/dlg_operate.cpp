@@ -5,6 +5,7 @@
 #include "operate/dlg_configuration.h"
 #include "operate/dlg_modify_password.h"
 #include "operate/dlg_modify_port.h"
+#include "operate/dlg_readdress.h"
 #include "operate/dlg_reboot.h"
 #include "operate/dlg_upgrade.h"
 #include "platform/memory.h"
@@ -29,9 +30,9 @@ constexpr int kRightFrameX = 300;
 constexpr int kPanelX = 448;
 constexpr int kPanelY = 90;
 constexpr const char* kButtonKeys[kOperatePanelCount] = {"tx.Upgrade", "tx.Configuration", "tx.Password",
-                                                         "tx.Port", "tx.Reboot"};
+                                                         "tx.Port",    "tx.Reboot",        "tx.Readdress"};
 constexpr const char* kButtonNames[kOperatePanelCount] = {"upgradeTab", "configurationTab", "passwordTab",
-                                                          "portTab", "rebootTab"};
+                                                          "portTab",    "rebootTab",        "readdressTab"};
 
 DeviceEntry* RecordOf(const QTreeWidgetItem* item) {
     return reinterpret_cast<DeviceEntry*>(item->data(0, Qt::UserRole).value<quintptr>());
@@ -60,9 +61,9 @@ CDlgOperate::CDlgOperate(QWidget* parent, DeviceSession& session, ILoginPrompt& 
         small.setPixelSize(10);
         button->setFont(small);
     }
-    m_panels = {new CDlgUpgrade(this, *this), new CDlgConfiguration(this, *this),
+    m_panels = {new CDlgUpgrade(this, *this),        new CDlgConfiguration(this, *this),
                 new CDlgModifyPassword(this, *this), new CDlgModifyPort(this, *this, options.ports),
-                new CDlgReboot(this, *this)};
+                new CDlgReboot(this, *this),         new CDlgReaddress(this, *this, session, prompt)};
     for (int index = 0; index < kOperatePanelCount; ++index) {
         auto* button = new CxSkinButton(this);
         button->setObjectName(kButtonNames[index]);
@@ -325,12 +326,24 @@ void CDlgOperate::OnNetworkChanged(const QString& mac) {
 }
 
 bool CDlgOperate::AnyBusy() const {
-    return m_runner->Busy();
+    const auto* readdress = static_cast<const CDlgReaddress*>(Panel(OperatePanel::Readdress));
+    return m_runner->Busy() || readdress->Working();
 }
 
 bool CDlgOperate::AnyTicked() const {
     int count = 0;
     return Tool::CountCheckedChildren(*m_tree, count);
+}
+
+std::vector<DeviceEntry*> CDlgOperate::TickedDevices() const {
+    std::vector<DeviceEntry*> ticked;
+    const QTreeWidgetItem* root = Root();
+    for (int i = 0; root != nullptr && i < root->childCount(); ++i) {
+        if (root->child(i)->checkState(0) == Qt::Checked) {
+            ticked.push_back(RecordOf(root->child(i)));
+        }
+    }
+    return ticked;
 }
 
 void CDlgOperate::RunBatch(BatchRequest request) {
@@ -342,12 +355,7 @@ void CDlgOperate::RunBatch(BatchRequest request) {
     }
     QTreeWidgetItem* root = Root();
     const QSignalBlocker quiet(m_tree);
-    for (int i = 0; i < root->childCount(); ++i) {
-        QTreeWidgetItem* item = root->child(i);
-        if (item->checkState(0) == Qt::Checked) {
-            request.devices.push_back(RecordOf(item));
-        }
-    }
+    request.devices = TickedDevices();
     if (request.devices.empty()) {
         ShowTip(this, "msg.Sel_dev_first", false, kTipIconInformation);
         return;

@@ -29,8 +29,8 @@ struct OperatePageOptions {
     int watchdogMs = 30000; // period of the upgrade watchdog
 };
 
-enum class OperatePanel { Upgrade, Configuration, Password, Port, Reboot };
-constexpr int kOperatePanelCount = 5;
+enum class OperatePanel { Upgrade, Configuration, Password, Port, Reboot, Readdress };
+constexpr int kOperatePanelCount = 6;
 
 class CDlgOperate : public CPage, public IOperateHost {
     Q_OBJECT
@@ -48,6 +48,7 @@ public:
     bool AnyBusy() const override;
     bool AnyTicked() const override;
     void RunBatch(BatchRequest request) override;
+    std::vector<DeviceEntry*> TickedDevices() const override;
 
     void ShowPanel(OperatePanel panel);
     OperatePanel CurrentPanel() const { return m_current; }

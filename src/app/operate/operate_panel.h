@@ -20,6 +20,8 @@ public:
     virtual bool AnyTicked() const = 0;
     // The page adds the ticked devices, or says "msg.Sel_dev_first".
     virtual void RunBatch(BatchRequest request) = 0;
+    // The ticked records, in tree order.
+    virtual std::vector<DeviceEntry*> TickedDevices() const = 0;
 };
 
 class COperatePanel : public QWidget {

@@ -46,6 +46,9 @@ public:
     void AddDiscoverySource(std::shared_ptr<DiscoverySource> source);
     // Where the search and the network changes send (the same sockets).
     const DiscoveryEndpoints& Endpoints() const { return m_options.endpoints; }
+    // What a search is started with: a batch that looks for moved devices
+    // searches the same way.
+    const SearchOptions& SearchSettings() const { return m_options; }
 
     // The one gate before a search: nullptr when a search may start now,
     // otherwise the language key of the refusal ("info.Searching_wait"

@@ -4,7 +4,6 @@
 // CFG.V2; an ONVIF device is logged in to and changed through its own
 // service, and found again at its new address.
 #include "command.h"
-#include "credentials.h"
 #include "device_batch.h"
 #include "discovery/config_sender.h"
 #include "discovery/discovery_source.h"
@@ -14,6 +13,7 @@
 #include "operate/operate_context.h"
 #include "sdk/session_crypto.h"
 #include "search.h"
+#include "set_network_range.h"
 #include "support/text_format.h"
 
 #include <algorithm>
@@ -28,39 +28,19 @@ bool IsDottedAddress(const std::string& text) {
     return AddressFromText(text) != kInvalidAddress || text == "255.255.255.255";
 }
 
-std::string LettersAndDigitsUpper(const std::string& text) {
-    std::string kept;
-    for (const char c : text) {
-        if (std::isalnum(static_cast<unsigned char>(c)) != 0) {
-            kept += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        }
-    }
-    return kept;
-}
-
 struct Arguments {
     std::map<std::string, std::string> values; // by option name
     int phaseMs = 0;
     std::string passwordFile;
+    bool intoSubnet = false;
+    bool yes = false;
 };
 
 // The administrator password for CFG.V3, by the login password's sources;
 // false with a message on stderr when there is none.
 bool FindAdminPassword(Arguments& arguments, std::string& password) {
-    PasswordSources sources;
-    sources.optionGiven = arguments.values.count("--admin-password") != 0;
-    sources.option = arguments.values["--admin-password"];
-    sources.file = arguments.passwordFile;
-    sources.environment = "CORVANE_ADMIN_PASSWORD";
-    sources.prompt = "Administrator password of the device";
-    sources.fileOption = "--admin-password-file";
-    sources.plainOption = "--admin-password";
-    std::string error;
-    if (!FindPassword(sources, password, error)) {
-        std::fprintf(stderr, "corvane-cli set-network: %s\n", error.c_str());
-        return false;
-    }
-    return true;
+    return ::FindAdminPassword(arguments.values, arguments.passwordFile,
+                               "Administrator password of the device", password);
 }
 
 // A family that changes the network itself: its login (the administrator
@@ -97,6 +77,17 @@ int ChangeThroughLink(Arguments& arguments, DeviceLink& link, const DeviceEntry&
 
 int RunSetNetwork(Arguments& arguments) {
     std::map<std::string, std::string>& values = arguments.values;
+    if (values.count("--range") != 0) {
+        RangeArguments range{values, arguments.passwordFile, arguments.phaseMs, arguments.intoSubnet,
+                             arguments.yes};
+        const int status = RunSetNetworkRange(range);
+        sdkwire::WipeAll(values["--admin-password"]);
+        return status;
+    }
+    if (values.count("--ip") == 0) {
+        std::fprintf(stderr, "corvane-cli set-network: give the new address with --ip, or --range\n");
+        return 2;
+    }
     SearchOptions search;
     if (arguments.phaseMs > 0) {
         SetSearchPhase(arguments.phaseMs, search.timing);
@@ -131,10 +122,10 @@ int RunSetNetwork(Arguments& arguments) {
         std::fprintf(stderr, "%s\n", text.c_str());
         return 2;
     }
-    const std::string wanted = LettersAndDigitsUpper(values["--mac"]);
+    const std::string wanted = PlainMac(values["--mac"]);
     const DeviceEntry* device = nullptr;
     for (const auto& [mac, entry] : found.devices) {
-        const bool byMac = !wanted.empty() && LettersAndDigitsUpper(entry.mac) == wanted;
+        const bool byMac = !wanted.empty() && PlainMac(entry.mac) == wanted;
         if (byMac || (values.count("--at") != 0 && entry.ip == values["--at"])) {
             device = &entry;
         }
@@ -198,14 +189,26 @@ const CliCommandRegistration kRegistration({
             return command.add_option_function<std::string>(
                 name, [arguments, name](const std::string& text) { arguments->values[name] = text; }, help);
         };
-        CLI::Option* mac = value("--mac", "The device, found by a search first")->type_name("MAC");
+        CLI::Option* mac =
+            value("--mac", "The device, found by a search first (with --range: several, commas between)")
+                ->type_name("MAC");
         value("--at", "The device at this address, found by a search first (ONVIF devices, whose MAC a "
                       "search does not tell)")
             ->type_name("ADDRESS")
             ->excludes(mac);
         value("--user", "The login of a device changed through its own service (ONVIF; default: admin)")
             ->type_name("USER");
-        value("--ip", "The new address")->required()->type_name("ADDRESS");
+        CLI::Option* ip = value("--ip", "The new address")->type_name("ADDRESS");
+        value("--range", "Re-address many devices: every device the search finds (or those of --mac, "
+                         "commas between), one address each from FIRST-LAST (or FIRST to the end of its "
+                         "subnet), skipping addresses in use; the plan is shown first")
+            ->type_name("FIRST[-LAST]")
+            ->excludes(ip);
+        value("--dns", "With --range: the DNS server")->type_name("ADDRESS");
+        command.add_flag("--into-subnet", arguments->intoSubnet,
+                         "With --range: move only devices this computer cannot reach or that share their "
+                         "address with another device");
+        command.add_flag("--yes", arguments->yes, "With --range: apply the plan without asking");
         value("--mask", "The new subnet mask")->required()->type_name("MASK");
         value("--gateway", "The new gateway")->required()->type_name("ADDRESS");
         value("--dns1", "The first DNS server")->type_name("ADDRESS");

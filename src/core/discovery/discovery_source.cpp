@@ -16,13 +16,20 @@ public:
 } // namespace
 
 void MergeFamily(DeviceTable& table, const DeviceTable& found) {
+    // An address tells one device only while one device has it: devices
+    // that share a factory address stay records of their own.
     std::unordered_map<std::string, std::string> keyByAddress;
+    std::unordered_map<std::string, int> holders;
     for (const auto& [key, entry] : table) {
         keyByAddress.try_emplace(entry.ip, key);
+        ++holders[entry.ip];
+    }
+    for (const auto& [key, entry] : found) {
+        ++holders[entry.ip];
     }
     for (const auto& [key, entry] : found) {
         auto kept = table.find(key);
-        if (kept == table.end() && !entry.ip.empty()) {
+        if (kept == table.end() && !entry.ip.empty() && holders[entry.ip] == 2) {
             const auto byAddress = keyByAddress.find(entry.ip);
             if (byAddress != keyByAddress.end()) {
                 kept = table.find(byAddress->second);

@@ -198,18 +198,27 @@ OpsOutcome OnvifLink::SetTime(const DeviceLogin& login, const TimeChange& change
         .value_or(OpsOutcome::Failed);
 }
 
-bool OnvifLink::ChangeNetwork(const DeviceEntry& entry, const DeviceLogin& login, DeviceEntry& changed,
-                              std::string& failKey) {
+bool OnvifLink::SendNetworkChange(const DeviceEntry&, const DeviceLogin& login, const DeviceEntry& changed,
+                                  std::string& failKey) {
     const NetworkChange change{changed.dhcpMode == 1, changed.ip,   changed.mask,
                                changed.gateway,       changed.dns1, changed.dns2};
     const NetworkChangeResult result = ChangeNetwork(login, change);
+    // Some devices move before they answer: a static address is looked for
+    // either way.
     if (result.outcome != OpsOutcome::Ok && (!result.mayHaveMoved || change.dhcp)) {
         failKey = OpsOutcomeKey(result.outcome);
         return false;
     }
-    // Some devices move before they answer: look for it either way.
+    return true;
+}
+
+bool OnvifLink::ChangeNetwork(const DeviceEntry& entry, const DeviceLogin& login, DeviceEntry& changed,
+                              std::string& failKey) {
+    if (!SendNetworkChange(entry, login, changed, failKey)) {
+        return false;
+    }
     OnvifDiscovery discovery(m_transport);
-    if (change.dhcp) {
+    if (changed.dhcpMode == 1) {
         // Its new address is the DHCP server's choice: a search finds it.
         const std::optional<uint32_t> found = FindOnSegment(MulticastProbeOf(discovery, SearchOptions{}),
                                                             SleepMs, entry.onvif.endpointReference);
@@ -221,7 +230,7 @@ bool OnvifLink::ChangeNetwork(const DeviceEntry& entry, const DeviceLogin& login
         return true;
     }
     if (!FindAtAddress(UnicastProbeOf(discovery, SearchOptions{}), SleepMs, entry.onvif.endpointReference,
-                       AddressFromText(change.ip))) {
+                       AddressFromText(changed.ip))) {
         failKey = kNotFoundAgainKey;
         return false;
     }

@@ -96,6 +96,9 @@ public:
     bool ChangesNetworkItself() const override { return true; }
     bool ChangeNetwork(const DeviceEntry& entry, const DeviceLogin& login, DeviceEntry& changed,
                        std::string& failKey) override;
+    // The settings and the restart, without the search at the new address.
+    bool SendNetworkChange(const DeviceEntry& entry, const DeviceLogin& login, const DeviceEntry& changed,
+                           std::string& failKey) override;
     // The batch's clock setting; the record then shows the clock as the
     // device tells it.
     bool SetTime(DeviceEntry& entry, const DeviceLogin& login, const TimeSetting& time) override;

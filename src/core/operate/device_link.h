@@ -61,6 +61,14 @@ public:
         failKey = "info.Fail_not_supported";
         return false;
     }
+    // As ChangeNetwork without looking for the device at its new place
+    // (true: the device took the settings): for a caller that finds many
+    // moved devices again with one search.
+    virtual bool SendNetworkChange(const DeviceEntry& entry, const DeviceLogin& login,
+                                   const DeviceEntry& changed, std::string& failKey) {
+        DeviceEntry settings = changed;
+        return ChangeNetwork(entry, login, settings, failKey);
+    }
     // A family that upgrades firmware through its own service, on a thread
     // the caller gives it, instead of the native upgrade calls.
     virtual bool UpgradesItself() const { return false; }

@@ -93,7 +93,7 @@ HttpServer::HttpServer(const std::vector<SimDevice>& devices, const std::vector<
         entry->state.nonceSecret = secret;
         entry->state.maintenance.rebootMs = int64_t{device.rebootSeconds} * 1000;
         entry->labIndex = i;
-        m_byAddress[{device.fields.ip, device.onvif.port}] = entry.get();
+        m_byAddress[{device.fields.ip, device.onvif.port}].push_back(entry.get());
         m_devices.push_back(std::move(entry));
     }
 }
@@ -157,7 +157,7 @@ void HttpServer::SetFirmwareRebootMs(int rebootMs) {
 HttpServer::Device* HttpServer::Find(uint32_t address, uint16_t port) {
     std::lock_guard lock(m_indexMutex);
     const auto found = m_byAddress.find({address, port});
-    return found == m_byAddress.end() ? nullptr : found->second;
+    return found == m_byAddress.end() || found->second.empty() ? nullptr : found->second.front();
 }
 
 void HttpServer::Move(Device& device, std::pair<uint32_t, uint16_t> from, std::pair<uint32_t, uint16_t> to) {
@@ -165,10 +165,14 @@ void HttpServer::Move(Device& device, std::pair<uint32_t, uint16_t> from, std::p
         return;
     }
     std::lock_guard lock(m_indexMutex);
-    if (const auto old = m_byAddress.find(from); old != m_byAddress.end() && old->second == &device) {
-        m_byAddress.erase(old);
+    if (const auto old = m_byAddress.find(from); old != m_byAddress.end()) {
+        std::vector<Device*>& there = old->second;
+        there.erase(std::remove(there.begin(), there.end(), &device), there.end());
+        if (there.empty()) {
+            m_byAddress.erase(old);
+        }
     }
-    m_byAddress[to] = &device;
+    m_byAddress[to].push_back(&device);
     if (m_started && !OpenPort(to.second)) {
         std::fprintf(stderr, "corvane-devsim: cannot open the device service's HTTP port %u\n", to.second);
     }

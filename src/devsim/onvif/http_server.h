@@ -90,8 +90,11 @@ private:
     int Send(MHD_Connection* connection, const ServiceResponse& response);
 
     std::vector<std::unique_ptr<Device>> m_devices;
-    std::mutex m_indexMutex;                                      // guards the index and the servers
-    std::map<std::pair<uint32_t, uint16_t>, Device*> m_byAddress; // (address, port)
+    std::mutex m_indexMutex; // guards the index and the servers
+    // (address, port) to the devices there, the one that answers first:
+    // devices that share an address take turns as on a real network, where
+    // one of them wins the address and the next answers once it moved away.
+    std::map<std::pair<uint32_t, uint16_t>, std::vector<Device*>> m_byAddress;
     std::map<uint16_t, MHD_Daemon*> m_daemons;
     bool m_started = false;
     ChangeListener m_listener;

@@ -8,9 +8,11 @@
 #include "ui/dlg_tip.h"
 #include "ui/tree_ctrl.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QThread>
 #include <cstdio>
 #include <mutex>
@@ -61,6 +63,35 @@ void Pump(int ms) {
 
 } // namespace
 
+// The re-addressing panel with a plan for every device found: the range
+// holds the DNS server, so the plan shows a skipped address.
+void RenderReaddressPlan(CDlgOperate& page, CCorvaneDlg& window, const QString& out, const QString& suffix) {
+    page.ShowPanel(OperatePanel::Readdress);
+    QTreeWidgetItem* root = page.Tree()->topLevelItem(0);
+    auto* panel = page.findChild<QWidget*>("readdressPanel");
+    auto* plan = page.findChild<QAbstractButton*>("planButton");
+    auto* lines = page.findChild<QListWidget*>("planList");
+    if (root == nullptr || panel == nullptr || plan == nullptr || lines == nullptr) {
+        return;
+    }
+    root->setCheckState(0, Qt::Checked);
+    const std::pair<const char*, const char*> values[] = {{"rangeEdit", "10.77.64.1-10.77.64.60"},
+                                                          {"readdressMaskEdit", "255.255.0.0"},
+                                                          {"readdressGatewayEdit", "10.77.0.1"},
+                                                          {"readdressDnsEdit", "10.77.64.2"}};
+    for (const auto& [name, text] : values) {
+        panel->findChild<QLineEdit*>(name)->setText(text);
+    }
+    plan->click();
+    QElapsedTimer timer;
+    timer.start();
+    while (lines->count() == 0 && timer.elapsed() < 5000) {
+        Pump(20);
+    }
+    window.grab().save(out + "/operate-readdress" + suffix + ".png");
+    root->setCheckState(0, Qt::Unchecked);
+}
+
 void RenderOperatePage(CCorvaneDlg& window, const QString& out, const QString& suffix) {
     const std::pair<OperatePanel, const char*> panels[] = {{OperatePanel::Upgrade, "upgrade"},
                                                            {OperatePanel::Configuration, "configuration"},
@@ -84,6 +115,8 @@ void RenderOperatePage(CCorvaneDlg& window, const QString& out, const QString& s
                         overflow.available);
         }
     }
+
+    RenderReaddressPlan(*page, window, out, suffix);
 
     // An upgrade in progress, on a page of its own over a copy of the
     // devices found (the window's own page keeps its records untouched).

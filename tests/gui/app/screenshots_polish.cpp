@@ -71,8 +71,9 @@ std::vector<TextOverflow> DetachedLabels(CCorvaneDlg& window, const QString& out
     setting->OnCancel();
     window.ShowPage(kPageOperate);
     if (auto* page = window.findChild<CDlgOperate*>("operatePage")) {
-        for (const OperatePanel panel : {OperatePanel::Upgrade, OperatePanel::Configuration,
-                                         OperatePanel::Password, OperatePanel::Port, OperatePanel::Reboot}) {
+        for (const OperatePanel panel :
+             {OperatePanel::Upgrade, OperatePanel::Configuration, OperatePanel::Password, OperatePanel::Port,
+              OperatePanel::Reboot, OperatePanel::Readdress}) {
             page->ShowPanel(panel);
             QApplication::processEvents();
             Append(found,

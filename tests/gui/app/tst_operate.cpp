@@ -18,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -68,6 +69,7 @@ private slots:
     void upgradeEndsAfterTheWatchdogFailsTheSilentDevice();
     void upgradeWhereEveryLoginFailsEndsAtOnce();
     void failureLinesSayWhy();
+    void readdressPanelShowsThePlanBeforeAnythingIsSent();
 
 private:
     DeviceEntry& AddDevice(bool live, const devsim::SimSdkFaults& faults = {});
@@ -516,6 +518,46 @@ void OperateTest::failureLinesSayWhy() {
     QTest::mouseClick(m_page->findChild<CxSkinButton*>("importButton"), Qt::LeftButton);
     QVERIFY(WaitForCompletion(20000));
     QCOMPARE(Lines()[0], failed + LangText("info.Fail_not_config_file"));
+}
+
+void OperateTest::readdressPanelShowsThePlanBeforeAnythingIsSent() {
+    for (int i = 0; i < 3; ++i) {
+        AddDevice(false);
+    }
+    MakePage();
+    m_page->ShowPanel(OperatePanel::Readdress);
+    COperatePanel* panel = m_page->Panel(OperatePanel::Readdress);
+    auto* lines = panel->findChild<QListWidget*>("planList");
+    auto* apply = panel->findChild<CxSkinButton*>("applyPlanButton");
+    QTest::mouseClick(apply, Qt::LeftButton);
+    QCOMPARE(m_tips.size(), 1);
+    QCOMPARE(m_tips[0].text, LangText("info.Readdress_plan_first"));
+
+    TickAll();
+    panel->findChild<QLineEdit*>("rangeEdit")->setText("10.1.0.1-10.1.0.9");
+    panel->findChild<QLineEdit*>("readdressMaskEdit")->setText("255.255.255.0");
+    panel->findChild<QLineEdit*>("readdressGatewayEdit")->setText("10.1.0.1");
+    QTest::mouseClick(panel->findChild<CxSkinButton*>("planButton"), Qt::LeftButton);
+    // One line per device in MAC order, then the gateway passed over.
+    QTRY_COMPARE(lines->count(), 4);
+    const QStringList devices = Lines();
+    for (int i = 0; i < 3; ++i) {
+        const QString expected =
+            QString("  %1 -> 10.1.0.%2  %3").arg(devices[i]).arg(i + 2).arg(LangText("rd.Planned"));
+        QVERIFY2(lines->item(i)->text().endsWith(expected), qPrintable(lines->item(i)->text()));
+    }
+    QCOMPARE(lines->item(3)->text(), "10.1.0.1  " + LangText("rd.Skip_rules"));
+
+    // Cancelled at the question: nothing is sent, the plan stays.
+    CDlgTip::SetAnswerer([this](const TipRequest& request) {
+        m_tips.append(request);
+        return int(kTipCancel);
+    });
+    QTest::mouseClick(apply, Qt::LeftButton);
+    QCOMPARE(m_tips.last().text, LangText("msg.Readdress_apply"));
+    QCOMPARE(lines->count(), 4);
+    QVERIFY(!m_session.IsOperationRunning());
+    QCOMPARE(m_session.Devices().begin()->second.ip, devices[0].toStdString());
 }
 
 QTEST_MAIN(OperateTest)

@@ -115,6 +115,20 @@ TEST(DiscoverySources, AProbeAsksOnlyTheRangeAndSearchesAskRememberedRangesToo) 
     EXPECT_EQ(remote->probes.load(), 2);
 }
 
+TEST(DiscoverySources, DevicesSharingAnAddressStayRecordsOfTheirOwn) {
+    const OperationSet native = NativeOperations(0);
+    const OperationSet other{DeviceOperation::Reboot};
+    DeviceTable table{{"A", Device("A", "10.0.0.1", native)},
+                      {"B", Device("B", "10.0.0.1", native)},
+                      {"C", Device("C", "10.0.0.5", native)}};
+    MergeFamily(table, DeviceTable{{"urn:x", Device("urn:x", "10.0.0.1", other)},
+                                   {"urn:y", Device("urn:y", "10.0.0.5", other)}});
+    // The shared address names no one; the address only C has names C.
+    EXPECT_EQ(table.size(), 4u);
+    EXPECT_EQ(table.count("urn:x"), 1u);
+    EXPECT_EQ(table.count("urn:y"), 0u);
+}
+
 TEST(DiscoverySources, DevicesOfDifferentEndpointsSharingAnAddressStayApart) {
     const auto onvifOnly = [](const std::string& reference, const std::string& interfaceName) {
         DeviceEntry entry = Device("", "10.0.0.9", OnvifOperations());
@@ -125,14 +139,13 @@ TEST(DiscoverySources, DevicesOfDifferentEndpointsSharingAnAddressStayApart) {
     };
     DeviceTable table;
     table["02-00-00-00-00-09"] = Device("02-00-00-00-00-09", "10.0.0.9", NativeOperations(0));
-    DeviceTable found;
-    found["urn:a"] = onvifOnly("urn:a", "eth1");
-    found["urn:b"] = onvifOnly("urn:b", "eth1");
-    MergeFamily(table, found);
-    // The first joins the native record at its address (which learns the
-    // interface); the second, another endpoint there, is a device of its own.
-    ASSERT_EQ(table.size(), 2u);
+    MergeFamily(table, DeviceTable{{"urn:a", onvifOnly("urn:a", "eth1")}});
+    // Alone at its address it joins the native record there (which learns
+    // the interface); another endpoint at that address is a device of its own.
+    ASSERT_EQ(table.size(), 1u);
     EXPECT_EQ(table.at("02-00-00-00-00-09").onvif.endpointReference, "urn:a");
     EXPECT_EQ(table.at("02-00-00-00-00-09").interfaceName, "eth1");
+    MergeFamily(table, DeviceTable{{"urn:b", onvifOnly("urn:b", "eth1")}});
+    ASSERT_EQ(table.size(), 2u);
     EXPECT_EQ(table.at("urn:b").ip, "10.0.0.9");
 }

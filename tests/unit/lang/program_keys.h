@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 213> kProgramKeys = {
+inline constexpr std::array<std::string_view, 229> kProgramKeys = {
     "menu.Batch_Operate",
     "menu.Capacity_calucator",
     "menu.Dev_info",
@@ -218,6 +218,22 @@ inline constexpr std::array<std::string_view, 213> kProgramKeys = {
     "info.Diag_mac_twice",
     "info.Diag_unreachable",
     "info.Diag_gateway_outside",
+    "tx.Readdress",
+    "tx.Address_range",
+    "tx.Into_subnet",
+    "tx.Make_plan",
+    "tx.Apply_plan",
+    "rd.Planned",
+    "rd.Kept",
+    "rd.No_address",
+    "rd.Skip_listed",
+    "rd.Skip_answered",
+    "rd.Skip_this_pc",
+    "rd.Skip_rules",
+    "rd.Changed",
+    "rd.Cancelled",
+    "msg.Readdress_apply",
+    "info.Readdress_plan_first",
 };
 
 // Keys whose texts are formats filled with one text argument ("%s").
