@@ -11,7 +11,6 @@ function(corvane_add_gtest name)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
     add_dependencies(${name} corvane_data)
-    corvane_reuse_pch(${name} corvane_gtest_pch)
     corvane_add_test(${name} COMMAND $<TARGET_FILE:${name}> LABELS ${ARG_LABELS})
     # The target unit-tests builds every test labelled "unit" and nothing
     # else (the second configuration of scripts/test).
