@@ -221,8 +221,8 @@ int main(int argc, char** argv) {
 
     UdpResponder responder(std::move(lab));
     if (claimAddresses) {
-        responder.SetAddressListener([](uint32_t address) {
-            if (!devsim::ClaimAddress(address)) {
+        responder.AddMoveListener([](std::size_t, const SimDevice& device) {
+            if (!devsim::ClaimAddress(device.fields.ip)) {
                 std::fprintf(stderr, "corvane-devsim: cannot claim a device's new address\n");
             }
         });

@@ -11,22 +11,45 @@ std::vector<SimDevice> UdpResponder::Devices() const {
 }
 
 void UdpResponder::UpdateDevice(std::size_t index, const std::function<void(SimDevice&)>& change) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (index < m_devices.size()) {
+            const uint32_t before = m_devices[index].fields.ip;
+            change(m_devices[index]);
+            Moved(before, index);
+        }
+    }
+    TellMoves();
+}
+
+void UdpResponder::AddMoveListener(MoveListener listener) {
     std::lock_guard lock(m_mutex);
-    if (index < m_devices.size()) {
-        const uint32_t before = m_devices[index].fields.ip;
-        change(m_devices[index]);
-        Moved(before, m_devices[index]);
+    m_moveListeners.push_back(std::move(listener));
+}
+
+void UdpResponder::Moved(uint32_t before, std::size_t index) {
+    if (!m_moveListeners.empty() && m_devices[index].fields.ip != before) {
+        m_moved.emplace_back(index, m_devices[index]);
     }
 }
 
-void UdpResponder::SetAddressListener(std::function<void(uint32_t)> listener) {
-    std::lock_guard lock(m_mutex);
-    m_addressListener = std::move(listener);
-}
-
-void UdpResponder::Moved(uint32_t before, const SimDevice& device) {
-    if (m_addressListener && device.fields.ip != before) {
-        m_addressListener(device.fields.ip);
+void UdpResponder::TellMoves() {
+    // Outside the lock: a listener may move other sides of the device,
+    // which tell this side again.
+    std::vector<std::pair<std::size_t, SimDevice>> moved;
+    std::vector<MoveListener> listeners;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_moved.empty()) {
+            return;
+        }
+        moved.swap(m_moved);
+        listeners = m_moveListeners;
+    }
+    for (const auto& [index, device] : moved) {
+        for (const MoveListener& listener : listeners) {
+            listener(index, device);
+        }
     }
 }
 
@@ -53,15 +76,18 @@ bool SameText(const std::string& a, const std::string& b) {
 
 void UdpResponder::Handle(std::span<const uint8_t> datagram, int64_t nowMs,
                           std::vector<OutgoingDatagram>& out) {
-    std::lock_guard lock(m_mutex);
-    if (const auto version = ParseSearchRequest(datagram)) {
-        AnswerSearch(*version, nowMs, out);
-    } else if (const auto v2 = ParseConfigV2Request(datagram)) {
-        ApplyConfigV2(*v2);
-    } else if (const auto v3 = ParseConfigV3Request(datagram)) {
-        ApplyConfigV3(*v3, nowMs, out);
+    {
+        std::lock_guard lock(m_mutex);
+        if (const auto version = ParseSearchRequest(datagram)) {
+            AnswerSearch(*version, nowMs, out);
+        } else if (const auto v2 = ParseConfigV2Request(datagram)) {
+            ApplyConfigV2(*v2);
+        } else if (const auto v3 = ParseConfigV3Request(datagram)) {
+            ApplyConfigV3(*v3, nowMs, out);
+        }
+        // Anything else (our own replies looping back included) is not for a device.
     }
-    // Anything else (our own replies looping back included) is not for a device.
+    TellMoves();
 }
 
 void UdpResponder::AnswerSearch(SearchVersion version, int64_t nowMs, std::vector<OutgoingDatagram>& out) {
@@ -79,13 +105,14 @@ void UdpResponder::AnswerSearch(SearchVersion version, int64_t nowMs, std::vecto
 }
 
 void UdpResponder::ApplyConfigV2(const NetworkConfig& config) {
-    for (SimDevice& device : m_devices) {
+    for (std::size_t index = 0; index < m_devices.size(); ++index) {
+        SimDevice& device = m_devices[index];
         if (device.fields.mac == config.mac) {
             const uint32_t before = device.fields.ip;
             device.fields.ip = config.ip;
             device.fields.gateway = config.gateway;
             device.fields.mask = config.mask;
-            Moved(before, device);
+            Moved(before, index);
         }
     }
 }
@@ -107,12 +134,12 @@ void UdpResponder::ApplyConfigV3(const NetworkConfig& config, int64_t nowMs,
         }
         const uint32_t before = device.fields.ip;
         device.fields.ip = config.ip;
-        Moved(before, device);
         device.fields.gateway = config.gateway;
         device.fields.mask = config.mask;
         device.fields.dns1 = config.dns1;
         device.fields.dns2 = config.dns2;
         device.fields.dhcpMode = config.dhcpMode;
+        Moved(before, index);
         if (device.faults.noAck) {
             continue;
         }

@@ -34,20 +34,26 @@ public:
     using ConfigPasswordCheck =
         std::function<bool(std::size_t index, const std::string& user, const std::string& password)>;
     void SetConfigPasswordCheck(ConfigPasswordCheck check);
-    // Told each address a device moves to (by CFG or by the other sides'
-    // changes), with the devices locked. Set before serving.
-    void SetAddressListener(std::function<void(uint32_t address)> listener);
+    // Told each device that moved to another address (by CFG or by the
+    // other sides' changes), with its settings then, on the thread that
+    // moved it and outside the devices' lock. Added before serving.
+    using MoveListener = std::function<void(std::size_t index, const SimDevice& device)>;
+    void AddMoveListener(MoveListener listener);
 
 private:
     void AnswerSearch(SearchVersion version, int64_t nowMs, std::vector<OutgoingDatagram>& out);
     void ApplyConfigV2(const NetworkConfig& config);
     void ApplyConfigV3(const NetworkConfig& config, int64_t nowMs, std::vector<OutgoingDatagram>& out);
-    void Moved(uint32_t before, const SimDevice& device);
+    // With the devices locked: notes the move of device index, if it moved.
+    void Moved(uint32_t before, std::size_t index);
+    // Without the lock: tells the listeners the moves noted so far.
+    void TellMoves();
     void Emit(const SimDevice& device, Datagram reply, int64_t nowMs, std::vector<OutgoingDatagram>& out);
 
     mutable std::mutex m_mutex;
     std::vector<SimDevice> m_devices;
     ConfigPasswordCheck m_configPasswordCheck;
-    std::function<void(uint32_t)> m_addressListener;
+    std::vector<MoveListener> m_moveListeners;
+    std::vector<std::pair<std::size_t, SimDevice>> m_moved; // not told yet
     std::mt19937_64 m_random;
 };

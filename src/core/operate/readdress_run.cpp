@@ -6,6 +6,7 @@
 #include "net/udp_socket.h"
 #include "sdk/session_crypto.h"
 
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <thread>
@@ -117,6 +118,38 @@ std::vector<ReaddressLine> PlanLines(const ReaddressPlan& plan) {
     return lines;
 }
 
+namespace {
+
+// The lines of the changed devices, once the searches have told where each
+// answers. Devices that shared an address were changed by whichever held
+// it: a device counts as changed when it answers at any address the batch
+// gave to a device that was where it was.
+void ReportFound(const std::vector<Moved>& moved, const std::map<std::string, uint32_t>& found,
+                 const std::multimap<uint32_t, uint32_t>& givenFrom, const ReaddressRequest& request,
+                 const std::function<void(const ReaddressLine&)>& report) {
+    for (const Moved& device : moved) {
+        ReaddressLine line{
+            DeviceKey(*device.entry), ReaddressOutcome::Failed, device.from, device.to, kNotFoundKey, 0};
+        const auto where = found.find(device.identity);
+        bool given = false;
+        if (where != found.end()) {
+            const auto [first, last] = givenFrom.equal_range(device.from);
+            for (auto it = first; it != last && !given; ++it) {
+                given = it->second == where->second;
+            }
+        }
+        if (given) {
+            line.outcome = ReaddressOutcome::Changed;
+            line.to = where->second;
+            DeviceEntry now = ChangeOf(*device.entry, where->second, request);
+            ApplyNetworkChange(*device.entry, now, device.native ? device.entry->AcceptsConfigV3() : true);
+        }
+        report(line);
+    }
+}
+
+} // namespace
+
 void ApplyReaddress(const ReaddressPlan& plan, const std::vector<DeviceEntry*>& chosen,
                     ReaddressSettings& settings, OperateContext& context, ILoginPrompt& prompt,
                     const std::function<void(const ReaddressLine&)>& report) {
@@ -132,40 +165,78 @@ void ApplyReaddress(const ReaddressPlan& plan, const std::vector<DeviceEntry*>& 
         credentials.ask = false;
         settings.adminPassword = credentials.password;
     }
-    std::vector<Moved> moved;
+    // The native devices go first, by their MACs; the others follow through
+    // their links' logins.
+    std::vector<std::pair<const PlannedDevice*, DeviceEntry*>> native;
+    std::vector<std::pair<const PlannedDevice*, DeviceEntry*>> linked;
     for (const PlannedDevice& planned : plan.devices) {
         const auto record = byKey.find(planned.key);
         if (planned.step != PlanStep::Move || record == byKey.end()) {
             continue;
         }
-        DeviceEntry& entry = *record->second;
-        ReaddressLine line{planned.key, ReaddressOutcome::Failed, planned.from, planned.to, {}, 0};
+        if (cancelled) {
+            report({planned.key, ReaddressOutcome::Cancelled, planned.from, planned.to, {}, 0});
+            continue;
+        }
+        const bool itself = context.links.LinkFor(*record->second).ChangesNetworkItself();
+        (itself ? linked : native).emplace_back(&planned, record->second);
+    }
+    std::vector<Moved> moved;
+    std::multimap<uint32_t, uint32_t> givenFrom;
+    for (const auto& [planned, entry] : native) {
+        const DeviceEntry change = ChangeOf(*entry, planned->to, settings.request);
+        const int result = SendNetworkConfig(change, settings.adminPassword, settings.config);
+        if (result != kConfigSuccess) {
+            report({planned->key, ReaddressOutcome::Failed, planned->from, planned->to,
+                    result == kConfigTimeout ? failkey::kTimeout : failkey::kRefused, 0});
+            continue;
+        }
+        moved.push_back({entry, planned->from, planned->to, entry->mac, true});
+        givenFrom.emplace(planned->from, planned->to);
+    }
+    sdkwire::WipeAll(settings.adminPassword);
+
+    // A device that speaks both families but shares its address with others
+    // is two records, its MAC's and its endpoint reference's, until a login
+    // tells which belong together. Once the native changes are found again,
+    // an endpoint answering at an address given to a native device from its
+    // own old address is that device, already moved: it is not changed twice.
+    std::map<std::string, uint32_t> found;
+    const bool twins = std::any_of(linked.begin(), linked.end(), [&](const auto& item) {
+        return item.second->mac.empty() && givenFrom.count(item.first->from) != 0;
+    });
+    if (twins) {
+        found = FindAgain(moved, settings);
+    }
+    std::vector<Moved> linkedMoved;
+    for (const auto& [planned, entry] : linked) {
+        ReaddressLine line{planned->key, ReaddressOutcome::Failed, planned->from, planned->to, {}, 0};
         if (cancelled) {
             line.outcome = ReaddressOutcome::Cancelled;
             report(line);
             continue;
         }
-        const DeviceEntry change = ChangeOf(entry, planned.to, settings.request);
-        DeviceLink& link = context.links.LinkFor(entry);
-        if (!link.ChangesNetworkItself()) {
-            const int result = SendNetworkConfig(change, settings.adminPassword, settings.config);
-            if (result != kConfigSuccess) {
-                line.reasonKey = result == kConfigTimeout ? failkey::kTimeout : failkey::kRefused;
-                report(line);
+        if (twins && entry->mac.empty()) {
+            const auto where = found.find(entry->onvif.endpointReference);
+            const auto [first, last] = givenFrom.equal_range(planned->from);
+            const bool twin = where != found.end() && std::any_of(first, last, [&](const auto& given) {
+                                  return given.second == where->second;
+                              });
+            if (twin) {
+                moved.push_back({entry, planned->from, where->second, entry->onvif.endpointReference, false});
                 continue;
             }
-            moved.push_back({&entry, planned.from, planned.to, entry.mac, true});
-            continue;
         }
+        DeviceLink& link = context.links.LinkFor(*entry);
         int error = 0;
-        const int login = BatchLogin(entry, link, context.logins, credentials, prompt, error);
+        const int login = BatchLogin(*entry, link, context.logins, credentials, prompt, error);
         if (login == -2) {
             cancelled = true;
             line.outcome = ReaddressOutcome::Cancelled;
             report(line);
             continue;
         }
-        const std::optional<DeviceLogin> kept = context.logins.Find(DeviceKey(entry));
+        const std::optional<DeviceLogin> kept = context.logins.Find(DeviceKey(*entry));
         if (login == -1 || !kept) {
             line.reasonKey = "info.Login_fail";
             line.loginError = login == -1 ? error : 0;
@@ -173,46 +244,31 @@ void ApplyReaddress(const ReaddressPlan& plan, const std::vector<DeviceEntry*>& 
             continue;
         }
         std::string failKey;
-        const bool sent = link.SendNetworkChange(entry, *kept, change, failKey);
+        const DeviceEntry change = ChangeOf(*entry, planned->to, settings.request);
+        const bool sent = link.SendNetworkChange(*entry, *kept, change, failKey);
         // The device left the address its login was made to.
-        context.logins.End(DeviceKey(entry));
+        context.logins.End(DeviceKey(*entry));
         if (!sent) {
             line.reasonKey = failKey;
             report(line);
             continue;
         }
-        moved.push_back({&entry, planned.from, planned.to, entry.onvif.endpointReference, false});
+        linkedMoved.push_back({entry, planned->from, planned->to, entry->onvif.endpointReference, false});
+        givenFrom.emplace(planned->from, planned->to);
     }
     sdkwire::WipeAll(credentials.password);
-    sdkwire::WipeAll(settings.adminPassword);
 
-    const std::map<std::string, uint32_t> found = FindAgain(moved, settings);
-    // Devices that shared an address were changed by whichever held it: a
-    // device counts as changed when it answers at any address the batch
-    // gave to a device that was where it was.
-    std::multimap<uint32_t, uint32_t> givenFrom;
-    for (const Moved& device : moved) {
-        givenFrom.emplace(device.from, device.to);
-    }
-    for (const Moved& device : moved) {
-        ReaddressLine line{
-            DeviceKey(*device.entry), ReaddressOutcome::Failed, device.from, device.to, kNotFoundKey, 0};
-        const auto where = found.find(device.identity);
-        bool given = false;
-        if (where != found.end()) {
-            const auto [first, last] = givenFrom.equal_range(device.from);
-            for (auto it = first; it != last && !given; ++it) {
-                given = it->second == where->second;
-            }
+    if (!twins) {
+        moved.insert(moved.end(), linkedMoved.begin(), linkedMoved.end());
+        found = FindAgain(moved, settings);
+    } else if (!linkedMoved.empty()) {
+        // Only the devices changed since the first search are looked for.
+        for (const auto& [identity, address] : FindAgain(linkedMoved, settings)) {
+            found[identity] = address;
         }
-        if (given) {
-            line.outcome = ReaddressOutcome::Changed;
-            line.to = where->second;
-            DeviceEntry now = ChangeOf(*device.entry, where->second, settings.request);
-            ApplyNetworkChange(*device.entry, now, device.native ? device.entry->AcceptsConfigV3() : true);
-        }
-        report(line);
+        moved.insert(moved.end(), linkedMoved.begin(), linkedMoved.end());
     }
+    ReportFound(moved, found, givenFrom, settings.request, report);
 }
 
 std::string ReaddressLineKey(const ReaddressLine& line) {

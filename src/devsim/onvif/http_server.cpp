@@ -178,6 +178,29 @@ void HttpServer::Move(Device& device, std::pair<uint32_t, uint16_t> from, std::p
     }
 }
 
+std::optional<SimDevice> HttpServer::FollowNetwork(std::size_t labIndex, const DiscoveryFields& fields) {
+    for (const auto& device : m_devices) {
+        if (device->labIndex != labIndex) {
+            continue;
+        }
+        std::lock_guard lock(device->mutex);
+        DiscoveryFields& now = device->state.device.fields;
+        if (now.ip == fields.ip) {
+            return std::nullopt;
+        }
+        const std::pair<uint32_t, uint16_t> from{now.ip, device->state.device.onvif.port};
+        now.ip = fields.ip;
+        now.mask = fields.mask;
+        now.gateway = fields.gateway;
+        now.dns1 = fields.dns1;
+        now.dns2 = fields.dns2;
+        now.dhcpMode = fields.dhcpMode;
+        Move(*device, from, {now.ip, from.second});
+        return device->state.device;
+    }
+    return std::nullopt;
+}
+
 HttpServer::Device* HttpServer::DeviceOf(MHD_Connection* connection, std::pair<uint32_t, uint16_t>& place) {
     // The device is the address the client connected to.
     const MHD_ConnectionInfo* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);

@@ -53,6 +53,11 @@ public:
     // Called on the HTTP threads, without a lock. Set before Start.
     void SetSnapshotSource(SnapshotSource source) { m_snapshots = std::move(source); }
 
+    // Device labIndex takes the address settings of fields (its native
+    // side was given them): it answers at its new address from now on. Its
+    // settings then, or nothing when it is no ONVIF device or was there.
+    std::optional<SimDevice> FollowNetwork(std::size_t labIndex, const DiscoveryFields& fields);
+
     // Called by the HTTP library for one finished request.
     int Answer(MHD_Connection* connection, const char* path, const char* method, const std::string& body,
                bool tooLarge);

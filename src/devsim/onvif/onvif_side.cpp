@@ -43,10 +43,21 @@ bool OnvifSide::Start() {
         return stream != nullptr ? rtspsim::SnapshotJpeg(device.name, *stream) : std::string();
     });
     m_wsd = std::make_unique<WsdServer>(m_devices, m_seed);
+    m_follower->side = this;
+    m_responder.AddMoveListener([follower = m_follower](std::size_t labIndex, const SimDevice& native) {
+        std::lock_guard lock(follower->mutex);
+        if (follower->side != nullptr) {
+            follower->side->FollowNative(labIndex, native);
+        }
+    });
     return m_rtsp->Start() && m_http->Start() && m_wsd->Start();
 }
 
 void OnvifSide::Stop() {
+    {
+        std::lock_guard lock(m_follower->mutex);
+        m_follower->side = nullptr;
+    }
     if (m_wsd) {
         m_wsd->Stop();
     }
@@ -73,11 +84,27 @@ void OnvifSide::OnChange(const DeviceChange& change) {
     m_wsd->Update(change.labIndex, change.device, change.restartMs);
     m_rtsp->Update(change.labIndex, change.device);
     ToNativeSide(change.labIndex, change.device);
-    std::lock_guard lock(m_mutex);
-    if (change.labIndex >= m_devices.size()) {
+    Remember(change.labIndex, change.device);
+}
+
+void OnvifSide::FollowNative(std::size_t labIndex, const SimDevice& native) {
+    // A device of both families is one device: the address its native side
+    // was given is its ONVIF side's too (it announces itself there).
+    const std::optional<SimDevice> moved = m_http->FollowNetwork(labIndex, native.fields);
+    if (!moved) {
         return;
     }
-    m_devices[change.labIndex] = change.device;
+    m_wsd->Update(labIndex, *moved, 0);
+    m_rtsp->Update(labIndex, *moved);
+    Remember(labIndex, *moved);
+}
+
+void OnvifSide::Remember(std::size_t labIndex, const SimDevice& device) {
+    std::lock_guard lock(m_mutex);
+    if (labIndex >= m_devices.size()) {
+        return;
+    }
+    m_devices[labIndex] = device;
     if (!m_statePath.empty()) {
         const std::string text = WriteOnvifState(m_devices);
         // Passwords stand in the file: for the owner only.

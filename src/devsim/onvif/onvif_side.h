@@ -4,7 +4,8 @@
 // step. What a device's service changes reaches its WS-Discovery (new
 // address, restarts, also after a firmware upgrade), its RTSP streams
 // (address, port, users), its native side (address, mask, gateway, DNS,
-// DHCP) and the state file.
+// DHCP) and the state file; a new address its native side was given
+// reaches its ONVIF side.
 #include "onvif/http_server.h"
 #include "onvif/wsd_server.h"
 #include "rtsp/rtsp_server.h"
@@ -38,6 +39,15 @@ public:
 private:
     void OnChange(const DeviceChange& change);
     void ToNativeSide(std::size_t labIndex, const SimDevice& device);
+    void FollowNative(std::size_t labIndex, const SimDevice& native);
+    void Remember(std::size_t labIndex, const SimDevice& device);
+
+    // The native side's moves reach this side only while it serves: the
+    // responder may outlive it.
+    struct Follower {
+        std::mutex mutex;
+        OnvifSide* side = nullptr;
+    };
 
     UdpResponder& m_responder;
     uint64_t m_seed;
@@ -48,6 +58,7 @@ private:
     std::unique_ptr<HttpServer> m_http;
     std::unique_ptr<WsdServer> m_wsd;
     std::unique_ptr<rtspsim::RtspServer> m_rtsp;
+    std::shared_ptr<Follower> m_follower = std::make_shared<Follower>();
 };
 
 } // namespace onvifsim

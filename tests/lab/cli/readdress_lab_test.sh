@@ -4,7 +4,9 @@
 # own addresses inside the target range (they answer ARP only). Every
 # device but one gets its own address, none of the three, and is found
 # there again; the one native device whose administrator password is
-# another is reported as refusing and stays where it was.
+# another is reported as refusing and stays where it was. A device that
+# speaks both families is two records while it shares the factory address:
+# it is changed once, and both records end at its one new address.
 #   readdress_lab_test.sh [COUNT]   (from ctest; runs itself in the lab)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../../.." && pwd)
@@ -17,7 +19,7 @@ if [ "${1:-}" != --inside ]; then
     count=${1:-100}
     work=$(mktemp -d)
     trap 'rm -rf "$work"' EXIT
-    "$bin/corvane-devsim" --generate "$count" --onvif-share 30 --factory-address "$factory" \
+    "$bin/corvane-devsim" --generate "$count" --onvif-share 25 --both-share 10 --factory-address "$factory" \
         --admin-password lab-admin --jitter-ms 0 --write-lab "$work/plain.lab" 2>/dev/null || exit 2
     # The first native device that takes CFG.V3 keeps a password of its own.
     awk '/^\[device\]/ { n++; block = "" } { lines[NR] = $0; dev[NR] = n }
@@ -30,11 +32,13 @@ if [ "${1:-}" != --inside ]; then
     hosts=()
     for host in "${arp_hosts[@]}"; do hosts+=(--arp-host "$host"); done
     "$root/scripts/lab" --lab "$work/readdress.lab" --devsim-arg --reboot-ms --devsim-arg 200 "${hosts[@]}" \
-        -- "$0" --inside "$count"
+        -- "$0" --inside "$count" "$(grep -c '^family = both' "$work/readdress.lab")"
     exit $?
 fi
 
 count=$2
+twins=$3 # devices of both families: two records each
+records=$((count + twins))
 cli="$bin/corvane-cli"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
@@ -54,14 +58,16 @@ echo "re-addressed $count devices in $(echo "$end - $start" | bc) s"
 
 # The plan: one line per device, the ARP hosts skipped as in use.
 planned=$(grep -c '  planned$' "$out/lines")
-[ "$planned" -eq "$count" ] || fail "$planned devices planned, expected $count"
+[ "$twins" -gt 0 ] || fail "no device of both families in the lab"
+[ "$planned" -eq "$records" ] || fail "$planned records planned, expected $records"
 for host in "${arp_hosts[@]}"; do
     grep -qx "$host  skipped: in use (answered ARP)" "$out/lines" || fail "$host not skipped as in use"
 done
 # The outcome: every device but the odd one changed, each at its own address.
 changed=$(grep '  changed, found at the new address$' "$out/lines" | awk '{ print $4 }')
-[ "$(echo "$changed" | grep -c .)" -eq $((count - 1)) ] || fail "$(echo "$changed" | grep -c .) changed"
-[ "$(echo "$changed" | sort -u | grep -c .)" -eq $((count - 1)) ] || fail "new addresses not distinct"
+[ "$(echo "$changed" | grep -c .)" -eq $((records - 1)) ] || fail "$(echo "$changed" | grep -c .) records changed"
+changed=$(echo "$changed" | sort -u)
+[ "$(echo "$changed" | grep -c .)" -eq $((count - 1)) ] || fail "new addresses not one per device"
 for host in "${arp_hosts[@]}"; do
     echo "$changed" | grep -qx "$host" && fail "a device was given $host"
 done
