@@ -115,11 +115,19 @@ int RunConfigV3Exchange(SocketPair& sockets, const DeviceEntry& entry, const std
     return kConfigTimeout;
 }
 
-template <typename Exchange> int WithSockets(const ConfigSenderOptions& options, Exchange&& exchange) {
+template <typename Exchange>
+int WithSockets(const ConfigSenderOptions& options, const DeviceEntry& entry, Exchange&& exchange) {
     Clock& clock = options.clock != nullptr ? *options.clock : SteadyClock();
     SocketPair sockets(options.socketFactory);
     if (sockets.SetUpSockets(options.endpoints) != kSocketsReady) {
         return kConfigFailed;
+    }
+    if (!entry.interfaceName.empty() && options.localInterfaces) {
+        std::vector<net::InterfaceAddress> found =
+            net::BroadcastInterfaces(net::ChosenInterfaces(options.localInterfaces(), {entry.interfaceName}));
+        if (!found.empty()) {
+            sockets.SendOutOf(std::move(found));
+        }
     }
     const int result = exchange(sockets, clock);
     sockets.Close();
@@ -129,14 +137,14 @@ template <typename Exchange> int WithSockets(const ConfigSenderOptions& options,
 } // namespace
 
 int SendNetworkConfigV2(const DeviceEntry& entry, const ConfigSenderOptions& options) {
-    return WithSockets(options, [&](SocketPair& sockets, Clock& clock) {
+    return WithSockets(options, entry, [&](SocketPair& sockets, Clock& clock) {
         return RunConfigV2Exchange(sockets, entry, options, clock);
     });
 }
 
 int SendNetworkConfigV3(const DeviceEntry& entry, const std::string& adminPassword,
                         const ConfigSenderOptions& options) {
-    return WithSockets(options, [&](SocketPair& sockets, Clock& clock) {
+    return WithSockets(options, entry, [&](SocketPair& sockets, Clock& clock) {
         return RunConfigV3Exchange(sockets, entry, adminPassword, options, clock);
     });
 }

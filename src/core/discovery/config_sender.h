@@ -2,13 +2,18 @@
 // Changes one device's network settings without a login: CFG.V3 (address,
 // gateway, mask, DNS, DHCP; password-guarded and acknowledged) for devices
 // with capability bit 3, CFG.V2 (address, gateway, mask; not acknowledged)
-// for the others. Each call sets up its own socket pair and closes it.
+// for the others. Each call sets up its own socket pair and closes it. The
+// broadcasts leave out of the interface the device was found on while that
+// interface is up, so a device on a second network is reached there and not
+// where the routing table points.
 #include "platform/clock.h"
 #include "discovery/device_entry.h"
 #include "discovery/socket_pair.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 // Result codes: 1 done; -1 failed (sockets, no answer, refused, not
 // confirmed); -3 CFG.V3 not answered; -8 the first datagram was not sent.
@@ -22,6 +27,9 @@ struct ConfigSenderOptions {
     int64_t resendMs = 500; // CFG.V2: the V1 probe is repeated once more than this has passed
     int64_t pauseMs = 50;
     net::DatagramSocketFactory socketFactory = net::CreateUdpSocket;
+    // This computer's interfaces (null: the broadcasts go where the routing
+    // table sends them).
+    std::function<std::vector<net::InterfaceAddress>()> localInterfaces = net::LocalInterfaces;
     Clock* clock = nullptr; // nullptr: the steady clock
 };
 

@@ -4,7 +4,9 @@
 # diagnostics.lab, wp* to a second one playing second.lab). One search finds
 # the native and ONVIF devices of both networks, each with the interface
 # and local address its reply came in on, and names what is wrong with the
-# addresses; --interface keeps the search to one interface.
+# addresses; --interface keeps the search to one interface; a network change
+# reaches a device of the second network out of the interface it was found
+# on, not where the routing table sends a broadcast.
 set -uo pipefail
 bin=${CORVANE_BIN_DIR:?}
 cli="$bin/corvane-cli"
@@ -50,6 +52,13 @@ second=$(ip -o -4 addr show | awk '$4 == "10.78.0.2/16" { print $2 }')
 "$cli" search --format json --interface "$second" "${fast[@]}" >"$out/second.json" 2>/dev/null
 [ "$(records "$out/second.json" | cut -d'|' -f1-3 | xargs)" = "10.78.16.1|native|wp 10.78.16.2|ONVIF|wp" ] ||
     { fail "--interface $second"; records "$out/second.json"; }
+
+# The second network's native device takes a new address and is found there.
+"$cli" set-network --mac 02-D2-00-00-60-01 --ip 10.78.16.9 --mask 255.255.0.0 --gateway 10.78.0.1 \
+    --admin-password none "${fast[@]}" >"$out/moved" 2>&1 || fail "set-network on the second network: $(cat "$out/moved")"
+"$cli" search --format json --family native --interface "$second" "${fast[@]}" >"$out/moved.json" 2>/dev/null
+[ "$(records "$out/moved.json" | cut -d'|' -f1-3 | xargs)" = "10.78.16.9|native|wp" ] ||
+    { fail "not found at its new address"; records "$out/moved.json"; }
 
 [ "$failures" -eq 0 ] && echo "all passed"
 exit $((failures > 0))

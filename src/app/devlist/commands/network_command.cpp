@@ -84,6 +84,7 @@ void RunNetworkChange(CDeviceActions& actions, int row, int) {
     request.dns2 = entry->dns2;
     request.dhcpMode = entry->dhcpMode;
     request.capabilities = entry->capabilities;
+    request.interfaceName = entry->interfaceName;
     const bool throughLink = actions.Session().LinkFor(*entry).ChangesNetworkItself();
     if (throughLink) {
         // A family that changes the network itself takes DHCP and DNS
@@ -95,6 +96,8 @@ void RunNetworkChange(CDeviceActions& actions, int row, int) {
     if (CDlgModifyNetworkNew::Ask(actions.Page(), request, changed, adminPassword, !throughLink) != 1) {
         return;
     }
+    // The broadcasts leave where the device was found.
+    changed.interfaceName = request.interfaceName;
     // The dialog ran a modal loop: another page may have started something.
     if (actions.RefuseWhenBusy()) {
         return;
