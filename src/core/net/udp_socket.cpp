@@ -83,50 +83,12 @@ public:
     bool EnableReceivedOn() override { return SetOption(IPPROTO_IP, IP_PKTINFO); }
 
     int ReceiveWithInfo(std::span<uint8_t> buffer, Ipv4Endpoint* from, ReceivedOn* on) override {
-        PacketMessage message(buffer.data(), buffer.size(), {});
-        ssize_t received;
-        do {
-            received = ::recvmsg(m_fd, &message.header, 0);
-        } while (received < 0 && errno == EINTR);
-        if (received < 0) {
-            return -1;
-        }
-        if (from != nullptr) {
-            from->address = ntohl(message.address.sin_addr.s_addr);
-            from->port = ntohs(message.address.sin_port);
-        }
-        if (on != nullptr) {
-            *on = {};
-            for (cmsghdr* item = CMSG_FIRSTHDR(&message.header); item != nullptr;
-                 item = CMSG_NXTHDR(&message.header, item)) {
-                if (item->cmsg_level == IPPROTO_IP && item->cmsg_type == IP_PKTINFO &&
-                    item->cmsg_len >= CMSG_LEN(sizeof(in_pktinfo))) {
-                    in_pktinfo info{};
-                    std::memcpy(&info, CMSG_DATA(item), sizeof info);
-                    on->interfaceIndex = static_cast<unsigned>(info.ipi_ifindex);
-                    on->localAddress = ntohl(info.ipi_spec_dst.s_addr);
-                }
-            }
-        }
-        return static_cast<int>(received);
+        return ReceiveMessage(m_fd, buffer, from, on);
     }
 
     bool SendVia(std::span<const uint8_t> datagram, Ipv4Endpoint to, unsigned interfaceIndex,
                  uint32_t localAddress) override {
-        PacketMessage message(const_cast<uint8_t*>(datagram.data()), datagram.size(), ToSockaddr(to));
-        cmsghdr* item = CMSG_FIRSTHDR(&message.header);
-        item->cmsg_level = IPPROTO_IP;
-        item->cmsg_type = IP_PKTINFO;
-        item->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
-        in_pktinfo info{};
-        info.ipi_ifindex = static_cast<int>(interfaceIndex);
-        info.ipi_spec_dst.s_addr = htonl(localAddress);
-        std::memcpy(CMSG_DATA(item), &info, sizeof info);
-        ssize_t sent;
-        do {
-            sent = ::sendmsg(m_fd, &message.header, 0);
-        } while (sent < 0 && errno == EINTR);
-        return sent == static_cast<ssize_t>(datagram.size());
+        return SendMessageVia(m_fd, datagram, to, interfaceIndex, localAddress);
     }
 
     bool WaitReadable(int timeoutMs) override {
@@ -161,6 +123,54 @@ std::unique_ptr<DatagramSocket> CreateUdpSocket() {
         return nullptr;
     }
     return std::make_unique<PosixUdpSocket>(fd);
+}
+
+int ReceiveMessage(int fd, std::span<uint8_t> buffer, Ipv4Endpoint* from, ReceivedOn* on, int flags) {
+    PacketMessage message(buffer.data(), buffer.size(), {});
+    ssize_t received;
+    do {
+        received = ::recvmsg(fd, &message.header, flags);
+    } while (received < 0 && errno == EINTR);
+    if (on != nullptr) {
+        *on = {};
+    }
+    if (received < 0) {
+        return -1;
+    }
+    if (from != nullptr) {
+        from->address = ntohl(message.address.sin_addr.s_addr);
+        from->port = ntohs(message.address.sin_port);
+    }
+    for (cmsghdr* item = CMSG_FIRSTHDR(&message.header); on != nullptr && item != nullptr;
+         item = CMSG_NXTHDR(&message.header, item)) {
+        if (item->cmsg_level == IPPROTO_IP && item->cmsg_type == IP_PKTINFO &&
+            item->cmsg_len >= CMSG_LEN(sizeof(in_pktinfo))) {
+            in_pktinfo info{};
+            std::memcpy(&info, CMSG_DATA(item), sizeof info);
+            on->interfaceIndex = static_cast<unsigned>(info.ipi_ifindex);
+            on->localAddress = ntohl(info.ipi_spec_dst.s_addr);
+            on->destination = ntohl(info.ipi_addr.s_addr);
+        }
+    }
+    return static_cast<int>(received);
+}
+
+bool SendMessageVia(int fd, std::span<const uint8_t> datagram, Ipv4Endpoint to, unsigned interfaceIndex,
+                    uint32_t localAddress) {
+    PacketMessage message(const_cast<uint8_t*>(datagram.data()), datagram.size(), ToSockaddr(to));
+    cmsghdr* item = CMSG_FIRSTHDR(&message.header);
+    item->cmsg_level = IPPROTO_IP;
+    item->cmsg_type = IP_PKTINFO;
+    item->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+    in_pktinfo info{};
+    info.ipi_ifindex = static_cast<int>(interfaceIndex);
+    info.ipi_spec_dst.s_addr = htonl(localAddress);
+    std::memcpy(CMSG_DATA(item), &info, sizeof info);
+    ssize_t sent;
+    do {
+        sent = ::sendmsg(fd, &message.header, 0);
+    } while (sent < 0 && errno == EINTR);
+    return sent == static_cast<ssize_t>(datagram.size());
 }
 
 std::string AddressToText(uint32_t address) {

@@ -23,10 +23,12 @@ struct Ipv4Endpoint {
 };
 
 // Where a datagram came in: the interface (its platform index, 0 when
-// unknown) and the local address it was received on.
+// unknown), the local address it was received on and the address it was
+// sent to (a group's or broadcast address, or the local one).
 struct ReceivedOn {
     unsigned interfaceIndex = 0;
     uint32_t localAddress = 0; // host order
+    uint32_t destination = 0;  // host order
 };
 
 class DatagramSocket {
@@ -71,6 +73,15 @@ public:
 using DatagramSocketFactory = std::function<std::unique_ptr<DatagramSocket>()>;
 
 std::unique_ptr<DatagramSocket> CreateUdpSocket();
+
+// The same over a plain descriptor, for sockets set up elsewhere. Receives
+// one datagram (cut to the buffer; flags as for recvmsg): its length, or -1.
+// on is filled when the socket has IP_PKTINFO on, else zeroed.
+int ReceiveMessage(int fd, std::span<uint8_t> buffer, Ipv4Endpoint* from, ReceivedOn* on, int flags = 0);
+// Sends one datagram from localAddress, out of the interface of
+// interfaceIndex (0: where the routing table sends it).
+bool SendMessageVia(int fd, std::span<const uint8_t> datagram, Ipv4Endpoint to, unsigned interfaceIndex,
+                    uint32_t localAddress);
 
 // "a.b.c.d" for a host-order address.
 std::string AddressToText(uint32_t address);

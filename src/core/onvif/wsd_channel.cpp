@@ -57,17 +57,17 @@ public:
             }
             // One byte over the document limit tells an oversized datagram,
             // which the parser then refuses.
-            std::array<char, kMaxDatagram> buffer;
-            sockaddr_in source{};
-            socklen_t length = sizeof source;
-            const ssize_t received = ::recvfrom(m_fds[i], buffer.data(), buffer.size(), MSG_DONTWAIT,
-                                                reinterpret_cast<sockaddr*>(&source), &length);
+            std::array<uint8_t, kMaxDatagram> buffer;
+            WsdDatagram datagram;
+            datagram.socket = i;
+            const int received =
+                net::ReceiveMessage(m_fds[i], buffer, &datagram.from, &datagram.on, MSG_DONTWAIT);
             if (received < 0) {
                 continue;
             }
-            return WsdDatagram{i,
-                               {ntohl(source.sin_addr.s_addr), ntohs(source.sin_port)},
-                               std::string(buffer.data(), static_cast<std::size_t>(received))};
+            datagram.text.assign(reinterpret_cast<const char*>(buffer.data()),
+                                 static_cast<std::size_t>(received));
+            return datagram;
         }
         return std::nullopt;
     }
@@ -137,6 +137,7 @@ std::unique_ptr<WsdChannel> OpenGroupChannel(const std::vector<NetworkInterfaceA
     }
     const int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    ::setsockopt(fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on); // best effort: where each came in
     if (!Bind(fd, net::kAnyAddress, kWsDiscoveryPort)) {
         ::close(fd);
         return nullptr;

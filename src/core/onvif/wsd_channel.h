@@ -28,6 +28,7 @@ struct WsdDatagram {
     std::size_t socket = 0; // index of the socket it came in on
     net::Ipv4Endpoint from;
     std::string text;
+    net::ReceivedOn on; // the group socket's: the interface it came in on
 };
 
 class WsdChannel {
@@ -45,7 +46,8 @@ public:
 std::unique_ptr<WsdChannel> OpenProbeChannel(const std::vector<NetworkInterfaceAddress>& interfaces);
 
 // One socket on the discovery port, joined to the group on every interface:
-// hears Hello and Bye. nullptr when it cannot be set up.
+// hears Hello and Bye, and tells the interface each came in on. nullptr
+// when it cannot be set up.
 std::unique_ptr<WsdChannel> OpenGroupChannel(const std::vector<NetworkInterfaceAddress>& interfaces);
 
 // The platform side, replaceable as a whole.

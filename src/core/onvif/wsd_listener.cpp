@@ -1,5 +1,6 @@
 #include "onvif/wsd_listener.h"
 
+#include "net/interfaces.h"
 #include "onvif/match_collector.h"
 #include "onvif/ws_discovery.h"
 
@@ -61,7 +62,12 @@ void WsDiscoveryListener::Listen(std::unique_ptr<WsdChannel> channel) {
         }
         const WsdMatch& match = message->matches.front();
         if (message->kind == WsdKind::Hello && m_callbacks.hello) {
-            m_callbacks.hello(OnvifRecord(match, datagram->from.address));
+            DeviceEntry entry = OnvifRecord(match, datagram->from.address);
+            if (datagram->on.interfaceIndex != 0) {
+                entry.interfaceName = net::InterfaceNameOf(datagram->on.interfaceIndex);
+                entry.localAddress = net::AddressToText(datagram->on.localAddress);
+            }
+            m_callbacks.hello(std::move(entry));
         } else if (message->kind == WsdKind::Bye && m_callbacks.bye) {
             m_callbacks.bye(match.endpointReference);
         }

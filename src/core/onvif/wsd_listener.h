@@ -2,7 +2,8 @@
 // Hears WS-Discovery announcements while the program runs: a socket joined
 // to the discovery group on every multicast-capable interface, read by a
 // thread of its own. Hello gives the device's record (as a search would make
-// it, without its clock); Bye gives its endpoint reference.
+// it, without its clock, with the interface it was heard on); Bye gives its
+// endpoint reference.
 #include "discovery/device_entry.h"
 #include "onvif/wsd_channel.h"
 

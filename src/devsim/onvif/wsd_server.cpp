@@ -1,5 +1,7 @@
 #include "onvif/wsd_server.h"
 
+#include "net/udp_socket.h"
+
 #include <algorithm>
 #include <arpa/inet.h>
 #include <array>
@@ -194,43 +196,12 @@ void WsdServer::Stop() {
     m_socket = -1;
 }
 
-namespace {
-
-// A datagram's message header: its peer, its one buffer and room for
-// ancillary data (the address a probe came to, the address an answer
-// leaves from).
-msghdr MessageOf(sockaddr_in& peer, iovec& part, std::span<char> control) {
-    msghdr message{};
-    message.msg_name = &peer;
-    message.msg_namelen = sizeof peer;
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
-    message.msg_control = control.data();
-    message.msg_controllen = control.size();
-    return message;
-}
-
-} // namespace
-
 bool WsdServer::SendFrom(uint32_t source, uint32_t toAddress, uint16_t toPort, const std::string& text) {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = htonl(toAddress);
-    to.sin_port = htons(toPort);
-    iovec part{const_cast<char*>(text.data()), text.size()};
-    alignas(cmsghdr) std::array<char, CMSG_SPACE(sizeof(in_pktinfo))> control{};
-    msghdr message = MessageOf(to, part, control);
-    cmsghdr* header = CMSG_FIRSTHDR(&message);
-    header->cmsg_level = IPPROTO_IP;
-    header->cmsg_type = IP_PKTINFO;
-    header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
-    in_pktinfo info{};
-    info.ipi_spec_dst.s_addr = htonl(source); // the device's own address
-    if (toAddress == kDiscoveryGroup) {
-        info.ipi_ifindex = m_groupInterface;
-    }
-    std::memcpy(CMSG_DATA(header), &info, sizeof info);
-    return sendmsg(m_socket, &message, 0) == static_cast<ssize_t>(text.size());
+    // From the device's own address; to the group out of the lab's link.
+    const unsigned via = toAddress == kDiscoveryGroup ? static_cast<unsigned>(m_groupInterface) : 0;
+    return net::SendMessageVia(m_socket,
+                               std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()),
+                               {toAddress, toPort}, via, source);
 }
 
 bool WsdServer::LosesReply(const SimDevice& device) {
@@ -261,23 +232,15 @@ void WsdServer::Run() {
         if (poll(&readable, 1, static_cast<int>(std::max<int64_t>(wait, 0))) <= 0) {
             continue;
         }
-        sockaddr_in from{};
-        iovec part{buffer.data(), buffer.size()};
-        alignas(cmsghdr) std::array<char, 256> control{};
-        msghdr message = MessageOf(from, part, control);
-        const ssize_t length = recvmsg(m_socket, &message, MSG_DONTWAIT);
+        net::Ipv4Endpoint from;
+        net::ReceivedOn on;
+        const int length =
+            net::ReceiveMessage(m_socket, std::span(reinterpret_cast<uint8_t*>(buffer.data()), buffer.size()),
+                                &from, &on, MSG_DONTWAIT);
         if (length <= 0 || static_cast<std::size_t>(length) > kMaxProbeBytes) {
             continue; // nothing, or too large to be a probe
         }
-        uint32_t destination = kDiscoveryGroup;
-        for (cmsghdr* header = CMSG_FIRSTHDR(&message); header != nullptr;
-             header = CMSG_NXTHDR(&message, header)) {
-            if (header->cmsg_level == IPPROTO_IP && header->cmsg_type == IP_PKTINFO) {
-                in_pktinfo info{};
-                std::memcpy(&info, CMSG_DATA(header), sizeof info);
-                destination = ntohl(info.ipi_addr.s_addr);
-            }
-        }
+        const uint32_t destination = on.destination != 0 ? on.destination : kDiscoveryGroup;
         const auto probe = ParseProbe(std::string(buffer.data(), static_cast<std::size_t>(length)));
         if (!probe) {
             continue; // Hello, Bye, matches of others, anything broken
@@ -288,8 +251,7 @@ void WsdServer::Run() {
             const bool reaches = multicast ? device.onvif.multicast : device.fields.ip == destination;
             if (m_present[i] && reaches && DeviceAnswersProbe(device, *probe) && !LosesReply(device)) {
                 const auto delay = static_cast<int64_t>(m_random() % (kAppMaxDelayMs + 1));
-                pending.push({NowMs() + delay, i, ntohl(from.sin_addr.s_addr), ntohs(from.sin_port),
-                              probe->messageId});
+                pending.push({NowMs() + delay, i, from.address, from.port, probe->messageId});
             }
         }
     }

@@ -265,6 +265,9 @@ TEST(OnvifDiscoveryLab, HearsHelloAndBye) {
     ASSERT_EQ(hellos.size(), 1u);
     EXPECT_EQ(hellos[0].onvif.endpointReference, "urn:uuid:late");
     EXPECT_EQ(hellos[0].onvifPort, 81);
+    // Heard on one of this computer's interfaces, as a search's reply is.
+    EXPECT_FALSE(hellos[0].interfaceName.empty());
+    EXPECT_FALSE(hellos[0].localAddress.empty());
     EXPECT_EQ(byes, std::vector<std::string>{"urn:uuid:late"});
     lock.unlock();
     listener.Stop();

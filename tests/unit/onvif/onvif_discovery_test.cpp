@@ -91,13 +91,14 @@ TEST(OnvifDiscovery, ProbesEveryInterfaceAndKeepsOnlyRepliesToOurProbes) {
                 }
                 const std::string reply =
                     Match(probe.messageId, "urn:uuid:cam-1", "http://169.254.7.7:8080/onvif/device_service");
-                replies.push_back({0, {kCamera, 3702}, reply});
-                replies.push_back({0, {kCamera, 3702}, reply});
-                replies.push_back({0, {0x0A000101, 3702}, text});
+                replies.push_back({0, {kCamera, 3702}, reply, {}});
+                replies.push_back({0, {kCamera, 3702}, reply, {}});
+                replies.push_back({0, {0x0A000101, 3702}, text, {}});
                 replies.push_back({0,
                                    {0x0A000109, 3702},
-                                   Match("urn:uuid:not-ours", "urn:uuid:cam-2", "http://10.0.1.9/x")});
-                replies.push_back({0, {0x0A000109, 3702}, reply.substr(0, 200)});
+                                   Match("urn:uuid:not-ours", "urn:uuid:cam-2", "http://10.0.1.9/x"),
+                                   {}});
+                replies.push_back({0, {0x0A000109, 3702}, reply.substr(0, 200), {}});
                 return replies;
             },
             sent);
