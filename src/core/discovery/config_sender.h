@@ -6,9 +6,9 @@
 // broadcasts leave out of the interface the device was found on while that
 // interface is up, so a device on a second network is reached there and not
 // where the routing table points.
-#include "platform/clock.h"
 #include "discovery/device_entry.h"
 #include "discovery/socket_pair.h"
+#include "platform/clock.h"
 
 #include <cstdint>
 #include <functional>
