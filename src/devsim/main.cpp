@@ -64,6 +64,8 @@ int Usage(std::FILE* out) {
                  "  --no-onvif          no ONVIF side (WS-Discovery and device service)\n"
                  "  --factory-address A every device starts at address A (devices that share it)\n"
                  "  --admin-password P  every device's administrator password is P\n"
+                 "  --stored-keys       every device derives its users' keys before serving, as a real\n"
+                 "                      device stores them when a password is set (default: at first use)\n"
                  "  --claim-addresses   a device's new address is added to this namespace's loopback,\n"
                  "                      so that it answers ARP there (the lab does this)\n"
                  "  --state FILE        keep what the devices' SDK side changed in FILE (read at start),\n"
@@ -83,6 +85,7 @@ int main(int argc, char** argv) {
     bool serveAfterWrite = false;
     bool realNetwork = false;
     bool sdkSide = true;
+    bool storedKeys = false;
     bool onvifSide = true;
     int rebootMs = -1;
     std::string statePath;
@@ -131,6 +134,8 @@ int main(int argc, char** argv) {
             options.replyTo.address = AddressFromText(value());
         } else if (arg == "--ready-file") {
             readyPath = value();
+        } else if (arg == "--stored-keys") {
+            storedKeys = true;
         } else if (arg == "--reboot-ms") {
             rebootMs = std::atoi(value().c_str());
         } else if (arg == "--state") {
@@ -235,7 +240,7 @@ int main(int argc, char** argv) {
     devsim::SdkLab sdkLab(responder, rebootMs, statePath);
     std::string sdkError;
     std::vector<std::string> sdkWarnings;
-    const bool sdkStarted = !sdkSide || sdkLab.Start(sdkError, sdkWarnings);
+    const bool sdkStarted = !sdkSide || sdkLab.Start(sdkError, sdkWarnings, storedKeys);
     for (const std::string& warning : sdkWarnings) {
         std::fprintf(stderr, "corvane-devsim: %s\n", warning.c_str());
     }

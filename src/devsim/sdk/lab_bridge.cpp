@@ -5,6 +5,8 @@
 #include "platform/atomic_file.h"
 #include "sdk/config_file.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <sstream>
 
@@ -123,7 +125,7 @@ SdkLab::~SdkLab() {
     }
 }
 
-bool SdkLab::Start(std::string& error, std::vector<std::string>& warnings) {
+bool SdkLab::Start(std::string& error, std::vector<std::string>& warnings, bool storedKeys) {
     const std::vector<SimDevice> devices = m_responder.Devices();
     SavedStates saved;
     if (!m_statePath.empty()) {
@@ -157,6 +159,21 @@ bool SdkLab::Start(std::string& error, std::vector<std::string>& warnings) {
             // The device still answers on UDP; only its SDK side is missing.
             warnings.push_back(devices[i].name + ": cannot listen on " + settings.ip + ":" +
                                std::to_string(settings.tcpPort));
+        }
+    }
+    if (storedKeys) {
+        // Before the lab says it is ready; on every core.
+        std::atomic<std::size_t> next{0};
+        std::vector<std::thread> workers(std::max(1u, std::thread::hardware_concurrency()));
+        for (std::thread& worker : workers) {
+            worker = std::thread([&] {
+                for (std::size_t i = next++; i < m_devices.size(); i = next++) {
+                    m_devices[i]->StoreKeys();
+                }
+            });
+        }
+        for (std::thread& worker : workers) {
+            worker.join();
         }
     }
     // CFG.V3 is checked against the stored key, which a password change

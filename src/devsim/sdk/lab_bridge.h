@@ -45,7 +45,10 @@ public:
 
     // Starts a server per device; false with a message for a bad
     // "sdk-faults" text. A device whose port cannot be opened is a warning.
-    bool Start(std::string& error, std::vector<std::string>& warnings);
+    // storedKeys: every device derives its users' keys before it serves, as
+    // real devices hold them from the time a password was set; otherwise a
+    // key is derived at its first use (a quick start for large labs).
+    bool Start(std::string& error, std::vector<std::string>& warnings, bool storedKeys = false);
 
 private:
     void Publish(std::size_t index);

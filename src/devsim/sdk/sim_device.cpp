@@ -188,6 +188,11 @@ SimSdkSnapshot SimSdkDevice::SnapshotForSaving() {
     return Snapshot();
 }
 
+void SimSdkDevice::StoreKeys() {
+    std::lock_guard lock(m_mutex);
+    m_store.DeriveAllKeys();
+}
+
 bool SimSdkDevice::PasswordIs(const std::string& user, const std::string& password) {
     std::lock_guard lock(m_mutex);
     return m_store.PasswordMatches(user, password);

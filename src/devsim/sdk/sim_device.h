@@ -52,6 +52,8 @@ public:
     // The snapshot for the state file: keys of users whose password is not
     // the lab's are derived first (slow for an old state file's users).
     SimSdkSnapshot SnapshotForSaving();
+    // Derives every user's key now rather than at the first login.
+    void StoreKeys();
     // Whether the user's password is this one (derives its key: slow).
     bool PasswordIs(const std::string& user, const std::string& password);
     // The device was given another address (over UDP): its SDK side ends

@@ -310,6 +310,12 @@ void SimStore::DeriveKeysForSaving() {
     }
 }
 
+void SimStore::DeriveAllKeys() {
+    for (auto& account : m_accounts) {
+        KeyOf(account.name);
+    }
+}
+
 uint16_t SimStore::HttpPort() const {
     return static_cast<uint16_t>(LoadU32(m_portBlock.data() + kHttpPortOffset));
 }

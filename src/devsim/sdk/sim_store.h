@@ -60,6 +60,9 @@ public:
     // Derives the keys not known yet of accounts whose password is not the
     // lab's (accounts of an old state file), so they can be saved.
     void DeriveKeysForSaving();
+    // Every user's key, derived now: a device stores them when a password is
+    // set, so that a login costs it no key derivation.
+    void DeriveAllKeys();
 
     uint16_t HttpPort() const;
     uint16_t TcpPort() const;

@@ -14,6 +14,17 @@
 #
 #   sudo tests/bench/operate/upgrade_scale.sh [DEVICES] [IMAGE_MIB]
 #
+# The simulated devices hold their users' keys from the start, as real
+# devices do (they store them when a password is set): a login costs the
+# device no key derivation, and the simulator's time is the devices' share
+# of the transfer only. SIM_KEYS=derive leaves the derivation to each
+# device's first login instead.
+#
+# LINK_MBIT=N shapes the computer's link to the devices to N Mbit/s (a token
+# bucket on its side of the veth), for the floor and the batch alike: a
+# real network's rate instead of the veth's, which on a small machine is
+# bound by the same cores that encrypt, decrypt and verify.
+#
 # With CORVANE_PROFILE=FILE, perf records every process (call graphs) while
 # the command runs, into FILE.
 set -euo pipefail
@@ -38,6 +49,10 @@ trap 'rm -rf "$work"' EXIT
 "$bin/make_firmware" IPC-SIM "V9.0 Build: 2026-12-08" $((mib * 1024 * 1024)) "$work/image.upf"
 image_bytes=$(stat -c %s "$work/image.upf")
 
+lab_args=()
+[ "${SIM_KEYS:-stored}" = stored ] && lab_args+=(--devsim-arg --stored-keys)
+link_mbit=${LINK_MBIT:-}
+
 streams=$(sed -n 's/^Max_Transfers=//p' "$bin/Config File/Config/Config.ini" | head -1)
 streams=${streams:-8}
 
@@ -51,6 +66,11 @@ devsim=\$(ip netns pids "\$cams" | head -1)
 [ -n "\$devsim" ] || { echo "no simulator in \$cams" >&2; exit 2; }
 resident() { awk -v key="\$1:" '\$1 == key {print int(\$2 / 1024)}' "/proc/\$devsim/status"; }
 resident VmRSS >"$work/sim_before"
+if [ -n "$link_mbit" ]; then
+    link=\$(ip -o -4 addr show | awk '\$4 ~ /^10\.77\./ { print \$2; exit }')
+    link=\${link%@*}
+    tc qdisc add dev "\$link" root tbf rate ${link_mbit}mbit burst 1mb latency 100ms
+fi
 ip netns exec "\$cams" python3 "$root/tests/bench/operate/link_floor.py" serve 5201 >"$work/floor_ready" &
 server=\$!
 for _ in \$(seq 100); do [ -s "$work/floor_ready" ] && break; sleep 0.05; done
@@ -78,7 +98,7 @@ resident VmRSS >"$work/sim_after"
 cp "\$CORVANE_LAB_LOG" "$work/devsim.log"
 INNER
 chmod +x "$work/run.sh"
-"$root/scripts/lab" --lab "$work/scale.lab" -- "$work/run.sh"
+"$root/scripts/lab" --lab "$work/scale.lab" "${lab_args[@]}" -- "$work/run.sh"
 
 read -r rss_kib cli_user cli_system <"$work/rss"
 read -r floor_s floor_rate <"$work/floor"
@@ -94,8 +114,11 @@ printf 'devices succeeded      %d of %d (exit status %s)\n' "$ok" "$devices" "$(
 batch=$(echo "$t1 - $first" | bc)
 printf 'command line CPU       %.1f s (user %.1f + system %.1f; target: under 15 s)\n' \
     "$(echo "$cli_user + $cli_system" | bc)" "$cli_user" "$cli_system"
-printf 'link floor             %.1f s (%s GiB/s, %d streams, %d MiB)\n' "$floor_s" "$floor_rate" "$streams" \
-    "$((devices * image_bytes / 1024 / 1024))"
+link_text="the veth as it is"
+[ -n "$link_mbit" ] && link_text="shaped to $link_mbit Mbit/s"
+printf 'link floor             %.1f s (%s GiB/s, %d streams, %d MiB; %s)\n' "$floor_s" "$floor_rate" \
+    "$streams" "$((devices * image_bytes / 1024 / 1024))" "$link_text"
+printf 'device keys            %s\n' "${SIM_KEYS:-stored}"
 printf 'command time           %.1f s (the first device report after %.1f s)\n' "$(echo "$t1 - $t0" | bc)" \
     "$(echo "$first - $t0" | bc)"
 printf 'batch time             %.1f s = %.1f x the floor (target: within 1.5 x; from the first report)\n' "$batch" \
