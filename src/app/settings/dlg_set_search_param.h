@@ -52,8 +52,8 @@ private:
     QLabel* m_periodLabel;
     QComboBox* m_periodList;
     QLabel* m_minuteLabel;
-    QLineEdit* m_freePeriod; // kept hidden: a free period is not offered
-    std::vector<std::string> m_interfaces;
+    QLineEdit* m_freePeriod;                         // kept hidden: a free period is not offered
+    std::vector<std::string> m_interfaces;           // the choice as left here; empty: every interface
     std::vector<SearchInterfaceRow> m_interfaceRows; // one per list item
     QLabel* m_interfaceCaption;
     QListWidget* m_interfaceList;
