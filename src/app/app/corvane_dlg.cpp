@@ -149,6 +149,7 @@ void CCorvaneDlg::CreatePages() {
         m_devInfo->OnColumnMask(mask);
     });
     connect(m_setting, &CDlgSetting::SearchParamsChosen, this, &CCorvaneDlg::OnSearchParamsMessage);
+    connect(m_setting, &CDlgSetting::SearchInterfacesChosen, this, &CCorvaneDlg::OnSearchInterfacesMessage);
     connect(m_setting, &CDlgSetting::Closed, this, [this] {
         setEnabled(true);
         m_mainMenu->SetSettingMarked(false);
@@ -244,6 +245,18 @@ void CCorvaneDlg::OnSearchParamsMessage(bool enabled, int minutes) {
     m_config.SearchPeriodMinutes = minutes;
     ApplyPeriodicSearch();
     SaveSearchParams(m_config, enabled, minutes);
+}
+
+void CCorvaneDlg::OnSearchInterfacesMessage(const QStringList& names) {
+    std::vector<std::string> chosen;
+    for (const QString& name : names) {
+        chosen.push_back(name.toStdString());
+    }
+    SaveSearchInterfaces(m_config, chosen);
+    // The next search goes out of them; the rest of its options stay.
+    const SearchOptions& options = m_session->SearchSettings();
+    m_session->SetSearchOptions(options.endpoints, options.timing, options.customerCodes,
+                                m_config.SearchInterfaces);
 }
 
 void CCorvaneDlg::ApplyPeriodicSearch() {

@@ -14,6 +14,7 @@
 #include <QDialog>
 #include <QFont>
 #include <QPixmap>
+#include <QStringList>
 #include <string>
 
 class CDlgDevInfo;
@@ -59,9 +60,10 @@ public:
     void ToggleMaximize();
 
     // Handlers of what the pages and the settings window send.
-    void OnLanguageMessage(int index);                     // language chosen
-    void OnColumnMaskMessage(uint32_t mask);               // new device-list columns
-    void OnSearchParamsMessage(bool enabled, int minutes); // new periodic-search values
+    void OnLanguageMessage(int index);                        // language chosen
+    void OnColumnMaskMessage(uint32_t mask);                  // new device-list columns
+    void OnSearchParamsMessage(bool enabled, int minutes);    // new periodic-search values
+    void OnSearchInterfacesMessage(const QStringList& names); // interfaces searched, empty: all
     void OnQuit();
     void OnHelp();
     void ShowPage(int pageIndex);

@@ -53,8 +53,9 @@ public:
 CDlgSetting::CDlgSetting(QWidget* mainWindow, const AppConfig& config)
     : CPopupDialog(mainWindow, kBand), m_appliedLanguage(config.LanguageIndex),
       m_appliedColumns(config.DevInfoMask), m_appliedSearchEnabled(config.PeriodicSearch),
-      m_appliedSearchMinutes(config.SearchPeriodMinutes), m_icon(new QLabel(this)),
-      m_tree(new CMyTreeCtrl(this)), m_ok(new CxSkinButton(this)), m_cancel(new CxSkinButton(this)) {
+      m_appliedSearchMinutes(config.SearchPeriodMinutes), m_appliedInterfaces(config.SearchInterfaces),
+      m_icon(new QLabel(this)), m_tree(new CMyTreeCtrl(this)), m_ok(new CxSkinButton(this)),
+      m_cancel(new CxSkinButton(this)) {
     setObjectName("settingDialog");
     // Shown and hidden by the main window, which disables itself meanwhile.
     setModal(false);
@@ -69,8 +70,8 @@ CDlgSetting::CDlgSetting(QWidget* mainWindow, const AppConfig& config)
     m_about = new CDlgSetAbout(this, AboutTexts{QString::fromStdString(config.AppName),
                                                 QString::fromStdString(config.Version),
                                                 QString::fromStdString(config.ReleaseText)});
-    m_searchParams =
-        new CDlgSetSearchParam(this, config.PeriodicSearch, config.SearchPeriodMinutes, config.PeriodChoices);
+    m_searchParams = new CDlgSetSearchParam(this, config.PeriodicSearch, config.SearchPeriodMinutes,
+                                            config.PeriodChoices, config.SearchInterfaces);
     for (CSettingPage* page :
          {static_cast<CSettingPage*>(m_language), static_cast<CSettingPage*>(m_columns),
           static_cast<CSettingPage*>(m_about), static_cast<CSettingPage*>(m_searchParams)}) {
@@ -208,6 +209,14 @@ void CDlgSetting::OnOk() {
             m_appliedSearchEnabled = enabled;
             m_appliedSearchMinutes = minutes;
             emit SearchParamsChosen(enabled, minutes);
+        }
+        if (m_searchParams->ChosenInterfaces() != m_appliedInterfaces) {
+            m_appliedInterfaces = m_searchParams->ChosenInterfaces();
+            QStringList names;
+            for (const std::string& name : m_appliedInterfaces) {
+                names.push_back(QString::fromStdString(name));
+            }
+            emit SearchInterfacesChosen(names);
         }
         break;
     }

@@ -1,6 +1,6 @@
 #pragma once
 // CDlgSetting: the settings window. A tree on the left lists four pages
-// (language, periodic search, device-list columns, About); the page chosen
+// (language, search, device-list columns, About); the page chosen
 // is shown on the right. OK applies only the page on view, by telling the
 // main window what changed; Cancel and the close button apply nothing and
 // the pages keep what the user left there. The window is created once and
@@ -9,7 +9,10 @@
 #include "ui/popup_dialog.h"
 
 #include <QPixmap>
+#include <QStringList>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class CDlgSetAbout;
 class CDlgSetDevInfo;
@@ -49,6 +52,8 @@ signals:
     void LanguageChosen(int index);
     void ColumnMaskChosen(uint32_t mask);
     void SearchParamsChosen(bool enabled, int minutes);
+    // The interfaces searches go out of; empty: every interface.
+    void SearchInterfacesChosen(const QStringList& names);
     // OK, Cancel or close hid the window.
     void Closed();
 
@@ -67,6 +72,7 @@ private:
     uint32_t m_appliedColumns;
     bool m_appliedSearchEnabled;
     int m_appliedSearchMinutes;
+    std::vector<std::string> m_appliedInterfaces;
 
     QLabel* m_icon;
     CMyTreeCtrl* m_tree;

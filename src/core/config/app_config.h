@@ -105,6 +105,11 @@ bool SaveLanguage(AppConfig& config, int languageIndex);
 // "0") and "SEARCH_CFG" / "Sel_Time" (decimal).
 bool SaveSearchParams(AppConfig& config, bool enabled, int minutes);
 
+// Stores the interface names (each once; a name holding the separator "|"
+// cannot be written and is left out) and writes "SEARCH_CFG" / "Interfaces",
+// the names separated by "|"; empty: every interface.
+bool SaveSearchInterfaces(AppConfig& config, const std::vector<std::string>& names);
+
 // Stores the column mask and writes "DEVINFO_CFG" / "Dev_Info" in decimal as
 // a signed 32-bit value, without the bits the load forces.
 bool SaveDevInfoMask(AppConfig& config, uint32_t mask);

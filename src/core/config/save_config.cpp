@@ -3,6 +3,7 @@
 #include "ini/ini_file.h"
 #include "lang/language_table.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -30,6 +31,21 @@ bool SaveSearchParams(AppConfig& config, bool enabled, int minutes) {
     return ini::WriteStrings(
         config.ConfigPath, "SEARCH_CFG",
         {{"Periodic_Search", enabled ? "1" : "0"}, {"Sel_Time", std::to_string(minutes)}});
+}
+
+bool SaveSearchInterfaces(AppConfig& config, const std::vector<std::string>& names) {
+    config.SearchInterfaces.clear();
+    std::string text;
+    for (const std::string& name : names) {
+        if (name.empty() || name.find('|') != std::string::npos ||
+            std::find(config.SearchInterfaces.begin(), config.SearchInterfaces.end(), name) !=
+                config.SearchInterfaces.end()) {
+            continue;
+        }
+        text += (text.empty() ? "" : "|") + name;
+        config.SearchInterfaces.push_back(name);
+    }
+    return ini::WriteString(config.ConfigPath, "SEARCH_CFG", "Interfaces", text);
 }
 
 bool SaveDevInfoMask(AppConfig& config, uint32_t mask) {

@@ -6,6 +6,7 @@
 // waits for its first search to end, and writes, in English:
 //   main-window.png          the main window with the devices found
 //   settings-<page>.png      the settings window on each of its four pages
+//   settings-interfaces.png  the search page with an interface that is away
 //   tip.png                  a confirmation in the message dialog
 //   help.png                 the help window
 //   bitmaps.png              every bitmap resource, enlarged, with its id
@@ -31,6 +32,7 @@
 #include "screenshots_columns.h"
 #include "screenshots_devlist.h"
 #include "screenshots_diagnostics.h"
+#include "screenshots_interfaces.h"
 #include "screenshots_operate.h"
 #include "screenshots_polish.h"
 #include "screenshots_popups.h"
@@ -149,6 +151,9 @@ std::vector<TextOverflow> RenderWindows(CCorvaneDlg& window, const QString& out,
         }
     }
     setting->OnCancel();
+    for (TextOverflow& overflow : RenderInterfaceChoice(&window, window.Config(), out, suffix)) {
+        found.push_back(std::move(overflow));
+    }
     QApplication::processEvents();
     RenderOperatePage(window, out, suffix);
     return found;

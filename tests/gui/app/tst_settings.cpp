@@ -1,6 +1,11 @@
 // The settings window on its own: only the page on view is applied, each
-// page shows what it holds, and Cancel keeps what the user left there.
+// page shows what it holds, and Cancel keeps what the user left there. Runs
+// in a namespace with two links: veth-t0 (10.253.0.1/24) and
+// enx00e04c6801ab (192.168.77.10/24).
+#include "app/corvane_dlg.h"
 #include "config/app_config.h"
+#include "program_folder.h"
+#include "session/device_session.h"
 #include "settings/dlg_set_dev_info.h"
 #include "settings/dlg_set_language.h"
 #include "settings/dlg_setting.h"
@@ -9,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QListWidget>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -29,6 +35,18 @@ AppConfig BaseConfig() {
     return config;
 }
 
+constexpr const char* kUsbLink = "enx00e04c6801ab";
+
+// The row of the interface list whose text starts with name, nullptr when none.
+QListWidgetItem* Row(QListWidget* list, const QString& name) {
+    for (int i = 0; i < list->count(); ++i) {
+        if (list->item(i)->text().startsWith(name + "  ")) {
+            return list->item(i);
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
 
 class SettingsTest : public QObject {
@@ -43,6 +61,8 @@ private slots:
     void emptyPeriodListDisablesPeriodicSearch();
     void rootItemSwitchesNothing();
     void treeMarksThePageOnViewAtEveryOpening();
+    void interfaceListShowsThisPcAndKeepsAbsentChoices();
+    void chosenInterfacesReachTheConfigurationFileAndSession();
 
 private:
     void View(CDlgSetting& setting, int kind) {
@@ -222,6 +242,78 @@ void SettingsTest::treeMarksThePageOnViewAtEveryOpening() {
     // A page chosen from outside the tree is marked there too.
     setting.SelectPage(kSettingAbout);
     QCOMPARE(tree->currentItem(), setting.TreeItemOfKind(kSettingAbout));
+}
+
+void SettingsTest::interfaceListShowsThisPcAndKeepsAbsentChoices() {
+    AppConfig config = BaseConfig();
+    config.SearchInterfaces = {kUsbLink, "usb0"};
+    CDlgSetting setting(nullptr, config);
+    QSignalSpy chosen(&setting, &CDlgSetting::SearchInterfacesChosen);
+    setting.show();
+    View(setting, kSettingSearch);
+    auto* list = setting.findChild<QListWidget*>("interfaceList");
+    QCOMPARE(list->count(), 3);
+    QListWidgetItem* wired = Row(list, "veth-t0");
+    QListWidgetItem* usb = Row(list, kUsbLink);
+    QListWidgetItem* away = Row(list, "usb0");
+    QVERIFY(wired && usb && away);
+    QCOMPARE(wired->text(), QString("veth-t0  10.253.0.1/24"));
+    QCOMPARE(usb->text(), QString("enx00e04c6801ab  192.168.77.10/24"));
+    QVERIFY(!away->text().contains('/'));
+    QCOMPARE(wired->checkState(), Qt::Unchecked);
+    QCOMPARE(usb->checkState(), Qt::Checked);
+    QCOMPARE(away->checkState(), Qt::Checked);
+    QVERIFY(away->foreground() != usb->foreground());
+
+    // Unticking the absent one forgets it; the last tick cannot go.
+    away->setCheckState(Qt::Unchecked);
+    usb->setCheckState(Qt::Unchecked);
+    QCOMPARE(usb->checkState(), Qt::Checked);
+    // Cancel applies nothing.
+    setting.OnCancel();
+    QCOMPARE(chosen.count(), 0);
+
+    setting.show();
+    Ok(setting);
+    QCOMPARE(chosen.count(), 1);
+    QCOMPARE(chosen[0][0].toStringList(), QStringList{kUsbLink});
+    // Shown again: the forgotten one is gone; ticking every row is every interface.
+    setting.show();
+    QCOMPARE(list->count(), 2);
+    Row(list, "veth-t0")->setCheckState(Qt::Checked);
+    Ok(setting);
+    QCOMPARE(chosen.count(), 2);
+    QVERIFY(chosen[1][0].toStringList().isEmpty());
+    setting.show();
+    Ok(setting);
+    QCOMPARE(chosen.count(), 2);
+}
+
+void SettingsTest::chosenInterfacesReachTheConfigurationFileAndSession() {
+    TestProgramFolder folder;
+    folder.SetConfig("SEARCH_CFG", "Interfaces", "usb0");
+    MainWindowOptions options;
+    options.programFolder = folder.Path();
+    options.searchTiming.phaseMs = 100;
+    options.searchTiming.resendMs = 20;
+    CCorvaneDlg window(options);
+    window.OnInitDialog();
+    window.OpenSettings();
+    CDlgSetting* setting = window.SettingWindow();
+    View(*setting, kSettingSearch);
+    auto* list = setting->findChild<QListWidget*>("interfaceList");
+    QCOMPARE(list->count(), 3);
+    QCOMPARE(Row(list, "veth-t0")->checkState(), Qt::Unchecked);
+    QCOMPARE(Row(list, "usb0")->text(), QString("usb0  (not present)"));
+    Row(list, kUsbLink)->setCheckState(Qt::Checked);
+    Row(list, "usb0")->setCheckState(Qt::Unchecked);
+    Ok(*setting);
+    const std::vector<std::string> usbOnly = {kUsbLink};
+    QCOMPARE(window.Config().SearchInterfaces, usbOnly);
+    QCOMPARE(folder.GetConfig("SEARCH_CFG", "Interfaces"), std::string(kUsbLink));
+    QCOMPARE(window.Session().SearchSettings().interfaceNames, usbOnly);
+    QCOMPARE(window.Session().SearchSettings().timing.phaseMs, int64_t{100});
+    QTRY_VERIFY(!window.IsSearching());
 }
 
 QTEST_MAIN(SettingsTest)

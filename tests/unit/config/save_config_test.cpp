@@ -38,6 +38,24 @@ TEST_F(ConfigTest, SaveSearchParamsWritesBothKeys) {
               "[SEARCH_CFG]\r\nPeriod_Time=1|5|10\r\nPeriodic_Search=0\r\nSel_Time=5\r\n");
 }
 
+TEST_F(ConfigTest, SaveSearchInterfacesRoundTripsThroughTheLoader) {
+    WriteConfig("[SEARCH_CFG]\nSel_Time=5\n");
+    AppConfig config = Load();
+    // Each name once; one holding the separator cannot be written.
+    ASSERT_TRUE(SaveSearchInterfaces(config, {"eth1", "enx00e04c6801ab", "eth1", "a|b", ""}));
+    const std::vector<std::string> kept = {"eth1", "enx00e04c6801ab"};
+    EXPECT_EQ(config.SearchInterfaces, kept);
+    EXPECT_EQ(TestTempFolder::Read(ConfigPath()),
+              "[SEARCH_CFG]\nSel_Time=5\nInterfaces=eth1|enx00e04c6801ab\n");
+    EXPECT_EQ(Load().SearchInterfaces, kept);
+
+    // Every interface: the key stays, empty.
+    ASSERT_TRUE(SaveSearchInterfaces(config, {}));
+    EXPECT_TRUE(config.SearchInterfaces.empty());
+    EXPECT_EQ(TestTempFolder::Read(ConfigPath()), "[SEARCH_CFG]\nSel_Time=5\nInterfaces=\n");
+    EXPECT_TRUE(Load().SearchInterfaces.empty());
+}
+
 TEST_F(ConfigTest, SaveDevInfoMaskWritesTheMaskWithoutTheForcedBits) {
     WriteConfig("[DEVINFO_CFG]\nDev_Info=9215\n[MODEL_CFG]\nShow_Model=1\n");
     AppConfig config = Load();

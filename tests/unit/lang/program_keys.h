@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 229> kProgramKeys = {
+inline constexpr std::array<std::string_view, 232> kProgramKeys = {
     "menu.Batch_Operate",
     "menu.Capacity_calucator",
     "menu.Dev_info",
@@ -234,6 +234,9 @@ inline constexpr std::array<std::string_view, 229> kProgramKeys = {
     "rd.Cancelled",
     "msg.Readdress_apply",
     "info.Readdress_plan_first",
+    "tx.Search_interfaces",
+    "tx.Interface_absent",
+    "tx.Search_interfaces_tip",
 };
 
 // Keys whose texts are formats filled with one text argument ("%s").
