@@ -49,6 +49,17 @@ struct SimDevice {
     OnvifConfig onvif; // the ONVIF side, when the device speaks it
 };
 
+// A device's address settings (what a network change sets), from one of
+// its sides to another.
+inline void CopyNetworkSettings(DiscoveryFields& to, const DiscoveryFields& from) {
+    to.ip = from.ip;
+    to.mask = from.mask;
+    to.gateway = from.gateway;
+    to.dns1 = from.dns1;
+    to.dns2 = from.dns2;
+    to.dhcpMode = from.dhcpMode;
+}
+
 struct Lab {
     uint64_t seed = 1;    // drives loss and jitter
     FaultSettings faults; // defaults of every device

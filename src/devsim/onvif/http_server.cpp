@@ -189,12 +189,7 @@ std::optional<SimDevice> HttpServer::FollowNetwork(std::size_t labIndex, const D
             return std::nullopt;
         }
         const std::pair<uint32_t, uint16_t> from{now.ip, device->state.device.onvif.port};
-        now.ip = fields.ip;
-        now.mask = fields.mask;
-        now.gateway = fields.gateway;
-        now.dns1 = fields.dns1;
-        now.dns2 = fields.dns2;
-        now.dhcpMode = fields.dhcpMode;
+        CopyNetworkSettings(now, fields);
         Move(*device, from, {now.ip, from.second});
         return device->state.device;
     }

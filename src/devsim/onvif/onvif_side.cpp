@@ -70,14 +70,8 @@ void OnvifSide::Stop() {
 }
 
 void OnvifSide::ToNativeSide(std::size_t labIndex, const SimDevice& device) {
-    m_responder.UpdateDevice(labIndex, [&device](SimDevice& native) {
-        native.fields.ip = device.fields.ip;
-        native.fields.mask = device.fields.mask;
-        native.fields.gateway = device.fields.gateway;
-        native.fields.dns1 = device.fields.dns1;
-        native.fields.dns2 = device.fields.dns2;
-        native.fields.dhcpMode = device.fields.dhcpMode;
-    });
+    m_responder.UpdateDevice(
+        labIndex, [&device](SimDevice& native) { CopyNetworkSettings(native.fields, device.fields); });
 }
 
 void OnvifSide::OnChange(const DeviceChange& change) {
