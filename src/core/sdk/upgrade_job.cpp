@@ -125,6 +125,7 @@ bool UpgradeJob::SendImage() {
     // A device of the windowed version takes several chunks before it has
     // answered the first; an older one gets the next chunk after the answer.
     const std::size_t window = UpgradeWindow(m_session->Agreed().version);
+    const auto chunkSize = static_cast<uint32_t>(UpgradeChunk(m_session->Agreed().version));
     // The ids of the chunks in flight, oldest first, in a ring.
     std::array<uint32_t, kUpgradeWindow> inFlight{};
     std::size_t oldest = 0;
@@ -142,7 +143,7 @@ bool UpgradeJob::SendImage() {
             return giveUp();
         }
         while (open < window && sent < size) {
-            const uint32_t chunk = std::min<uint32_t>(size - sent, static_cast<uint32_t>(kMaxUpgradeChunk));
+            const uint32_t chunk = std::min<uint32_t>(size - sent, chunkSize);
             // Offset and blob length, then the chunk straight from the image.
             uint8_t fields[8];
             StoreU32(fields, sent);
@@ -162,7 +163,7 @@ bool UpgradeJob::SendImage() {
         if (!done) {
             return giveUp();
         }
-        confirmed = std::min<uint32_t>(size, confirmed + static_cast<uint32_t>(kMaxUpgradeChunk));
+        confirmed = std::min<uint32_t>(size, confirmed + chunkSize);
         Report(static_cast<int>(size), static_cast<int>(confirmed));
     }
     return succeeded(m_session->Call(kUpgradeEnd, {}));

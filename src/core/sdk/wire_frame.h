@@ -16,9 +16,10 @@ namespace sdkwire {
 // The lowest version this program speaks (and the header version of its
 // HELLO); kMaxProtocolVersion the highest (docs/device-protocol.md, section
 // 3). Version 3 changes only MODIFY_USER (section 5.4), version 4 only how
-// many firmware chunks may be in flight (section 5.5).
+// many firmware chunks may be in flight (section 5.5), version 5 only how
+// large they may be (section 5.6).
 constexpr uint8_t kProtocolVersion = 2;
-constexpr uint8_t kMaxProtocolVersion = 4;
+constexpr uint8_t kMaxProtocolVersion = 5;
 // The highest sequence number a sender may use; after it the connection
 // ends (a GCM nonce must never repeat under one key).
 constexpr uint32_t kLastSeq = 0xFFFFFFFF;

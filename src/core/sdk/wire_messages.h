@@ -79,8 +79,18 @@ constexpr std::size_t kMaxUpgradeChunk = 64 * 1024;
 // open (section 5.5); with older devices one at a time.
 constexpr uint8_t kUpgradeWindowVersion = 4;
 constexpr std::size_t kUpgradeWindow = 16;
+// From version 5 a chunk holds up to kMaxLargeUpgradeChunk bytes, with at
+// most kLargeChunkWindow in flight (section 5.6).
+constexpr uint8_t kLargeChunkVersion = 5;
+constexpr std::size_t kMaxLargeUpgradeChunk = 512 * 1024;
+constexpr std::size_t kLargeChunkWindow = 4;
 constexpr std::size_t UpgradeWindow(uint8_t version) {
-    return version >= kUpgradeWindowVersion ? kUpgradeWindow : 1;
+    return version >= kLargeChunkVersion      ? kLargeChunkWindow
+           : version >= kUpgradeWindowVersion ? kUpgradeWindow
+                                              : 1;
+}
+constexpr std::size_t UpgradeChunk(uint8_t version) {
+    return version >= kLargeChunkVersion ? kMaxLargeUpgradeChunk : kMaxUpgradeChunk;
 }
 constexpr uint32_t kMaxFirmwareSize = 64 * 1024 * 1024;
 constexpr std::size_t kMaxConfigImage = 64 * 1024;

@@ -69,7 +69,7 @@ bool ParseSdkFaults(const std::string& text, SimSdkSettings& settings, std::stri
             ok = ParseNumber(value, 0, 1000000, settings.faults.stallPreviewAfter);
         } else if (name == "max-version") {
             int version = 0;
-            ok = ParseNumber(value, 2, 4, version);
+            ok = ParseNumber(value, 2, 5, version);
             settings.maxVersion = static_cast<uint8_t>(version);
         } else if (name == "sessions") {
             ok = ParseNumber(value, 1, 64, settings.maxSessions);

@@ -460,7 +460,7 @@ bool SimSession::Handle(const Frame& frame) {
 
 int SimSession::HandleUpgradeData(ByteReader& in) {
     const uint32_t offset = in.U32();
-    const auto chunk = in.BlobView(kMaxUpgradeChunk);
+    const auto chunk = in.BlobView(UpgradeChunk(m_codec.Version()));
     if (!in.AtEnd() || !m_upgradeOpen || !m_upgradeReceived || offset != m_upgradeReceived->Received() ||
         chunk.size() > m_upgradeSize - m_upgradeReceived->Received()) {
         return kResultBadArgument;

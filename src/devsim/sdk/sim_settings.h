@@ -55,7 +55,7 @@ struct SimSdkSettings {
     int lockMs = 300000; // how long a user stays locked after five failures
     int previewFps = 25;
     uint32_t keyIterations = sdkwire::kDefaultKeyIterations;
-    uint8_t maxVersion = 4; // the highest protocol version the device speaks (2 to 4)
+    uint8_t maxVersion = 5; // the highest protocol version the device speaks (2 to 5)
     SimSdkFaults faults;
 };
 

@@ -98,12 +98,12 @@ TEST(SdkHostile, ADeviceOfTheFirstVersionIsRefusedWithItsOwnText) {
 
 TEST(SdkHostile, AChallengeOfAVersionTheClientDidNotOfferIsRefusedBeforeLogin) {
     sdkwire::Challenge offer;
-    offer.version = 5;
+    offer.version = 6;
     const Bytes payload = sdkwire::EncodeChallenge(offer);
-    // Version 5 in the payload, in a header of version 2 or 5: the client
-    // offered 2 to 4, so it sends no proof (none that would count towards
+    // Version 6 in the payload, in a header of version 2 or 6: the client
+    // offered 2 to 5, so it sends no proof (none that would count towards
     // the user's lock) and says why.
-    for (const uint8_t header : {2, 5}) {
+    for (const uint8_t header : {2, 6}) {
         bool sentMore = true;
         const int error = AnswerHelloWith(payload, header, sentMore);
         EXPECT_FALSE(sentMore) << "header " << int(header);

@@ -292,8 +292,11 @@ TEST_F(SdkOperations, UpgradeWithAGoodImageReportsTheNewVersion) {
     EXPECT_EQ(m_device->Snapshot().firmwareVersion, "V2.00.R05 Build: 2026-12-01");
 }
 
-TEST(SdkUpgradeWindow, Version4KeepsChunksInFlightAVersion2DeviceGetsOneAtATime) {
-    for (const uint8_t version : {2, 4}) {
+// Version 2 devices get one 64 KiB chunk at a time, version 4 devices up to
+// 16 in flight, version 5 devices up to 4 of 512 KiB (a device refuses a
+// chunk over its version's size, so a success shows the sizes were kept).
+TEST(SdkUpgradeWindow, EachVersionGetsItsChunksAndWindow) {
+    for (const uint8_t version : {2, 4, 5}) {
         auto settings = NewSettings("pw");
         settings.maxVersion = version;
         settings.faults.slowMs = 20; // answers come late: the window fills
@@ -317,7 +320,7 @@ TEST(SdkUpgradeWindow, Version4KeepsChunksInFlightAVersion2DeviceGetsOneAtATime)
             EXPECT_EQ(mostOpen, 1u);
         } else {
             EXPECT_GT(mostOpen, 1u);
-            EXPECT_LE(mostOpen, sdkwire::kUpgradeWindow);
+            EXPECT_LE(mostOpen, sdkwire::UpgradeWindow(version));
         }
         ASSERT_TRUE(WaitFor([&] { return device->Snapshot().firmwareVersion == firmware.version; }));
         SDK_Logout(handle);

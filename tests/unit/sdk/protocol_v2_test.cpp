@@ -56,10 +56,10 @@ Bytes Received(FrameCodec& codec, const Bytes& wire) {
 
 TEST(ProtocolV2, HelloChallengeAndASealedRequestAreExactlyTheDocumentedBytes) {
     // HELLO: header (magic, version 2, flags 0, type 1, seq 0, length 24),
-    // min 2, max 4, the client nonce, text "ACME".
+    // min 2, max 5, the client nonce, text "ACME".
     const Bytes hello = Join({Ascii("CVDP"),
                               {2, 0, 0x01, 0x00, 0, 0, 0, 0, 24, 0, 0, 0},
-                              {2, 4},
+                              {2, 5},
                               Repeat(0x11, 16),
                               {4, 0},
                               Ascii("ACME")});
