@@ -1,6 +1,7 @@
 // corvane-cli: the command-line front end for automation on the same core as
 // the desktop program.
 #include "command.h"
+#include "platform/memory.h"
 #include "support/terminal.h"
 #include "support/text_format.h"
 
@@ -72,6 +73,8 @@ int UsageError(const std::string& command, const std::string& what) {
 }
 
 int main(int argc, char** argv) {
+    KeepLargeBlocksSeparate();
+    ShareAllocatorHeaps();
     CLI::App app("Finds and configures IP cameras and recorders on the local network.", "corvane-cli");
     app.set_version_flag("--version", "corvane-cli " CORVANE_VERSION);
     app.require_subcommand(1);

@@ -5,6 +5,7 @@
 #include "lab_file.h"
 #include "network_guard.h"
 #include "onvif/onvif_side.h"
+#include "platform/memory.h"
 #include "population.h"
 #include "udp_responder.h"
 #include "udp_server.h"
@@ -77,6 +78,7 @@ int Usage(std::FILE* out) {
 } // namespace
 
 int main(int argc, char** argv) {
+    KeepLargeBlocksSeparate();
     std::string labPath, writePath, readyPath;
     int generate = -1;
     uint64_t seed = 1;

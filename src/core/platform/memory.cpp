@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr int kLargeBlockBytes = 1024 * 1024;
+constexpr int kLargeBlockBytes = 256 * 1024;
 // Two, so that the window thread and a batch's threads rarely wait for
 // each other's allocations (a transfer allocates nothing per chunk).
 constexpr int kHeaps = 2;

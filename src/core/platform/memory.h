@@ -7,8 +7,9 @@
 // its per-thread arenas: a long session of batches then held more after
 // each one, although nothing was in use.
 
-// Large blocks (a megabyte and more) are mapped on their own and go back to
-// the system the moment they are freed. Safe to call more than once.
+// Large blocks (256 KiB and more: the firmware image, a transfer's frame
+// buffers) are mapped on their own and go back to the system the moment
+// they are freed. Safe to call more than once.
 void KeepLargeBlocksSeparate();
 
 // Every thread allocates from one of two heaps, not from a heap of its own:

@@ -302,6 +302,11 @@ std::size_t ClientSession::MostOpenRequests() const {
     return m_mostOpen;
 }
 
+void ClientSession::ReleaseSendBuffer() {
+    std::lock_guard lock(m_sendMutex);
+    sdkwire::Bytes().swap(m_sendBuffer);
+}
+
 void ClientSession::Drop(uint32_t requestId) {
     std::lock_guard lock(m_mutex);
     const auto found = FindPendingLocked(requestId);
@@ -395,6 +400,7 @@ void ClientSession::ReadLoop() {
     {
         std::lock_guard lock(m_sendMutex);
         m_codec.WipeKey();
+        sdkwire::Bytes().swap(m_sendBuffer);
     }
     std::lock_guard callback(m_callbackMutex);
     UpgradeListener listener;

@@ -78,6 +78,9 @@ public:
     void Drop(uint32_t requestId);
     // The most requests that were open at once on this session.
     std::size_t MostOpenRequests() const;
+    // Frees the buffer frames are sealed into: after a firmware transfer it
+    // is as large as a chunk, and a session may stay open long after.
+    void ReleaseSendBuffer();
 
     using UpgradeListener = std::function<void(int total, int value)>;
     // One listener at a time (one upgrade per session); also told (0, -2)

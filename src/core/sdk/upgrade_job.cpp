@@ -103,6 +103,7 @@ void UpgradeJob::Transfer() {
         return; // closed while waiting
     }
     const bool sent = SendImage();
+    m_session->ReleaseSendBuffer();
     slots.Release();
     if (!sent && !Closed()) {
         Report(0, -2);
