@@ -111,6 +111,27 @@ TEST(Responder, AppliesConfigV2ForItsMac) {
     EXPECT_EQ(ParseV1Reply(v1[1].bytes)->ip, "10.77.32.1");
 }
 
+// The other sides follow a move: every listener hears of it once, with the
+// device as it is now, and may read the devices again (no lock is held).
+TEST(Responder, TellsEachMoveToEveryListenerOutsideItsLock) {
+    Lab lab;
+    lab.devices = {Device(1), Device(2)};
+    UdpResponder responder(lab);
+    std::vector<std::pair<std::size_t, uint32_t>> heard;
+    for (int listener = 0; listener < 2; ++listener) {
+        responder.AddMoveListener([&](std::size_t index, const SimDevice& device) {
+            EXPECT_EQ(responder.Devices()[index].fields.ip, device.fields.ip);
+            heard.emplace_back(index, device.fields.dns1);
+        });
+    }
+    Handle(responder, BuildConfigV3Request(ChangeFor(2, "pw")));
+    // Same address again, and a change that is no move: nothing to tell.
+    Handle(responder, BuildConfigV3Request(ChangeFor(2, "pw")));
+    responder.UpdateDevice(0, [](SimDevice& device) { device.fields.webPort = 81; });
+    const std::vector<std::pair<std::size_t, uint32_t>> once{{1, 0x01010101u}, {1, 0x01010101u}};
+    EXPECT_EQ(heard, once);
+}
+
 TEST(Responder, ConfigV3RefusedAcknowledgedOrFaulty) {
     Lab lab;
     lab.devices = {Device(1), Device(2), Device(3), Device(4, 0x00)};
