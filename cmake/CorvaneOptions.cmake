@@ -5,6 +5,9 @@ option(CORVANE_BUILD_BENCH "Build the benchmarks" ON)
 # Without debug information (CI: the build is about a third faster and no one
 # reads a core file there).
 option(CORVANE_DEBUG_INFO "Keep the build type's debug information" ON)
+# Optimised less (-O1): the build of the test suite in CI is about a quarter
+# faster; the optimiser's own check there is the clang Release build.
+option(CORVANE_QUICK_BUILD "Optimise less (-O1) for a faster build" OFF)
 option(CORVANE_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
 set(CORVANE_SANITIZE "" CACHE STRING "Sanitizers to build with: address,undefined or thread")
 
@@ -25,6 +28,9 @@ endif()
 add_compile_definitions(_GLIBCXX_ASSERTIONS)
 if(NOT CORVANE_DEBUG_INFO)
     add_compile_options(-g0)
+endif()
+if(CORVANE_QUICK_BUILD)
+    add_compile_options(-O1)
 endif()
 
 if(CORVANE_SANITIZE)
