@@ -14,6 +14,7 @@
 #include "sdk/session_crypto.h"
 #include "search.h"
 #include "set_network_range.h"
+#include "support/device_match.h"
 #include "support/text_format.h"
 
 #include <algorithm>
@@ -122,10 +123,10 @@ int RunSetNetwork(Arguments& arguments) {
         std::fprintf(stderr, "%s\n", text.c_str());
         return 2;
     }
-    const std::string wanted = PlainMac(values["--mac"]);
+    const std::string wanted = MacKey(values["--mac"]);
     const DeviceEntry* device = nullptr;
     for (const auto& [mac, entry] : found.devices) {
-        const bool byMac = !wanted.empty() && PlainMac(entry.mac) == wanted;
+        const bool byMac = !wanted.empty() && MacKey(entry.mac) == wanted;
         if (byMac || (values.count("--at") != 0 && entry.ip == values["--at"])) {
             device = &entry;
         }

@@ -16,8 +16,8 @@
 #include "operate/readdress_run.h"
 #include "sdk/session_crypto.h"
 #include "search.h"
+#include "support/device_match.h"
 
-#include <cctype>
 #include <cstdio>
 #include <iostream>
 #include <sstream>
@@ -71,10 +71,10 @@ std::vector<DeviceEntry*> Chosen(DeviceTable& devices, const std::string& macs) 
     std::vector<std::string> wanted;
     std::istringstream list(macs);
     for (std::string mac; std::getline(list, mac, ',');) {
-        wanted.push_back(PlainMac(mac));
+        wanted.push_back(MacKey(mac));
     }
     for (auto& [key, entry] : devices) {
-        const bool named = std::find(wanted.begin(), wanted.end(), PlainMac(entry.mac)) != wanted.end();
+        const bool named = std::find(wanted.begin(), wanted.end(), MacKey(entry.mac)) != wanted.end();
         if (wanted.empty() || named) {
             chosen.push_back(&entry);
         }
@@ -89,16 +89,6 @@ std::string LineText(const ReaddressLine& line) {
 }
 
 } // namespace
-
-std::string PlainMac(const std::string& mac) {
-    std::string kept;
-    for (const char c : mac) {
-        if (std::isalnum(static_cast<unsigned char>(c)) != 0) {
-            kept += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        }
-    }
-    return kept;
-}
 
 bool FindAdminPassword(std::map<std::string, std::string>& values, const std::string& passwordFile,
                        const char* prompt, std::string& password) {

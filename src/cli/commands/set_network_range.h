@@ -12,9 +12,6 @@ struct RangeArguments {
     bool yes = false;
 };
 
-// A MAC as its letters and digits in upper case, for comparing.
-std::string PlainMac(const std::string& mac);
-
 // The administrator password by the login password's sources: the
 // --admin-password value, --admin-password-file, CORVANE_ADMIN_PASSWORD,
 // the prompt; false with a message on stderr when there is none.

@@ -27,16 +27,15 @@ std::string AddressesOf(const std::vector<net::InterfaceAddress>& local, const s
 std::vector<SearchInterfaceRow> SearchInterfaceRows(const std::vector<net::InterfaceAddress>& local,
                                                     const std::vector<std::string>& chosen) {
     std::vector<SearchInterfaceRow> rows;
-    std::vector<std::string> listed;
     // One entry per interface name.
     for (const net::InterfaceAddress& item : net::BroadcastInterfaces(local)) {
-        listed.push_back(item.name);
         rows.push_back(
             {item.name, AddressesOf(local, item.name), true, chosen.empty() || Contains(chosen, item.name)});
     }
     for (const std::string& name : chosen) {
-        if (!name.empty() && !Contains(listed, name)) {
-            listed.push_back(name);
+        const bool listed =
+            std::any_of(rows.begin(), rows.end(), [&](const auto& row) { return row.name == name; });
+        if (!name.empty() && !listed) {
             rows.push_back({name, {}, false, true});
         }
     }

@@ -35,8 +35,7 @@ void MatchCollector::AddSentProbe(const std::string& messageId) {
     m_sent.insert(messageId);
 }
 
-std::vector<DeviceEntry> MatchCollector::Take(const WsdDatagram& datagram,
-                                              const NetworkInterfaceAddress* via) {
+std::vector<DeviceEntry> MatchCollector::Take(const WsdDatagram& datagram, const net::InterfaceAddress* via) {
     std::vector<DeviceEntry> found;
     const std::optional<WsdMessage> message = ParseWsdMessage(datagram.text);
     if (!message || message->kind != WsdKind::ProbeMatches || m_sent.count(message->messageId) != 0 ||

@@ -22,7 +22,7 @@ public:
     void AddSentProbe(const std::string& messageId);
     // The devices of the datagram that are new to this search; via, when
     // named, is the interface the datagram came in on.
-    std::vector<DeviceEntry> Take(const WsdDatagram& datagram, const NetworkInterfaceAddress* via = nullptr);
+    std::vector<DeviceEntry> Take(const WsdDatagram& datagram, const net::InterfaceAddress* via = nullptr);
     const DeviceTable& Devices() const { return m_devices; }
     DeviceTable& Devices() { return m_devices; }
 

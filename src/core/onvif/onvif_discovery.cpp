@@ -20,9 +20,9 @@ OnvifDiscovery::OnvifDiscovery(std::shared_ptr<SoapTransport> transport, WsdNetw
 
 SearchResult OnvifDiscovery::Run(const SearchOptions& options, const std::atomic<bool>* stop) {
     SearchResult result;
-    std::vector<NetworkInterfaceAddress> interfaces = m_network.interfaces();
+    std::vector<net::InterfaceAddress> interfaces = m_network.interfaces();
     if (!options.interfaceNames.empty()) {
-        std::erase_if(interfaces, [&](const NetworkInterfaceAddress& item) {
+        std::erase_if(interfaces, [&](const net::InterfaceAddress& item) {
             return std::find(options.interfaceNames.begin(), options.interfaceNames.end(), item.name) ==
                    options.interfaceNames.end();
         });
@@ -45,12 +45,13 @@ UnicastProbeResult OnvifDiscovery::ProbeUnicast(uint32_t first, uint32_t last, c
         destinations.push_back(static_cast<uint32_t>(address));
     }
     // One socket on any address: the routing table picks the way.
-    result.devices = Probe(destinations, {NetworkInterfaceAddress{"", net::kAnyAddress, 0}}, options, stop);
+    result.devices =
+        Probe(destinations, {net::InterfaceAddress{.name = "", .address = net::kAnyAddress}}, options, stop);
     return result;
 }
 
 DeviceTable OnvifDiscovery::Probe(const std::vector<uint32_t>& destinations,
-                                  const std::vector<NetworkInterfaceAddress>& from,
+                                  const std::vector<net::InterfaceAddress>& from,
                                   const SearchOptions& options, const std::atomic<bool>* stop) {
     const std::unique_ptr<WsdChannel> channel = m_network.openProbe(from);
     if (!channel) {
@@ -92,7 +93,7 @@ DeviceTable OnvifDiscovery::Probe(const std::vector<uint32_t>& destinations,
         std::optional<WsdDatagram> datagram = channel->Receive(wait);
         std::vector<DeviceEntry> found;
         for (std::size_t taken = 1; datagram; ++taken) {
-            const NetworkInterfaceAddress* via =
+            const net::InterfaceAddress* via =
                 datagram->socket < from.size() ? &from[datagram->socket] : nullptr;
             for (DeviceEntry& entry : collector.Take(*datagram, via)) {
                 clocks.Add(entry);

@@ -21,7 +21,6 @@ struct OnvifSearchTiming {
     std::size_t clockConcurrency = 8; // GetSystemDateAndTime calls in flight
 };
 
-
 struct UnicastProbeResult {
     bool accepted = false; // false: an empty range or one over the limit
     DeviceTable devices;
@@ -48,7 +47,7 @@ public:
 
 private:
     DeviceTable Probe(const std::vector<uint32_t>& destinations,
-                      const std::vector<NetworkInterfaceAddress>& from, const SearchOptions& options,
+                      const std::vector<net::InterfaceAddress>& from, const SearchOptions& options,
                       const std::atomic<bool>* stop);
 
     std::shared_ptr<SoapTransport> m_transport;

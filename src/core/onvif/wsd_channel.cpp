@@ -96,19 +96,15 @@ bool Bind(int fd, uint32_t address, uint16_t port) {
 
 } // namespace
 
-std::vector<NetworkInterfaceAddress> MulticastInterfaces() {
-    std::vector<NetworkInterfaceAddress> interfaces;
-    for (const net::InterfaceAddress& item : net::LocalInterfaces()) {
-        if (item.multicast) {
-            interfaces.push_back({item.name, item.address, item.mask});
-        }
-    }
+std::vector<net::InterfaceAddress> MulticastInterfaces() {
+    std::vector<net::InterfaceAddress> interfaces = net::LocalInterfaces();
+    std::erase_if(interfaces, [](const net::InterfaceAddress& item) { return !item.multicast; });
     return interfaces;
 }
 
-std::unique_ptr<WsdChannel> OpenProbeChannel(const std::vector<NetworkInterfaceAddress>& interfaces) {
+std::unique_ptr<WsdChannel> OpenProbeChannel(const std::vector<net::InterfaceAddress>& interfaces) {
     auto channel = std::make_unique<PosixWsdChannel>();
-    for (const NetworkInterfaceAddress& item : interfaces) {
+    for (const net::InterfaceAddress& item : interfaces) {
         const int fd = OpenSocket();
         if (fd < 0) {
             continue;
@@ -130,7 +126,7 @@ std::unique_ptr<WsdChannel> OpenProbeChannel(const std::vector<NetworkInterfaceA
     return channel;
 }
 
-std::unique_ptr<WsdChannel> OpenGroupChannel(const std::vector<NetworkInterfaceAddress>& interfaces) {
+std::unique_ptr<WsdChannel> OpenGroupChannel(const std::vector<net::InterfaceAddress>& interfaces) {
     const int fd = OpenSocket();
     if (fd < 0) {
         return nullptr;
@@ -143,7 +139,7 @@ std::unique_ptr<WsdChannel> OpenGroupChannel(const std::vector<NetworkInterfaceA
         return nullptr;
     }
     bool joined = false;
-    for (const NetworkInterfaceAddress& item : interfaces) {
+    for (const net::InterfaceAddress& item : interfaces) {
         ip_mreq request{};
         request.imr_multiaddr.s_addr = htonl(kWsDiscoveryGroup);
         request.imr_interface.s_addr = htonl(item.address);

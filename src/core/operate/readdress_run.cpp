@@ -120,25 +120,27 @@ std::vector<ReaddressLine> PlanLines(const ReaddressPlan& plan) {
 
 namespace {
 
+// Old address to the new ones the batch gave out from it.
+using GivenAddresses = std::multimap<uint32_t, uint32_t>;
+
+// Devices that shared an address were changed by whichever held it: a
+// device that answers at any address the batch gave to a device that was
+// where it was has taken one of those changes.
+bool GivenFrom(const GivenAddresses& given, uint32_t from, uint32_t to) {
+    const auto [first, last] = given.equal_range(from);
+    return std::any_of(first, last, [to](const auto& pair) { return pair.second == to; });
+}
+
 // The lines of the changed devices, once the searches have told where each
-// answers. Devices that shared an address were changed by whichever held
-// it: a device counts as changed when it answers at any address the batch
-// gave to a device that was where it was.
+// answers.
 void ReportFound(const std::vector<Moved>& moved, const std::map<std::string, uint32_t>& found,
-                 const std::multimap<uint32_t, uint32_t>& givenFrom, const ReaddressRequest& request,
+                 const GivenAddresses& givenFrom, const ReaddressRequest& request,
                  const std::function<void(const ReaddressLine&)>& report) {
     for (const Moved& device : moved) {
         ReaddressLine line{
             DeviceKey(*device.entry), ReaddressOutcome::Failed, device.from, device.to, kNotFoundKey, 0};
         const auto where = found.find(device.identity);
-        bool given = false;
-        if (where != found.end()) {
-            const auto [first, last] = givenFrom.equal_range(device.from);
-            for (auto it = first; it != last && !given; ++it) {
-                given = it->second == where->second;
-            }
-        }
-        if (given) {
+        if (where != found.end() && GivenFrom(givenFrom, device.from, where->second)) {
             line.outcome = ReaddressOutcome::Changed;
             line.to = where->second;
             DeviceEntry now = ChangeOf(*device.entry, where->second, request);
@@ -182,7 +184,7 @@ void ApplyReaddress(const ReaddressPlan& plan, const std::vector<DeviceEntry*>& 
         (itself ? linked : native).emplace_back(&planned, record->second);
     }
     std::vector<Moved> moved;
-    std::multimap<uint32_t, uint32_t> givenFrom;
+    GivenAddresses givenFrom;
     for (const auto& [planned, entry] : native) {
         const DeviceEntry change = ChangeOf(*entry, planned->to, settings.request);
         const int result = SendNetworkConfig(change, settings.adminPassword, settings.config);
@@ -218,11 +220,7 @@ void ApplyReaddress(const ReaddressPlan& plan, const std::vector<DeviceEntry*>& 
         }
         if (twins && entry->mac.empty()) {
             const auto where = found.find(entry->onvif.endpointReference);
-            const auto [first, last] = givenFrom.equal_range(planned->from);
-            const bool twin = where != found.end() && std::any_of(first, last, [&](const auto& given) {
-                                  return given.second == where->second;
-                              });
-            if (twin) {
+            if (where != found.end() && GivenFrom(givenFrom, planned->from, where->second)) {
                 moved.push_back({entry, planned->from, where->second, entry->onvif.endpointReference, false});
                 continue;
             }

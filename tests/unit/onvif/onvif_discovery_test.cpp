@@ -74,10 +74,11 @@ TEST(OnvifDiscovery, ProbesEveryInterfaceAndKeepsOnlyRepliesToOurProbes) {
     std::vector<Sent> sent;
     WsdNetwork network;
     network.interfaces = [] {
-        return std::vector<NetworkInterfaceAddress>{{"eth0", 0x0A000101, 0xFFFFFF00},
-                                                    {"eth1", 0xC0A80001, 0xFFFFFF00}};
+        return std::vector<net::InterfaceAddress>{
+            {.name = "eth0", .address = 0x0A000101, .mask = 0xFFFFFF00},
+            {.name = "eth1", .address = 0xC0A80001, .mask = 0xFFFFFF00}};
     };
-    network.openProbe = [&](const std::vector<NetworkInterfaceAddress>& interfaces) {
+    network.openProbe = [&](const std::vector<net::InterfaceAddress>& interfaces) {
         return std::make_unique<FakeChannel>(
             interfaces.size(), clock,
             [](const Sent& probe, const std::string& text) {
@@ -161,7 +162,7 @@ TEST(OnvifDiscovery, UnicastProbeIsBounded) {
     ManualClock clock;
     std::vector<Sent> sent;
     WsdNetwork network;
-    network.openProbe = [&](const std::vector<NetworkInterfaceAddress>& interfaces) {
+    network.openProbe = [&](const std::vector<net::InterfaceAddress>& interfaces) {
         EXPECT_EQ(interfaces.size(), 1u);
         return std::make_unique<FakeChannel>(
             1, clock, [](const Sent&, const std::string&) { return std::vector<WsdDatagram>{}; }, sent);
