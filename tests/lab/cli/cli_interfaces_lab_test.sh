@@ -12,13 +12,9 @@ bin=${CORVANE_BIN_DIR:?}
 cli="$bin/corvane-cli"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-failures=0
+. "$(dirname "$0")/../cli_checks.sh"
 fast=(--phase-ms 400)
 
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
 # "ip family interface-prefix localAddress diagnostics otherAddresses" of every record, sorted.
 records() {
     python3 -c '

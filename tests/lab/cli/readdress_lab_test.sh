@@ -42,11 +42,7 @@ records=$((count + twins))
 cli="$bin/corvane-cli"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+. "$(dirname "$0")/../cli_checks.sh"
 
 start=$(date +%s.%N)
 "$cli" set-network --range 10.77.64.1-10.77.64.250 --mask 255.255.0.0 --gateway 10.77.0.1 --yes \
