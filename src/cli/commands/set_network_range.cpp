@@ -74,7 +74,9 @@ std::vector<DeviceEntry*> Chosen(DeviceTable& devices, const std::string& macs) 
         wanted.push_back(MacKey(mac));
     }
     for (auto& [key, entry] : devices) {
-        const bool named = std::find(wanted.begin(), wanted.end(), MacKey(entry.mac)) != wanted.end();
+        // A device without a known MAC is never one named by it.
+        const std::string mac = MacKey(entry.mac);
+        const bool named = !mac.empty() && std::find(wanted.begin(), wanted.end(), mac) != wanted.end();
         if (wanted.empty() || named) {
             chosen.push_back(&entry);
         }
